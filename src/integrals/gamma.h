@@ -1,0 +1,11 @@
+#pragma once
+
+// Incomplete gamma function and the Boys function
+//   F_m(t) = int_0^1 u^(2m) exp(-t u^2) du = 1/2 t^(-m-1/2) gamma(m+1/2, t).
+double gammln(double x);
+double gser(double a, double x);
+double gcf(double a, double x);
+double gammpapprox(double a, double x, int lower);
+double gammp(double a, double x);
+double gamm_inc(double a, double x);
+double Fgamma(double m, double t);
