@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "basis/cgf.h"
+#include "driver/clock.h"
+#include "driver/output.h"
+#include "input/molecule.h"
+#include "linalg/matrix.h"
+
+// Restricted closed-shell Hartree-Fock engine (Roothaan-Hall with density mixing).
+struct HF {
+    Molecule mol;
+    unsigned nr_orbitals = 0;
+    unsigned nr_atoms = 0;
+    unsigned nr_electrons = 0;
+    unsigned nr_gtos = 0;
+    Clock clock;
+    std::vector<std::string> orbital_labels;
+    std::vector<CGF> cgfs;
+    Matrix<double> H, S, T, P, P_new, G, F, F_prime, X, X_t, C, C_prime;
+    std::vector<Matrix<double>> V;  // nuclear attraction, one matrix per atom
+    std::vector<double> te_table;   // (ij|kl) at teindex(i, j, k, l)
+    std::vector<double> orbital_energies;
+    double energy = 0.0;
+    double nuclear_repulsion = 0.0;
+    double alpha = 0.5;  // weight of the old density in the mixing
+    Output output;
+    bool verbose = false;
+
+    std::string input_path;        // named in the messages of a failed run
+    unsigned max_iterations = 101;  // the step that ends the loop with a warning
+    bool converged = false;
+
+    void molecule(const Molecule& m);
+    void setup();
+    double calcnuclrepul() const;
+    void run();
+    unsigned iterate();
+    void step();
+    double calcen() const;
+
+    void listorbs() const;
+    void printS() const;
+    void printX() const;
+    void molorbs() const;
+};
+
+// Refuses, with a message naming the input file, a molecule that closed-shell
+// Hartree-Fock cannot describe: an odd number of electrons or two atoms at one place.
+void check_closed_shell(const Molecule& mol, const std::string& path);
