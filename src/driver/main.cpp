@@ -5,9 +5,36 @@
 
 #include "driver/clock.h"
 #include "driver/failure.h"
+#include "driver/options.h"
 #include "driver/output.h"
 #include "input/molecule.h"
 #include "scf/hf.h"
+
+namespace {
+
+int run(const Options& opt, const Output& out) {
+    Clock clock;
+
+    // --- read the molecule ---
+    Molecule mol;
+    mol.read(opt.input_path);
+    check_closed_shell(mol, opt.input_path);
+    out.print_geometry(mol);
+
+    // --- Hartree-Fock ---
+    HF hf;
+    hf.verbose = opt.verbose;
+    hf.input_path = opt.input_path;
+    if (opt.max_iterations != 0) hf.max_iterations = opt.max_iterations;
+    hf.molecule(mol);
+    hf.run();
+
+    clock.toc();
+    out.print_calculation_time(clock.passed());
+    return exit_status::ok;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     if (argc == 1) {
@@ -16,34 +43,28 @@ int main(int argc, char* argv[]) {
         return exit_status::ok;
     }
 
+    Options opt;
+    try {
+        opt = parse_command_line(argc, argv);
+    } catch (const Failure& f) {
+        std::cout << f.message << std::endl;
+        return f.status;
+    }
+    if (opt.help) {
+        std::cout << help_text(argv[0]);
+        return exit_status::ok;
+    }
+    for (const std::string& w : opt.warnings) std::cerr << "velko: " << w << "\n";
+
     Output out;
     out.print_version();
-    const bool verbose = argc >= 2 && std::string(argv[argc - 2]) == "-m";
-    const std::string path = argv[argc - 1];
-    Clock clock;
-
     try {
-        // --- read the molecule ---
-        Molecule mol;
-        mol.read(path);
-        check_closed_shell(mol, path);
-        out.print_geometry(mol);
-
-        // --- Hartree-Fock ---
-        HF hf;
-        hf.verbose = verbose;
-        hf.input_path = path;
-        hf.molecule(mol);
-        hf.run();
-
-        clock.toc();
-        out.print_calculation_time(clock.passed());
+        return run(opt, out);
     } catch (const Failure& f) {
         std::cout << f.message << std::endl;
         return f.status;
     } catch (const std::bad_alloc&) {
-        std::cout << "Error: not enough memory to compute input file \"" << path << "\"" << std::endl;
+        std::cout << "Error: not enough memory to compute input file \"" << opt.input_path << "\"" << std::endl;
         return exit_status::out_of_memory;
     }
-    return exit_status::ok;
 }

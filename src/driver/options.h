@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The command line: the input path is the last argument, "-m" as the
+// next-to-last argument asks for the verbose report, and the options below
+// stand before those two.
+struct Options {
+    std::string input_path;
+    bool verbose = false;
+    bool help = false;
+    std::string molden_path;  // --molden FILE: converged orbitals for viewers
+    std::string json_path;    // --json FILE: QCSchema result
+    std::string basis_name;   // --basis NAME: basis set of an XYZ input
+    bool diis = false;        // --diis: DIIS convergence mode
+    unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
+    std::vector<std::string> warnings;  // ignored arguments, for standard error
+};
+
+// Throws Failure (bad_input) for an option that lacks its value or has a malformed one.
+Options parse_command_line(int argc, const char* const argv[]);
+
+// Text of --help.
+std::string help_text(const std::string& program);
