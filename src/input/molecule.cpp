@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "basis/constants.h"
 #include "driver/failure.h"
