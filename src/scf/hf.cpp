@@ -8,11 +8,11 @@
 #include <sstream>
 
 #include "driver/failure.h"
+#include "integrals/fast_eri.h"
+#include "integrals/fast_one.h"
 #include "integrals/func.h"
-#include "integrals/kinetic.h"
-#include "integrals/nuclear.h"
-#include "integrals/overlap.h"
 #include "integrals/repulsion.h"
+#include "integrals/shells.h"
 #include "linalg/canorg.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
@@ -114,8 +114,10 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing S matrix...";
     }
-    for (unsigned i = 0; i < n; ++i)
-        for (unsigned j = 0; j < n; ++j) S[i][j] = cgf_overlap(cgfs[i], cgfs[j]);
+    // The fast builders agree with cgf_overlap, cgf_kinetic, cgf_nuclear and
+    // cgf_repulsion to rounding; the reference functions stay the definition.
+    const std::vector<Shell> shells = build_shells(cgfs);
+    S = overlap_matrix(shells);
 
     if (verbose) {
         clock.toc();
@@ -123,12 +125,8 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing T matrix...";
     }
-    for (unsigned i = 0; i < n; ++i) {
-        for (unsigned j = 0; j < n; ++j) {
-            T[i][j] = cgf_kinetic(cgfs[i], cgfs[j]);
-            H[i][j] = T[i][j];
-        }
-    }
+    T = kinetic_matrix(shells);
+    H = T;
 
     if (verbose) {
         clock.toc();
@@ -136,14 +134,13 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing V matrices...";
     }
-    for (unsigned i = 0; i < n; ++i) {
-        for (unsigned j = 0; j < n; ++j) {
-            for (unsigned k = 0; k < nr_atoms; ++k) {
-                V[k][i][j] = cgf_nuclear(cgfs[i], cgfs[j], mol[k]);
-                H[i][j] = H[i][j] + V[k][i][j];
-            }
-        }
-    }
+    const std::vector<ShellPair> pairs = build_shell_pairs(shells);
+    std::vector<Nucleus> nuclei;
+    for (unsigned k = 0; k < nr_atoms; ++k) nuclei.push_back(Nucleus{mol[k].gr(), mol[k].nucl_chg()});
+    V = nuclear_matrices(pairs, n, nuclei);
+    for (unsigned i = 0; i < n; ++i)
+        for (unsigned j = 0; j < n; ++j)
+            for (unsigned k = 0; k < nr_atoms; ++k) H[i][j] = H[i][j] + V[k][i][j];
 
     if (verbose) {
         clock.toc();
@@ -151,20 +148,9 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing TE matrix... (" << distinct_integral_count(n) << ") " << "\n";
     }
-    double c = 0.0;
-    for (unsigned i = 0; i < n; ++i) {
-        for (unsigned j = 0; j <= i; ++j) {
-            const unsigned ij = i * (i + 1) / 2 + j;
-            for (unsigned k = 0; k < n; ++k) {
-                for (unsigned l = 0; l <= k; ++l) {
-                    const unsigned kl = k * (k + 1) / 2 + l;
-                    if (kl < ij) continue;
-                    c = c + 1.0;
-                    te_table[teindex(i, j, k, l)] = cgf_repulsion(cgfs[i], cgfs[j], cgfs[k], cgfs[l]);
-                }
-            }
-        }
-    }
+    // Every distinct (i,j|k,l) is computed once; c counts them.
+    repulsion_table(pairs, te_table);
+    const double c = static_cast<double>(distinct_integral_count(n));
 
     if (verbose) {
         clock.toc();
@@ -251,7 +237,7 @@ unsigned HF::iterate() {
 
 void HF::step() {
     const unsigned nocc = nr_electrons / 2;
-    G = two_electron_reference(P, te_table);
+    G = two_electron_from_distinct(P, te_table);
     F = matsum(H, G);
     F_prime = trimatprod(X_t, F, X);
     Eigsym(F_prime, C_prime, orbital_energies);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <vector>
+
+#include "basis/cgf.h"
+#include "integrals/shells.h"
+
+// The table of distinct two-electron integrals (ij|kl), i >= j, k >= l, ij >= kl,
+// stored at teindex(i, j, k, l): the same values as cgf_repulsion to rounding, by
+// McMurchie-Davidson over shell quartets,
+//   (ab|cd) = 2 pi^(5/2) / (p q sqrt(p+q)) sum_tuv E^ab_tuv sum_t'u'v' (-1)^(t'+u'+v') E^cd_t'u'v'
+//             R_(t+t',u+u',v+v')(pq/(p+q), P - Q),
+// pi being the program's rounded value. Every entry of the distinct range is written.
+void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table);
+void repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table);
+
+// The integrals of one shell quartet: out[f * ket.first.size() + g] = (ij|kl) with
+// (i, j) function pair f of bra and (k, l) function pair g of ket.
+void shell_quartet(const ShellPair& bra, const ShellPair& ket, double* out);

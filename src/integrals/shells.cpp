@@ -1,0 +1,176 @@
+#include "integrals/shells.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+bool same_point(const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
+double coord(const Vec3& v, int d) { return d == 0 ? v.x : (d == 1 ? v.y : v.z); }
+
+// Checks that all primitives of f share powers and centre; returns the member.
+ShellFunction member_of(const CGF& f, unsigned index) {
+    ShellFunction m;
+    m.index = index;
+    if (!f.gtos.empty()) {
+        const GTO& g0 = f.gtos[0];
+        m.power[0] = static_cast<int>(g0.l);
+        m.power[1] = static_cast<int>(g0.m);
+        m.power[2] = static_cast<int>(g0.n);
+    } else if (f.type.size() == 3 && f.type[1] == 'p') {
+        m.power[f.type[2] - 'x'] = 1;
+    }
+    if (m.power[0] + m.power[1] + m.power[2] > 1)
+        throw std::invalid_argument("shell: only s and p functions are supported");
+    for (const GTO& g : f.gtos) {
+        if (static_cast<int>(g.l) != m.power[0] || static_cast<int>(g.m) != m.power[1] ||
+            static_cast<int>(g.n) != m.power[2] || !same_point(g.position, f.gtos[0].position))
+            throw std::invalid_argument("shell: a contracted function mixes powers or centres");
+        m.weight.push_back(g.c * g.norm);
+    }
+    return m;
+}
+
+bool joins(const Shell& s, const CGF& f, const ShellFunction& m) {
+    const Vec3 centre = f.gtos.empty() ? f.position : f.gtos[0].position;
+    if (!same_point(s.centre, centre) || s.alpha.size() != f.gtos.size()) return false;
+    for (std::size_t i = 0; i < f.gtos.size(); ++i)
+        if (s.alpha[i] != f.gtos[i].alpha) return false;
+    for (const ShellFunction& other : s.functions)
+        if (other.power[0] == m.power[0] && other.power[1] == m.power[1] && other.power[2] == m.power[2])
+            return false;
+    return true;
+}
+
+// One-dimensional Hermite coefficients of x_A^i x_B^j, i, j <= 1, without K_ab:
+//   E^00 = 1;  E^10 = (PA, 1/2p);  E^01 = (PB, 1/2p);
+//   E^11 = (PA PB + 1/2p, (PA + PB)/2p, 1/4p^2).
+// Returns the number of coefficients E_0 ... E_(i+j).
+int hermite_1d(int i, int j, double PA, double PB, double p, double* E) {
+    const double h = 0.5 / p;
+    if (i == 0 && j == 0) {
+        E[0] = 1.0;
+        return 1;
+    }
+    if (i == 1 && j == 0) {
+        E[0] = PA;
+        E[1] = h;
+        return 2;
+    }
+    if (i == 0 && j == 1) {
+        E[0] = PB;
+        E[1] = h;
+        return 2;
+    }
+    E[0] = PA * PB + h;
+    E[1] = (PA + PB) * h;
+    E[2] = h * h;
+    return 3;
+}
+
+}  // namespace
+
+std::vector<Shell> build_shells(const std::vector<CGF>& cgfs) {
+    std::vector<Shell> shells;
+    for (unsigned i = 0; i < cgfs.size(); ++i) {
+        const CGF& f = cgfs[i];
+        ShellFunction m = member_of(f, i);
+        const int l = m.power[0] + m.power[1] + m.power[2];
+        if (shells.empty() || !joins(shells.back(), f, m)) {
+            Shell s;
+            s.centre = f.gtos.empty() ? f.position : f.gtos[0].position;
+            for (const GTO& g : f.gtos) s.alpha.push_back(g.alpha);
+            shells.push_back(s);
+        }
+        Shell& s = shells.back();
+        if (l > s.max_l) s.max_l = l;
+        s.functions.push_back(std::move(m));
+    }
+    return shells;
+}
+
+ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigned b) {
+    const Shell& A = shells[a];
+    const Shell& B = shells[b];
+    ShellPair sp;
+    sp.a = a;
+    sp.b = b;
+    sp.L = A.max_l + B.max_l;
+    for (int t = 0; t <= sp.L; ++t)
+        for (int u = 0; t + u <= sp.L; ++u)
+            for (int v = 0; t + u + v <= sp.L; ++v) sp.hermite.push_back(static_cast<std::uint8_t>(25 * t + 5 * u + v));
+    std::vector<int> compact_of(125, -1);
+    for (std::size_t k = 0; k < sp.hermite.size(); ++k) compact_of[sp.hermite[k]] = static_cast<int>(k);
+
+    std::vector<const ShellFunction*> fa, fb;
+    for (const ShellFunction& x : A.functions) {
+        for (const ShellFunction& y : B.functions) {
+            if (a == b && x.index < y.index) continue;
+            fa.push_back(&x);
+            fb.push_back(&y);
+            sp.first.push_back(x.index);
+            sp.second.push_back(y.index);
+        }
+    }
+
+    double AB[3], r2 = 0.0;
+    for (int d = 0; d < 3; ++d) {
+        AB[d] = coord(A.centre, d) - coord(B.centre, d);
+        r2 = r2 + AB[d] * AB[d];
+    }
+    for (std::size_t i = 0; i < A.alpha.size(); ++i) {
+        for (std::size_t j = 0; j < B.alpha.size(); ++j) {
+            const double alpha = A.alpha[i];
+            const double beta = B.alpha[j];
+            PrimitivePair pp;
+            pp.p = alpha + beta;
+            const double K = std::exp(-alpha * beta * r2 / pp.p);
+            double PA[3], PB[3];
+            for (int d = 0; d < 3; ++d) {
+                pp.P[d] = (alpha * coord(A.centre, d) + beta * coord(B.centre, d)) / pp.p;
+                PA[d] = pp.P[d] - coord(A.centre, d);
+                PB[d] = pp.P[d] - coord(B.centre, d);
+            }
+            pp.first_term = static_cast<unsigned>(sp.terms.size());
+            double largest = 0.0;
+            for (std::size_t f = 0; f < fa.size(); ++f) {
+                const double w = (fa[f]->weight[i] * fb[f]->weight[j]) * K;
+                double E[3][3];
+                int count[3];
+                for (int d = 0; d < 3; ++d)
+                    count[d] = hermite_1d(fa[f]->power[d], fb[f]->power[d], PA[d], PB[d], pp.p, E[d]);
+                for (int t = 0; t < count[0]; ++t) {
+                    for (int u = 0; u < count[1]; ++u) {
+                        for (int v = 0; v < count[2]; ++v) {
+                            const double e = ((E[0][t] * E[1][u]) * E[2][v]) * w;
+                            if (e == 0.0) continue;
+                            HermiteTerm term;
+                            term.pair = static_cast<std::uint16_t>(f);
+                            term.flat = static_cast<std::uint8_t>(25 * t + 5 * u + v);
+                            term.compact = static_cast<std::uint8_t>(compact_of[term.flat]);
+                            term.e = e;
+                            term.e_ket = ((t + u + v) % 2 == 0) ? e : -e;
+                            sp.terms.push_back(term);
+                            if (std::fabs(e) > largest) largest = std::fabs(e);
+                        }
+                    }
+                }
+            }
+            if (largest < primitive_pair_cutoff) {
+                sp.terms.resize(pp.first_term);
+                continue;
+            }
+            pp.end_term = static_cast<unsigned>(sp.terms.size());
+            sp.prims.push_back(pp);
+        }
+    }
+    return sp;
+}
+
+std::vector<ShellPair> build_shell_pairs(const std::vector<Shell>& shells) {
+    std::vector<ShellPair> pairs;
+    for (unsigned a = 0; a < shells.size(); ++a)
+        for (unsigned b = 0; b <= a; ++b) pairs.push_back(build_shell_pair(shells, a, b));
+    return pairs;
+}
