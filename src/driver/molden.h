@@ -13,8 +13,8 @@ struct HF;
 //   [MO]             per orbital Sym, Ene (Hartree), Spin, Occup and the
 //                    coefficient of every basis function, in the order
 //                    1s, 2s, px, py, pz of each atom
-// Throws Failure (unsupported) for an atom whose functions have no primitives
-// (F, Ne), which a Molden file cannot describe.
+// Throws Failure (unsupported) for a basis function without primitives,
+// which a Molden file cannot describe.
 std::string molden_text(const HF& hf);
 
 // Writes molden_text to path; throws Failure when the file cannot be written.

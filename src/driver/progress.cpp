@@ -60,7 +60,7 @@ void Progress::update(std::uint64_t done) {
     // Blanks after the text cover what is left of a longer line drawn before.
     const std::size_t pad = drawn_width > line.size() ? drawn_width - line.size() : 0;
     *out << "\r" << line << std::string(pad, ' ') << std::flush;
-    drawn_width = line.size();
+    drawn_width = line.size() + pad;
 }
 
 void Progress::finish() {
