@@ -103,4 +103,23 @@ TEST_F(H2Result, CalcinfoCounts) {
     EXPECT_EQ(p["calcinfo_nbeta"], 1);
 }
 
+// Stopped at the iteration limit: the document says so instead of claiming success.
+TEST(QcschemaJson, UnconvergedRunIsNotASuccess) {
+    Molecule mol;
+    mol.basis_name = "sto-3g";
+    mol.basis.setType("sto-3g");
+    mol.addAtom("H", 0.0, 0.0, 0.0);
+    mol.addAtom("H", 0.0, 0.0, 1.4);
+    HF hf;
+    hf.max_iterations = 2;
+    hf.molecule(mol);
+    ::testing::internal::CaptureStdout();
+    hf.run();
+    ::testing::internal::GetCapturedStdout();
+    const nlohmann::json doc = nlohmann::json::parse(qcschema_json(hf));
+    EXPECT_EQ(doc["success"], false);
+    EXPECT_EQ(doc["error"]["error_type"], "convergence_error");
+    EXPECT_EQ(doc["properties"]["scf_iterations"], 2);
+}
+
 }  // namespace
