@@ -188,6 +188,7 @@ double HF::calcnuclrepul() const {
 void HF::run() {
     setup();
     const unsigned steps = iterate();
+    iterations = steps;
     output.print_orbitals(orbital_energies, orbital_labels, C, nr_electrons);
     output.print_summary(steps, energy, nr_atoms, static_cast<unsigned>(orbital_labels.size()), nr_gtos);
 }
@@ -242,6 +243,7 @@ void HF::step() {
     F_prime = trimatprod(X_t, F, X);
     Eigsym(F_prime, C_prime, orbital_energies);
     energy = calcen();
+    P_energy = P;
     C = matprod(X, C_prime);
     P_new = closed_shell_density(C, nocc);
     const int n = P.rows();

@@ -32,6 +32,8 @@ struct HF {
     std::string input_path;        // named in the messages of a failed run
     unsigned max_iterations = 101;  // the step that ends the loop with a warning
     bool converged = false;
+    unsigned iterations = 0;   // SCF steps of the finished run
+    Matrix<double> P_energy;   // the density that built F and gave `energy` (P before mixing)
 
     void molecule(const Molecule& m);
     void setup();
