@@ -65,9 +65,10 @@ constexpr double sqrt_pi = 1.7724538509055160273;
 void boys(int m_max, double t, double* F) {
     double x = std::fabs(t);
     if (x < boys_floor) x = boys_floor;
-    const double e = std::exp(-x);
     if (x >= boys_table_end) {
         F[0] = 0.5 * sqrt_pi / std::sqrt(x);
+        if (m_max == 0) return;
+        const double e = std::exp(-x);
         const double inv_2x = 0.5 / x;
         for (int m = 0; m < m_max; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) * inv_2x;
         return;
@@ -79,5 +80,7 @@ void boys(int m_max, double t, double* F) {
     double s = row[taylor_terms - 1] * inverse_factorial[taylor_terms - 1];
     for (int i = taylor_terms - 2; i >= 0; --i) s = s * d + row[i] * inverse_factorial[i];
     F[m_max] = s;
+    if (m_max == 0) return;  // the exponential is needed only by the recursion
+    const double e = std::exp(-x);
     for (int m = m_max - 1; m >= 0; --m) F[m] = (2.0 * x * F[m + 1] + e) / (2 * m + 1);
 }

@@ -153,6 +153,7 @@ ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigne
                             term.e_ket = ((t + u + v) % 2 == 0) ? e : -e;
                             sp.terms.push_back(term);
                             if (std::fabs(e) > largest) largest = std::fabs(e);
+                            pp.magnitude += std::fabs(e);
                         }
                     }
                 }

@@ -47,6 +47,7 @@ struct PrimitivePair {
     double p = 0.0;  // exponent sum a + b
     double P[3] = {0.0, 0.0, 0.0};  // product centre (a A + b B) / p
     unsigned first_term = 0, end_term = 0;  // range in ShellPair::terms
+    double magnitude = 0.0;  // sum of |E| over the terms, for screening quartets
 };
 
 // Two shells A >= B (shell order). The function pairs run over all members of
