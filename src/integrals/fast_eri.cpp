@@ -74,8 +74,10 @@ void repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table
     repulsion_table(build_shell_pairs(build_shells(cgfs)), te_table);
 }
 
-void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table) {
+void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table,
+                     const ProgressCallback& done) {
     double out[max_function_pairs * max_function_pairs];
+    const std::uint64_t total = static_cast<std::uint64_t>(pairs.size()) * (pairs.size() + 1) / 2;
     for (std::size_t x = 0; x < pairs.size(); ++x) {
         const ShellPair& bra = pairs[x];
         for (std::size_t y = 0; y <= x; ++y) {
@@ -94,5 +96,6 @@ void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& t
                 }
             }
         }
+        if (done) done(static_cast<std::uint64_t>(x + 1) * (x + 2) / 2, total);
     }
 }

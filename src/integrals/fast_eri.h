@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "basis/cgf.h"
@@ -11,7 +13,10 @@
 //   (ab|cd) = 2 pi^(5/2) / (p q sqrt(p+q)) sum_tuv E^ab_tuv sum_t'u'v' (-1)^(t'+u'+v') E^cd_t'u'v'
 //             R_(t+t',u+u',v+v')(pq/(p+q), P - Q),
 // pi being the program's rounded value. Every entry of the distinct range is written.
-void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table);
+// done(k, total) is called after each row of shell-pair quartets, for a progress display.
+using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
+void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table,
+                     const ProgressCallback& done = nullptr);
 void repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table);
 
 // The integrals of one shell quartet: out[f * ket.first.size() + g] = (ij|kl) with

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "driver/failure.h"
+#include "driver/progress.h"
 #include "integrals/fast_eri.h"
 #include "integrals/fast_one.h"
 #include "integrals/func.h"
@@ -149,7 +150,13 @@ void HF::setup() {
         std::cout << "Constructing TE matrix... (" << distinct_integral_count(n) << ") " << "\n";
     }
     // Every distinct (i,j|k,l) is computed once; c counts them.
-    repulsion_table(pairs, te_table);
+    {
+        Progress progress("Two-electron integrals", 1);
+        repulsion_table(pairs, te_table, [&progress](std::uint64_t done, std::uint64_t total) {
+            progress.total = total;
+            progress.update(done);
+        });
+    }
     const double c = static_cast<double>(distinct_integral_count(n));
 
     if (verbose) {
