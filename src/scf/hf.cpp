@@ -16,6 +16,7 @@
 #include "linalg/canorg.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
+#include "scf/diis.h"
 #include "scf/fock.h"
 #include "scf/memory.h"
 
@@ -27,6 +28,20 @@ constexpr double first_previous_energy = 1000.0;
 // Below this smallest overlap eigenvalue the basis is numerically linearly
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
+
+// DIIS mode. It stops when the energy change and the largest element of the
+// commutator error are both below these; the energy error is second order in the
+// density error, itself of the order of the commutator error over the HOMO-LUMO gap,
+// so the energy is then within about 1e-12 Hartree of the converged one.
+constexpr double diis_energy_threshold = 1e-10;  // Hartree
+constexpr double diis_error_threshold = 1e-7;    // Hartree, max_ij |X^T (FDS - SDF) X|_ij
+constexpr unsigned diis_history = 8;             // Fock matrices kept for the extrapolation
+// Virtual orbitals are raised by this much while the error is above the switch:
+// far from convergence it keeps the occupied space from jumping between near-degenerate
+// orbitals (the oscillation of plain Roothaan-Hall), and it is removed before the end,
+// where it would only slow convergence down.
+constexpr double diis_level_shift = 1.0;        // Hartree
+constexpr double diis_level_shift_until = 0.1;  // Hartree, commutator error
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -201,7 +216,7 @@ double HF::calcnuclrepul() const {
 
 void HF::run() {
     setup();
-    const unsigned steps = iterate();
+    const unsigned steps = diis ? iterate_diis() : iterate();
     output.print_orbitals(orbital_energies, orbital_labels, C, nr_electrons);
     output.print_summary(steps, energy, nr_atoms, static_cast<unsigned>(orbital_labels.size()), nr_gtos);
 }
@@ -261,6 +276,110 @@ void HF::step() {
     const int n = P.rows();
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) P[i][j] = alpha * P[i][j] + (1.0 - alpha) * P_new[i][j];
+}
+
+namespace {
+
+// Occupied orbitals of a Fock matrix in the orthogonal basis, as the columns of C',
+// with every virtual orbital of the previous step raised by shift:
+//   F' + shift (1 - C'_occ C'_occ^T)   (V. R. Saunders and I. H. Hillier,
+// Int. J. Quantum Chem. 7, 699 (1973)). shift = 0 is plain diagonalisation.
+Matrix<double> shifted_eigenvectors(const Matrix<double>& F_prime, const Matrix<double>& C_prime_previous,
+                                    unsigned nocc, double shift) {
+    Matrix<double> A = F_prime;
+    const int n = A.rows();
+    if (shift != 0.0) {
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                double occupied = 0.0;
+                for (unsigned k = 0; k < nocc; ++k) occupied += C_prime_previous[i][k] * C_prime_previous[j][k];
+                A[i][j] += shift * ((i == j ? 1.0 : 0.0) - occupied);
+            }
+        }
+    }
+    Matrix<double> U;
+    std::vector<double> w;
+    Eigsym(A, U, w);
+    return U;
+}
+
+}  // namespace
+
+unsigned HF::iterate_diis() {
+    if (verbose) {
+        std::cout << "\n" << rule31 << "\n" << "Start electronic convergence..." << "\n" << rule31 << "\n";
+    }
+    const unsigned nocc = nr_electrons / 2;
+    // Start from the orbitals of the core Hamiltonian.
+    Matrix<double> C_prime_guess = shifted_eigenvectors(trimatprod(X_t, H, X), C_prime, nocc, 0.0);
+    P = closed_shell_density(matprod(X, C_prime_guess), nocc);
+
+    Diis history;
+    history.max_vectors = diis_history;
+    double prev = first_previous_energy;
+    unsigned steps = 0;
+    converged = false;
+    for (;;) {
+        clock.tic();
+        ++steps;
+        G = two_electron_reference(P, te_table);
+        F = matsum(H, G);
+        energy = calcen();
+        const Matrix<double> error = diis_error(F, P, S, X);
+        const double max_error = max_abs_element(error);
+        const double d = std::fabs(energy - prev);
+        // The orbitals of F itself: the report is of the density P, its energy and its Fock matrix.
+        F_prime = trimatprod(X_t, F, X);
+        Eigsym(F_prime, C_prime, orbital_energies);
+        C = matprod(X, C_prime);
+        std::cout.precision(10);
+        clock.toc();
+        const double t = clock.passed();
+        if (verbose) {
+            std::cout << "Energy after iteration " << steps << ":\t " << energy << " Hartree\t" << " [ " << t
+                      << " ms ] " << "\n";
+        }
+        if (!std::isfinite(energy)) {
+            std::ostringstream msg;
+            msg << "Error in input file " << quoted(input_path) << ": the SCF energy became " << energy
+                << " at step " << steps << "; no result can be reported";
+            throw Failure{msg.str(), exit_status::numerical};
+        }
+        const bool done = d <= diis_energy_threshold && max_error <= diis_error_threshold;
+        if (steps == diis_max_iterations) {
+            std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+            converged = done;
+            break;
+        }
+        if (done) {
+            converged = true;
+            break;
+        }
+        prev = energy;
+
+        history.add(F, error);
+        const Matrix<double> F_next = trimatprod(X_t, history.extrapolate(), X);
+        const double shift = max_error > diis_level_shift_until ? diis_level_shift : 0.0;
+        C_prime_guess = shifted_eigenvectors(F_next, C_prime_guess, nocc, shift);
+        P = closed_shell_density(matprod(X, C_prime_guess), nocc);
+    }
+    if (verbose) {
+        std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
+        molorbs();
+    }
+    return steps;
+}
+
+std::string nonconvergence_message(const HF& hf) {
+    std::ostringstream msg;
+    if (hf.diis) {
+        msg << "velko: the DIIS SCF did not converge in " << hf.diis_max_iterations
+            << " iterations; the energy reported is not reliable; try a larger --max-iterations";
+    } else {
+        msg << "velko: the SCF did not converge in " << hf.max_iterations
+            << " iterations; the energy reported is not reliable; try --diis";
+    }
+    return msg.str();
 }
 
 double HF::calcen() const { return total_energy(P, H, F, nuclear_repulsion); }

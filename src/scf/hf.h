@@ -33,11 +33,17 @@ struct HF {
     unsigned max_iterations = 101;  // the step that ends the loop with a warning
     bool converged = false;
 
+    // Convergence mode --diis: Pulay DIIS on the commutator error with a level shift in
+    // the first steps (iterate_diis), instead of the density mixing of iterate.
+    bool diis = false;
+    unsigned diis_max_iterations = 100;
+
     void molecule(const Molecule& m);
     void setup();
     double calcnuclrepul() const;
     void run();
     unsigned iterate();
+    unsigned iterate_diis();
     void step();
     double calcen() const;
 
@@ -46,6 +52,9 @@ struct HF {
     void printX() const;
     void molorbs() const;
 };
+
+// The line for standard error after a run that reached its iteration limit unconverged.
+std::string nonconvergence_message(const HF& hf);
 
 // Refuses, with a message naming the input file, a molecule that closed-shell
 // Hartree-Fock cannot describe: an odd number of electrons or two atoms at one place.
