@@ -18,6 +18,7 @@
 #include "linalg/matfunc.h"
 #include "scf/diis.h"
 #include "scf/fock.h"
+#include "scf/guess.h"
 #include "scf/memory.h"
 
 namespace {
@@ -310,8 +311,15 @@ unsigned HF::iterate_diis() {
         std::cout << "\n" << rule31 << "\n" << "Start electronic convergence..." << "\n" << rule31 << "\n";
     }
     const unsigned nocc = nr_electrons / 2;
-    // Start from the orbitals of the core Hamiltonian.
-    Matrix<double> C_prime_guess = shifted_eigenvectors(trimatprod(X_t, H, X), C_prime, nocc, 0.0);
+    // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
+    std::vector<unsigned> first{0}, electrons;
+    for (unsigned a = 0; a < nr_atoms; ++a) {
+        first.push_back(first.back() + mol[a].nrorbs());
+        electrons.push_back(mol[a].nrelecs());
+    }
+    P = superposition_density(S, T, V, te_table, first, electrons);
+    G = two_electron_reference(P, te_table);
+    Matrix<double> C_prime_guess = shifted_eigenvectors(trimatprod(X_t, matsum(H, G), X), C_prime, nocc, 0.0);
     P = closed_shell_density(matprod(X, C_prime_guess), nocc);
 
     Diis history;
