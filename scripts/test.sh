@@ -54,6 +54,9 @@ command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 have_gtest || missing+=(libgtest-dev)
+# nlohmann JSON (header-only) writes the QCSchema output.
+[ -f /usr/share/cmake/nlohmann_json/nlohmann_jsonConfig.cmake ] || [ -f /usr/lib/cmake/nlohmann_json/nlohmann_jsonConfig.cmake ] \
+    || missing+=(nlohmann-json3-dev)
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "test.sh: installing ${missing[*]}"
     apt_install "${missing[@]}"

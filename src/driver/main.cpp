@@ -5,9 +5,12 @@
 
 #include "driver/clock.h"
 #include "driver/failure.h"
+#include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
+#include "driver/qcschema.h"
 #include "input/molecule.h"
+#include "input/xyz.h"
 #include "scf/hf.h"
 
 namespace {
@@ -17,7 +20,14 @@ int run(const Options& opt, const Output& out) {
 
     // --- read the molecule ---
     Molecule mol;
-    mol.read(opt.input_path);
+    if (is_xyz_path(opt.input_path)) {
+        read_xyz(mol, opt.input_path, opt.basis_name.empty() ? "sto-3g" : opt.basis_name);
+    } else {
+        if (!opt.basis_name.empty())
+            std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
+                      << " names its own basis set" << std::endl;
+        mol.read(opt.input_path);
+    }
     check_closed_shell(mol, opt.input_path);
     out.print_geometry(mol);
 
@@ -29,6 +39,10 @@ int run(const Options& opt, const Output& out) {
     if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
     hf.molecule(mol);
     hf.run();
+
+    // --- files for other programs ---
+    if (!opt.molden_path.empty()) write_molden(hf, opt.molden_path);
+    if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path);
 
     clock.toc();
     out.print_calculation_time(clock.passed());

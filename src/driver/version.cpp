@@ -22,3 +22,5 @@ std::string version() {
     os << '\n';
     return os.str();
 }
+
+std::string version_number() { return program_version; }

@@ -4,3 +4,6 @@
 
 // The nine-line version banner, ending with an empty line.
 std::string version();
+
+// The program's version number alone, e.g. "1.4.1".
+std::string version_number();

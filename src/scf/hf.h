@@ -32,9 +32,11 @@ struct HF {
     std::string input_path;        // named in the messages of a failed run
     unsigned max_iterations = 101;  // the step that ends the loop with a warning
     bool converged = false;
+    unsigned iterations = 0;   // SCF steps of the finished run
+    Matrix<double> P_energy;   // the density that built F and gave `energy` (P before mixing)
 
-    // Convergence mode --diis: Pulay DIIS on the commutator error with a level shift in
-    // the first steps (iterate_diis), instead of the density mixing of iterate.
+    // Convergence mode --diis (iterate_diis): Pulay DIIS on the commutator error, started
+    // from a superposition of atomic densities, instead of the density mixing of iterate.
     bool diis = false;
     unsigned diis_max_iterations = 100;
 

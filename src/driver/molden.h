@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+struct HF;
+
+// The converged orbitals of a finished run as a Molden file, the format that
+// orbital viewers (Jmol, Molden, Avogadro) read:
+//   [Atoms] AU       symbol, number, atomic number, position in bohr
+//   [GTO]            per atom its shells: exponents and the contraction
+//                    coefficients of normalised primitives, as the basis tables
+//                    give them; 2s and 2p as separate s and p shells
+//   [MO]             per orbital Sym, Ene (Hartree), Spin, Occup and the
+//                    coefficient of every basis function, in the order
+//                    1s, 2s, px, py, pz of each atom
+// Throws Failure (unsupported) for a basis function without primitives,
+// which a Molden file cannot describe.
+std::string molden_text(const HF& hf);
+
+// Writes molden_text to path; throws Failure when the file cannot be written.
+void write_molden(const HF& hf, const std::string& path);

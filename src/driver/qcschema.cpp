@@ -1,0 +1,83 @@
+#include "driver/qcschema.h"
+
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "driver/failure.h"
+#include "driver/version.h"
+#include "scf/hf.h"
+
+EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F) {
+    EnergyParts parts{0.0, 0.0};
+    for (int i = 0; i < P.rows(); ++i) {
+        for (int j = 0; j < P.cols(); ++j) {
+            parts.one_electron += P[i][j] * H[i][j];
+            parts.two_electron += P[i][j] * (F[i][j] - H[i][j]);
+        }
+    }
+    parts.two_electron *= 0.5;
+    return parts;
+}
+
+std::string qcschema_json(const HF& hf) {
+    using nlohmann::json;
+
+    json symbols = json::array();
+    json geometry = json::array();
+    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) {
+        const Atom& atom = hf.mol[a];
+        symbols.push_back(atom.ps());
+        geometry.push_back(atom.gr().getx());
+        geometry.push_back(atom.gr().gety());
+        geometry.push_back(atom.gr().getz());
+    }
+    // velko computes neutral closed-shell molecules only, in the frame given.
+    const json molecule = {{"schema_name", "qcschema_molecule"},
+                           {"schema_version", 2},
+                           {"symbols", symbols},
+                           {"geometry", geometry},
+                           {"molecular_charge", 0.0},
+                           {"molecular_multiplicity", 1},
+                           {"fix_com", true},
+                           {"fix_orientation", true}};
+
+    const EnergyParts parts = energy_parts(hf.P_energy, hf.H, hf.F);
+    const unsigned pairs = hf.nr_electrons / 2;
+    const json properties = {{"calcinfo_natom", hf.nr_atoms},
+                             {"calcinfo_nbasis", hf.nr_orbitals},
+                             {"calcinfo_nmo", hf.nr_orbitals},
+                             {"calcinfo_nalpha", pairs},
+                             {"calcinfo_nbeta", pairs},
+                             {"nuclear_repulsion_energy", hf.nuclear_repulsion},
+                             {"scf_one_electron_energy", parts.one_electron},
+                             {"scf_two_electron_energy", parts.two_electron},
+                             {"scf_total_energy", hf.energy},
+                             {"scf_iterations", hf.iterations},
+                             {"return_energy", hf.energy}};
+
+    json result = {{"schema_name", "qcschema_output"},
+                   {"schema_version", 1},
+                   {"molecule", molecule},
+                   {"driver", "energy"},
+                   {"model", {{"method", "hf"}, {"basis", hf.mol.basis_name}}},
+                   {"keywords", {{"reference", "rhf"}}},
+                   {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
+                   {"properties", properties},
+                   {"return_result", hf.energy},
+                   {"success", hf.converged},
+                   {"extras", {{"orbital_energies", hf.orbital_energies}}}};
+    if (!hf.converged)
+        result["error"] = {{"error_type", "convergence_error"},
+                           {"error_message", "the SCF did not converge in " + std::to_string(hf.iterations) +
+                                                 " iterations; the energies are those of the last step"}};
+    return result.dump(2) + "\n";
+}
+
+void write_qcschema(const HF& hf, const std::string& path) {
+    const std::string text = qcschema_json(hf);
+    std::ofstream file(path, std::ios::binary);
+    if (file) file << text;
+    if (!file || !file.flush())
+        throw Failure{"Error: cannot write JSON file \"" + path + "\"", exit_status::bad_input};
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "linalg/matrix.h"
+
+struct HF;
+
+// Energy of a closed-shell density split into its parts:
+//   one-electron  E1 = sum_ij P_ij H_ij
+//   two-electron  E2 = 1/2 sum_ij P_ij (F_ij - H_ij)
+// so that E1 + E2 + E_nuc = 1/2 sum_ij P_ij (H_ij + F_ij) + E_nuc, the total
+// energy of the SCF step whose density P built the Fock matrix F.
+struct EnergyParts {
+    double one_electron;
+    double two_electron;
+};
+EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F);
+
+// The result of a finished run as a QCSchema AtomicResult (schema_name
+// "qcschema_output"): molecule (symbols, geometry in bohr), driver "energy",
+// model (method "hf", basis), provenance, properties (energies, iteration and
+// size counts), return_result and success (false when the SCF did not
+// converge). Pretty-printed, ending with a newline.
+std::string qcschema_json(const HF& hf);
+
+// Writes qcschema_json to path; throws Failure when the file cannot be written.
+void write_qcschema(const HF& hf, const std::string& path);

@@ -1,0 +1,151 @@
+// The XYZ reader: atom count, comment, "symbol x y z" in angstrom. Positions
+// must be the same product value * bohr_per_angstrom that the velko reader forms,
+// so that both formats give the same report to the last digit.
+#include "input/xyz.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "basis/constants.h"
+#include "driver/failure.h"
+#include "input/molecule.h"
+#include "scratch_files.h"
+
+namespace {
+
+class XyzRead : public ScratchFiles {
+protected:
+    std::string path;
+
+    Molecule read(const std::string& content, const std::string& basis = "sto-3g") {
+        path = write("mol.xyz", content);
+        Molecule mol;
+        read_xyz(mol, path, basis);
+        return mol;
+    }
+
+    // The message of the Failure the content provokes; empty when none.
+    std::string refusal(const std::string& content) {
+        try {
+            read(content);
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.status, exit_status::bad_input);
+            return f.message;
+        }
+        return "";
+    }
+
+    std::string expected(int line, const std::string& what, const std::string& found) {
+        return "Error in input file \"" + (dir / "mol.xyz").string() + "\", line " + std::to_string(line) + ": expected " + what +
+               ", found " + found;
+    }
+};
+
+TEST_F(XyzRead, WaterInAngstromIsConvertedToBohrAndGetsStoBasisFunctions) {
+    const Molecule mol = read("3\nwater\nO 0.0 0.0 0.1173\nH 0.0 0.7572 -0.4692\nH 0.0 -0.7572 -0.4692\n");
+    ASSERT_EQ(mol.nratoms(), 3u);
+    EXPECT_EQ(mol.basis_name, "sto-3g");
+    EXPECT_EQ(mol[0].nucl_chg(), 8u);
+    EXPECT_EQ(mol[1].nucl_chg(), 1u);
+    // Exactly the product, not a division by angstrom_per_bohr or a rounded factor.
+    EXPECT_EQ(mol[0].gr().getz(), 0.1173 * bohr_per_angstrom);
+    EXPECT_EQ(mol[1].gr().gety(), 0.7572 * bohr_per_angstrom);
+    EXPECT_EQ(mol[2].gr().gety(), -0.7572 * bohr_per_angstrom);
+    EXPECT_EQ(mol[2].gr().getz(), -0.4692 * bohr_per_angstrom);
+    // 0.7572 A = 0.7572 * 1.8897261245650618 bohr (CODATA) = 1.4309006215 bohr.
+    EXPECT_NEAR(mol[1].gr().gety(), 1.4309006215, 1e-9);
+    // O: 1s 2s 2px 2py 2pz of three primitives each; H: one 1s.
+    EXPECT_EQ(mol[0].nrorbs(), 5u);
+    EXPECT_EQ(mol[0][0].gtos.size(), 3u);
+    EXPECT_EQ(mol[2].nrorbs(), 1u);
+}
+
+TEST_F(XyzRead, BasisNameIsTakenFromTheCaller) {
+    const Molecule mol = read("1\n\nHe 0 0 0\n", "sto-6g");
+    EXPECT_EQ(mol.basis_name, "sto-6g");
+    EXPECT_EQ(mol[0][0].gtos.size(), 6u);
+    EXPECT_DOUBLE_EQ(mol[0][0].gtos[0].alpha, 65.98456824);  // He 1s, first STO-6G exponent
+}
+
+TEST_F(XyzRead, AnyWhitespaceCarriageReturnsAndExtraColumnsAndLines) {
+    const Molecule mol = read(
+        "  2  \r\n"
+        "comment with  fields 1 2 3\r\n"
+        "\tH\t0.0   0.0 \t 0.0\r\n"
+        "H 0.0 0.0 0.74 0.123 extra\r\n"
+        "these lines are not read\n");
+    ASSERT_EQ(mol.nratoms(), 2u);
+    EXPECT_EQ(mol[1].gr().getz(), 0.74 * bohr_per_angstrom);
+    EXPECT_EQ(mol[1].gr().getx(), 0.0);
+}
+
+TEST_F(XyzRead, NoFinalNewlineAndExponentNotation) {
+    const Molecule mol = read("1\nx\nLi 1.5e-1 -2E0 +.5");
+    ASSERT_EQ(mol.nratoms(), 1u);
+    EXPECT_EQ(mol[0].gr().getx(), 0.15 * bohr_per_angstrom);
+    EXPECT_EQ(mol[0].gr().gety(), -2.0 * bohr_per_angstrom);
+    EXPECT_EQ(mol[0].gr().getz(), 0.5 * bohr_per_angstrom);
+}
+
+// Programs write symbols in upper or lower case; all spellings of H ... Ne are
+// accepted and stored in the usual form, so the report shows "He", not "HE".
+TEST_F(XyzRead, SymbolsInAnyLetterCase) {
+    const struct {
+        const char* text;
+        unsigned z;
+        const char* symbol;
+    } cases[] = {{"h", 1, "H"},   {"H", 1, "H"},   {"he", 2, "He"}, {"HE", 2, "He"}, {"hE", 2, "He"},
+                 {"LI", 3, "Li"}, {"be", 4, "Be"}, {"b", 5, "B"},   {"c", 6, "C"},   {"N", 7, "N"},
+                 {"o", 8, "O"},   {"F", 9, "F"},   {"NE", 10, "Ne"}};
+    for (const auto& c : cases) {
+        const Molecule mol = read(std::string("1\n\n") + c.text + " 0 0 0\n");
+        ASSERT_EQ(mol.nratoms(), 1u) << c.text;
+        EXPECT_EQ(mol[0].nucl_chg(), c.z) << c.text;
+        EXPECT_EQ(mol[0].symbol, c.symbol) << c.text;
+    }
+}
+
+TEST_F(XyzRead, MalformedFilesAreRefusedWithLineAndFoundText) {
+    EXPECT_EQ(refusal(""), expected(1, "the number of atoms", "end of file"));
+    EXPECT_EQ(refusal("three\nwater\n"),
+              expected(1, "the number of atoms as a positive whole number", "\"three\""));
+    EXPECT_EQ(refusal("0\nnothing\n"), expected(1, "the number of atoms as a positive whole number", "\"0\""));
+    EXPECT_EQ(refusal("-2\nx\nH 0 0 0\n"), expected(1, "the number of atoms as a positive whole number", "\"-2\""));
+    EXPECT_EQ(refusal("2.5\nx\n"), expected(1, "the number of atoms as a positive whole number", "\"2.5\""));
+    EXPECT_EQ(refusal("2 atoms\nx\n"), expected(1, "the number of atoms as a positive whole number", "\"2 atoms\""));
+    EXPECT_EQ(refusal("1\n"), expected(2, "a comment line", "end of file"));
+    EXPECT_EQ(refusal("2\nh2\nH 0 0 0\n"), expected(4, "atom 2 of 2 (symbol x y z)", "end of file"));
+    EXPECT_EQ(refusal("1\nx\nH 0 0\n"), expected(3, "an element symbol and three coordinates", "\"H 0 0\""));
+    EXPECT_EQ(refusal("1\nx\n\n"), expected(3, "an element symbol and three coordinates", "\"\""));
+    EXPECT_EQ(refusal("1\nx\nCl 0 0 0\n"),
+              expected(3, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", "\"Cl\""));
+    EXPECT_EQ(refusal("1\nx\n8 0 0 0\n"),
+              expected(3, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", "\"8\""));
+    EXPECT_EQ(refusal("1\nx\nH 0 1,5 0\n"), expected(3, "a number for the y coordinate", "\"1,5\""));
+    EXPECT_EQ(refusal("1\nx\nH 0 0 nan\n"), expected(3, "a number for the z coordinate", "\"nan\""));
+    EXPECT_EQ(refusal("1\nx\nH O.5 0 0\n"), expected(3, "a number for the x coordinate", "\"O.5\""));
+}
+
+TEST_F(XyzRead, MissingFileIsRefused) {
+    Molecule mol;
+    try {
+        read_xyz(mol, (dir / "absent.xyz").string(), "sto-3g");
+        FAIL() << "no Failure";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.status, exit_status::bad_input);
+        EXPECT_NE(f.message.find("absent.xyz"), std::string::npos);
+    }
+}
+
+TEST(XyzPath, OnlyTheDotXyzEndingCounts) {
+    EXPECT_TRUE(is_xyz_path("water.xyz"));
+    EXPECT_TRUE(is_xyz_path("dir.in/water.xyz"));
+    EXPECT_FALSE(is_xyz_path("water.in"));
+    EXPECT_FALSE(is_xyz_path("xyz"));
+    EXPECT_FALSE(is_xyz_path(".xyz.in"));
+    EXPECT_FALSE(is_xyz_path("water.XYZ"));
+    EXPECT_FALSE(is_xyz_path("waterxyz"));
+}
+
+}  // namespace
