@@ -35,7 +35,8 @@ int run(const Options& opt, const Output& out) {
     HF hf;
     hf.verbose = opt.verbose;
     hf.input_path = opt.input_path;
-    if (opt.max_iterations != 0) hf.max_iterations = opt.max_iterations;
+    hf.diis = opt.diis;
+    if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
     hf.molecule(mol);
     hf.run();
 
@@ -45,6 +46,10 @@ int run(const Options& opt, const Output& out) {
 
     clock.toc();
     out.print_calculation_time(clock.passed());
+    if (!hf.converged) {
+        std::cerr << nonconvergence_message(hf) << "\n";
+        return exit_status::not_converged;
+    }
     return exit_status::ok;
 }
 

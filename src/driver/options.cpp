@@ -66,7 +66,7 @@ std::string help_text(const std::string& program) {
            "  --molden FILE       write the converged orbitals as a Molden file\n"
            "  --json FILE         write the result as QCSchema JSON (AtomicResult)\n"
            "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
-           "  --max-iterations N  iteration limit (default 101 for the plain loop)\n"
+           "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --help              show this text\n"
            "\n"
            "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n";

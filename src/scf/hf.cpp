@@ -17,7 +17,9 @@
 #include "linalg/canorg.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
+#include "scf/diis.h"
 #include "scf/fock.h"
+#include "scf/guess.h"
 #include "scf/memory.h"
 
 namespace {
@@ -28,6 +30,15 @@ constexpr double first_previous_energy = 1000.0;
 // Below this smallest overlap eigenvalue the basis is numerically linearly
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
+
+// DIIS mode. It stops when the energy change and the largest element of the
+// commutator error are both below these. The energy error is second order in the
+// density error, itself of the order of the commutator error over the HOMO-LUMO gap,
+// so the energy is then within about 1e-12 Hartree of the converged one; the energy
+// test stays at the plain loop's 1e-9, above the rounding noise of a large molecule.
+constexpr double diis_energy_threshold = 1e-9;   // Hartree
+constexpr double diis_error_threshold = 1e-7;    // Hartree, max_ij |X^T (FDS - SDF) X|_ij
+constexpr unsigned diis_history = 8;             // Fock matrices kept for the extrapolation
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -194,7 +205,7 @@ double HF::calcnuclrepul() const {
 
 void HF::run() {
     setup();
-    const unsigned steps = iterate();
+    const unsigned steps = diis ? iterate_diis() : iterate();
     iterations = steps;
     output.print_orbitals(orbital_energies, orbital_labels, C, nr_electrons);
     output.print_summary(steps, energy, nr_atoms, static_cast<unsigned>(orbital_labels.size()), nr_gtos);
@@ -256,6 +267,100 @@ void HF::step() {
     const int n = P.rows();
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) P[i][j] = alpha * P[i][j] + (1.0 - alpha) * P_new[i][j];
+}
+
+namespace {
+
+// Eigenvectors, as columns, of a Fock matrix in the orthogonal basis.
+Matrix<double> eigenvectors(const Matrix<double>& F_prime) {
+    Matrix<double> U;
+    std::vector<double> w;
+    Eigsym(F_prime, U, w);
+    return U;
+}
+
+}  // namespace
+
+unsigned HF::iterate_diis() {
+    if (verbose) {
+        std::cout << "\n" << rule31 << "\n" << "Start electronic convergence..." << "\n" << rule31 << "\n";
+    }
+    const unsigned nocc = nr_electrons / 2;
+    // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
+    // That Fock build is part of the guess; step 1 is the first from an idempotent density.
+    std::vector<unsigned> first{0}, electrons;
+    for (unsigned a = 0; a < nr_atoms; ++a) {
+        first.push_back(first.back() + mol[a].nrorbs());
+        electrons.push_back(mol[a].nrelecs());
+    }
+    P = superposition_density(S, T, V, te_table, first, electrons);
+    G = two_electron_reference(P, te_table);
+    P = closed_shell_density(matprod(X, eigenvectors(trimatprod(X_t, matsum(H, G), X))), nocc);
+
+    Diis history;
+    history.max_vectors = diis_history;
+    double prev = first_previous_energy;
+    unsigned steps = 0;
+    converged = false;
+    for (;;) {
+        clock.tic();
+        ++steps;
+        G = two_electron_reference(P, te_table);
+        F = matsum(H, G);
+        energy = calcen();
+        P_energy = P;
+        const Matrix<double> error = diis_error(F, P, S, X);
+        const double max_error = max_abs_element(error);
+        const double d = std::fabs(energy - prev);
+        // The orbitals of F itself: the report is of the density P, its energy and its Fock matrix.
+        F_prime = trimatprod(X_t, F, X);
+        Eigsym(F_prime, C_prime, orbital_energies);
+        C = matprod(X, C_prime);
+        std::cout.precision(10);
+        clock.toc();
+        const double t = clock.passed();
+        if (verbose) {
+            std::cout << "Energy after iteration " << steps << ":\t " << energy << " Hartree\t" << " [ " << t
+                      << " ms ] " << "\n";
+        }
+        if (!std::isfinite(energy)) {
+            std::ostringstream msg;
+            msg << "Error in input file " << quoted(input_path) << ": the SCF energy became " << energy
+                << " at step " << steps << "; no result can be reported";
+            throw Failure{msg.str(), exit_status::numerical};
+        }
+        const bool done = d <= diis_energy_threshold && max_error <= diis_error_threshold;
+        if (steps == diis_max_iterations) {
+            std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+            converged = done;
+            break;
+        }
+        if (done) {
+            converged = true;
+            break;
+        }
+        prev = energy;
+
+        history.add(F, error);
+        P = closed_shell_density(matprod(X, eigenvectors(trimatprod(X_t, history.extrapolate(), X))), nocc);
+    }
+    if (verbose) {
+        std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
+        molorbs();
+    }
+    return steps;
+}
+
+std::string nonconvergence_message(const HF& hf) {
+    std::ostringstream msg;
+    if (hf.diis) {
+        msg << "velko: the DIIS SCF did not converge in " << hf.diis_max_iterations
+            << " iterations; the energy reported is not reliable; try a larger --max-iterations";
+    } else {
+        msg << "velko: the SCF did not converge in " << hf.max_iterations
+            << " iterations; the energy reported is not reliable; try --diis";
+    }
+    return msg.str();
 }
 
 double HF::calcen() const { return total_energy(P, H, F, nuclear_repulsion); }

@@ -35,11 +35,17 @@ struct HF {
     unsigned iterations = 0;   // SCF steps of the finished run
     Matrix<double> P_energy;   // the density that built F and gave `energy` (P before mixing)
 
+    // Convergence mode --diis (iterate_diis): Pulay DIIS on the commutator error, started
+    // from a superposition of atomic densities, instead of the density mixing of iterate.
+    bool diis = false;
+    unsigned diis_max_iterations = 100;
+
     void molecule(const Molecule& m);
     void setup();
     double calcnuclrepul() const;
     void run();
     unsigned iterate();
+    unsigned iterate_diis();
     void step();
     double calcen() const;
 
@@ -48,6 +54,9 @@ struct HF {
     void printX() const;
     void molorbs() const;
 };
+
+// The line for standard error after a run that reached its iteration limit unconverged.
+std::string nonconvergence_message(const HF& hf);
 
 // Refuses, with a message naming the input file, a molecule that closed-shell
 // Hartree-Fock cannot describe: an odd number of electrons or two atoms at one place.
