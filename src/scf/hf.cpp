@@ -294,7 +294,7 @@ unsigned HF::iterate_diis() {
         electrons.push_back(mol[a].nrelecs());
     }
     P = superposition_density(S, T, V, te_table, first, electrons);
-    G = two_electron_reference(P, te_table);
+    G = two_electron_from_distinct(P, te_table);
     P = closed_shell_density(matprod(X, eigenvectors(trimatprod(X_t, matsum(H, G), X))), nocc);
 
     Diis history;
@@ -305,7 +305,7 @@ unsigned HF::iterate_diis() {
     for (;;) {
         clock.tic();
         ++steps;
-        G = two_electron_reference(P, te_table);
+        G = two_electron_from_distinct(P, te_table);
         F = matsum(H, G);
         energy = calcen();
         P_energy = P;
