@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "basis/constants.h"
@@ -147,6 +148,23 @@ private:
     FactRatioTable fr_;
     std::vector<Member> members_;
     std::vector<double> acc_;
+    // Per group quartet: F_0 ... F_max_boys, then delta^0 ... delta^max_quartet_power,
+    // of each primitive quartet, filled on first use.
+    std::vector<double> boys_cache_;
+    std::vector<char> boys_known_;
+    int dims_[4] = {0, 0, 0, 0};
+
+    // Index of the representative of (p, q, r, s) under the swaps that leave |P-Q|^2
+    // and delta unchanged bit for bit (sums and products commute exactly).
+    std::size_t shared_key(int p, int q, int r, int s, bool swap_bra, bool swap_ket, bool swap_sides) const {
+        if (swap_bra && q > p) std::swap(p, q);
+        if (swap_ket && s > r) std::swap(r, s);
+        if (swap_sides && (r > p || (r == p && s > q))) {
+            std::swap(p, r);
+            std::swap(q, s);
+        }
+        return static_cast<std::size_t>(((p * dims_[1] + q) * dims_[2] + r) * dims_[3] + s);
+    }
 
     // All distinct integrals whose four functions lie in groups a, b, c, d (in this
     // argument order), primitive quartet by primitive quartet.
@@ -193,8 +211,14 @@ private:
         const EriPair* ket_pairs = &pairs_[pair_offset_[c * ng_ + d]];
         const int n1 = G1.nprim(), n2 = G2.nprim(), n3 = G3.nprim();
 
-        double F[max_boys + 1];
-        double dpow[max_quartet_power + 1];
+        dims_[0] = G0.nprim();
+        dims_[1] = n1;
+        dims_[2] = n2;
+        dims_[3] = n3;
+        const std::size_t nquartets = static_cast<std::size_t>(dims_[0] * n1 * n2 * n3);
+        constexpr std::size_t stride = max_boys + 1 + max_quartet_power + 1;
+        boys_cache_.resize(nquartets * stride);
+        boys_known_.assign(nquartets, 0);
         double qp[3][max_quartet_power + 1];
         double Btab[3][tuple_count][max_quartet_power + 1];
         for (int p = 0; p < G0.nprim(); ++p)
@@ -203,13 +227,22 @@ private:
                 for (int r = 0; r < n2; ++r)
                     for (int s = 0; s < n3; ++s) {
                         const EriPair& ket = ket_pairs[r * n3 + s];
-                        // coulomb_repulsion's scalars, formed as there.
-                        const double rpq2 = dist2(bra.P, ket.P);
-                        const double delta = 0.25 * (ket.inv_gamma + bra.inv_gamma);
-                        boys_orders(m_max, (0.25 * rpq2) / delta, F);
+                        // coulomb_repulsion's scalars, formed as there. |P-Q|^2, delta and
+                        // hence the Boys functions are the same bits for the quartets related
+                        // by (pq) -> (qp) within one group, (rs) -> (sr), and bra <-> ket when
+                        // both pairs come from the same groups: each is computed once.
+                        const std::size_t key = shared_key(p, q, r, s, a == b, c == d, a == c && b == d);
+                        double* F = &boys_cache_[key * stride];
+                        if (!boys_known_[key]) {
+                            const double rpq2 = dist2(bra.P, ket.P);
+                            const double delta = 0.25 * (ket.inv_gamma + bra.inv_gamma);
+                            boys_orders(m_max, (0.25 * rpq2) / delta, F);
+                            for (int e = 0; e <= D_max; ++e) F[max_boys + 1 + e] = int_pow(delta, e);
+                            boys_known_[key] = 1;
+                        }
+                        const double* dpow = F + max_boys + 1;
                         const double pre = two_pi_2_5 / ((bra.gamma * ket.gamma) * std::sqrt(bra.gamma + ket.gamma));
                         const double lead = ket.e * (bra.e * pre);
-                        for (int e = 0; e <= D_max; ++e) dpow[e] = int_pow(delta, e);
                         const double qpd[3] = {ket.P.x - bra.P.x, ket.P.y - bra.P.y, ket.P.z - bra.P.z};
                         for (int dir = 0; dir < 3; ++dir) {
                             for (int e = 0; e <= L_max[dir]; ++e) qp[dir][e] = int_pow(qpd[dir], e);
