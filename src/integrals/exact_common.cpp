@@ -1,0 +1,168 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "integrals/exact_detail.h"
+#include "integrals/func.h"
+#include "integrals/gamma.h"
+
+namespace exact {
+
+double library_pow(double x, double y) {
+    volatile double exponent = y;
+    return std::pow(x, exponent);
+}
+
+namespace {
+
+// The constants of gamma.cpp, repeated bit for bit.
+constexpr double eps = 2.220446049250313e-16;
+constexpr double tiny = 1.0020841800044864e-292;
+constexpr double boys_floor = 1e-08;
+
+// ln Gamma(m + 1/2) and Gamma(m + 1/2) = exp(ln Gamma(m + 1/2)), from the reference
+// gammln itself: gser, gcf and gamm_inc each recompute them on every call.
+struct GammaTable {
+    double ln_gamma[max_boys + 1];
+    double gamma[max_boys + 1];
+    GammaTable() {
+        for (int m = 0; m <= max_boys; ++m) {
+            ln_gamma[m] = gammln(static_cast<double>(m) + 0.5);
+            gamma[m] = std::exp(ln_gamma[m]);
+        }
+    }
+};
+
+const GammaTable& gamma_table() {
+    static const GammaTable table;
+    return table;
+}
+
+}  // namespace
+
+// F_m(t) = (t'^(-m-1/2) / 2) Gamma(m+1/2) P(m+1/2, t'), t' = max(|t|, 1e-8), with P by
+// the series for t' < m + 3/2 and by one minus the Lentz continued fraction otherwise,
+// as Fgamma, gamm_inc, gammp, gser and gcf compute it. Only ln t' (the same call for
+// every order) and the gamma-function values are computed once.
+void boys_orders(int m_max, double t, double* F) {
+    const GammaTable& tab = gamma_table();
+    const double x = std::max(std::fabs(t), boys_floor);
+    const double log_x = std::log(x);
+    for (int mi = 0; mi <= m_max; ++mi) {
+        const double m = static_cast<double>(mi);
+        const double a = m + 0.5;
+        const double head = library_pow(x, -m - 0.5) * 0.5;
+        const double g = tab.ln_gamma[mi];
+        double p;
+        if (x < a + 1.0) {
+            double b = a;
+            double term = 1.0 / a;
+            double s = term;
+            for (;;) {
+                b = b + 1.0;
+                term = term * (x / b);
+                s = s + term;
+                if (std::fabs(s) * eps > std::fabs(term)) break;
+            }
+            p = std::exp(log_x * a - x - g) * s;
+        } else {
+            double b = (1.0 + x) - a;
+            double c = 1.0 / tiny;
+            double d = 1.0 / b;
+            double h = d;
+            for (int i = 1;; ++i) {
+                const double di = static_cast<double>(i);
+                const double e = -di * (di - a);
+                b = b + 2.0;
+                d = e * d + b;
+                if (std::fabs(d) < tiny) d = tiny;
+                c = b + e / c;
+                if (std::fabs(c) < tiny) c = tiny;
+                d = 1.0 / d;
+                const double f = d * c;
+                h = h * f;
+                if (std::fabs(f - 1.0) <= eps) break;
+            }
+            p = 1.0 - std::exp(log_x * a - x - g) * h;
+        }
+        F[mi] = head * (tab.gamma[mi] * p);
+    }
+}
+
+namespace {
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool same_primitives(const CGF& f, const Group& g) {
+    if (static_cast<int>(f.gtos.size()) != g.nprim()) return false;
+    for (int p = 0; p < g.nprim(); ++p) {
+        const GTO& q = f.gtos[static_cast<std::size_t>(p)];
+        if (!same_bits(q.alpha, g.alpha[p]) || !same_bits(q.position.x, g.position[p].x) ||
+            !same_bits(q.position.y, g.position[p].y) || !same_bits(q.position.z, g.position[p].z))
+            return false;
+    }
+    return true;
+}
+
+// One set of powers for all primitives, none above the limit.
+bool regular(const CGF& f, int limit) {
+    if (f.gtos.empty()) return false;
+    const GTO& g0 = f.gtos.front();
+    for (const GTO& g : f.gtos) {
+        if (g.l != g0.l || g.m != g0.m || g.n != g0.n) return false;
+        if (static_cast<int>(g.l) > limit || static_cast<int>(g.m) > limit || static_cast<int>(g.n) > limit)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+GroupedBasis group_functions(const std::vector<CGF>& cgfs, int limit) {
+    GroupedBasis basis;
+    basis.functions.resize(cgfs.size());
+    for (std::size_t i = 0; i < cgfs.size(); ++i) {
+        const CGF& f = cgfs[i];
+        if (!regular(f, limit)) continue;
+        Function& fn = basis.functions[i];
+        fn.l = static_cast<int>(f.gtos.front().l);
+        fn.m = static_cast<int>(f.gtos.front().m);
+        fn.n = static_cast<int>(f.gtos.front().n);
+        for (const GTO& g : f.gtos) {
+            fn.c.push_back(g.c);
+            fn.norm.push_back(g.norm);
+        }
+        for (std::size_t k = 0; k < basis.groups.size() && fn.group < 0; ++k)
+            if (same_primitives(f, basis.groups[k])) fn.group = static_cast<int>(k);
+        if (fn.group < 0) {
+            Group g;
+            for (const GTO& q : f.gtos) {
+                g.alpha.push_back(q.alpha);
+                g.position.push_back(q.position);
+            }
+            fn.group = static_cast<int>(basis.groups.size());
+            basis.groups.push_back(g);
+        }
+        basis.groups[static_cast<std::size_t>(fn.group)].members.push_back(static_cast<int>(i));
+    }
+    return basis;
+}
+
+Pair make_pair(double alpha_a, const Vec3& A, double alpha_b, const Vec3& B) {
+    Pair p;
+    p.alpha_a = alpha_a;
+    p.alpha_b = alpha_b;
+    p.gamma = alpha_a + alpha_b;
+    p.P = gaussian_product_center(alpha_a, A, alpha_b, B);
+    const double rab2 = dist2(A, B);
+    p.e = std::exp(((-alpha_a) * alpha_b * rab2) / p.gamma);
+    p.pa[0] = p.P.x - A.x;
+    p.pa[1] = p.P.y - A.y;
+    p.pa[2] = p.P.z - A.z;
+    p.pb[0] = p.P.x - B.x;
+    p.pb[1] = p.P.y - B.y;
+    p.pb[2] = p.P.z - B.z;
+    return p;
+}
+
+}  // namespace exact
