@@ -36,6 +36,8 @@ int run(const Options& opt, const Output& out) {
     hf.verbose = opt.verbose;
     hf.input_path = opt.input_path;
     hf.diis = opt.diis;
+    if (opt.integrals == "exact") hf.integral_path = IntegralPath::exact;
+    if (opt.integrals == "fast") hf.integral_path = IntegralPath::fast;
     if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
     hf.molecule(mol);
     hf.run();

@@ -49,7 +49,11 @@ Options parse_command_line(int argc, const char* const argv[]) {
             opt.basis_name = value(arg);
         else if (arg == "--diis")
             opt.diis = true;
-        else if (arg == "--max-iterations")
+        else if (arg == "--integrals") {
+            opt.integrals = value(arg);
+            if (opt.integrals != "auto" && opt.integrals != "exact" && opt.integrals != "fast")
+                refuse("--integrals expects auto, exact or fast, found \"" + opt.integrals + "\"");
+        } else if (arg == "--max-iterations")
             opt.max_iterations = parse_positive(arg, value(arg));
         else
             opt.warnings.push_back("ignoring argument \"" + arg + "\"");
@@ -67,6 +71,8 @@ std::string help_text(const std::string& program) {
            "  --json FILE         write the result as QCSchema JSON (AtomicResult)\n"
            "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
+           "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
+           "                      auto (default): exact while it is cheap, fast for larger molecules\n"
            "  --help              show this text\n"
            "\n"
            "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n";

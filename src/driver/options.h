@@ -15,6 +15,7 @@ struct Options {
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
+    std::string integrals = "auto";  // --integrals auto|exact|fast
     std::vector<std::string> warnings;  // ignored arguments, for standard error
 };
 

@@ -3,19 +3,41 @@
 #include "integrals/repulsion.h"
 #include "linalg/matfunc.h"
 
+namespace {
+
+// teindex(a, b, c, d) from the pair indices ab and cd of a precomputed table.
+inline std::size_t pair_of_pairs(std::size_t ab, std::size_t cd) {
+    return ab >= cd ? ab * (ab + 1) / 2 + cd : cd * (cd + 1) / 2 + ab;
+}
+
+}  // namespace
+
 Matrix<double> two_electron_reference(const Matrix<double>& P, const std::vector<double>& te_table) {
     const int n = P.rows();
     Matrix<double> G(n, n);
+    // pair[a][b] = max(a,b) (max(a,b) + 1) / 2 + min(a,b), so that
+    // teindex(a, b, c, d) = pair_of_pairs(pair[a][b], pair[c][d]).
+    std::vector<std::size_t> pair(static_cast<std::size_t>(n) * n);
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b) {
+            const std::size_t hi = a > b ? a : b, lo = a > b ? b : a;
+            pair[static_cast<std::size_t>(a) * n + b] = hi * (hi + 1) / 2 + lo;
+        }
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            G[i][j] = 0.0;
+            const std::size_t ij = pair[static_cast<std::size_t>(i) * n + j];
+            double g = 0.0;
             for (int k = 0; k < n; ++k) {
+                const std::size_t ik = pair[static_cast<std::size_t>(i) * n + k];
+                const double* P_k = P[k];
                 for (int l = 0; l < n; ++l) {
-                    const double coulomb = te_table[teindex(i, j, l, k)];
-                    const double exchange = te_table[teindex(i, k, l, j)];
-                    G[i][j] = G[i][j] + P[k][l] * (coulomb - 0.5 * exchange);
+                    // (ij|lk) and (ik|lj)
+                    const double coulomb = te_table[pair_of_pairs(ij, pair[static_cast<std::size_t>(l) * n + k])];
+                    const double exchange = te_table[pair_of_pairs(ik, pair[static_cast<std::size_t>(l) * n + j])];
+                    g = g + P_k[l] * (coulomb - 0.5 * exchange);
                 }
             }
+            G[i][j] = g;
         }
     }
     return G;

@@ -9,6 +9,7 @@
 
 #include "driver/failure.h"
 #include "driver/progress.h"
+#include "integrals/exact.h"
 #include "integrals/fast_eri.h"
 #include "integrals/fast_one.h"
 #include "integrals/func.h"
@@ -86,6 +87,42 @@ void check_closed_shell(const Molecule& mol, const std::string& path) {
     }
 }
 
+std::uint64_t primitive_quartet_count(const std::vector<CGF>& cgfs) {
+    // Over the distinct integrals, sum of w_ij w_kl with w_ij = m_i m_j (m: primitives
+    // per function) and ij >= kl: ((sum w)^2 + sum w^2) / 2.
+    std::uint64_t sum = 0, sum_squares = 0;
+    for (std::size_t i = 0; i < cgfs.size(); ++i) {
+        for (std::size_t j = 0; j <= i; ++j) {
+            const std::uint64_t w = static_cast<std::uint64_t>(cgfs[i].gtos.size()) * cgfs[j].gtos.size();
+            sum += w;
+            sum_squares += w * w;
+        }
+    }
+    return (sum * sum + sum_squares) / 2;
+}
+
+bool choose_exact_integrals(IntegralPath path, const std::vector<CGF>& cgfs) {
+    if (path != IntegralPath::automatic) return path == IntegralPath::exact;
+    return primitive_quartet_count(cgfs) <= exact_quartet_limit;
+}
+
+void HF::report_step(unsigned steps, double ms) const {
+    if (verbose) {
+        std::cout << "Energy after iteration " << steps << ":\t " << energy << " Hartree\t" << " [ " << ms
+                  << " ms ] " << "\n";
+    }
+    if (!std::isfinite(energy)) {
+        std::ostringstream msg;
+        msg << "Error in input file " << quoted(input_path) << ": the SCF energy became " << energy << " at step "
+            << steps << "; no result can be reported";
+        throw Failure{msg.str(), exit_status::numerical};
+    }
+}
+
+Matrix<double> HF::two_electron(const Matrix<double>& D) const {
+    return exact_integrals ? two_electron_reference(D, te_table) : two_electron_from_distinct(D, te_table);
+}
+
 void HF::molecule(const Molecule& m) {
     mol = m;
     nr_electrons = 0;
@@ -126,10 +163,15 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing S matrix...";
     }
-    // The fast builders agree with cgf_overlap, cgf_kinetic, cgf_nuclear and
-    // cgf_repulsion to rounding; the reference functions stay the definition.
-    const std::vector<Shell> shells = build_shells(cgfs);
-    S = overlap_matrix(shells);
+    exact_integrals = choose_exact_integrals(integral_path, cgfs);
+    std::vector<ShellPair> pairs;
+    if (exact_integrals) {
+        S = exact_overlap_matrix(cgfs);
+    } else {
+        const std::vector<Shell> shells = build_shells(cgfs);
+        pairs = build_shell_pairs(shells);
+        S = overlap_matrix(shells);
+    }
 
     if (verbose) {
         clock.toc();
@@ -137,7 +179,7 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing T matrix...";
     }
-    T = kinetic_matrix(shells);
+    T = exact_integrals ? exact_kinetic_matrix(cgfs) : kinetic_matrix(build_shells(cgfs));
     H = T;
 
     if (verbose) {
@@ -146,10 +188,14 @@ void HF::setup() {
         clock.tic();
         std::cout << "Constructing V matrices...";
     }
-    const std::vector<ShellPair> pairs = build_shell_pairs(shells);
-    std::vector<Nucleus> nuclei;
-    for (unsigned k = 0; k < nr_atoms; ++k) nuclei.push_back(Nucleus{mol[k].gr(), mol[k].nucl_chg()});
-    V = nuclear_matrices(pairs, n, nuclei);
+    if (exact_integrals) {
+        V = exact_nuclear_matrices(cgfs, mol.atoms);
+    } else {
+        std::vector<Nucleus> nuclei;
+        for (unsigned k = 0; k < nr_atoms; ++k) nuclei.push_back(Nucleus{mol[k].gr(), mol[k].nucl_chg()});
+        V = nuclear_matrices(pairs, n, nuclei);
+    }
+    // H = ((T + V_0) + V_1) + ..., in atom order.
     for (unsigned i = 0; i < n; ++i)
         for (unsigned j = 0; j < n; ++j)
             for (unsigned k = 0; k < nr_atoms; ++k) H[i][j] = H[i][j] + V[k][i][j];
@@ -161,7 +207,9 @@ void HF::setup() {
         std::cout << "Constructing TE matrix... (" << distinct_integral_count(n) << ") " << "\n";
     }
     // Every distinct (i,j|k,l) is computed once; c counts them.
-    {
+    if (exact_integrals) {
+        exact_repulsion_table(cgfs, te_table);
+    } else {
         Progress progress("Two-electron integrals", 1);
         repulsion_table(pairs, te_table, [&progress](std::uint64_t done, std::uint64_t total) {
             progress.total = total;
@@ -226,16 +274,7 @@ unsigned HF::iterate() {
         std::cout.precision(10);
         clock.toc();
         const double t = clock.passed();
-        if (verbose) {
-            std::cout << "Energy after iteration " << steps << ":\t " << energy << " Hartree\t" << " [ " << t
-                      << " ms ] " << "\n";
-        }
-        if (!std::isfinite(energy)) {
-            std::ostringstream msg;
-            msg << "Error in input file " << quoted(input_path) << ": the SCF energy became " << energy
-                << " at step " << steps << "; no result can be reported";
-            throw Failure{msg.str(), exit_status::numerical};
-        }
+        report_step(steps, t);
         if (steps == max_iterations) {
             std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
             converged = d <= convergence_threshold;
@@ -256,7 +295,7 @@ unsigned HF::iterate() {
 
 void HF::step() {
     const unsigned nocc = nr_electrons / 2;
-    G = two_electron_from_distinct(P, te_table);
+    G = two_electron(P);
     F = matsum(H, G);
     F_prime = trimatprod(X_t, F, X);
     Eigsym(F_prime, C_prime, orbital_energies);
@@ -294,7 +333,7 @@ unsigned HF::iterate_diis() {
         electrons.push_back(mol[a].nrelecs());
     }
     P = superposition_density(S, T, V, te_table, first, electrons);
-    G = two_electron_from_distinct(P, te_table);
+    G = two_electron(P);
     P = closed_shell_density(matprod(X, eigenvectors(trimatprod(X_t, matsum(H, G), X))), nocc);
 
     Diis history;
@@ -305,7 +344,7 @@ unsigned HF::iterate_diis() {
     for (;;) {
         clock.tic();
         ++steps;
-        G = two_electron_from_distinct(P, te_table);
+        G = two_electron(P);
         F = matsum(H, G);
         energy = calcen();
         P_energy = P;
@@ -319,16 +358,7 @@ unsigned HF::iterate_diis() {
         std::cout.precision(10);
         clock.toc();
         const double t = clock.passed();
-        if (verbose) {
-            std::cout << "Energy after iteration " << steps << ":\t " << energy << " Hartree\t" << " [ " << t
-                      << " ms ] " << "\n";
-        }
-        if (!std::isfinite(energy)) {
-            std::ostringstream msg;
-            msg << "Error in input file " << quoted(input_path) << ": the SCF energy became " << energy
-                << " at step " << steps << "; no result can be reported";
-            throw Failure{msg.str(), exit_status::numerical};
-        }
+        report_step(steps, t);
         const bool done = d <= diis_energy_threshold && max_error <= diis_error_threshold;
         if (steps == diis_max_iterations) {
             std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,20 @@
 #include "driver/output.h"
 #include "input/molecule.h"
 #include "linalg/matrix.h"
+
+// How the integral matrices are computed. `exact` repeats the operations of the
+// reference formulas bit for bit, so that even the noise-level digits of a report
+// (the sign of a coefficient that is zero by symmetry, the orientation of
+// degenerate orbitals) are reproducible; `fast` agrees with them to 1e-12 and is
+// many times quicker. `automatic` takes the exact path while it is cheap.
+enum class IntegralPath { automatic, exact, fast };
+
+// Primitive quartets of the distinct two-electron integrals of a basis, the
+// measure of the cost of the exact path.
+std::uint64_t primitive_quartet_count(const std::vector<CGF>& cgfs);
+// Up to this many primitive quartets (about a second) the automatic choice is exact.
+constexpr std::uint64_t exact_quartet_limit = 20000000;
+bool choose_exact_integrals(IntegralPath path, const std::vector<CGF>& cgfs);
 
 // Restricted closed-shell Hartree-Fock engine (Roothaan-Hall with density mixing).
 struct HF {
@@ -40,6 +55,9 @@ struct HF {
     bool diis = false;
     unsigned diis_max_iterations = 100;
 
+    IntegralPath integral_path = IntegralPath::automatic;
+    bool exact_integrals = true;  // the path setup took
+
     void molecule(const Molecule& m);
     void setup();
     double calcnuclrepul() const;
@@ -48,6 +66,11 @@ struct HF {
     unsigned iterate_diis();
     void step();
     double calcen() const;
+    // Two-electron part of the Fock matrix of density D, by the path of the integrals:
+    // the all-quadruples sum for exact integrals, the distinct-integral scatter otherwise.
+    Matrix<double> two_electron(const Matrix<double>& D) const;
+    // The verbose energy line of a step; stops the run when the energy is not finite.
+    void report_step(unsigned steps, double ms) const;
 
     void listorbs() const;
     void printS() const;
