@@ -177,3 +177,45 @@ TEST(ClosedShellCheck, RefusesOddElectronsAndCoincidentAtoms) {
     }
     EXPECT_NO_THROW(check_closed_shell(water(), "water.in"));
 }
+
+TEST(IntegralPath, PrimitiveQuartetsOfTheDistinctIntegrals) {
+    // H2 in STO-3G: three distinct pairs of weight 9 give ((27)^2 + 3*81)/2 = 486
+    // primitive quartets, i.e. six distinct integrals of 81 quartets each.
+    HF h2;
+    h2.molecule(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}));
+    EXPECT_EQ(primitive_quartet_count(h2.cgfs), 6u * 81u);
+    // Water: 406 distinct integrals of 81 quartets.
+    HF w;
+    w.molecule(water());
+    EXPECT_EQ(primitive_quartet_count(w.cgfs), 406u * 81u);
+    EXPECT_TRUE(choose_exact_integrals(IntegralPath::automatic, w.cgfs));
+    EXPECT_FALSE(choose_exact_integrals(IntegralPath::fast, w.cgfs));
+}
+
+TEST(IntegralPath, LargeMoleculesTakeTheFastPath) {
+    // Ten carbon atoms in STO-6G: 50 functions of 6 primitives, 1275 pairs,
+    // 813450 distinct integrals of 1296 quartets each: far beyond the exact limit.
+    Molecule m;
+    m.basis.setType("sto-6g");
+    for (int k = 0; k < 10; ++k) m.addAtom("C", 2.5 * k, 0, 0);
+    HF hf;
+    hf.molecule(m);
+    EXPECT_EQ(primitive_quartet_count(hf.cgfs), 813450ull * 1296ull);
+    EXPECT_FALSE(choose_exact_integrals(IntegralPath::automatic, hf.cgfs));
+    EXPECT_TRUE(choose_exact_integrals(IntegralPath::exact, hf.cgfs));
+}
+
+TEST(IntegralPath, ExactAndFastRunsAgreeOnWater) {
+    HF exact, fast;
+    exact.integral_path = IntegralPath::exact;
+    fast.integral_path = IntegralPath::fast;
+    for (HF* hf : {&exact, &fast}) {
+        hf->molecule(water());
+        hf->setup();
+        hf->iterate();
+    }
+    EXPECT_TRUE(exact.exact_integrals);
+    EXPECT_FALSE(fast.exact_integrals);
+    EXPECT_NEAR(exact.energy, fast.energy, 1e-10);
+    for (int k = 0; k < 7; ++k) EXPECT_NEAR(exact.orbital_energies[k], fast.orbital_energies[k], 1e-10);
+}
