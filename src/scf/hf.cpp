@@ -61,7 +61,7 @@ void check_closed_shell(const Molecule& mol, const std::string& path) {
     if (electrons % 2 != 0) {
         std::ostringstream msg;
         msg << "Error in input file " << quoted(path) << ": the molecule has " << electrons
-            << " electrons, an odd number; velko computes closed-shell molecules only (every electron paired)";
+            << (electrons == 1 ? " electron" : " electrons") << ", an odd number; velko computes closed-shell molecules only (every electron paired)";
         throw Failure{msg.str(), exit_status::unsupported};
     }
     for (unsigned a = 0; a < mol.nratoms(); ++a) {
