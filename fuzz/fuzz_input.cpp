@@ -6,6 +6,7 @@
 // a sanitizer report is a finding.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -64,8 +65,11 @@ void fuzz_molecule(const std::uint8_t* data, std::size_t size) {
     }
     // A molecule that was accepted is consistent and in range.
     if (mol.nratoms() != mol.atoms.size()) std::abort();
-    for (const Atom& a : mol.atoms)
+    for (const Atom& a : mol.atoms) {
         if (a.nucl_chg() < 1 || a.nucl_chg() > 10) std::abort();
+        for (double c : {a.gr().getx(), a.gr().gety(), a.gr().getz()})
+            if (!(std::fabs(c) <= 1e6)) std::abort();
+    }
 }
 
 // Splits the bytes at NUL characters into up to three strings.

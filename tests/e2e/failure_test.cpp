@@ -82,6 +82,10 @@ TEST(RefusedInput, MalformedFilesNameFileLineAndWhatWasFound) {
          {"line 6:", "z coordinate", "found \"abc\""}},
         {"coordinate_letter_o.in", header("2") + "H 0 0 0\nH 0 O.5 1.4\n", 2,
          {"line 6:", "y coordinate", "found \"O.5\""}},
+        // 1e300 bohr apart the nuclear-attraction integrals would never finish;
+        // 1e308 angstrom overflows to infinity on conversion.
+        {"far_away.in", header("2") + "H 0 0 0\nH 0 0 1e300\n", 2, {"line 6:", "at most 1e6 bohr", "found \"1e300\""}},
+        {"overflow.in", header("2", "angstrom") + "H 0 0 0\nH 1e308 0 0\n", 2, {"line 6:", "x coordinate", "found \"1e308\""}},
         {"decimal_comma.in", header("2") + "H 1,5 0 0\nH 0 0 1.4\n", 2,
          {"line 5:", "x coordinate", "found \"1,5\""}},
     };
