@@ -1,5 +1,6 @@
 #include "input/molecule.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -18,6 +19,7 @@ namespace {
 // The input file is positional: four header lines "label = value", then one
 // line "symbol x y z" per atom.
 const int header_lines = 4;
+constexpr double max_coordinate_bohr = 1e6;
 const char* const header_meaning[header_lines] = {"the basis-set name", "an integer", "the number of atoms",
                                                   "the unit of length"};
 
@@ -113,6 +115,12 @@ void Molecule::read(std::string path) {
             if (!value) refuse(path, line_no, std::string("a number for the ") + axis[k] + " coordinate",
                                quoted(fields[1 + k]));
             r[k] = *value * scale;
+            // Beyond this the squared distances of the integrals overflow and
+            // the incomplete gamma function of the nuclear attraction no longer
+            // converges; no molecule is a million bohr (53 micrometres) across.
+            if (!(std::fabs(r[k]) <= max_coordinate_bohr))
+                refuse(path, line_no, std::string("a number for the ") + axis[k] + " coordinate of at most 1e6 bohr in magnitude",
+                       quoted(fields[1 + k]));
         }
         addAtom(symbol, r[0], r[1], r[2]);
     }

@@ -28,6 +28,9 @@ namespace {
 const char* const rule31 = "-------------------------------";
 constexpr double convergence_threshold = 1e-9;  // Hartree, on the change of the total energy
 constexpr double first_previous_energy = 1000.0;
+// n x n matrices of the engine besides the per-atom attraction matrices:
+// H, S, T, P, P_new, G, F, F_prime, X, X_t, C, C_prime.
+constexpr std::uint64_t engine_matrix_count = 12;
 // Below this smallest overlap eigenvalue the basis is numerically linearly
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
@@ -71,7 +74,7 @@ void check_closed_shell(const Molecule& mol, const std::string& path) {
     if (electrons % 2 != 0) {
         std::ostringstream msg;
         msg << "Error in input file " << quoted(path) << ": the molecule has " << electrons
-            << " electrons, an odd number; velko computes closed-shell molecules only (every electron paired)";
+            << (electrons == 1 ? " electron" : " electrons") << ", an odd number; velko computes closed-shell molecules only (every electron paired)";
         throw Failure{msg.str(), exit_status::unsupported};
     }
     for (unsigned a = 0; a < mol.nratoms(); ++a) {
@@ -143,12 +146,16 @@ void HF::molecule(const Molecule& m) {
     nr_orbitals = r;
     nr_atoms = mol.nratoms();
 
+    // The table is sized first, counting every n x n matrix of the run (the
+    // fixed and SCF matrices and one attraction matrix per atom): a molecule
+    // that cannot fit is refused before any of them is allocated.
+    const std::uint64_t matrices = matrix_bytes(nr_orbitals, engine_matrix_count + std::uint64_t{nr_atoms});
+    te_table = allocate_integral_table(distinct_integral_count(nr_orbitals), input_path, matrices);
+
     const int n = static_cast<int>(nr_orbitals);
     for (Matrix<double>* M : {&S, &H, &T, &P, &C_prime, &C, &X, &X_t, &G}) M->resize(n, n);
     V.resize(nr_atoms);
     for (Matrix<double>& Vk : V) Vk.resize(n, n);
-
-    te_table = allocate_integral_table(distinct_integral_count(nr_orbitals), input_path);
 
     if (verbose) {
         std::cout << "\n" << rule31 << "\n" << "          LIST INPUT           " << "\n" << rule31 << "\n\n";

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <cstddef>
 #include <limits>
 #include <new>
 #include <sstream>
+#include <stdexcept>
 
 #include "driver/failure.h"
 
@@ -17,27 +19,50 @@ std::uint64_t physical_memory_bytes() {
 
 namespace {
 
-[[noreturn]] void refuse(std::uint64_t entries, const std::string& path) {
-    const double mib = static_cast<double>(entries) * sizeof(double) / (1024.0 * 1024.0);
+constexpr std::uint64_t saturated = std::numeric_limits<std::uint64_t>::max();
+
+// a * b, or the largest value when the product does not fit.
+std::uint64_t mul_sat(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > saturated / a) return saturated;
+    return a * b;
+}
+
+std::uint64_t add_sat(std::uint64_t a, std::uint64_t b) { return b > saturated - a ? saturated : a + b; }
+
+double mib(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+[[noreturn]] void refuse(std::uint64_t entries, std::uint64_t other_bytes, std::uint64_t memory,
+                         const std::string& path) {
+    // The byte count may saturate; the MiB figure is worked in floating point.
+    const double table_mib = static_cast<double>(entries) * sizeof(double) / (1024.0 * 1024.0);
     std::ostringstream msg;
     msg << "Error: not enough memory for the two-electron integrals of input file \"" << path << "\": " << entries
-        << " integrals need " << mib << " MiB";
+        << " integrals need " << table_mib << " MiB";
+    if (other_bytes != 0) msg << " (" << table_mib + mib(other_bytes) << " MiB with the other matrices)";
+    if (memory != 0) msg << ", the machine has " << mib(memory) << " MiB";
     throw Failure{msg.str(), exit_status::out_of_memory};
 }
 
 }  // namespace
 
-std::vector<double> allocate_integral_table(std::uint64_t entries, const std::string& path) {
-    const std::uint64_t max_entries = std::vector<double>().max_size();
-    if (entries > max_entries || entries > std::numeric_limits<std::size_t>::max() / sizeof(double))
-        refuse(entries, path);
+std::uint64_t matrix_bytes(std::uint64_t n, std::uint64_t count) {
+    return mul_sat(mul_sat(mul_sat(n, n), count), sizeof(double));
+}
+
+std::vector<double> allocate_integral_table(std::uint64_t entries, const std::string& path,
+                                            std::uint64_t other_bytes) {
     const std::uint64_t memory = physical_memory_bytes();
-    if (memory != 0 && entries * sizeof(double) > memory) refuse(entries, path);
+    const std::uint64_t table_bytes = mul_sat(entries, sizeof(double));
+    const std::uint64_t max_entries = std::vector<double>().max_size();
+    if (entries > max_entries || entries > std::numeric_limits<std::size_t>::max() / sizeof(double) ||
+        add_sat(table_bytes, other_bytes) > std::numeric_limits<std::size_t>::max())
+        refuse(entries, other_bytes, memory, path);
+    if (memory != 0 && add_sat(table_bytes, other_bytes) > memory) refuse(entries, other_bytes, memory, path);
     try {
         return std::vector<double>(static_cast<std::size_t>(entries), -1.0);
     } catch (const std::bad_alloc&) {
-        refuse(entries, path);
+        refuse(entries, other_bytes, memory, path);
     } catch (const std::length_error&) {
-        refuse(entries, path);
+        refuse(entries, other_bytes, memory, path);
     }
 }

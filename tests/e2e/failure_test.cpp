@@ -1,0 +1,209 @@
+// Whole runs of the built program on bad input: each must end with one message
+// on standard output that names the file (and the line where one is at fault),
+// the documented exit status, and no orbital table, summary or completion line.
+// Mended inputs (Windows line endings, trailing blanks, the unit word in upper
+// case) must give the same report as the clean file.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "run_velko.h"
+
+namespace {
+
+std::string header(const std::string& count, const std::string& unit = "bohr", const std::string& basis = "sto-3g") {
+    return "basis = " + basis + "\ncharge = 0\natoms = " + count + "\nunits = " + unit + "\n";
+}
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The last non-empty line of the output.
+std::string last_line(const std::string& out) {
+    std::string s = out;
+    while (!s.empty() && s.back() == '\n') s.pop_back();
+    const auto nl = s.rfind('\n');
+    return nl == std::string::npos ? s : s.substr(nl + 1);
+}
+
+// Checks an orderly stop: the status, the message as the very last line of
+// standard output holding every fragment, and no report block after it.
+void expect_refused(const RunResult& r, int status, const std::vector<std::string>& fragments) {
+    EXPECT_EQ(r.status, status) << r.out;
+    const std::string message = last_line(r.out);
+    for (const std::string& f : fragments) EXPECT_NE(message.find(f), std::string::npos) << "missing " << f << " in: " << message;
+    EXPECT_EQ(r.out.find("ORBITALS"), std::string::npos);
+    EXPECT_EQ(r.out.find("SUMMARY"), std::string::npos);
+    EXPECT_EQ(r.out.find("Program terminated"), std::string::npos);
+    EXPECT_EQ(r.out.find("Total energy"), std::string::npos);
+}
+
+struct BadInput {
+    const char* name;
+    std::string content;
+    int status;
+    std::vector<std::string> fragments;  // besides the quoted file name
+};
+
+// Energy line of a report, or empty.
+std::string energy_line(const std::string& out) {
+    const auto at = out.find("Total energy [Hartree]: ");
+    if (at == std::string::npos) return "";
+    return out.substr(at, out.find('\n', at) - at);
+}
+
+}  // namespace
+
+TEST(RefusedInput, MissingFile) {
+    const std::string path = source_path("examples/no_such_molecule.in");
+    expect_refused(run_velko(quoted(path)), 2, {"cannot read input file " + quoted(path)});
+}
+
+TEST(RefusedInput, DirectoryInsteadOfFile) {
+    const std::string path = source_path("examples");
+    expect_refused(run_velko(quoted(path)), 2, {"cannot read input file " + quoted(path)});
+}
+
+TEST(RefusedInput, MalformedFilesNameFileLineAndWhatWasFound) {
+    const BadInput cases[] = {
+        {"empty.in", "", 2, {"line 1:", "header line 1", "end of file"}},
+        {"three_header_lines.in", "basis = sto-3g\ncharge = 0\natoms = 2\n", 2,
+         {"line 4:", "the unit of length", "end of file"}},
+        {"count_not_a_number.in", header("two"), 2, {"line 3:", "number of atoms", "found \"two\""}},
+        {"count_with_text.in", header("2x"), 2, {"line 3:", "found \"2x\""}},
+        {"negative_count.in", header("-1") + "H 0 0 0\n", 2, {"line 3:", "found \"-1\""}},
+        {"too_few_atom_lines.in", header("3") + "H 0 0 0\nH 0 0 1.4\n", 2,
+         {"line 7:", "atom 3 of 3", "end of file"}},
+        {"too_few_fields.in", header("2") + "H 0 0 0\nH 0 1.4\n", 2,
+         {"line 6:", "element symbol and three coordinates", "found \"H 0 1.4\""}},
+        {"unknown_element.in", header("2") + "H 0 0 0\nD 0 0 1.4\n", 2, {"line 6:", "element symbol", "found \"D\""}},
+        {"lower_case_symbol.in", header("2") + "h 0 0 0\nH 0 0 1.4\n", 2, {"line 5:", "found \"h\""}},
+        {"coordinate_word.in", header("2") + "H 0 0 0\nH 0 0 abc\n", 2,
+         {"line 6:", "z coordinate", "found \"abc\""}},
+        {"coordinate_letter_o.in", header("2") + "H 0 0 0\nH 0 O.5 1.4\n", 2,
+         {"line 6:", "y coordinate", "found \"O.5\""}},
+        // 1e300 bohr apart the nuclear-attraction integrals would never finish;
+        // 1e308 angstrom overflows to infinity on conversion.
+        {"far_away.in", header("2") + "H 0 0 0\nH 0 0 1e300\n", 2, {"line 6:", "at most 1e6 bohr", "found \"1e300\""}},
+        {"overflow.in", header("2", "angstrom") + "H 0 0 0\nH 1e308 0 0\n", 2, {"line 6:", "x coordinate", "found \"1e308\""}},
+        {"decimal_comma.in", header("2") + "H 1,5 0 0\nH 0 0 1.4\n", 2,
+         {"line 5:", "x coordinate", "found \"1,5\""}},
+    };
+    for (const BadInput& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = write_temp(c.name, c.content);
+        std::vector<std::string> fragments = c.fragments;
+        fragments.push_back("Error in input file " + quoted(path));
+        expect_refused(run_velko(quoted(path)), c.status, fragments);
+    }
+}
+
+TEST(RefusedInput, AbsurdAtomCountStopsAtTheMissingLineAtOnce) {
+    // One atom line for a billion announced: nothing may be sized by the count.
+    const std::string path = write_temp("billion.in", header("1000000000") + "He 0 0 0\n");
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r = run_velko(quoted(path));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    expect_refused(r, 2, {"Error in input file " + quoted(path), "line 6:", "atom 2 of 1000000000", "end of file"});
+    EXPECT_LT(seconds, 20.0);
+}
+
+TEST(RefusedInput, ExponentCoordinatesStillRead) {
+    // 1.4e0 bohr and 14.0E-1 bohr are the bond of examples/h2.in.
+    const std::string path = write_temp("exponent.in", header("2") + "H 0.0e0 0 0\nH 0 0 14.0E-1\n");
+    const RunResult r = run_velko(quoted(path));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(energy_line(r.out), energy_line(run_velko(quoted(source_path("examples/h2.in"))).out));
+    EXPECT_FALSE(energy_line(r.out).empty());
+}
+
+TEST(RefusedMolecule, OddElectronCountIsNotClosedShell) {
+    const BadInput cases[] = {
+        {"lone_h.in", header("1") + "H 0 0 0\n", 3, {"1 electron", "closed-shell molecules only"}},
+        {"oh_radical.in", header("2") + "O 0 0 0\nH 0 0 1.8\n", 3, {"9 electrons", "closed-shell molecules only"}},
+    };
+    for (const BadInput& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = write_temp(c.name, c.content);
+        std::vector<std::string> fragments = c.fragments;
+        fragments.push_back("Error in input file " + quoted(path));
+        expect_refused(run_velko(quoted(path)), c.status, fragments);
+    }
+}
+
+TEST(RefusedMolecule, CoincidentAtoms) {
+    // The third atom sits exactly on the second; the first pair is 1.4 bohr apart.
+    const std::string path = write_temp("coincident.in", header("3") + "H 0 0 0\nH 0 0 1.4\nHe 0 0 1.4\n");
+    expect_refused(run_velko(quoted(path)), 3,
+                   {"Error in input file " + quoted(path), "atoms 2 (H) and 3 (He)", "same position"});
+}
+
+TEST(RefusedMolecule, NearlyCoincidentAtomsMakeTheOverlapSingular) {
+    // At 1e-6 bohr the two 1s functions overlap to 1 - O(1e-13): S has an
+    // eigenvalue of about 1e-13 and X = S^(-1/2) would be noise.
+    const std::string path = write_temp("near.in", header("2") + "H 0 0 0\nH 0 0 1e-6\n");
+    const RunResult r = run_velko(quoted(path));
+    expect_refused(r, 3, {"Error in input file " + quoted(path), "overlap matrix is singular"});
+    EXPECT_EQ(r.out.find("nan"), std::string::npos);
+    EXPECT_EQ(r.out.find("inf"), std::string::npos);
+}
+
+TEST(RefusedMolecule, TwoElectronTableBeyondMemory) {
+    // 600 neon atoms on a 4-bohr grid: 3000 functions, about 1.0e13 distinct
+    // integrals (teindex of 2999^4 / 8), some 77 TiB. The run must stop before
+    // allocating anything of that size, and quickly.
+    std::string text = header("600");
+    for (int i = 0; i < 600; ++i)
+        text += "Ne " + std::to_string(4 * (i % 10)) + " " + std::to_string(4 * (i / 10 % 10)) + " " +
+                std::to_string(4 * (i / 100)) + "\n";
+    const std::string path = write_temp("neon_grid.in", text);
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r = run_velko(quoted(path));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // teindex(2999, 2999, 2999, 2999) + 1 with ij = kl = 2999*3000/2 + 2999 = 4501499.
+    expect_refused(r, 5, {"not enough memory", quoted(path), "10131753375750 integrals need 7.72991e+07 MiB"});
+    EXPECT_LT(seconds, 30.0);
+}
+
+TEST(MendedInput, WindowsLineEndingsAndTrailingBlanksReadLikeTheCleanFile) {
+    const std::string atoms = "H 0.0 0.0 0.0\nH 0.0 0.0 0.74\n";
+    const std::string clean = write_temp("clean.in", header("2", "angstrom") + atoms);
+    const std::string crlf = write_temp(
+        "crlf.in", "basis = sto-3g\r\ncharge = 0\r\natoms = 2\r\nunits = angstrom\r\nH 0.0 0.0 0.0\r\nH 0.0 0.0 0.74\r\n");
+    const std::string blanks =
+        write_temp("blanks.in", "basis = sto-3g \ncharge = 0\t\natoms = 2 \nunits = angstrom \t \n" + atoms);
+    const std::string upper = write_temp("upper.in", header("2", "ANGSTROM") + atoms);
+    const RunResult reference = run_velko(quoted(clean));
+    ASSERT_EQ(reference.status, 0);
+    // 0.74 angstrom = 1.398397 bohr: the geometry block shows the scaled bond.
+    ASSERT_NE(reference.out.find("|    1.3984|"), std::string::npos) << reference.out;
+    for (const std::string& path : {crlf, blanks, upper}) {
+        SCOPED_TRACE(path);
+        const RunResult r = run_velko(quoted(path));
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(mask_report(r.out), mask_report(reference.out));
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(MendedInput, UnknownUnitWordMeansBohrWithANoticeOnStandardError) {
+    const std::string atoms = "H 0 0 0\nH 0 0 1.4\n";
+    const RunResult bohr = run_velko(quoted(write_temp("bohr.in", header("2", "BoHr") + atoms)));
+    const std::string odd = write_temp("furlong.in", header("2", "furlong") + atoms);
+    const RunResult r = run_velko(quoted(odd));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(bohr.err, "");
+    EXPECT_EQ(mask_report(r.out), mask_report(bohr.out));
+    EXPECT_NE(r.err.find("\"furlong\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(odd), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("taken as bohr"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line expected: " << r.err;
+}
+
+TEST(KeptBehaviour, UnknownBasisSetStopsWithStatusOne) {
+    const std::string path = write_temp("sto9g.in", header("2", "bohr", "sto-9g") + "H 0 0 0\nH 0 0 1.4\n");
+    const RunResult r = run_velko(quoted(path));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(last_line(r.out), "Unrecognized basis set");
+    EXPECT_EQ(r.out.find("GEOMETRY"), std::string::npos);
+}

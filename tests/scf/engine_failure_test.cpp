@@ -1,0 +1,143 @@
+// The engine's own stops: a non-finite SCF energy, a two-electron table that
+// cannot be allocated, and the guard on closed-shell molecules. The input-level
+// paths to these stops are covered end to end in tests/e2e/failure_test.cpp;
+// here the engine is driven directly, with state no input file can produce.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "driver/failure.h"
+#include "input/molecule.h"
+#include "integrals/repulsion.h"
+#include "scf/hf.h"
+#include "scf/memory.h"
+
+namespace {
+
+Molecule hydrogen_molecule() {
+    Molecule mol;
+    mol.basis_name = "sto-3g";
+    mol.basis.setType("sto-3g");
+    mol.addAtom("H", 0.0, 0.0, 0.0);
+    mol.addAtom("H", 0.0, 0.0, 1.4);
+    return mol;
+}
+
+// Runs iterate on H2 whose two-electron table holds value everywhere and
+// returns the Failure it throws (status -1 when none is thrown).
+Failure iterate_with_table(double value) {
+    HF hf;
+    hf.input_path = "poisoned.in";
+    hf.molecule(hydrogen_molecule());
+    hf.setup();
+    for (double& v : hf.te_table) v = value;
+    ::testing::internal::CaptureStdout();
+    Failure caught{"", -1};
+    try {
+        hf.iterate();
+    } catch (const Failure& f) {
+        caught = f;
+    }
+    ::testing::internal::GetCapturedStdout();
+    return caught;
+}
+
+}  // namespace
+
+TEST(ScfFailure, NonFiniteEnergyStopsTheLoop) {
+    const double poisons[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity()};
+    for (double poison : poisons) {
+        SCOPED_TRACE(poison);
+        const Failure f = iterate_with_table(poison);
+        EXPECT_EQ(f.status, exit_status::numerical);
+        EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
+        EXPECT_NE(f.message.find("at step 1"), std::string::npos) << f.message;
+    }
+}
+
+TEST(ScfFailure, HealthyTableConverges) {
+    // The same path with the real table: H2 at 1.4 bohr, -1.1167 Hartree
+    // (Szabo and Ostlund, section 3.5.2), and no Failure.
+    HF hf;
+    hf.molecule(hydrogen_molecule());
+    hf.setup();
+    ::testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(hf.iterate());
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_NEAR(hf.energy, -1.1167, 1e-4);
+    EXPECT_TRUE(hf.converged);
+}
+
+TEST(IntegralTable, SizedAsTheDistinctIntegrals) {
+    // H2: 2 functions, (11|11) (21|11) (21|21) (22|11) (22|21) (22|22): 6 entries, all unset.
+    HF hf;
+    hf.molecule(hydrogen_molecule());
+    EXPECT_EQ(hf.te_table.size(), 6u);
+    for (double v : hf.te_table) EXPECT_EQ(v, -1.0);
+}
+
+TEST(IntegralTable, RefusedBeforeAllocatingWhenTooLarge) {
+    // 2^61 doubles are 2^64 bytes: beyond any address space and memory.
+    const std::uint64_t entries = std::uint64_t{1} << 61;
+    try {
+        allocate_integral_table(entries, "big.in");
+        FAIL() << "no Failure";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.status, exit_status::out_of_memory);
+        EXPECT_NE(f.message.find("\"big.in\""), std::string::npos) << f.message;
+        // 2^61 * 8 / 2^20 = 2^44 = 17592186044416 MiB, printed with six digits.
+        EXPECT_NE(f.message.find("2305843009213693952 integrals need 1.75922e+13 MiB"), std::string::npos)
+            << f.message;
+    }
+}
+
+TEST(IntegralTable, OtherMatricesCountAgainstMemory) {
+    // A table of one entry fits anywhere, but not next to matrices of 2^63 bytes.
+    const std::uint64_t memory = physical_memory_bytes();
+    ASSERT_GT(memory, 0u);
+    EXPECT_EQ(allocate_integral_table(1, "small.in").size(), 1u);
+    try {
+        allocate_integral_table(1, "small.in", std::uint64_t{1} << 63);
+        FAIL() << "no Failure";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.status, exit_status::out_of_memory);
+        EXPECT_NE(f.message.find("with the other matrices"), std::string::npos) << f.message;
+    }
+}
+
+TEST(IntegralTable, MatrixBytesSaturateInsteadOfWrapping) {
+    EXPECT_EQ(matrix_bytes(3000, 612), UINT64_C(44064000000));  // 3000^2 * 612 * 8
+    EXPECT_EQ(matrix_bytes(0, 12), 0u);
+    // (2^32)^2 already overflows 64 bits.
+    EXPECT_EQ(matrix_bytes(std::uint64_t{1} << 32, 1), std::numeric_limits<std::uint64_t>::max());
+    EXPECT_EQ(matrix_bytes(std::uint64_t{1} << 30, 2), std::numeric_limits<std::uint64_t>::max());
+}
+
+TEST(IntegralTable, IndexCountBeyondThirtyTwoBits) {
+    // ij = kl = i(i+1)/2 + i; teindex = ij(ij+1)/2 + kl. For i = 429, ij = 92664 and
+    // the index 4293447444 is just below 2^32 = 4294967296; for i = 430, ij = 93095
+    // and 4333479155 is past it: a 32-bit index wraps from 431 functions on.
+    EXPECT_EQ(teindex(429, 429, 429, 429), UINT64_C(4293447444));
+    EXPECT_EQ(teindex(430, 430, 430, 430), UINT64_C(4333479155));
+}
+
+TEST(ClosedShellGuard, OddElectronsAndCoincidentAtoms) {
+    Molecule lone;
+    lone.basis.setType("sto-3g");
+    lone.addAtom("Li", 0.0, 0.0, 0.0);
+    try {
+        check_closed_shell(lone, "li.in");
+        FAIL() << "no Failure";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.status, exit_status::unsupported);
+        EXPECT_NE(f.message.find("3 electrons"), std::string::npos) << f.message;
+    }
+    Molecule h2 = hydrogen_molecule();
+    EXPECT_NO_THROW(check_closed_shell(h2, "h2.in"));
+    h2.addAtom("He", 0.0, 0.0, 1.4);  // 4 electrons, but on top of atom 2
+    EXPECT_THROW(check_closed_shell(h2, "h2he.in"), Failure);
+}
