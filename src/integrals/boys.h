@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cmath>
+
 // Fast Boys function
 //   F_m(t) = int_0^1 u^(2m) exp(-t u^2) du,   m = 0 ... boys_max_order,
 // evaluated at t' = max(|t|, boys_floor) like Fgamma, to full double precision.
 constexpr int boys_max_order = 4;
 constexpr double boys_floor = 1e-08;
+constexpr double boys_table_end = 36.0;
 
 // Fills F[0 .. m_max] with F_m(t'), m_max <= boys_max_order.
 //  t' < boys_table_end: Taylor series of F_(m_max) about the nearest grid point,
@@ -14,7 +17,44 @@ constexpr double boys_floor = 1e-08;
 //      erfc term is below 1e-17 relative) and the upward recursion
 //      F_(m+1) = ((2m + 1) F_m - exp(-t')) / (2 t').
 // The grid values come from the series F_m(t) = exp(-t) sum_k (2t)^k / ((2m+1)(2m+3)...(2m+2k+1))
-// summed in extended precision once, on first use.
+// summed in extended precision once, before main runs.
 void boys(int m_max, double t, double* F);
 
-constexpr double boys_table_end = 36.0;
+// The grid: F_m(k * boys_grid_step) for m = 0 ... boys_grid_orders-1 in row k.
+// Grid spacing and Taylor length: |d| <= 0.05 and 10 terms leave a remainder
+// below 0.05^10 / 10! ~ 3e-20 of F_m.
+constexpr double boys_grid_step = 0.1;
+constexpr int boys_taylor_terms = 10;
+constexpr int boys_grid_orders = boys_max_order + boys_taylor_terms;
+extern const double* const boys_grid;
+
+// boys() for a fixed highest order M, inline for the integral kernels.
+template <int M>
+inline void boys_orders(double t, double* F) {
+    static_assert(M >= 0 && M <= boys_max_order, "Boys order out of range");
+    constexpr double sqrt_pi = 1.7724538509055160273;
+    constexpr double inverse_factorial[boys_taylor_terms] = {
+        1.0, 1.0, 1.0 / 2, 1.0 / 6, 1.0 / 24, 1.0 / 120, 1.0 / 720, 1.0 / 5040, 1.0 / 40320, 1.0 / 362880};
+    double x = std::fabs(t);
+    if (x < boys_floor) x = boys_floor;
+    if (x >= boys_table_end) {
+        F[0] = 0.5 * sqrt_pi / std::sqrt(x);
+        if (M == 0) return;
+        const double e = std::exp(-x);
+        const double inv_2x = 0.5 / x;
+        for (int m = 0; m < M; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) * inv_2x;
+        return;
+    }
+    const int k = static_cast<int>(x / boys_grid_step + 0.5);
+    const double d = k * boys_grid_step - x;  // t0 - t'
+    const double* row = boys_grid + (k * boys_grid_orders + M);
+    // Horner in d of sum_i row[i] d^i / i!
+    double s = row[boys_taylor_terms - 1] * inverse_factorial[boys_taylor_terms - 1];
+    for (int i = boys_taylor_terms - 2; i >= 0; --i) s = s * d + row[i] * inverse_factorial[i];
+    F[M] = s;
+    if (M == 0) return;  // the exponential is needed only by the recursion
+    const double e = std::exp(-x);
+    const double two_x = 2.0 * x;
+    constexpr double inverse_odd[boys_max_order] = {1.0, 1.0 / 3, 1.0 / 5, 1.0 / 7};
+    for (int m = M - 1; m >= 0; --m) F[m] = (two_x * F[m + 1] + e) * inverse_odd[m];
+}
