@@ -7,9 +7,9 @@ namespace {
 
 constexpr int grid_points = static_cast<int>(boys_table_end / boys_grid_step) + 2;
 
-// F_m(t) for m = 0 ... boys_grid_orders-1 at t = k * boys_grid_step, row k.
+// F_m(t) for m = 0 ... boys_grid_orders-1 and exp(-t) at t = k * boys_grid_step, row k.
 std::vector<double> boys_table() {
-    std::vector<double> values(static_cast<std::size_t>(grid_points) * boys_grid_orders);
+    std::vector<double> values(static_cast<std::size_t>(grid_points) * boys_grid_row);
     for (int k = 0; k < grid_points; ++k) {
         // The grid point exactly as boys_orders() forms it.
         const long double t = static_cast<long double>(k * boys_grid_step);
@@ -24,7 +24,8 @@ std::vector<double> boys_table() {
             if (term < sum * 1e-22L) break;
         }
         long double f = e * sum;
-        double* row = &values[static_cast<std::size_t>(k) * boys_grid_orders];
+        double* row = &values[static_cast<std::size_t>(k) * boys_grid_row];
+        row[boys_grid_orders] = static_cast<double>(e);
         row[top] = static_cast<double>(f);
         for (int m = top - 1; m >= 0; --m) {
             f = (2.0L * t * f + e) / (2 * m + 1);

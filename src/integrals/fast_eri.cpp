@@ -61,6 +61,7 @@ void quartet_kernel(const ShellPair& bra, const ShellPair& ket, double* out) {
 
     double alpha[max_primitive_pairs], scale[max_primitive_pairs];
     double X[max_primitive_pairs], Y[max_primitive_pairs], Z[max_primitive_pairs], T[max_primitive_pairs];
+    double F[max_primitive_pairs][L + 1];
     double W[max_function_pairs][NH];
     double R[125];
     double Rm[NHK][NH];
@@ -83,12 +84,12 @@ void quartet_kernel(const ShellPair& bra, const ShellPair& ket, double* out) {
             Z[k] = Pz - K.Pz[k];
             T[k] = alpha[k] * ((X[k] * X[k] + Y[k] * Y[k]) + Z[k] * Z[k]);
         }
+        // The Boys functions in a loop of their own too: independent evaluations overlap.
+        for (int k = 0; k < nkp; ++k) boys_orders<L>(T[k], F[k]);
         for (int g = 0; g < nk; ++g)
             for (int h = 0; h < NH; ++h) W[g][h] = 0.0;
         for (int k = 0; k < nkp; ++k) {
-            double F[L + 1];
-            boys_orders<L>(T[k], F);
-            hermite_coulomb_fixed<L>(F, alpha[k], X[k], Y[k], Z[k], scale[k], R);
+            hermite_coulomb_fixed<L>(F[k], alpha[k], X[k], Y[k], Z[k], scale[k], R);
             // R_(t+t',u+u',v+v') gathered into rows by ket (t',u',v'), so that each
             // ket term adds one contiguous row.
             for (int hk = 0; hk < NHK; ++hk)

@@ -68,9 +68,12 @@ inline void hermite_coulomb_fixed(const double* F, double alpha, double X, doubl
         power *= m2a;
     }
     constexpr const HermiteSteps<L>& steps = hermite_steps<L>;
+    // Fully unrolled, the table folds away into straight-line code.
+#pragma GCC unroll 8
     for (int n = L - 1; n >= 0; --n) {
         double* cur = (n == 0) ? R : work[n - 1];
         const double* up = work[n];
+#pragma GCC unroll 40
         for (int i = steps.begin[n]; i < steps.end[n]; ++i) {
             const HermiteStep& s = steps.step[i];
             cur[s.dst] = xyz[s.axis] * up[s.src1] + s.mult * up[s.src2];
