@@ -43,7 +43,8 @@ inline void boys_orders(double t, double* F) {
     if (x >= boys_table_end) {
         F[0] = 0.5 * sqrt_pi / std::sqrt(x);
         if (M == 0) return;
-        const double e = std::exp(-x);
+        // Beyond t' = 60, exp(-t') changes no F_m (m <= 4) by 1e-18 of its value.
+        const double e = x < 60.0 ? std::exp(-x) : 0.0;
         const double inv_2x = 0.5 / x;
         for (int m = 0; m < M; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) * inv_2x;
         return;
