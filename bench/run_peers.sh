@@ -1,7 +1,10 @@
 #!/bin/sh
 # Times whole runs of velko, Psi4 and NWChem (one process each) on the molecules
 # of bench/molecules, same geometry and basis, and prints wall time, peak memory
-# and total energy. Usage: bench/run_peers.sh [build-dir] [molecule ...]
+# and total energy, and for each peer the time its two-electron integrals take:
+# Psi4's timer.dat line "Total PK formation time" (wall); for NWChem the time from
+# "Starting SCF solution at" to the first iteration, spent computing and caching
+# the integrals (plus one Fock build from the cache). Usage: bench/run_peers.sh [build-dir] [molecule ...]
 # (default build dir build-fast; default molecules: all, both basis sets).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,14 +26,18 @@ for m in $mols; do
     if command -v psi4 > /dev/null; then
         /usr/bin/time -f '%e %M' -o time.psi4 psi4 -n 1 psi4.dat psi4.out > /dev/null 2>&1
         e=$(grep 'Total Energy =' psi4.out | tail -1 | awk '{print $NF}')
+        pk=$(grep 'Total PK formation time' timer.dat 2>/dev/null | head -1 | awk '{print $(NF-2)}')
         set -- $(tail -1 time.psi4)
-        printf '%-18s %-7s %9s %10.1f %20s\n' "$m" psi4 "$1" "$(echo "$2/1024" | bc -l)" "$e"
+        printf '%-18s %-7s %9s %10.1f %20s %s\n' "$m" psi4 "$1" "$(echo "$2/1024" | bc -l)" "$e" "PK integrals ${pk}"
     fi
     if command -v nwchem > /dev/null; then
         /usr/bin/time -f '%e %M' -o time.nwchem nwchem nwchem.nw > nwchem.out 2>&1
         e=$(grep 'Total SCF energy' nwchem.out | tail -1 | awk '{print $NF}')
+        t0=$(grep 'Starting SCF solution at' nwchem.out | head -1 | awk '{print $NF}' | tr -d s)
+        t1=$(awk '/iter +energy +gnorm/ {getline; getline; print $NF; exit}' nwchem.out)
+        ints=$(echo "$t1 - $t0" | bc -l 2>/dev/null)
         set -- $(tail -1 time.nwchem)
-        printf '%-18s %-7s %9s %10.1f %20s\n' "$m" nwchem "$1" "$(echo "$2/1024" | bc -l)" "$e"
+        printf '%-18s %-7s %9s %10.1f %20s %s\n' "$m" nwchem "$1" "$(echo "$2/1024" | bc -l)" "$e" "integrals ${ints} s"
     fi
 done
 rm -rf "$work"

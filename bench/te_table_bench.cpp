@@ -69,6 +69,7 @@ BENCHMARK_CAPTURE(fast_table, naphthalene_sto3g, "naphthalene")->Unit(benchmark:
 BENCHMARK_CAPTURE(reference_table, naphthalene_sto3g_every_97th, "naphthalene", 97)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+BENCHMARK_CAPTURE(fast_table, naphthalene_sto6g, "naphthalene_sto6g")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(fast_table, caffeine_sto6g, "caffeine_sto6g")->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

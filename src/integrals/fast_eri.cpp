@@ -8,66 +8,138 @@
 
 namespace {
 
-// At most 16 function pairs (sp with sp) and 10 Hermite functions (L = 2) per pair.
+// At most 16 function pairs (sp with sp) and 36 primitive pairs (STO-6G) per shell pair.
 constexpr int max_function_pairs = 16;
-constexpr int max_hermite = 10;
+constexpr int max_primitive_pairs = 36;
 
-// A primitive quartet is skipped when a bound on its contribution to every integral
-// of the quartet is below this. The bound is
-//   sum|E_bra| sum|E_ket| 2 pi^(5/2) / (p q sqrt(p+q)) * 3 max(1, 2 alpha)^(L/2),
-// the last factor bounding the Hermite derivatives |R_tuv| / F_0(0) for t+u+v <= L <= 4.
-// At most 1296 quartets (STO-6G) add at most 1.3e-17 to an integral: far below the
-// rounding error of the integrals and below every printed digit.
-constexpr double primitive_quartet_cutoff = 1e-20;
+// Screening by the Schwarz bounds of the primitive pairs (see PrimitiveList): for a
+// bra primitive b, the ket primitives from k on are skipped once
+//   bound_b * tail_k < primitive_cutoff,
+// and the bra primitives from b on once tail_b * tail_0(ket) < primitive_cutoff.
+// Everything skipped for one integral is then below (36 + 1) * 2.5e-19 < 1e-17, far
+// below the rounding error of the integrals themselves and below every printed digit.
+constexpr double primitive_cutoff = 2.5e-19;
 
 inline std::uint64_t pair_index(std::uint64_t i, std::uint64_t j) { return i * (i + 1) / 2 + j; }
 
-}  // namespace
+// Flat indices 25 t + 5 u + v of the Hermite functions t+u+v <= L, in the order of
+// ShellPair::hermite.
+template <int L>
+struct HermiteFlat {
+    std::uint8_t flat[hermite_count(L)];
+    constexpr HermiteFlat() : flat{} {
+        int k = 0;
+        for (int t = 0; t <= L; ++t)
+            for (int u = 0; t + u <= L; ++u)
+                for (int v = 0; t + u + v <= L; ++v) flat[k++] = static_cast<std::uint8_t>(25 * t + 5 * u + v);
+    }
+};
 
-void shell_quartet(const ShellPair& bra, const ShellPair& ket, double* out) {
+template <int L>
+inline constexpr HermiteFlat<L> hermite_flat{};
+
+// The integrals of one shell quartet with L(bra) = LB, L(ket) = LK, out[f * nk + g].
+// For each bra primitive pair, the ket side is contracted first:
+//   W[cd][tuv] = sum over ket primitives and t'u'v' of (-1)^(t'+u'+v') E^cd_t'u'v' R_(t+t',u+u',v+v'),
+// then out[ab][cd] += sum_tuv E^ab_tuv W[cd][tuv]. The cost per primitive quartet grows
+// with the number of ket terms times the bra Hermite functions, so the caller puts
+// the pair of lower L on the ket side.
+template <int LB, int LK>
+void quartet_kernel(const ShellPair& bra, const ShellPair& ket, double* out) {
+    constexpr int L = LB + LK;
+    constexpr int NH = hermite_count(LB);
+    constexpr int NHK = hermite_count(LK);
     const int nb = static_cast<int>(bra.first.size());
     const int nk = static_cast<int>(ket.first.size());
-    const int nh = static_cast<int>(bra.hermite.size());
-    const int L = bra.L + ket.L;
     for (int k = 0; k < nb * nk; ++k) out[k] = 0.0;
-    double W[max_function_pairs][max_hermite];
+    const PrimitiveList& B = bra.eri;
+    const PrimitiveList& K = ket.eri;
+    const int nbp = static_cast<int>(B.size());
+    const int nkp_all = static_cast<int>(K.size());
+    if (nbp == 0 || nkp_all == 0) return;
+    const double ket_total = K.tail[0];
+
+    double alpha[max_primitive_pairs], scale[max_primitive_pairs];
+    double X[max_primitive_pairs], Y[max_primitive_pairs], Z[max_primitive_pairs], T[max_primitive_pairs];
+    double F[max_primitive_pairs][L + 1];
+    double W[max_function_pairs][NH];
     double R[125];
-    double Rm[max_hermite][max_hermite];
-    const int nhk = static_cast<int>(ket.hermite.size());
-    for (const PrimitivePair& pb : bra.prims) {
+    double Rm[NHK][NH];
+    for (int ib = 0; ib < nbp; ++ib) {
+        if (B.tail[ib] * ket_total < primitive_cutoff) break;
+        const double bound = B.bound[ib];
+        int nkp = 0;
+        while (nkp < nkp_all && bound * K.tail[nkp] >= primitive_cutoff) ++nkp;
+        const double p = B.p[ib], inv_p = B.inv_p[ib];
+        const double Px = B.Px[ib], Py = B.Py[ib], Pz = B.Pz[ib];
+        // Quantities of each primitive quartet, in a loop of its own that vectorises:
+        //   alpha = pq/(p+q), scale = 2 pi^(5/2) / (p q sqrt(p+q)), T = alpha |P-Q|^2.
+        for (int k = 0; k < nkp; ++k) {
+            const double q = K.p[k];
+            const double r = 1.0 / (p + q);
+            alpha[k] = (p * q) * r;
+            scale[k] = two_pi_2_5 * (inv_p * K.inv_p[k]) * std::sqrt(r);
+            X[k] = Px - K.Px[k];
+            Y[k] = Py - K.Py[k];
+            Z[k] = Pz - K.Pz[k];
+            T[k] = alpha[k] * ((X[k] * X[k] + Y[k] * Y[k]) + Z[k] * Z[k]);
+        }
+        // The Boys functions in a loop of their own too: independent evaluations overlap.
+        for (int k = 0; k < nkp; ++k) boys_orders<L>(T[k], F[k]);
         for (int g = 0; g < nk; ++g)
-            for (int h = 0; h < nh; ++h) W[g][h] = 0.0;
-        // Ket side first: W[cd][tuv] = sum over ket primitives and t'u'v' of
-        //   (-1)^(t'+u'+v') E^cd_t'u'v' R_(t+t',u+u',v+v').
-        for (const PrimitivePair& pk : ket.prims) {
-            const double p = pb.p, q = pk.p;
-            const double scale = two_pi_2_5 / ((p * q) * std::sqrt(p + q));
-            const double alpha = p * q / (p + q);
-            double bound = pb.magnitude * pk.magnitude * scale;
-            if (L > 0) {
-                const double a2 = alpha > 0.5 ? 2.0 * alpha : 1.0;
-                bound *= 3.0 * (L == 1 ? std::sqrt(a2) : (L == 2 ? a2 : (L == 3 ? a2 * std::sqrt(a2) : a2 * a2)));
-            }
-            if (bound < primitive_quartet_cutoff) continue;
-            hermite_coulomb(L, alpha, pb.P[0] - pk.P[0], pb.P[1] - pk.P[1], pb.P[2] - pk.P[2], scale, R);
-            // R_(t+t',u+u',v+v') gathered once per quartet into rows by ket (t',u',v'),
-            // so that each ket term adds one contiguous row.
-            for (int hk = 0; hk < nhk; ++hk)
-                for (int h = 0; h < nh; ++h) Rm[hk][h] = R[ket.hermite[hk] + bra.hermite[h]];
-            for (unsigned t = pk.first_term; t < pk.end_term; ++t) {
+            for (int h = 0; h < NH; ++h) W[g][h] = 0.0;
+        for (int k = 0; k < nkp; ++k) {
+            hermite_coulomb_fixed<L>(F[k], alpha[k], X[k], Y[k], Z[k], scale[k], R);
+            // R_(t+t',u+u',v+v') gathered into rows by ket (t',u',v'), so that each
+            // ket term adds one contiguous row.
+            for (int hk = 0; hk < NHK; ++hk)
+                for (int h = 0; h < NH; ++h) Rm[hk][h] = R[hermite_flat<LK>.flat[hk] + hermite_flat<LB>.flat[h]];
+            for (unsigned t = K.first_term[k]; t < K.end_term[k]; ++t) {
                 const HermiteTerm& term = ket.terms[t];
                 double* w = W[term.pair];
-                const double* r = Rm[term.compact];
+                const double* rm = Rm[term.compact];
                 const double e = term.e_ket;
-                for (int h = 0; h < nh; ++h) w[h] += e * r[h];
+                for (int h = 0; h < NH; ++h) w[h] += e * rm[h];
             }
         }
-        for (unsigned t = pb.first_term; t < pb.end_term; ++t) {
+        for (unsigned t = B.first_term[ib]; t < B.end_term[ib]; ++t) {
             const HermiteTerm& term = bra.terms[t];
             double* o = out + term.pair * nk;
             for (int g = 0; g < nk; ++g) o[g] += term.e * W[g][term.compact];
         }
     }
+}
+
+template <int LB>
+void kernel_for_ket(const ShellPair& bra, const ShellPair& ket, double* out) {
+    switch (ket.L) {
+        case 0: quartet_kernel<LB, 0>(bra, ket, out); break;
+        case 1: quartet_kernel<LB, 1>(bra, ket, out); break;
+        default: quartet_kernel<LB, 2>(bra, ket, out); break;
+    }
+}
+
+// Bra L >= ket L.
+void ordered_quartet(const ShellPair& bra, const ShellPair& ket, double* out) {
+    switch (bra.L) {
+        case 0: quartet_kernel<0, 0>(bra, ket, out); break;
+        case 1: kernel_for_ket<1>(bra, ket, out); break;
+        default: kernel_for_ket<2>(bra, ket, out); break;
+    }
+}
+
+}  // namespace
+
+void shell_quartet(const ShellPair& bra, const ShellPair& ket, double* out) {
+    if (bra.L >= ket.L) {
+        ordered_quartet(bra, ket, out);
+        return;
+    }
+    double swapped[max_function_pairs * max_function_pairs];
+    ordered_quartet(ket, bra, swapped);
+    const std::size_t nb = bra.first.size(), nk = ket.first.size();
+    for (std::size_t f = 0; f < nb; ++f)
+        for (std::size_t g = 0; g < nk; ++g) out[f * nk + g] = swapped[g * nb + f];
 }
 
 void repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table) {

@@ -1,7 +1,12 @@
 #include "integrals/shells.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <stdexcept>
+
+#include "basis/constants.h"
+#include "integrals/hermite.h"
 
 namespace {
 
@@ -67,6 +72,48 @@ int hermite_1d(int i, int j, double PA, double PB, double p, double* E) {
     E[1] = (PA + PB) * h;
     E[2] = h * h;
     return 3;
+}
+
+// Schwarz bound of one primitive pair: max over function pairs f of sqrt((ff|ff)),
+//   (ff|ff) = 2 pi^(5/2) / (p^2 sqrt(2p)) sum_tuv sum_t'u'v' E_tuv (-1)^(t'+u'+v') E_t'u'v' R_(t+t',u+u',v+v')(p/2, 0).
+double schwarz_bound(const ShellPair& sp, const PrimitivePair& pp, std::size_t function_pairs) {
+    double R[125];
+    hermite_coulomb(2 * sp.L, 0.5 * pp.p, 0.0, 0.0, 0.0, two_pi_2_5 / ((pp.p * pp.p) * std::sqrt(2.0 * pp.p)), R);
+    std::vector<double> self(function_pairs, 0.0);
+    for (unsigned x = pp.first_term; x < pp.end_term; ++x)
+        for (unsigned y = pp.first_term; y < pp.end_term; ++y)
+            if (sp.terms[x].pair == sp.terms[y].pair)
+                self[sp.terms[x].pair] += sp.terms[x].e * sp.terms[y].e_ket * R[sp.terms[x].flat + sp.terms[y].flat];
+    double largest = 0.0;
+    for (double v : self) largest = std::max(largest, std::sqrt(std::fabs(v)));
+    return largest;
+}
+
+void sort_for_repulsion(ShellPair& sp) {
+    const std::size_t n = sp.prims.size();
+    std::vector<double> bound(n);
+    for (std::size_t k = 0; k < n; ++k) bound[k] = schwarz_bound(sp, sp.prims[k], sp.first.size());
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&bound](std::size_t x, std::size_t y) { return bound[x] > bound[y]; });
+    PrimitiveList& e = sp.eri;
+    for (std::size_t k : order) {
+        const PrimitivePair& pp = sp.prims[k];
+        e.p.push_back(pp.p);
+        e.inv_p.push_back(1.0 / pp.p);
+        e.Px.push_back(pp.P[0]);
+        e.Py.push_back(pp.P[1]);
+        e.Pz.push_back(pp.P[2]);
+        e.bound.push_back(bound[k]);
+        e.first_term.push_back(pp.first_term);
+        e.end_term.push_back(pp.end_term);
+    }
+    e.tail.assign(n, 0.0);
+    double sum = 0.0;
+    for (std::size_t k = n; k-- > 0;) {
+        sum += e.bound[k];
+        e.tail[k] = sum;
+    }
 }
 
 }  // namespace
@@ -166,6 +213,7 @@ ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigne
             sp.prims.push_back(pp);
         }
     }
+    sort_for_repulsion(sp);
     return sp;
 }
 

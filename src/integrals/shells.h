@@ -50,6 +50,22 @@ struct PrimitivePair {
     double magnitude = 0.0;  // sum of |E| over the terms, for screening quartets
 };
 
+// The primitive pairs of a shell pair again, for the two-electron integrals: ordered
+// by decreasing Schwarz bound and laid out by field, so that the kernels run over
+// consecutive values. The Schwarz bound of a primitive pair is
+//   bound = max over function pairs ab of sqrt((ab|ab)),
+// the integral over this primitive pair alone, weights and K_ab included; then
+// |(ab|cd)| <= bound(ab) bound(cd) for every primitive quartet (Cauchy-Schwarz for
+// the Coulomb inner product), and tail[k] = bound[k] + bound[k+1] + ... bounds what
+// all primitives from k on can add.
+struct PrimitiveList {
+    std::vector<double> p, inv_p;       // exponent sum and its inverse
+    std::vector<double> Px, Py, Pz;     // product centre
+    std::vector<double> bound, tail;
+    std::vector<unsigned> first_term, end_term;  // range in ShellPair::terms
+    std::size_t size() const { return p.size(); }
+};
+
 // Two shells A >= B (shell order). The function pairs run over all members of
 // A and B, except that for A == B only i >= j is kept.
 struct ShellPair {
@@ -59,6 +75,7 @@ struct ShellPair {
     std::vector<std::uint8_t> hermite;   // flat indices of all (t,u,v) with t+u+v <= L
     std::vector<PrimitivePair> prims;   // only pairs with a contribution above the screening bound
     std::vector<HermiteTerm> terms;
+    PrimitiveList eri;  // prims again, sorted for the two-electron integrals
 };
 
 // Primitive pairs whose largest Hermite coefficient is below this are dropped.

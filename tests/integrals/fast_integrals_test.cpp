@@ -143,3 +143,54 @@ TEST(Shells, WaterGroupsTwoSAndTwoPIntoOneShell) {
     EXPECT_EQ(build_shell_pair(shells, 1, 1).first.size(), 10u);
     EXPECT_EQ(build_shell_pair(shells, 1, 0).first.size(), 4u);
 }
+
+// Atoms 7-15 bohr apart: many primitive quartets fall below the Schwarz screening
+// bound and are skipped; every integral must still match the reference.
+TEST(FastIntegrals, DistantAtomsScreenedWithinTolerance) {
+    const std::vector<Placed> spread = {{"C", 0.0, 0.0, 0.0}, {"O", 0.3, 0.2, 7.5}, {"H", -0.4, 6.9, 14.0}};
+    compare_repulsion(System(spread, "sto-6g"), "C O H spread STO-6G");
+}
+
+// The screening relies on each shell pair's primitive list being ordered by decreasing
+// Schwarz bound, with tail[k] the sum of the bounds from k on.
+TEST(Screening, PrimitiveBoundsSortedWithTailSums) {
+    const System s(heavy, "sto-6g");
+    for (const ShellPair& sp : build_shell_pairs(build_shells(s.cgfs))) {
+        const PrimitiveList& e = sp.eri;
+        ASSERT_EQ(e.size(), sp.prims.size());
+        for (std::size_t k = 0; k < e.size(); ++k) {
+            EXPECT_GT(e.bound[k], 0.0);
+            if (k + 1 < e.size()) {
+                EXPECT_GE(e.bound[k], e.bound[k + 1]);
+                EXPECT_NEAR(e.tail[k], e.bound[k] + e.tail[k + 1], 1e-15 * e.tail[k]);
+            } else {
+                EXPECT_EQ(e.tail[k], e.bound[k]);
+            }
+        }
+    }
+}
+
+// Cauchy-Schwarz over the primitive quartets: (ij|ij) = sum_kl (ij|ij)_kl <= (sum_k bound_k)^2,
+// so tail[0] bounds sqrt((ij|ij)) from the reference for every function pair. A bound
+// far above the integrals (here: more than 10 times the number of primitive pairs
+// times the largest) would leave the screening without effect; contraction signs
+// could in principle make it that loose, but these basis sets do not.
+TEST(Screening, TailBoundsTheReferenceDiagonalIntegral) {
+    for (const char* basis : {"sto-3g", "sto-6g"}) {
+        const System s(heavy, basis);
+        for (const ShellPair& sp : build_shell_pairs(build_shells(s.cgfs))) {
+            double largest = 0.0;
+            for (std::size_t f = 0; f < sp.first.size(); ++f) {
+                const CGF& a = s.cgfs[sp.first[f]];
+                const CGF& b = s.cgfs[sp.second[f]];
+                const double diag = std::sqrt(cgf_repulsion(a, b, a, b));
+                EXPECT_LE(diag, sp.eri.tail[0] * (1.0 + 1e-12)) << basis << " pair " << sp.a << "," << sp.b;
+                largest = std::max(largest, diag);
+            }
+            if (largest > 1e-6) {
+                EXPECT_LE(sp.eri.tail[0], largest * static_cast<double>(sp.prims.size()) * 10.0)
+                    << basis << " pair " << sp.a << "," << sp.b;
+            }
+        }
+    }
+}
