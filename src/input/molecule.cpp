@@ -11,7 +11,7 @@
 #include "basis/constants.h"
 #include "driver/failure.h"
 #include "input/fieldparse.h"
-#include "input/readfile.h"
+#include "input/input_lines.h"
 #include "input/strfunc.h"
 
 namespace {
@@ -19,18 +19,8 @@ namespace {
 // The input file is positional: four header lines "label = value", then one
 // line "symbol x y z" per atom.
 const int header_lines = 4;
-constexpr double max_coordinate_bohr = 1e6;
 const char* const header_meaning[header_lines] = {"the basis-set name", "an integer", "the number of atoms",
                                                   "the unit of length"};
-
-[[noreturn]] void refuse(const std::string& path, std::size_t line, const std::string& expected,
-                         const std::string& found) {
-    throw Failure{"Error in input file \"" + path + "\", line " + std::to_string(line) + ": expected " + expected +
-                      ", found " + found,
-                  exit_status::bad_input};
-}
-
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The value of a header line is what follows its first "=" (the whole line
 // when there is none), without surrounding blanks, tabs or carriage return.
@@ -42,27 +32,14 @@ std::string header_value(std::string line) {
     return trim_right(value);
 }
 
-// Number of lines the file really holds: the reader reports one empty entry
-// after the final newline (and for an empty file), which is not a line.
-std::size_t line_count(const std::vector<std::string>& lines) {
-    if (!lines.empty() && lines.back().empty()) return lines.size() - 1;
-    return lines.size();
-}
-
 }  // namespace
 
 void Molecule::read(std::string path) {
-    std::vector<std::string> lines;
-    {
-        InputFile file(path);
-        file.readFile(lines);
-        if (!file.is_open() || file.read_error())
-            throw Failure{"Error: cannot read input file \"" + path + "\"", exit_status::bad_input};
-    }
-    const std::size_t available = line_count(lines);
+    const std::vector<std::string> lines = read_input_lines(path);
+    const std::size_t available = lines.size();
     if (available < static_cast<std::size_t>(header_lines)) {
         const std::size_t missing = available + 1;
-        refuse(path, missing,
+        refuse_input_line(path, missing,
                "header line " + std::to_string(missing) + " (" + header_meaning[missing - 1] + ")",
                "end of file");
     }
@@ -75,8 +52,8 @@ void Molecule::read(std::string path) {
 
     const std::string count_text = header_value(lines[2]);
     const std::optional<int> count = parse_whole(count_text);
-    if (!count) refuse(path, 3, "the number of atoms as a whole number", quoted(count_text));
-    if (*count < 0) refuse(path, 3, "a number of atoms of zero or more", quoted(count_text));
+    if (!count) refuse_input_line(path, 3, "the number of atoms as a whole number", quoted(count_text));
+    if (*count < 0) refuse_input_line(path, 3, "a number of atoms of zero or more", quoted(count_text));
 
     const std::string unit = header_value(lines[3]);
     double scale = 1.0;
@@ -89,12 +66,11 @@ void Molecule::read(std::string path) {
     // --- atoms ---
     // The count is not trusted for allocation: lines are taken one by one and
     // the first missing one is reported.
-    const char* const axis[3] = {"x", "y", "z"};
     for (int i = 0; i < *count; ++i) {
         const std::size_t index = static_cast<std::size_t>(header_lines) + static_cast<std::size_t>(i);
         const std::size_t line_no = index + 1;
         if (index >= available)
-            refuse(path, line_no,
+            refuse_input_line(path, line_no,
                    "atom " + std::to_string(i + 1) + " of " + std::to_string(*count) + " (symbol x y z)",
                    "end of file");
 
@@ -102,26 +78,15 @@ void Molecule::read(std::string path) {
         std::string line = raw;
         strtrim(line);
         std::vector<std::string> fields = explode(" ", line);
-        if (fields.size() < 4) refuse(path, line_no, "an element symbol and three coordinates", quoted(raw));
+        if (fields.size() < 4) refuse_input_line(path, line_no, "an element symbol and three coordinates", quoted(raw));
 
         std::string symbol = fields[0];
         strtrim(symbol);
         if (element_number(symbol) == 0)
-            refuse(path, line_no, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", quoted(symbol));
+            refuse_input_line(path, line_no, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", quoted(symbol));
 
         double r[3];
-        for (int k = 0; k < 3; ++k) {
-            const std::optional<double> value = parse_real(fields[1 + k]);
-            if (!value) refuse(path, line_no, std::string("a number for the ") + axis[k] + " coordinate",
-                               quoted(fields[1 + k]));
-            r[k] = *value * scale;
-            // Beyond this the squared distances of the integrals overflow and
-            // the incomplete gamma function of the nuclear attraction no longer
-            // converges; no molecule is a million bohr (53 micrometres) across.
-            if (!(std::fabs(r[k]) <= max_coordinate_bohr))
-                refuse(path, line_no, std::string("a number for the ") + axis[k] + " coordinate of at most 1e6 bohr in magnitude",
-                       quoted(fields[1 + k]));
-        }
+        for (int k = 0; k < 3; ++k) r[k] = coordinate_bohr(path, line_no, k, fields[1 + k], scale);
         addAtom(symbol, r[0], r[1], r[2]);
     }
 }

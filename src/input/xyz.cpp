@@ -9,18 +9,9 @@
 #include "driver/failure.h"
 #include "input/fieldparse.h"
 #include "input/molecule.h"
-#include "input/readfile.h"
+#include "input/input_lines.h"
 
 namespace {
-
-[[noreturn]] void refuse(const std::string& path, std::size_t line, const std::string& expected,
-                         const std::string& found) {
-    throw Failure{"Error in input file \"" + path + "\", line " + std::to_string(line) + ": expected " + expected +
-                      ", found " + found,
-                  exit_status::bad_input};
-}
-
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Fields of a line separated by runs of blanks and tabs; a trailing carriage
 // return (a file written on Windows) is not part of the last field.
@@ -47,12 +38,6 @@ std::string canonical_symbol(const std::string& text) {
     return symbol;
 }
 
-// Lines the file really holds: the reader adds one empty entry after a final newline.
-std::size_t line_count(const std::vector<std::string>& lines) {
-    if (!lines.empty() && lines.back().empty()) return lines.size() - 1;
-    return lines.size();
-}
-
 }  // namespace
 
 bool is_xyz_path(const std::string& path) {
@@ -61,55 +46,42 @@ bool is_xyz_path(const std::string& path) {
 }
 
 void read_xyz(Molecule& mol, const std::string& path, const std::string& basis_name) {
-    std::vector<std::string> lines;
-    {
-        InputFile file(path);
-        file.readFile(lines);
-        if (!file.is_open() || file.read_error())
-            throw Failure{"Error: cannot read input file \"" + path + "\"", exit_status::bad_input};
-    }
-    const std::size_t available = line_count(lines);
+    const std::vector<std::string> lines = read_input_lines(path);
+    const std::size_t available = lines.size();
 
     // --- line 1: the number of atoms ---
-    if (available < 1) refuse(path, 1, "the number of atoms", "end of file");
+    if (available < 1) refuse_input_line(path, 1, "the number of atoms", "end of file");
     const std::vector<std::string> count_fields = fields_of(lines[0]);
     const std::string count_text = count_fields.empty() ? "" : count_fields[0];
     const std::optional<int> count = parse_whole(count_text);
     if (count_fields.size() != 1 || !count || *count < 1)
-        refuse(path, 1, "the number of atoms as a positive whole number", quoted(trim_right(lines[0])));
+        refuse_input_line(path, 1, "the number of atoms as a positive whole number", quoted(trim_right(lines[0])));
 
     // --- line 2: comment, not read ---
-    if (available < 2) refuse(path, 2, "a comment line", "end of file");
+    if (available < 2) refuse_input_line(path, 2, "a comment line", "end of file");
 
     mol.basis_name = basis_name;
     mol.basis.setType(basis_name);
 
     // --- atoms ---
-    const char* const axis[3] = {"x", "y", "z"};
     for (int i = 0; i < *count; ++i) {
         const std::size_t index = 2 + static_cast<std::size_t>(i);
         const std::size_t line_no = index + 1;
         if (index >= available)
-            refuse(path, line_no, "atom " + std::to_string(i + 1) + " of " + std::to_string(*count) + " (symbol x y z)",
+            refuse_input_line(path, line_no, "atom " + std::to_string(i + 1) + " of " + std::to_string(*count) + " (symbol x y z)",
                    "end of file");
         const std::vector<std::string> fields = fields_of(lines[index]);
         if (fields.size() < 4)
-            refuse(path, line_no, "an element symbol and three coordinates", quoted(trim_right(lines[index])));
+            refuse_input_line(path, line_no, "an element symbol and three coordinates", quoted(trim_right(lines[index])));
 
         const std::string symbol = canonical_symbol(fields[0]);
         if (element_number(symbol) == 0)
-            refuse(path, line_no, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", quoted(fields[0]));
+            refuse_input_line(path, line_no, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", quoted(fields[0]));
 
+        // The same product as the velko reader forms for angstrom input,
+        // so both formats give the same positions to the last bit.
         double r[3];
-        for (int k = 0; k < 3; ++k) {
-            const std::optional<double> value = parse_real(fields[1 + k]);
-            if (!value)
-                refuse(path, line_no, std::string("a number for the ") + axis[k] + " coordinate",
-                       quoted(fields[1 + k]));
-            // The same product as the velko reader forms for angstrom input,
-            // so both formats give the same positions to the last bit.
-            r[k] = *value * bohr_per_angstrom;
-        }
+        for (int k = 0; k < 3; ++k) r[k] = coordinate_bohr(path, line_no, k, fields[1 + k], bohr_per_angstrom);
         mol.addAtom(symbol, r[0], r[1], r[2]);
     }
 }

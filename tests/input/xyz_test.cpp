@@ -125,6 +125,9 @@ TEST_F(XyzRead, MalformedFilesAreRefusedWithLineAndFoundText) {
     EXPECT_EQ(refusal("1\nx\nH 0 1,5 0\n"), expected(3, "a number for the y coordinate", "\"1,5\""));
     EXPECT_EQ(refusal("1\nx\nH 0 0 nan\n"), expected(3, "a number for the z coordinate", "\"nan\""));
     EXPECT_EQ(refusal("1\nx\nH O.5 0 0\n"), expected(3, "a number for the x coordinate", "\"O.5\""));
+    // 1e300 angstrom: far beyond what the integrals can take.
+    EXPECT_EQ(refusal("2\nx\nH 0 0 0\nH 1e300 0 0\n"),
+              expected(4, "a number for the x coordinate of at most 1e6 bohr in magnitude", "\"1e300\""));
 }
 
 TEST_F(XyzRead, MissingFileIsRefused) {
