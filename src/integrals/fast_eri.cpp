@@ -98,7 +98,7 @@ void quartet_kernel(const ShellPair& bra, const ShellPair& ket, double* out) {
                 const HermiteTerm& term = ket.terms[t];
                 double* w = W[term.pair];
                 const double* rm = Rm[term.compact];
-                const double e = term.e_ket;
+                const double e = term.e_ket();
                 for (int h = 0; h < NH; ++h) w[h] += e * rm[h];
             }
         }

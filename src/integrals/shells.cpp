@@ -83,7 +83,7 @@ double schwarz_bound(const ShellPair& sp, const PrimitivePair& pp, std::size_t f
     for (unsigned x = pp.first_term; x < pp.end_term; ++x)
         for (unsigned y = pp.first_term; y < pp.end_term; ++y)
             if (sp.terms[x].pair == sp.terms[y].pair)
-                self[sp.terms[x].pair] += sp.terms[x].e * sp.terms[y].e_ket * R[sp.terms[x].flat + sp.terms[y].flat];
+                self[sp.terms[x].pair] += sp.terms[x].e * sp.terms[y].e_ket() * R[sp.terms[x].flat + sp.terms[y].flat];
     double largest = 0.0;
     for (double v : self) largest = std::max(largest, std::sqrt(std::fabs(v)));
     return largest;
@@ -97,6 +97,9 @@ void sort_for_repulsion(ShellPair& sp) {
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&bound](std::size_t x, std::size_t y) { return bound[x] > bound[y]; });
     PrimitiveList& e = sp.eri;
+    for (std::vector<double>* v : {&e.p, &e.inv_p, &e.Px, &e.Py, &e.Pz, &e.bound}) v->reserve(n);
+    e.first_term.reserve(n);
+    e.end_term.reserve(n);
     for (std::size_t k : order) {
         const PrimitivePair& pp = sp.prims[k];
         e.p.push_back(pp.p);
@@ -197,7 +200,6 @@ ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigne
                             term.flat = static_cast<std::uint8_t>(25 * t + 5 * u + v);
                             term.compact = static_cast<std::uint8_t>(compact_of[term.flat]);
                             term.e = e;
-                            term.e_ket = ((t + u + v) % 2 == 0) ? e : -e;
                             sp.terms.push_back(term);
                             if (std::fabs(e) > largest) largest = std::fabs(e);
                             pp.magnitude += std::fabs(e);
@@ -214,11 +216,15 @@ ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigne
         }
     }
     sort_for_repulsion(sp);
+    // The pair data live through the whole integral build beside the table: no spare capacity.
+    sp.terms.shrink_to_fit();
+    sp.prims.shrink_to_fit();
     return sp;
 }
 
 std::vector<ShellPair> build_shell_pairs(const std::vector<Shell>& shells) {
     std::vector<ShellPair> pairs;
+    pairs.reserve(shells.size() * (shells.size() + 1) / 2);
     for (unsigned a = 0; a < shells.size(); ++a)
         for (unsigned b = 0; b <= a; ++b) pairs.push_back(build_shell_pair(shells, a, b));
     return pairs;

@@ -39,7 +39,9 @@ struct HermiteTerm {
     std::uint8_t compact;   // position of (t,u,v) in ShellPair::hermite
     std::uint8_t flat;      // 25 t + 5 u + v: flat indices add like the (t,u,v)
     double e;               // E^ab_tuv, weights and K_ab included
-    double e_ket;           // (-1)^(t+u+v) e, the sign the ket side needs
+
+    // (-1)^(t+u+v) e, the sign the ket side needs; 25 t + 5 u + v has the parity of t + u + v.
+    double e_ket() const { return (flat & 1) ? -e : e; }
 };
 
 // Data of one primitive pair, computed once and reused by every integral.
