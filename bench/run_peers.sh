@@ -20,7 +20,7 @@ for m in $mols; do
     /usr/bin/time -f '%e %M' -o time.velko "$velko" -m "$in" > velko.out
     e=$(grep 'Total energy' velko.out | awk '{print $NF}')
     te=$(grep 'iterations$' velko.out | sed 's/.*\[ \([0-9]*\) ms.*/\1/')
-    set -- $(cat time.velko)
+    set -- $(tail -1 time.velko)
     printf '%-18s %-7s %9s %10.1f %20s %s\n' "$m" velko "$1" "$(echo "$2/1024" | bc -l)" "$e" "two-electron table ${te} ms"
     python3 "$here/peer_inputs.py" "$in" .
     if command -v psi4 > /dev/null; then
