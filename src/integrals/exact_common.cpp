@@ -54,37 +54,10 @@ void boys_orders(int m_max, double t, double* F) {
         const double head = library_pow(x, -m - 0.5) * 0.5;
         const double g = tab.ln_gamma[mi];
         double p;
-        if (x < a + 1.0) {
-            double b = a;
-            double term = 1.0 / a;
-            double s = term;
-            for (;;) {
-                b = b + 1.0;
-                term = term * (x / b);
-                s = s + term;
-                if (std::fabs(s) * eps > std::fabs(term)) break;
-            }
-            p = std::exp(log_x * a - x - g) * s;
-        } else {
-            double b = (1.0 + x) - a;
-            double c = 1.0 / tiny;
-            double d = 1.0 / b;
-            double h = d;
-            for (int i = 1;; ++i) {
-                const double di = static_cast<double>(i);
-                const double e = -di * (di - a);
-                b = b + 2.0;
-                d = e * d + b;
-                if (std::fabs(d) < tiny) d = tiny;
-                c = b + e / c;
-                if (std::fabs(c) < tiny) c = tiny;
-                d = 1.0 / d;
-                const double f = d * c;
-                h = h * f;
-                if (std::fabs(f - 1.0) <= eps) break;
-            }
-            p = 1.0 - std::exp(log_x * a - x - g) * h;
-        }
+        if (x < a + 1.0)
+            p = std::exp(log_x * a - x - g) * gser_sum(a, x);
+        else
+            p = 1.0 - std::exp(log_x * a - x - g) * gcf_fraction(a, x);
         F[mi] = head * (tab.gamma[mi] * p);
     }
 }

@@ -56,9 +56,8 @@ double gammln(double x) {
     return std::log((s * sqrt_two_pi) / x) + ((x + 0.5) * std::log(q) - q);
 }
 
-// P(a, x) = e^-x x^a / Gamma(a) sum_n x^n / (a (a+1) ... (a+n)), for x < a + 1.
-double gser(double a, double x) {
-    const double g = gammln(a);
+// sum_n x^n / (a (a+1) ... (a+n)), summed until a term no longer changes the sum.
+double gser_sum(double a, double x) {
     double b = a;
     double term = 1.0 / a;
     double s = term;
@@ -68,13 +67,11 @@ double gser(double a, double x) {
         s = s + term;
         if (std::fabs(s) * eps > std::fabs(term)) break;
     }
-    return std::exp(std::log(x) * a - x - g) * s;
+    return s;
 }
 
-// Q(a, x) = e^-x x^a / Gamma(a) * 1/(x+1-a- 1(1-a)/(x+3-a- 2(2-a)/(x+5-a- ...))),
-// for x >= a + 1, evaluated by the modified Lentz method.
-double gcf(double a, double x) {
-    const double g = gammln(a);
+// 1/(x+1-a- 1(1-a)/(x+3-a- 2(2-a)/(x+5-a- ...))) by the modified Lentz method.
+double gcf_fraction(double a, double x) {
     double b = (1.0 + x) - a;
     double c = 1.0 / tiny;
     double d = 1.0 / b;
@@ -92,6 +89,20 @@ double gcf(double a, double x) {
         h = h * f;
         if (std::fabs(f - 1.0) <= eps) break;
     }
+    return h;
+}
+
+// P(a, x) = e^-x x^a / Gamma(a) gser_sum(a, x), for x < a + 1.
+double gser(double a, double x) {
+    const double g = gammln(a);
+    const double s = gser_sum(a, x);
+    return std::exp(std::log(x) * a - x - g) * s;
+}
+
+// Q(a, x) = e^-x x^a / Gamma(a) gcf_fraction(a, x), for x >= a + 1.
+double gcf(double a, double x) {
+    const double g = gammln(a);
+    const double h = gcf_fraction(a, x);
     return std::exp(std::log(x) * a - x - g) * h;
 }
 
