@@ -109,6 +109,16 @@ bool choose_exact_integrals(IntegralPath path, const std::vector<CGF>& cgfs) {
     return primitive_quartet_count(cgfs) <= exact_quartet_limit;
 }
 
+void HF::print_convergence_start() const {
+    if (verbose) std::cout << "\n" << rule31 << "\n" << "Start electronic convergence..." << "\n" << rule31 << "\n";
+}
+
+void HF::print_convergence_end() const {
+    if (!verbose) return;
+    std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
+    molorbs();
+}
+
 void HF::report_step(unsigned steps, double ms) const {
     if (verbose) {
         std::cout << "Energy after iteration " << steps << ":\t " << energy << " Hartree\t" << " [ " << ms
@@ -267,9 +277,7 @@ void HF::run() {
 }
 
 unsigned HF::iterate() {
-    if (verbose) {
-        std::cout << "\n" << rule31 << "\n" << "Start electronic convergence..." << "\n" << rule31 << "\n";
-    }
+    print_convergence_start();
     double prev = first_previous_energy;
     unsigned steps = 0;
     converged = false;
@@ -293,10 +301,7 @@ unsigned HF::iterate() {
             break;
         }
     }
-    if (verbose) {
-        std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
-        molorbs();
-    }
+    print_convergence_end();
     return steps;
 }
 
@@ -328,9 +333,7 @@ Matrix<double> eigenvectors(const Matrix<double>& F_prime) {
 }  // namespace
 
 unsigned HF::iterate_diis() {
-    if (verbose) {
-        std::cout << "\n" << rule31 << "\n" << "Start electronic convergence..." << "\n" << rule31 << "\n";
-    }
+    print_convergence_start();
     const unsigned nocc = nr_electrons / 2;
     // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
     // That Fock build is part of the guess; step 1 is the first from an idempotent density.
@@ -381,10 +384,7 @@ unsigned HF::iterate_diis() {
         history.add(F, error);
         P = closed_shell_density(matprod(X, eigenvectors(trimatprod(X_t, history.extrapolate(), X))), nocc);
     }
-    if (verbose) {
-        std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
-        molorbs();
-    }
+    print_convergence_end();
     return steps;
 }
 

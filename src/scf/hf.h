@@ -71,6 +71,9 @@ struct HF {
     Matrix<double> two_electron(const Matrix<double>& D) const;
     // The verbose energy line of a step; stops the run when the energy is not finite.
     void report_step(unsigned steps, double ms) const;
+    // Verbose frames around the SCF steps; the closing one lists the orbitals.
+    void print_convergence_start() const;
+    void print_convergence_end() const;
 
     void listorbs() const;
     void printS() const;
