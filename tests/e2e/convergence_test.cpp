@@ -4,7 +4,7 @@
 // The hard case is C2 stretched to 4.0 bohr in STO-3G (ten functions, runs in
 // milliseconds). The plain loop from the core Hamiltonian oscillates past step 101;
 // allowed more steps it settles after 284 on an excited solution at -73.8798803
-// Hartree. The ground state, from Psi4 1.7 (scf_type pk, puream false, the same
+// Hartree. The ground state, from Psi4 1.3.2 (scf_type pk, puream false, the same
 // geometry and basis written out, SAD guess with DIIS, stable under its RHF stability
 // analysis), is -74.1956715590 Hartree; velko's integrals sit about 5e-7 Hartree above
 // Psi4's on every molecule (rounded pi, Boys floor, unrenormalised contractions).

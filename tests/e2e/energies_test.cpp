@@ -1,5 +1,5 @@
 // Fresh runs of the molecules with fluorine and neon, which draw on the last
-// two rows of the basis tables, beside water. Expected energies are Psi4 1.7
+// two rows of the basis tables, beside water. Expected energies are Psi4 1.3.2
 // values for the same geometry in bohr, the basis written out explicitly as
 // cartesian functions (puream false), scf_type pk, e_convergence 1e-11:
 //   water       -74.9628554885    water_sto6g  -75.6785890904

@@ -6,7 +6,7 @@
 //    +0.670 Hartree (Szabo and Ostlund, Modern Quantum Chemistry, section 3.5.2);
 //  - water (O-H 1.81 bohr, 105 degrees), STO-3G: -74.963 Hartree (same book,
 //    table 3.13), lowest orbital energy near -20.2;
-//  - every example: the total energy agrees with Psi4 1.7 (scf_type pk,
+//  - every example: the total energy agrees with Psi4 1.3.2 (scf_type pk,
 //    puream false, the same geometry in bohr and basis written out) to better
 //    than 2e-6 Hartree; the table below holds Psi4's energies. The remaining
 //    difference comes from velko's rounded pi, its floor of 1e-8 on the Boys
