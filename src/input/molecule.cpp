@@ -50,7 +50,10 @@ void Molecule::read(std::string path) {
 
     aux_value = std::atoi(header_value(lines[1]).c_str());
 
-    const std::string count_text = header_value(lines[2]);
+    // The count is the first word of its value; like atoi, a note after it is
+    // ignored ("atoms = 3 water"), but the word itself must be a whole number.
+    const std::string count_value = header_value(lines[2]);
+    const std::string count_text = count_value.substr(0, count_value.find_first_of(" \t"));
     const std::optional<int> count = parse_whole(count_text);
     if (!count) refuse_input_line(path, 3, "the number of atoms as a whole number", quoted(count_text));
     if (*count < 0) refuse_input_line(path, 3, "a number of atoms of zero or more", quoted(count_text));

@@ -143,6 +143,12 @@ TEST_F(MoleculeRead, ZeroAtomsGiveEmptyMolecule) {
     EXPECT_EQ(read(header("0", "bohr", "STO-3G")).nratoms(), 0u);
 }
 
+TEST_F(MoleculeRead, NoteAfterTheAtomCountIsIgnored) {
+    // As atoi read it: the first word is the count, the rest a note.
+    const Molecule mol = read(header("2\tatoms follow", "bohr") + "H 0 0 0\nH 0 0 1.4\n");
+    EXPECT_EQ(mol.nratoms(), 2u);
+}
+
 TEST_F(MoleculeRead, LastLineWithoutNewline) {
     const Molecule mol = read(header("1", "bohr") + "Ne 1 2 3");
     ASSERT_EQ(mol.nratoms(), 1u);
@@ -194,10 +200,11 @@ TEST_F(MoleculeRead, MalformedInputsNameFileAndLine) {
         {"basis = sto-3g\naux = 0\natoms = 1\n", 4, "end of file"},
         {header("abc", "bohr") + good, 3, "\"abc\""},
         {header("2.5", "bohr") + good, 3, "\"2.5\""},
-        {header("2 atoms", "bohr") + good, 3, "\"2 atoms\""},
         {header("", "bohr") + good, 3, "\"\""},
         {header("99999999999", "bohr") + good, 3, "\"99999999999\""},
         {header("-1", "bohr") + good, 3, "\"-1\""},
+        {header("2.5", "bohr") + good + good, 3, "\"2.5\""},
+        {header("two atoms", "bohr") + good + good, 3, "\"two\""},
         {header("3", "bohr") + good + good, 7, "end of file"},
         {header("1000000000", "bohr") + good, 6, "end of file"},
         {header("2", "bohr") + good + "\n", 6, "\"\""},  // a real empty line is an atom line without fields
