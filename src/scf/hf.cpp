@@ -9,6 +9,7 @@
 
 #include "driver/failure.h"
 #include "driver/progress.h"
+#include "input/input_lines.h"
 #include "integrals/exact.h"
 #include "integrals/fast_eri.h"
 #include "integrals/fast_one.h"
@@ -43,8 +44,6 @@ constexpr double singular_overlap_threshold = 1e-7;
 constexpr double diis_energy_threshold = 1e-9;   // Hartree
 constexpr double diis_error_threshold = 1e-7;    // Hartree, max_ij |X^T (FDS - SDF) X|_ij
 constexpr unsigned diis_history = 8;             // Fock matrices kept for the extrapolation
-
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // Number of distinct two-electron integrals of n functions: teindex(n-1, n-1, n-1, n-1) + 1.
 std::uint64_t distinct_integral_count(unsigned n) {
