@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 #include "input/fieldparse.h"
 #include "input/molecule.h"
 #include "input/strfunc.h"

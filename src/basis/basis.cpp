@@ -1,6 +1,6 @@
 #include "basis/basis.h"
 
-#include "driver/failure.h"
+#include "common/failure.h"
 
 void Basis::set(std::string orbital, unsigned Z, Vec3 centre) {
     gtos.clear();

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "basis/constants.h"
-#include "integrals/func.h"
+#include "common/constants.h"
+#include "common/factorial.h"
 
 GTO::GTO(double c_, Vec3 position_, double alpha_, unsigned l_, unsigned m_, unsigned n_)
     : c(c_), l(l_), m(m_), n(n_), alpha(alpha_), position(position_), norm(0.0) {

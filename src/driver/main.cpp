@@ -3,8 +3,8 @@
 #include <new>
 #include <string>
 
-#include "driver/clock.h"
-#include "driver/failure.h"
+#include "common/clock.h"
+#include "common/failure.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"

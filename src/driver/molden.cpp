@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 #include "scf/hf.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 
 namespace {
 

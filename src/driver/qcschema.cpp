@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 #include "driver/version.h"
 #include "scf/hf.h"
 

@@ -3,7 +3,8 @@
 #include <cmath>
 #include <optional>
 
-#include "driver/failure.h"
+#include "common/failure.h"
+#include "common/quote.h"
 #include "input/fieldparse.h"
 #include "input/readfile.h"
 
@@ -27,8 +28,6 @@ void refuse_input_line(const std::string& path, std::size_t line, const std::str
                       ", found " + found,
                   exit_status::bad_input};
 }
-
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 double coordinate_bohr(const std::string& path, std::size_t line, int axis, const std::string& field, double scale) {
     static const char* const names[3] = {"x", "y", "z"};

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/quote.h"
+
 // Pieces shared by the readers of velko's own format and of XYZ files.
 
 // The lines of an input file, without the empty entry the line reader adds
@@ -15,8 +17,6 @@ std::vector<std::string> read_input_lines(const std::string& path);
 //   Error in input file "<path>", line <n>: expected <expected>, found <found>
 [[noreturn]] void refuse_input_line(const std::string& path, std::size_t line, const std::string& expected,
                                     const std::string& found);
-
-std::string quoted(const std::string& text);
 
 // Coordinate `axis` (0, 1, 2 for x, y, z) of an atom line, read strictly from
 // `field` and multiplied by `scale` (bohr per input unit). Refuses a field that

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "basis/constants.h"
-#include "driver/failure.h"
+#include "common/constants.h"
+#include "common/failure.h"
 #include "input/fieldparse.h"
 #include "input/input_lines.h"
 #include "input/strfunc.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "basis/atom.h"
-#include "basis/constants.h"
-#include "driver/failure.h"
+#include "common/constants.h"
+#include "common/failure.h"
 #include "input/fieldparse.h"
 #include "input/molecule.h"
 #include "input/input_lines.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/exact.h"
 #include "integrals/exact_detail.h"
 #include "integrals/func.h"

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <vector>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/exact.h"
 #include "integrals/exact_detail.h"
 #include "integrals/func.h"

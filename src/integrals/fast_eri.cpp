@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/hermite.h"
 
 namespace {

@@ -2,18 +2,6 @@
 
 #include <cmath>
 
-int fact(int k) {
-    int r = 1;
-    for (int i = 2; i <= k; ++i) r *= i;
-    return r;
-}
-
-int dfact(int k) {
-    int r = 1;
-    for (int i = k; i > 1; i -= 2) r *= i;
-    return r;
-}
-
 // C(a, b) = a! / (b! (a-b)!); the denominator product is formed first and the
 // division truncates, which is exact for 0 <= b <= a.
 int binomial(int a, int b) {

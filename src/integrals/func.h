@@ -1,11 +1,8 @@
 #pragma once
 
 #include "basis/vec3.h"
+#include "common/factorial.h"
 
-// k! as a 32-bit integer; 1 for every k <= 1.
-int fact(int k);
-// k (k-2) (k-4) ... over the factors greater than 1; 1 for every k <= 1.
-int dfact(int k);
 
 // a! / (b! (a-b)!) in integer arithmetic.
 int binomial(int a, int b);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/func.h"
 
 // I = sum_{i=0}^{floor((l_a+l_b)/2)} f_2i(l_a, l_b, PAx, PBx) (2i-1)!! / (2 gamma)^i

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/func.h"
 #include "integrals/gamma.h"
 

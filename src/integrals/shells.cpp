@@ -5,7 +5,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/hermite.h"
 
 namespace {

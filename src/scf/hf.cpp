@@ -7,9 +7,9 @@
 #include <new>
 #include <sstream>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 #include "driver/progress.h"
-#include "input/input_lines.h"
+#include "common/quote.h"
 #include "integrals/exact.h"
 #include "integrals/fast_eri.h"
 #include "integrals/fast_one.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "basis/cgf.h"
-#include "driver/clock.h"
+#include "common/clock.h"
 #include "driver/output.h"
 #include "input/molecule.h"
 #include "linalg/matrix.h"

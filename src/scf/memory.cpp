@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 
 std::uint64_t physical_memory_bytes() {
     const long pages = sysconf(_SC_PHYS_PAGES);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 
 namespace {
 

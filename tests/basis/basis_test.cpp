@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "basis/constants.h"
-#include "driver/failure.h"
+#include "common/constants.h"
+#include "common/failure.h"
 #include "scf/hf.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "basis/constants.h"
-#include "driver/failure.h"
+#include "common/constants.h"
+#include "common/failure.h"
 #include "scratch_files.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "basis/constants.h"
-#include "driver/failure.h"
+#include "common/constants.h"
+#include "common/failure.h"
 #include "input/molecule.h"
 #include "scratch_files.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "basis/constants.h"
+#include "common/constants.h"
 #include "integrals/func.h"
 #include "integrals/kinetic.h"
 #include "integrals/overlap.h"

@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 #include "input/molecule.h"
 #include "integrals/repulsion.h"
 #include "scf/hf.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "driver/failure.h"
+#include "common/failure.h"
 #include "integrals/repulsion.h"
 #include "linalg/matfunc.h"
 #include "scf/fock.h"

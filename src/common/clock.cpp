@@ -1,4 +1,4 @@
-#include "driver/clock.h"
+#include "common/clock.h"
 
 #include <cstdint>
 
