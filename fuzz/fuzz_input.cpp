@@ -22,6 +22,7 @@
 #include "input/molecule.h"
 #include "input/strfunc.h"
 #include "scf/hf.h"
+#include "scf/molecule_check.h"
 
 namespace {
 

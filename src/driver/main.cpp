@@ -12,6 +12,7 @@
 #include "input/molecule.h"
 #include "input/xyz.h"
 #include "scf/hf.h"
+#include "scf/molecule_check.h"
 
 namespace {
 

@@ -67,28 +67,6 @@ void print_matrix(const char* title, const Matrix<double>& M) {
 
 }  // namespace
 
-void check_closed_shell(const Molecule& mol, const std::string& path) {
-    unsigned electrons = 0;
-    for (unsigned a = 0; a < mol.nratoms(); ++a) electrons += mol[a].nrelecs();
-    if (electrons % 2 != 0) {
-        std::ostringstream msg;
-        msg << "Error in input file " << quoted(path) << ": the molecule has " << electrons
-            << (electrons == 1 ? " electron" : " electrons") << ", an odd number; velko computes closed-shell molecules only (every electron paired)";
-        throw Failure{msg.str(), exit_status::unsupported};
-    }
-    for (unsigned a = 0; a < mol.nratoms(); ++a) {
-        for (unsigned b = a + 1; b < mol.nratoms(); ++b) {
-            if (dist2(mol[a].gr(), mol[b].gr()) == 0.0) {
-                std::ostringstream msg;
-                msg << "Error in input file " << quoted(path) << ": atoms " << a + 1 << " (" << mol[a].ps()
-                    << ") and " << b + 1 << " (" << mol[b].ps()
-                    << ") are at the same position; expected distinct positions for all atoms";
-                throw Failure{msg.str(), exit_status::unsupported};
-            }
-        }
-    }
-}
-
 std::uint64_t primitive_quartet_count(const std::vector<CGF>& cgfs) {
     // Over the distinct integrals, sum of w_ij w_kl with w_ij = m_i m_j (m: primitives
     // per function) and ij >= kl: ((sum w)^2 + sum w^2) / 2.

@@ -83,7 +83,3 @@ struct HF {
 
 // The line for standard error after a run that reached its iteration limit unconverged.
 std::string nonconvergence_message(const HF& hf);
-
-// Refuses, with a message naming the input file, a molecule that closed-shell
-// Hartree-Fock cannot describe: an odd number of electrons or two atoms at one place.
-void check_closed_shell(const Molecule& mol, const std::string& path);

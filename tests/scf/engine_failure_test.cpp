@@ -13,6 +13,7 @@
 #include "input/molecule.h"
 #include "integrals/repulsion.h"
 #include "scf/hf.h"
+#include "scf/molecule_check.h"
 #include "scf/memory.h"
 
 namespace {

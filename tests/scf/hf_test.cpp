@@ -9,6 +9,7 @@
 #include "linalg/matfunc.h"
 #include "scf/fock.h"
 #include "scf/hf.h"
+#include "scf/molecule_check.h"
 
 namespace {
 

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+#include "input/molecule.h"
+
+// Refuses, with a message naming the input file, a molecule that closed-shell
+// Hartree-Fock cannot describe: an odd number of electrons or two atoms at one place.
+void check_closed_shell(const Molecule& mol, const std::string& path);
