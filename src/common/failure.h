@@ -18,4 +18,5 @@ constexpr int unsupported = 3;        // a molecule closed-shell HF cannot treat
 constexpr int numerical = 4;          // a non-finite energy during the SCF
 constexpr int out_of_memory = 5;      // the two-electron table does not fit
 constexpr int not_converged = 6;      // the SCF reached its iteration limit
+constexpr int batch_failures = 7;     // --batch: one or more of the inputs failed
 }  // namespace exit_status

@@ -60,6 +60,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     listing.repulsion_phase(TwoElectronTable::entries(n));
     {
         Progress progress("Two-electron integrals", 1);
+        if (!settings.progress) progress.out = nullptr;
         integrals.repulsion(te_table, [&progress](std::uint64_t done, std::uint64_t total) {
             progress.total = total;
             progress.update(done);

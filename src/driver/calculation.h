@@ -16,6 +16,7 @@ struct Settings {
     IntegralPath integrals = IntegralPath::automatic;
     bool diis = false;
     unsigned max_iterations = 0;  // 0: the mode's default
+    bool progress = true;  // the progress line of the integrals on a terminal; off where several runs share it
 };
 
 // A finished closed-shell calculation: what the report and the files for other

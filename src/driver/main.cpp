@@ -1,16 +1,20 @@
 // velko: restricted closed-shell Hartree-Fock in the STO-3G and STO-6G basis sets.
+#include <algorithm>
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/failure.h"
+#include "driver/batch.h"
 #include "driver/calculation.h"
 #include "driver/listing.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
+#include "driver/qcschema_input.h"
 #include "input/molecule.h"
 #include "input/xyz.h"
 #include "scf/molecule_check.h"
@@ -65,6 +69,19 @@ int main(int argc, char* argv[]) {
         std::cout << "Usage: " << argv[0] << " <input file>\n"
                   << "Please provide a valid input file\n";
         return exit_status::ok;
+    }
+
+    // Many inputs, or QCSchema in and out: standard output carries JSON only, so
+    // a bad command line is reported on standard error.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    auto given = [&args](const char* option) { return std::find(args.begin(), args.end(), option) != args.end(); };
+    if ((given("--batch") || given("--qcschema")) && !given("--help")) {
+        try {
+            return given("--batch") ? batch_command(args) : qcschema_command(args);
+        } catch (const Failure& f) {
+            std::cerr << f.message << std::endl;
+            return f.status;
+        }
     }
 
     Options opt;

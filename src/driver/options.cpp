@@ -69,6 +69,8 @@ Options parse_command_line(int argc, const char* const argv[]) {
 
 std::string help_text(const std::string& program) {
     return "Usage: " + program + " [options] [-m] <input file>\n"
+           "       " + program + " --batch [--jobs N] [options] <input file>...\n"
+           "       " + program + " --qcschema <AtomicInput JSON file, or - for standard input>\n"
            "Restricted closed-shell Hartree-Fock energy and orbitals in STO-3G or STO-6G.\n"
            "\n"
            "  -m                  verbose report (must stand directly before the input file)\n"
@@ -79,6 +81,9 @@ std::string help_text(const std::string& program) {
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"
+           "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
+           "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
+           "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"
            "  --help              show this text\n"
            "\n"
            "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n";
