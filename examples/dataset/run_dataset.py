@@ -82,7 +82,7 @@ def with_dask(velko, files, scheduler, workers):
     if scheduler:
         client = Client(scheduler)
     else:
-        cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True, dashboard_address=None)
+        cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True, dashboard_address=":0")
         client = Client(cluster)
     try:
         start = time.perf_counter()
