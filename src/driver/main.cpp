@@ -1,4 +1,4 @@
-// velko: restricted closed-shell Hartree-Fock in the STO-3G and STO-6G basis sets.
+// velko: Hartree-Fock (closed-shell restricted, open-shell unrestricted) in the STO-3G and STO-6G basis sets.
 #include <iostream>
 #include <new>
 #include <string>
@@ -9,10 +9,12 @@
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
+#include "driver/unrestricted.h"
 #include "input/molecule.h"
 #include "input/xyz.h"
 #include "scf/hf.h"
 #include "scf/molecule_check.h"
+#include "scf/spin.h"
 
 namespace {
 
@@ -29,7 +31,8 @@ int run(const Options& opt, const Output& out) {
                       << " names its own basis set" << std::endl;
         mol.read(opt.input_path);
     }
-    check_closed_shell(mol, opt.input_path);
+    check_atom_positions(mol, opt.input_path);
+    const SpinState spin = spin_state(electron_count(mol), function_count(mol), opt.multiplicity, opt.input_path);
     out.print_geometry(mol);
 
     // --- Hartree-Fock ---
@@ -41,6 +44,18 @@ int run(const Options& opt, const Output& out) {
     if (opt.integrals == "fast") hf.integral_path = IntegralPath::fast;
     if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
     hf.molecule(mol);
+    if (spin.multiplicity != 1) {
+        const UhfResult r = run_unrestricted(hf, spin, opt);
+        clock.toc();
+        out.print_calculation_time(clock.passed());
+        const std::string unstable = unrestricted_instability_message(r);
+        if (!unstable.empty()) std::cerr << unstable << "\n";
+        if (!r.converged) {
+            std::cerr << unrestricted_nonconvergence_message(opt.max_iterations) << "\n";
+            return exit_status::not_converged;
+        }
+        return exit_status::ok;
+    }
     hf.run();
 
     // --- files for other programs ---

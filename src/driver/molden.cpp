@@ -6,6 +6,7 @@
 
 #include "common/failure.h"
 #include "scf/hf.h"
+#include "scf/uhf.h"
 
 namespace {
 
@@ -42,23 +43,35 @@ void write_atom_shells(std::ostringstream& out, const Atom& atom, unsigned numbe
     out << "\n";
 }
 
-}  // namespace
-
-std::string molden_text(const HF& hf) {
-    std::ostringstream out;
+// [Molden Format], [Title], [Atoms] in bohr and the [GTO] shells of every atom.
+void write_head(std::ostringstream& out, const Molecule& mol, const char* method) {
     out << "[Molden Format]\n";
     out << "[Title]\n";
-    out << "velko restricted Hartree-Fock, " << hf.mol.basis_name << "\n";
+    out << "velko " << method << " Hartree-Fock, " << mol.basis_name << "\n";
 
     out << "[Atoms] AU\n";
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) {
-        const Atom& atom = hf.mol[a];
+    for (unsigned a = 0; a < mol.nratoms(); ++a) {
+        const Atom& atom = mol[a];
         out << atom.ps() << " " << a + 1 << " " << atom.nucl_chg() << " " << number(atom.gr().getx()) << " "
             << number(atom.gr().gety()) << " " << number(atom.gr().getz()) << "\n";
     }
 
     out << "[GTO]\n";
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) write_atom_shells(out, hf.mol[a], a + 1);
+    for (unsigned a = 0; a < mol.nratoms(); ++a) write_atom_shells(out, mol[a], a + 1);
+}
+
+void write_file(const std::string& text, const std::string& path) {
+    std::ofstream file(path, std::ios::binary);
+    if (file) file << text;
+    if (!file || !file.flush())
+        throw Failure{"Error: cannot write Molden file \"" + path + "\"", exit_status::bad_input};
+}
+
+}  // namespace
+
+std::string molden_text(const HF& hf) {
+    std::ostringstream out;
+    write_head(out, hf.mol, "restricted");
 
     out << "[MO]\n";
     const unsigned n = hf.nr_orbitals;
@@ -73,10 +86,32 @@ std::string molden_text(const HF& hf) {
     return out.str();
 }
 
-void write_molden(const HF& hf, const std::string& path) {
-    const std::string text = molden_text(hf);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write Molden file \"" + path + "\"", exit_status::bad_input};
+void write_molden(const HF& hf, const std::string& path) { write_file(molden_text(hf), path); }
+
+std::string molden_text_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta) {
+    std::ostringstream out;
+    write_head(out, mol, "unrestricted");
+    out << "[MO]\n";
+    const int n = r.C_alpha.rows();
+    struct Spin {
+        const char* name;
+        const std::vector<double>& energies;
+        const Matrix<double>& C;
+        unsigned occupied;
+    };
+    for (const Spin& s : {Spin{"Alpha", r.energies_alpha, r.C_alpha, alpha}, Spin{"Beta", r.energies_beta, r.C_beta, beta}}) {
+        for (int k = 0; k < n; ++k) {
+            out << "Sym= A\n";
+            out << "Ene= " << number(s.energies[static_cast<std::size_t>(k)]) << "\n";
+            out << "Spin= " << s.name << "\n";
+            out << "Occup= " << (static_cast<unsigned>(k) < s.occupied ? "1.000000" : "0.000000") << "\n";
+            for (int b = 0; b < n; ++b) out << b + 1 << " " << number(s.C[b][k]) << "\n";
+        }
+    }
+    return out.str();
+}
+
+void write_molden_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta,
+                               const std::string& path) {
+    write_file(molden_text_unrestricted(mol, r, alpha, beta), path);
 }

@@ -3,6 +3,8 @@
 #include <string>
 
 struct HF;
+struct Molecule;
+struct UhfResult;
 
 // The converged orbitals of a finished run as a Molden file, the format that
 // orbital viewers (Jmol, Molden, Avogadro) read:
@@ -19,3 +21,9 @@ std::string molden_text(const HF& hf);
 
 // Writes molden_text to path; throws Failure when the file cannot be written.
 void write_molden(const HF& hf, const std::string& path);
+
+// The same file for an unrestricted solution: every alpha orbital (Spin= Alpha) and
+// then every beta orbital (Spin= Beta), occupations 1 or 0.
+std::string molden_text_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta);
+void write_molden_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta,
+                               const std::string& path);

@@ -53,7 +53,9 @@ Options parse_command_line(int argc, const char* const argv[]) {
             opt.integrals = value(arg);
             if (opt.integrals != "auto" && opt.integrals != "exact" && opt.integrals != "fast")
                 refuse("--integrals expects auto, exact or fast, found \"" + opt.integrals + "\"");
-        } else if (arg == "--max-iterations")
+        } else if (arg == "--multiplicity")
+            opt.multiplicity = parse_positive(arg, value(arg));
+        else if (arg == "--max-iterations")
             opt.max_iterations = parse_positive(arg, value(arg));
         else
             opt.warnings.push_back("ignoring argument \"" + arg + "\"");
@@ -71,6 +73,8 @@ std::string help_text(const std::string& program) {
            "  --json FILE         write the result as QCSchema JSON (AtomicResult)\n"
            "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
+           "  --multiplicity N    spin multiplicity 2S+1 (default 1 for an even electron count, 2 for odd);\n"
+           "                      anything but a singlet is computed with unrestricted Hartree-Fock\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"
            "  --help              show this text\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct Options {
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
     std::string integrals = "auto";  // --integrals auto|exact|fast
+    std::optional<unsigned> multiplicity;  // --multiplicity N: 2S + 1
     std::vector<std::string> warnings;  // ignored arguments, for standard error
 };
 

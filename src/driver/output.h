@@ -24,3 +24,20 @@ std::string summary_block(unsigned iterations, double energy, unsigned atoms, un
 std::string orbitals_block(const std::vector<double>& energies, const std::vector<std::string>& labels,
                            const Matrix<double>& coefficients, unsigned electrons);
 std::string calculation_time_block(double ms);
+
+// Open-shell (unrestricted) report blocks. The orbital table lists the alpha orbitals
+// ("1 alpha", "2 alpha", ...) and then the beta orbitals ("1 beta", ...), each section
+// laid out as in orbitals_block, the lowest `occupied` of each spin tagged Occupied.
+struct SpinOrbitalTable {
+    const char* name;  // "alpha" or "beta"
+    const std::vector<double>& energies;
+    const Matrix<double>& coefficients;
+    unsigned occupied;
+};
+std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                        const std::vector<std::string>& labels);
+// The summary of summary_block followed by the multiplicity, the electrons of each spin
+// and <S^2> beside its exact value S(S+1).
+std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                       unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                       double s_squared, double exact_s_squared);

@@ -5,6 +5,7 @@
 #include "linalg/matrix.h"
 
 struct HF;
+struct UhfResult;
 
 // Energy of a closed-shell density split into its parts:
 //   one-electron  E1 = sum_ij P_ij H_ij
@@ -26,3 +27,12 @@ std::string qcschema_json(const HF& hf);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.
 void write_qcschema(const HF& hf, const std::string& path);
+
+// The same for an unrestricted result: keywords reference "uhf", the multiplicity in the
+// molecule, both electron counts, and in extras the alpha orbital energies
+// (orbital_energies, as for a closed shell), the beta ones (orbital_energies_beta)
+// and <S^2> (s_squared).
+std::string qcschema_json_unrestricted(const HF& hf, const UhfResult& r, unsigned multiplicity, unsigned alpha,
+                                       unsigned beta);
+void write_qcschema_unrestricted(const HF& hf, const UhfResult& r, unsigned multiplicity, unsigned alpha,
+                                 unsigned beta, const std::string& path);
