@@ -117,17 +117,32 @@ TEST(RefusedInput, ExponentCoordinatesStillRead) {
     EXPECT_FALSE(energy_line(r.out).empty());
 }
 
-TEST(RefusedMolecule, OddElectronCountIsNotClosedShell) {
-    const BadInput cases[] = {
-        {"lone_h.in", header("1") + "H 0 0 0\n", 3, {"1 electron", "closed-shell molecules only"}},
-        {"oh_radical.in", header("2") + "O 0 0 0\nH 0 0 1.8\n", 3, {"9 electrons", "closed-shell molecules only"}},
+TEST(RefusedMolecule, MultiplicityTheElectronsCannotHave) {
+    // Water has 10 electrons in 7 functions; the lone hydrogen 1 electron in 1.
+    const std::string water = header("3") + "O 0 0 0\nH 1.43 1.10 0\nH -1.43 1.10 0\n";
+    const struct {
+        const char* name;
+        std::string content;
+        const char* multiplicity;
+        std::vector<std::string> fragments;
+    } cases[] = {
+        {"water_doublet.in", water, "2", {"multiplicity 2 is impossible for 10 electrons", "odd multiplicity"}},
+        {"water_nonet.in", water, "9", {"multiplicity 9 is impossible for 10 electrons", "9 alpha electrons", "has 7"}},
+        {"h_triplet.in", header("1") + "H 0 0 0\n", "3", {"multiplicity 3 is impossible for 1 electron", "even multiplicity"}},
     };
-    for (const BadInput& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = write_temp(c.name, c.content);
         std::vector<std::string> fragments = c.fragments;
         fragments.push_back("Error in input file " + quoted(path));
-        expect_refused(run_velko(quoted(path)), c.status, fragments);
+        const RunResult r = run_velko(std::string("--multiplicity ") + c.multiplicity + " " + quoted(path));
+        expect_refused(r, 2, fragments);
+        EXPECT_EQ(r.out.find("GEOMETRY"), std::string::npos);
+    }
+    for (const char* bad : {"0", "two", "-1"}) {
+        const RunResult r = run_velko(std::string("--multiplicity ") + bad + " " + quoted(source_path("examples/h2.in")));
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.out.find("--multiplicity expects a positive whole number"), std::string::npos) << r.out;
     }
 }
 
