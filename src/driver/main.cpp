@@ -1,18 +1,18 @@
-// velko: Hartree-Fock (closed-shell restricted, open-shell unrestricted) in the STO-3G and STO-6G basis sets.
+// velko: Hartree-Fock (restricted for closed shells, unrestricted for open shells) in the STO-3G and STO-6G basis sets.
 #include <iostream>
 #include <new>
 #include <string>
 
 #include "common/clock.h"
 #include "common/failure.h"
+#include "driver/calculation.h"
+#include "driver/listing.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
-#include "driver/unrestricted.h"
 #include "input/molecule.h"
 #include "input/xyz.h"
-#include "scf/hf.h"
 #include "scf/molecule_check.h"
 #include "scf/spin.h"
 
@@ -35,37 +35,44 @@ int run(const Options& opt, const Output& out) {
     const SpinState spin = spin_state(electron_count(mol), function_count(mol), opt.multiplicity, opt.input_path);
     out.print_geometry(mol);
 
-    // --- Hartree-Fock ---
-    HF hf;
-    hf.verbose = opt.verbose;
-    hf.input_path = opt.input_path;
-    hf.diis = opt.diis;
-    if (opt.integrals == "exact") hf.integral_path = IntegralPath::exact;
-    if (opt.integrals == "fast") hf.integral_path = IntegralPath::fast;
-    if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
-    hf.molecule(mol);
-    if (spin.multiplicity != 1) {
-        const UhfResult r = run_unrestricted(hf, spin, opt);
-        clock.toc();
-        out.print_calculation_time(clock.passed());
-        const std::string unstable = unrestricted_instability_message(r);
-        if (!unstable.empty()) std::cerr << unstable << "\n";
-        if (!r.converged) {
-            std::cerr << unrestricted_nonconvergence_message(opt.max_iterations) << "\n";
-            return exit_status::not_converged;
-        }
-        return exit_status::ok;
+    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
+    Listing listing(opt.verbose);
+    const Settings settings{opt.integrals, opt.diis, opt.max_iterations};
+    const Calculation calc = spin.multiplicity == 1 ? compute_rhf(mol, settings, opt.input_path, listing)
+                                                    : compute_uhf(mol, spin, settings, opt.input_path, listing);
+
+    // --- report ---
+    bool converged = calc.scf.converged;
+    if (calc.unrestricted) {
+        const UhfResult& r = calc.uhf;
+        converged = r.converged;
+        if (r.iterations >= calc.iteration_limit && !r.converged)
+            std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        listing.scf_end_unrestricted(r.energies_alpha, r.C_alpha, r.energies_beta, r.C_beta, calc.basis.labels,
+                                     spin.alpha, spin.beta);
+        out.print_unrestricted_orbitals({"alpha", r.energies_alpha, r.C_alpha, spin.alpha},
+                                        {"beta", r.energies_beta, r.C_beta, spin.beta}, calc.basis.labels);
+        out.print_unrestricted_summary(r.iterations, r.energy, calc.molecule.nratoms(), calc.basis.size(),
+                                       calc.basis.primitives, spin.multiplicity, spin.alpha, spin.beta,
+                                       r.s_squared, exact_s_squared(spin.multiplicity));
+    } else {
+        if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
+        out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
+        out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
+                          calc.basis.primitives);
     }
-    hf.run();
 
     // --- files for other programs ---
-    if (!opt.molden_path.empty()) write_molden(hf, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path);
+    if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
+    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path);
 
     clock.toc();
     out.print_calculation_time(clock.passed());
-    if (!hf.converged) {
-        std::cerr << nonconvergence_message(hf) << "\n";
+    const std::string unstable = instability_message(calc);
+    if (!unstable.empty()) std::cerr << unstable << "\n";
+    if (!converged) {
+        std::cerr << nonconvergence_message(calc) << "\n";
         return exit_status::not_converged;
     }
     return exit_status::ok;

@@ -5,8 +5,7 @@
 #include <sstream>
 
 #include "common/failure.h"
-#include "scf/hf.h"
-#include "scf/uhf.h"
+#include "driver/calculation.h"
 
 namespace {
 
@@ -43,75 +42,60 @@ void write_atom_shells(std::ostringstream& out, const Atom& atom, unsigned numbe
     out << "\n";
 }
 
-// [Molden Format], [Title], [Atoms] in bohr and the [GTO] shells of every atom.
-void write_head(std::ostringstream& out, const Molecule& mol, const char* method) {
+// The orbitals of one spin of an unrestricted solution, occupations 1 or 0.
+void write_spin_orbitals(std::ostringstream& out, const char* spin, const std::vector<double>& energies,
+                         const Matrix<double>& C, unsigned occupied) {
+    const int n = C.rows();
+    for (int k = 0; k < n; ++k) {
+        out << "Sym= A\n";
+        out << "Ene= " << number(energies[static_cast<std::size_t>(k)]) << "\n";
+        out << "Spin= " << spin << "\n";
+        out << "Occup= " << (static_cast<unsigned>(k) < occupied ? "1.000000" : "0.000000") << "\n";
+        for (int b = 0; b < n; ++b) out << b + 1 << " " << number(C[b][k]) << "\n";
+    }
+}
+
+}  // namespace
+
+std::string molden_text(const Calculation& calc) {
+    std::ostringstream out;
     out << "[Molden Format]\n";
     out << "[Title]\n";
-    out << "velko " << method << " Hartree-Fock, " << mol.basis_name << "\n";
+    out << "velko " << (calc.unrestricted ? "unrestricted" : "restricted") << " Hartree-Fock, "
+        << calc.molecule.basis_name << "\n";
 
     out << "[Atoms] AU\n";
-    for (unsigned a = 0; a < mol.nratoms(); ++a) {
-        const Atom& atom = mol[a];
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
         out << atom.ps() << " " << a + 1 << " " << atom.nucl_chg() << " " << number(atom.gr().getx()) << " "
             << number(atom.gr().gety()) << " " << number(atom.gr().getz()) << "\n";
     }
 
     out << "[GTO]\n";
-    for (unsigned a = 0; a < mol.nratoms(); ++a) write_atom_shells(out, mol[a], a + 1);
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) write_atom_shells(out, calc.molecule[a], a + 1);
+
+    out << "[MO]\n";
+    const unsigned n = calc.basis.size();
+    if (calc.unrestricted) {
+        write_spin_orbitals(out, "Alpha", calc.uhf.energies_alpha, calc.uhf.C_alpha, calc.spin.alpha);
+        write_spin_orbitals(out, "Beta", calc.uhf.energies_beta, calc.uhf.C_beta, calc.spin.beta);
+        return out.str();
+    }
+    const unsigned nocc = calc.occupied;
+    for (unsigned k = 0; k < n; ++k) {
+        out << "Sym= A\n";
+        out << "Ene= " << number(calc.scf.orbital_energies[k]) << "\n";
+        out << "Spin= Alpha\n";
+        out << "Occup= " << (k < nocc ? "2.000000" : "0.000000") << "\n";
+        for (unsigned b = 0; b < n; ++b) out << b + 1 << " " << number(calc.scf.C[b][k]) << "\n";
+    }
+    return out.str();
 }
 
-void write_file(const std::string& text, const std::string& path) {
+void write_molden(const Calculation& calc, const std::string& path) {
+    const std::string text = molden_text(calc);
     std::ofstream file(path, std::ios::binary);
     if (file) file << text;
     if (!file || !file.flush())
         throw Failure{"Error: cannot write Molden file \"" + path + "\"", exit_status::bad_input};
-}
-
-}  // namespace
-
-std::string molden_text(const HF& hf) {
-    std::ostringstream out;
-    write_head(out, hf.mol, "restricted");
-
-    out << "[MO]\n";
-    const unsigned n = hf.nr_orbitals;
-    const unsigned nocc = hf.nr_electrons / 2;
-    for (unsigned k = 0; k < n; ++k) {
-        out << "Sym= A\n";
-        out << "Ene= " << number(hf.orbital_energies[k]) << "\n";
-        out << "Spin= Alpha\n";
-        out << "Occup= " << (k < nocc ? "2.000000" : "0.000000") << "\n";
-        for (unsigned b = 0; b < n; ++b) out << b + 1 << " " << number(hf.C[b][k]) << "\n";
-    }
-    return out.str();
-}
-
-void write_molden(const HF& hf, const std::string& path) { write_file(molden_text(hf), path); }
-
-std::string molden_text_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta) {
-    std::ostringstream out;
-    write_head(out, mol, "unrestricted");
-    out << "[MO]\n";
-    const int n = r.C_alpha.rows();
-    struct Spin {
-        const char* name;
-        const std::vector<double>& energies;
-        const Matrix<double>& C;
-        unsigned occupied;
-    };
-    for (const Spin& s : {Spin{"Alpha", r.energies_alpha, r.C_alpha, alpha}, Spin{"Beta", r.energies_beta, r.C_beta, beta}}) {
-        for (int k = 0; k < n; ++k) {
-            out << "Sym= A\n";
-            out << "Ene= " << number(s.energies[static_cast<std::size_t>(k)]) << "\n";
-            out << "Spin= " << s.name << "\n";
-            out << "Occup= " << (static_cast<unsigned>(k) < s.occupied ? "1.000000" : "0.000000") << "\n";
-            for (int b = 0; b < n; ++b) out << b + 1 << " " << number(s.C[b][k]) << "\n";
-        }
-    }
-    return out.str();
-}
-
-void write_molden_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta,
-                               const std::string& path) {
-    write_file(molden_text_unrestricted(mol, r, alpha, beta), path);
 }

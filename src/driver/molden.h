@@ -2,9 +2,7 @@
 
 #include <string>
 
-struct HF;
-struct Molecule;
-struct UhfResult;
+struct Calculation;
 
 // The converged orbitals of a finished run as a Molden file, the format that
 // orbital viewers (Jmol, Molden, Avogadro) read:
@@ -14,16 +12,13 @@ struct UhfResult;
 //                    give them; 2s and 2p as separate s and p shells
 //   [MO]             per orbital Sym, Ene (Hartree), Spin, Occup and the
 //                    coefficient of every basis function, in the order
-//                    1s, 2s, px, py, pz of each atom
+//                    1s, 2s, px, py, pz of each atom; a closed shell has
+//                    Spin= Alpha and occupations 2 or 0, an open shell every
+//                    alpha orbital, then every beta orbital (Spin= Beta),
+//                    occupations 1 or 0
 // Throws Failure (unsupported) for a basis function without primitives,
 // which a Molden file cannot describe.
-std::string molden_text(const HF& hf);
+std::string molden_text(const Calculation& calc);
 
 // Writes molden_text to path; throws Failure when the file cannot be written.
-void write_molden(const HF& hf, const std::string& path);
-
-// The same file for an unrestricted solution: every alpha orbital (Spin= Alpha) and
-// then every beta orbital (Spin= Beta), occupations 1 or 0.
-std::string molden_text_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta);
-void write_molden_unrestricted(const Molecule& mol, const UhfResult& r, unsigned alpha, unsigned beta,
-                               const std::string& path);
+void write_molden(const Calculation& calc, const std::string& path);

@@ -151,3 +151,16 @@ std::string unrestricted_summary_block(unsigned iterations, double energy, unsig
     os << '\n';
     return text + os.str();
 }
+
+void Output::print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                         const std::vector<std::string>& labels) const {
+    std::cout << unrestricted_orbitals_block(alpha, beta, labels) << std::flush;
+}
+
+void Output::print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                        unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                        double s_squared, double exact_s_squared) const {
+    std::cout << unrestricted_summary_block(iterations, energy, atoms, orbitals, gtos, multiplicity, alpha, beta,
+                                            s_squared, exact_s_squared)
+              << std::flush;
+}

@@ -7,6 +7,16 @@
 
 struct Molecule;
 
+// Open-shell (unrestricted) report blocks. The orbital table lists the alpha orbitals
+// ("1 alpha", "2 alpha", ...) and then the beta orbitals ("1 beta", ...), each section
+// laid out as in orbitals_block, the lowest `occupied` of each spin tagged Occupied.
+struct SpinOrbitalTable {
+    const char* name;  // "alpha" or "beta"
+    const std::vector<double>& energies;
+    const Matrix<double>& coefficients;
+    unsigned occupied;
+};
+
 // The fixed-format report blocks. Each block is composed in its own fresh
 // string stream and written to standard output in one piece.
 struct Output {
@@ -15,6 +25,11 @@ struct Output {
     void print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos) const;
     void print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
                         const Matrix<double>& coefficients, unsigned electrons) const;
+    void print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                     const std::vector<std::string>& labels) const;
+    void print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                    unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                    double s_squared, double exact_s_squared) const;
     void print_calculation_time(double ms) const;
 };
 
@@ -25,15 +40,6 @@ std::string orbitals_block(const std::vector<double>& energies, const std::vecto
                            const Matrix<double>& coefficients, unsigned electrons);
 std::string calculation_time_block(double ms);
 
-// Open-shell (unrestricted) report blocks. The orbital table lists the alpha orbitals
-// ("1 alpha", "2 alpha", ...) and then the beta orbitals ("1 beta", ...), each section
-// laid out as in orbitals_block, the lowest `occupied` of each spin tagged Occupied.
-struct SpinOrbitalTable {
-    const char* name;  // "alpha" or "beta"
-    const std::vector<double>& energies;
-    const Matrix<double>& coefficients;
-    unsigned occupied;
-};
 std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
                                         const std::vector<std::string>& labels);
 // The summary of summary_block followed by the multiplicity, the electrons of each spin

@@ -4,8 +4,7 @@
 
 #include "linalg/matrix.h"
 
-struct HF;
-struct UhfResult;
+struct Calculation;
 
 // Energy of a closed-shell density split into its parts:
 //   one-electron  E1 = sum_ij P_ij H_ij
@@ -22,17 +21,11 @@ EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const
 // "qcschema_output"): molecule (symbols, geometry in bohr), driver "energy",
 // model (method "hf", basis), provenance, properties (energies, iteration and
 // size counts), return_result and success (false when the SCF did not
-// converge). Pretty-printed, ending with a newline.
-std::string qcschema_json(const HF& hf);
+// converge). An open shell has keywords reference "uhf", its multiplicity in the
+// molecule, and in extras the beta orbital energies (orbital_energies_beta) beside
+// the alpha ones (orbital_energies), <S^2> (s_squared) and its stability check.
+// Pretty-printed, ending with a newline.
+std::string qcschema_json(const Calculation& calc);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.
-void write_qcschema(const HF& hf, const std::string& path);
-
-// The same for an unrestricted result: keywords reference "uhf", the multiplicity in the
-// molecule, both electron counts, and in extras the alpha orbital energies
-// (orbital_energies, as for a closed shell), the beta ones (orbital_energies_beta)
-// and <S^2> (s_squared).
-std::string qcschema_json_unrestricted(const HF& hf, const UhfResult& r, unsigned multiplicity, unsigned alpha,
-                                       unsigned beta);
-void write_qcschema_unrestricted(const HF& hf, const UhfResult& r, unsigned multiplicity, unsigned alpha,
-                                 unsigned beta, const std::string& path);
+void write_qcschema(const Calculation& calc, const std::string& path);

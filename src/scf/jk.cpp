@@ -6,7 +6,7 @@
 //   Coulomb   D_ij += 2 f v T_kl,  D_kl += 2 f v T_ij             (T = Pa + Pb)
 //   exchange  D_ik, D_jl, D_il, D_jk += f v P_jl, P_ik, P_jk, P_il  (P = Pa, Pb)
 CoulombExchange coulomb_exchange(const Matrix<double>& Pa, const Matrix<double>& Pb,
-                                 const std::vector<double>& te_table) {
+                                 const TwoElectronTable& te_table) {
     const int n = Pa.rows();
     Matrix<double> T(n, n), DJ(n, n), DA(n, n), DB(n, n);
     for (int i = 0; i < n; ++i)

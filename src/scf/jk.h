@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 
 // Coulomb and exchange matrices of the two spin densities, kept apart:
@@ -17,4 +18,4 @@ struct CoulombExchange {
 // J[Pa + Pb], K[Pa] and K[Pb] in one pass over the distinct integrals of te_table
 // (laid out by teindex). Pa and Pb must be symmetric.
 CoulombExchange coulomb_exchange(const Matrix<double>& Pa, const Matrix<double>& Pb,
-                                 const std::vector<double>& te_table);
+                                 const TwoElectronTable& te_table);

@@ -4,7 +4,7 @@
 
 #include "common/failure.h"
 #include "common/quote.h"
-#include "integrals/func.h"
+#include "integrals/reference/func.h"
 
 unsigned electron_count(const Molecule& mol) {
     unsigned electrons = 0;

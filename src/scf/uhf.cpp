@@ -13,8 +13,8 @@
 namespace {
 
 constexpr double first_previous_energy = 1000.0;
-// Rotation angle along a unit unstable mode, in radians: a quarter turn halved, far
-// enough to leave the saddle point's basin, as in common practice.
+// Rotation angle along a unit unstable mode: pi/4 mixes the occupied and virtual orbitals
+// of the mode equally, far enough to leave the saddle point behind.
 constexpr double follow_angle = 0.25 * 3.14159265358979323846;
 
 // Orbitals and energies of F in the orthogonal basis X.
@@ -49,7 +49,7 @@ struct Fock {
 };
 
 Fock fock_matrices(const Matrix<double>& H, const Matrix<double>& Pa, const Matrix<double>& Pb,
-                   const std::vector<double>& te_table) {
+                   const TwoElectronTable& te_table) {
     const CoulombExchange jk = coulomb_exchange(Pa, Pb, te_table);
     const int n = H.rows();
     Fock f{Matrix<double>(n, n), Matrix<double>(n, n)};
@@ -64,12 +64,14 @@ Fock fock_matrices(const Matrix<double>& H, const Matrix<double>& Pa, const Matr
 // DIIS SCF from the densities Pa, Pb (step 1 uses them as they are). Steps are counted
 // on from r.iterations; returns with r holding the last step.
 void converge(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X, const Matrix<double>& X_t,
-              const std::vector<double>& te_table, Matrix<double> Pa, Matrix<double> Pb, unsigned alpha,
+              const TwoElectronTable& te_table, Matrix<double> Pa, Matrix<double> Pb, unsigned alpha,
               unsigned beta, double nuclear_repulsion, const UhfSettings& settings, const UhfStepReport& report,
               UhfResult& r) {
     Diis history;
     history.max_vectors = settings.diis_history;
     double prev = first_previous_energy;
+    double best_error = 1e300;
+    unsigned best_step = r.iterations;
     r.converged = false;
     Clock clock;
     for (;;) {
@@ -97,9 +99,29 @@ void converge(const Matrix<double>& H, const Matrix<double>& S, const Matrix<dou
         }
         if (r.iterations >= settings.max_iterations) return;
         prev = r.energy;
+        const int n = H.rows();
+        if (max_error < best_error) {
+            best_error = max_error;
+            best_step = r.iterations;
+        } else if (r.iterations - best_step >= settings.stagnation_steps) {
+            // DIIS has stalled, as it does near a saddle point of the energy: leave along
+            // the lowest orbital Hessian mode of the present orbitals when it is negative,
+            // and start a fresh history.
+            const SpinOrbitals a{r.C_alpha, r.energies_alpha, alpha}, b{r.C_beta, r.energies_beta, beta};
+            const LowestMode mode = lowest_hessian_mode(a, b, te_table);
+            const std::size_t na = std::size_t{alpha} * (static_cast<unsigned>(n) - alpha);
+            const double angle = mode.eigenvalue < 0.0 ? follow_angle : 0.0;
+            Pa = spin_density(rotate_orbitals(r.C_alpha, alpha, mode.vector.data(), angle), alpha);
+            Pb = spin_density(rotate_orbitals(r.C_beta, beta, mode.vector.data() + na, angle), beta);
+            history = Diis{};
+            history.max_vectors = settings.diis_history;
+            best_error = 1e300;
+            best_step = r.iterations;
+            prev = first_previous_energy;
+            continue;
+        }
         history.add(stack(f.alpha, f.beta), stack(ea, eb));
         const Matrix<double> F = history.extrapolate();
-        const int n = H.rows();
         Matrix<double> C;
         std::vector<double> eps;
         diagonalise(block(F, 0, n), X, X_t, C, eps);
@@ -147,7 +169,7 @@ double s_squared(const Matrix<double>& Ca, const Matrix<double>& Cb, const Matri
 }
 
 UhfResult run_uhf(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X,
-                  const std::vector<double>& te_table, const Matrix<double>& P_start, unsigned alpha, unsigned beta,
+                  const TwoElectronTable& te_table, const Matrix<double>& P_start, unsigned alpha, unsigned beta,
                   double nuclear_repulsion, const UhfSettings& settings, const UhfStepReport& report) {
     const int n = H.rows();
     const Matrix<double> X_t = transpose(X);

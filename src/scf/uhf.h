@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 
 // Unrestricted Hartree-Fock (J. A. Pople and R. K. Nesbet, J. Chem. Phys. 22, 571 (1954)):
@@ -15,6 +16,8 @@ struct UhfSettings {
     double energy_threshold = 1e-9;  // Hartree, |change of the energy|
     double error_threshold = 1e-7;   // Hartree, max element of both commutator errors
     unsigned diis_history = 8;
+    // Steps without a new smallest commutator error after which DIIS counts as stalled.
+    unsigned stagnation_steps = 8;
     bool check_stability = true;
     unsigned max_follow = 5;  // restarts along an unstable mode
     double instability_threshold = -1e-5;  // Hartree; lower Hessian eigenvalues are followed
@@ -58,7 +61,10 @@ double s_squared(const Matrix<double>& Ca, const Matrix<double>& Cb, const Matri
 // alpha and beta Fock matrices together from one error vector holding both commutators
 // X^T (F D S - S D F) X. The run stops when the energy changes by at most
 // energy_threshold and no commutator element exceeds error_threshold; then the stability
-// check runs and an unstable solution is rotated along its lowest mode and converged again.
+// check runs and an unstable solution is rotated along its lowest mode and converged again
+// (kept when its energy is lower). When the commutator error has not reached a new
+// minimum for stagnation_steps steps, the orbitals are rotated along the lowest Hessian
+// mode if it is negative and DIIS starts afresh.
 UhfResult run_uhf(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X,
-                  const std::vector<double>& te_table, const Matrix<double>& P_start, unsigned alpha, unsigned beta,
+                  const TwoElectronTable& te_table, const Matrix<double>& P_start, unsigned alpha, unsigned beta,
                   double nuclear_repulsion, const UhfSettings& settings, const UhfStepReport& report);

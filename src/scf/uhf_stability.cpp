@@ -66,7 +66,7 @@ std::size_t rotation_count(const SpinOrbitals& alpha, const SpinOrbitals& beta) 
 }
 
 std::vector<double> hessian_product(const SpinOrbitals& alpha, const SpinOrbitals& beta,
-                                    const std::vector<double>& te_table, const std::vector<double>& x) {
+                                    const TwoElectronTable& te_table, const std::vector<double>& x) {
     const std::size_t na = std::size_t{alpha.occupied} * virtual_count(alpha);
     const Matrix<double> Da = trial_density(alpha, x.data());
     const Matrix<double> Db = trial_density(beta, x.data() + na);
@@ -85,7 +85,7 @@ std::vector<double> hessian_product(const SpinOrbitals& alpha, const SpinOrbital
 }
 
 LowestMode lowest_hessian_mode(const SpinOrbitals& alpha, const SpinOrbitals& beta,
-                               const std::vector<double>& te_table, double tolerance) {
+                               const TwoElectronTable& te_table, double tolerance) {
     const std::size_t dim = rotation_count(alpha, beta);
     LowestMode mode;
     if (dim == 0) {

@@ -128,7 +128,8 @@ TEST(RefusedMolecule, MultiplicityTheElectronsCannotHave) {
     } cases[] = {
         {"water_doublet.in", water, "2", {"multiplicity 2 is impossible for 10 electrons", "odd multiplicity"}},
         {"water_nonet.in", water, "9", {"multiplicity 9 is impossible for 10 electrons", "9 alpha electrons", "has 7"}},
-        {"h_triplet.in", header("1") + "H 0 0 0\n", "3", {"multiplicity 3 is impossible for 1 electron", "even multiplicity"}},
+        {"h_triplet.in", header("1") + "H 0 0 0\n", "3", {"multiplicity 3 is impossible for 1 electron", "needs 2 unpaired"}},
+        {"oh_triplet.in", header("2") + "O 0 0 0\nH 0 0 1.8\n", "3", {"impossible for 9 electrons", "even multiplicity"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "integrals/repulsion.h"
+#include "integrals/eri_table.h"
 #include "scf/fock.h"
 #include "scf/jk.h"
 
@@ -28,11 +28,11 @@ TEST(CoulombExchange, MatchAllQuadrupleSumsAndTheClosedShellBuild) {
         SCOPED_TRACE(n);
         std::mt19937_64 rng(seed);
         std::uniform_real_distribution<double> u(-1.0, 1.0);
-        std::vector<double> table(teindex(n - 1, n - 1, n - 1, n - 1) + 1);
-        for (double& v : table) v = u(rng);
+        TwoElectronTable table(static_cast<unsigned>(n));
+        for (std::size_t k = 0; k < table.size(); ++k) table[k] = u(rng);
         const Matrix<double> Pa = random_symmetric(n, rng), Pb = random_symmetric(n, rng);
         const CoulombExchange jk = coulomb_exchange(Pa, Pb, table);
-        auto te = [&](int a, int b, int c, int d) { return table[teindex(a, b, c, d)]; };
+        auto te = [&](int a, int b, int c, int d) { return table(a, b, c, d); };
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
                 double J = 0.0, Ka = 0.0, Kb = 0.0;

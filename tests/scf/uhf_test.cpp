@@ -10,8 +10,9 @@
 #include "input/molecule.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
+#include "driver/calculation.h"
+#include "driver/listing.h"
 #include "scf/guess.h"
-#include "scf/hf.h"
 #include "scf/jk.h"
 #include "scf/uhf.h"
 #include "scf/uhf_stability.h"
@@ -25,8 +26,13 @@ Matrix<double> identity(int n) {
 }
 
 // OH radical, r = 1.833 bohr, STO-3G: six functions, 5 alpha and 4 beta electrons.
+MolecularIntegrals integrals_of(const Molecule& m) {
+    Listing quiet(false);
+    return compute_integrals(m, Settings{}, "test.in", quiet);
+}
+
 struct Radical {
-    HF hf;
+    MolecularIntegrals hf;
     UhfResult r;
     Radical() {
         Molecule m;
@@ -34,13 +40,13 @@ struct Radical {
         m.basis.setType("sto-3g");
         m.addAtom("O", 0.0, 0.0, 0.0);
         m.addAtom("H", 0.0, 0.0, 1.833);
-        hf.molecule(m);
-        hf.setup();
+        hf = integrals_of(m);
         UhfSettings s;
         s.check_stability = false;
-        const std::vector<unsigned> first{0, 5, 6}, electrons{8, 1};
-        r = run_uhf(hf.H, hf.S, hf.X, hf.te_table, superposition_density(hf.S, hf.T, hf.V, hf.te_table, first, electrons),
-                    5, 4, hf.nuclear_repulsion, s, nullptr);
+        const std::vector<unsigned> electrons{8, 1};
+        r = run_uhf(hf.H, hf.S, hf.X, hf.te_table,
+                    superposition_density(hf.S, hf.T, hf.V, hf.te_table, hf.basis.first, electrons), 5, 4,
+                    hf.nuclear_repulsion, s, nullptr);
     }
 };
 
@@ -160,10 +166,8 @@ TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
         SCOPED_TRACE(c.name);
         Molecule m;
         m.read(std::string(VELKO_SOURCE_DIR) + "/tests/scf/reference/uhf/" + c.name + ".in");
-        HF hf;
-        hf.molecule(m);
-        hf.setup();
-        const int n = static_cast<int>(hf.nr_orbitals);
+        const MolecularIntegrals hf = integrals_of(m);
+        const int n = static_cast<int>(hf.basis.size());
         const UhfResult r = run_uhf(hf.H, hf.S, hf.X, hf.te_table, Matrix<double>(n, n), c.alpha, c.beta,
                                     hf.nuclear_repulsion, UhfSettings{}, nullptr);
         EXPECT_TRUE(r.converged);
