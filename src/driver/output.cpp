@@ -144,8 +144,8 @@ std::string unrestricted_summary_block(unsigned iterations, double energy, unsig
     text.pop_back();  // the closing empty line comes after the spin lines
     std::ostringstream os;
     os << "Multiplicity: " << multiplicity << '\n';
-    os << "Alpha electrons: " << alpha << '\n';
-    os << "Beta electrons: " << beta << '\n';
+    os << "Number of alpha electrons: " << alpha << '\n';
+    os << "Number of beta electrons: " << beta << '\n';
     os << "<S^2>: " << std::fixed << std::setprecision(6) << s_squared << " (exact S(S+1): " << exact_s_squared
        << ")" << '\n';
     os << '\n';
