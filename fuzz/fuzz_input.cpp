@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "input/molecule.h"
 #include "input/strfunc.h"
 #include "scf/molecule_check.h"
+#include "scf/spin.h"
 
 namespace {
 
@@ -55,7 +57,8 @@ void fuzz_molecule(const std::uint8_t* data, std::size_t size) {
     Molecule mol;
     try {
         mol.read(path);
-        check_closed_shell(mol, path);
+        check_atom_positions(mol, path);
+        spin_state(electron_count(mol), function_count(mol), std::nullopt, path);
     } catch (const Failure& f) {
         if (f.status != exit_status::bad_input && f.status != exit_status::unknown_basis &&
             f.status != exit_status::unsupported)

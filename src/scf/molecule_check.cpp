@@ -18,17 +18,6 @@ unsigned function_count(const Molecule& mol) {
     return functions;
 }
 
-void check_closed_shell(const Molecule& mol, const std::string& path) {
-    const unsigned electrons = electron_count(mol);
-    if (electrons % 2 != 0) {
-        std::ostringstream msg;
-        msg << "Error in input file " << quoted(path) << ": the molecule has " << electrons
-            << (electrons == 1 ? " electron" : " electrons") << ", an odd number; velko computes closed-shell molecules only (every electron paired)";
-        throw Failure{msg.str(), exit_status::unsupported};
-    }
-    check_atom_positions(mol, path);
-}
-
 void check_atom_positions(const Molecule& mol, const std::string& path) {
     for (unsigned a = 0; a < mol.nratoms(); ++a) {
         for (unsigned b = a + 1; b < mol.nratoms(); ++b) {

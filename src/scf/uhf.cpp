@@ -16,6 +16,11 @@ constexpr double first_previous_energy = 1000.0;
 // Rotation angle along a unit unstable mode: pi/4 mixes the occupied and virtual orbitals
 // of the mode equally, far enough to leave the saddle point behind.
 constexpr double follow_angle = 0.25 * 3.14159265358979323846;
+// Davidson residual norms. The eigenvalue is accurate to about the residual squared over
+// the gap to the next one, far below the instability threshold; leaving a stalled DIIS
+// needs only a rough direction.
+constexpr double stability_tolerance = 1e-4;
+constexpr double escape_tolerance = 1e-2;
 
 // Orbitals and energies of F in the orthogonal basis X.
 void diagonalise(const Matrix<double>& F, const Matrix<double>& X, const Matrix<double>& X_t, Matrix<double>& C,
@@ -108,7 +113,7 @@ void converge(const Matrix<double>& H, const Matrix<double>& S, const Matrix<dou
             // the lowest orbital Hessian mode of the present orbitals when it is negative,
             // and start a fresh history.
             const SpinOrbitals a{r.C_alpha, r.energies_alpha, alpha}, b{r.C_beta, r.energies_beta, beta};
-            const LowestMode mode = lowest_hessian_mode(a, b, te_table);
+            const LowestMode mode = lowest_hessian_mode(a, b, te_table, escape_tolerance);
             const std::size_t na = std::size_t{alpha} * (static_cast<unsigned>(n) - alpha);
             const double angle = mode.eigenvalue < 0.0 ? follow_angle : 0.0;
             Pa = spin_density(rotate_orbitals(r.C_alpha, alpha, mode.vector.data(), angle), alpha);
@@ -188,7 +193,7 @@ UhfResult run_uhf(const Matrix<double>& H, const Matrix<double>& S, const Matrix
 
     while (settings.check_stability && r.converged) {
         const SpinOrbitals a{r.C_alpha, r.energies_alpha, alpha}, b{r.C_beta, r.energies_beta, beta};
-        const LowestMode mode = lowest_hessian_mode(a, b, te_table);
+        const LowestMode mode = lowest_hessian_mode(a, b, te_table, stability_tolerance);
         r.stability_checked = true;
         r.lowest_hessian_eigenvalue = mode.eigenvalue;
         r.stable = !(mode.eigenvalue < settings.instability_threshold);
