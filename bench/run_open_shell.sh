@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 velko=$(cd "$here/.." && pwd)/${1:-build}/velko
 runs=${2:-5}
 out=$(mktemp)
-printf '%-18s %-14s %8s %6s %16s %9s\n' molecule run cpu_s steps energy S2
+printf '%-18s %-17s %8s %6s %16s %9s\n' molecule run cpu_s steps energy S2
 for basis in "" _sto6g; do
     for case in "naphthalene --diis" "naphthalene --multiplicity 3" "naphthyl --diis"; do
         set -- $case
@@ -27,7 +27,7 @@ for basis in "" _sto6g; do
         steps=$(grep 'Number of iterations' "$out" | awk '{print $NF}')
         e=$(grep 'Total energy' "$out" | awk '{print $NF}')
         s2=$(grep '^<S^2>' "$out" | awk '{print $2}')
-        printf '%-18s %-14s %8s %6s %16s %9s\n' "$mol" "$*" "$best" "$steps" "$e" "${s2:--}"
+        printf '%-18s %-17s %8s %6s %16s %9s\n' "$mol" "$*" "$best" "$steps" "$e" "${s2:--}"
     done
 done
 rm -f "$out" "$out.t"
