@@ -17,7 +17,7 @@ SpinState spin_state(unsigned electrons, unsigned orbitals, std::optional<unsign
     if (m == 0) refuse("expected a multiplicity of 1 or more");
     const unsigned unpaired = m - 1;
     if (unpaired > electrons)
-        refuse("it needs " + std::to_string(unpaired) + " unpaired electrons");
+        refuse("it needs " + std::to_string(unpaired) + (unpaired == 1 ? " unpaired electron" : " unpaired electrons"));
     if ((electrons - unpaired) % 2 != 0)
         refuse(electrons % 2 == 0 ? "an even electron count has an odd multiplicity (1, 3, 5, ...)"
                                   : "an odd electron count has an even multiplicity (2, 4, 6, ...)");

@@ -238,3 +238,18 @@ TEST(OpenShell, QcschemaValidatesWithQcelemental) {
     EXPECT_EQ(beta_energies, 10);
     EXPECT_NEAR(rest, 0.0, 1e-9);
 }
+
+// At the iteration limit an open-shell run ends like the DIIS mode: the warning line,
+// the full report of the last step, one line on standard error, status 6.
+TEST(OpenShell, IterationLimitIsReportedAsNotConverged) {
+    const RunResult r = run_velko("--max-iterations 3 --multiplicity 3 " + in_quotes(source_path("examples/o2.in")));
+    EXPECT_EQ(r.status, 6);
+    const std::size_t warning = r.out.find("Too may iteration steps.. terminating and outputting results.\n");
+    ASSERT_NE(warning, std::string::npos);
+    EXPECT_LT(warning, r.out.find("ORBITALS"));
+    EXPECT_NE(r.out.find("Number of iterations: 3\n"), std::string::npos);
+    EXPECT_NE(r.out.find("<S^2>: "), std::string::npos);
+    EXPECT_EQ(r.err,
+              "velko: the UHF SCF did not converge in 3 iterations; the energy reported is not reliable; try a larger "
+              "--max-iterations\n");
+}

@@ -43,6 +43,7 @@ TEST(SpinState, ImpossibleMultiplicitiesAreRefused) {
         {10, 7, 2, "even electron count has an odd multiplicity"},
         {9, 6, 3, "odd electron count has an even multiplicity"},
         {2, 2, 5, "needs 4 unpaired electrons"},
+        {0, 0, 2, "needs 1 unpaired electron"},  // no atoms
         {7, 5, 6, "6 alpha electrons need as many orbitals, and the basis has 5"},  // N, sextet
         {2, 1, 3, "2 alpha electrons need as many orbitals, and the basis has 1"},  // He with 1s only
         {3, 2, 4, "3 alpha electrons need as many orbitals, and the basis has 2"},  // Li: 1s and 2s
@@ -54,7 +55,8 @@ TEST(SpinState, ImpossibleMultiplicitiesAreRefused) {
         } catch (const Failure& f) {
             EXPECT_EQ(f.status, exit_status::bad_input);
             EXPECT_NE(f.message.find("Error in input file \"mol.in\": multiplicity " + std::to_string(c.multiplicity) +
-                                     " is impossible for " + std::to_string(c.electrons) + " electrons"),
+                                     " is impossible for " + std::to_string(c.electrons) +
+                                     (c.electrons == 1 ? " electron" : " electrons")),
                       std::string::npos)
                 << f.message;
             EXPECT_NE(f.message.find(c.fragment), std::string::npos) << f.message;
