@@ -32,12 +32,12 @@ std::string qcschema_json(const HF& hf) {
         geometry.push_back(atom.gr().gety());
         geometry.push_back(atom.gr().getz());
     }
-    // velko computes neutral closed-shell molecules only, in the frame given.
+    // velko computes closed-shell singlets only, in the frame given.
     const json molecule = {{"schema_name", "qcschema_molecule"},
                            {"schema_version", 2},
                            {"symbols", symbols},
                            {"geometry", geometry},
-                           {"molecular_charge", 0.0},
+                           {"molecular_charge", static_cast<double>(hf.mol.net_charge())},
                            {"molecular_multiplicity", 1},
                            {"fix_com", true},
                            {"fix_orientation", true}};

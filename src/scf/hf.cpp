@@ -115,12 +115,12 @@ Matrix<double> HF::two_electron(const Matrix<double>& D) const {
 
 void HF::molecule(const Molecule& m) {
     mol = m;
-    nr_electrons = 0;
+    // check_closed_shell has made sure the count is positive and fits.
+    nr_electrons = static_cast<unsigned>(mol.electron_count());
     energy = 0.0;
     unsigned r = 0;
     for (unsigned a = 0; a < mol.nratoms(); ++a) {
         const Atom& atom = mol[a];
-        nr_electrons += atom.nrelecs();
         for (unsigned j = 0; j < atom.nrorbs(); ++j) {
             ++r;
             nr_gtos += static_cast<unsigned>(atom[j].gtos.size());
@@ -250,7 +250,8 @@ void HF::run() {
     const unsigned steps = diis ? iterate_diis() : iterate();
     iterations = steps;
     output.print_orbitals(orbital_energies, orbital_labels, C, nr_electrons);
-    output.print_summary(steps, energy, nr_atoms, static_cast<unsigned>(orbital_labels.size()), nr_gtos);
+    output.print_summary(steps, energy, nr_atoms, static_cast<unsigned>(orbital_labels.size()), nr_gtos,
+                         mol.net_charge());
 }
 
 unsigned HF::iterate() {
