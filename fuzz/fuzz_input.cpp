@@ -23,7 +23,6 @@
 #include "common/quote.h"
 #include "input/read_input.h"
 #include "input/strfunc.h"
-#include "scf/hf.h"
 #include "scf/molecule_check.h"
 
 namespace {
