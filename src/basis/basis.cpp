@@ -7,7 +7,8 @@ std::optional<std::string> canonical_basis_name(const std::string& name) {
     for (char ch : name) key += (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
     for (const char* known : {"sto-3g", "sto-6g"}) {
         const std::string canonical = known;
-        if (key == canonical || key == canonical.substr(0, 3) + canonical.substr(4)) return canonical;
+        const std::string unhyphenated = canonical.substr(0, 3) + canonical.substr(4);  // "sto3g"
+        if (key == canonical || key == unhyphenated) return canonical;
     }
     return std::nullopt;
 }
