@@ -23,12 +23,6 @@ constexpr std::uint64_t engine_matrix_count = 12;
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
 
-unsigned electron_count(const Molecule& molecule) {
-    unsigned electrons = 0;
-    for (const Atom& atom : molecule.atoms) electrons += atom.nrelecs();
-    return electrons;
-}
-
 }  // namespace
 
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
@@ -86,7 +80,8 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
                         Listing& listing) {
     Calculation calc;
     calc.molecule = molecule;
-    calc.electrons = electron_count(molecule);
+    // check_molecule has made sure the count, charge included, is positive and fits.
+    calc.electrons = static_cast<unsigned>(molecule.electron_count());
     calc.occupied = calc.electrons / 2;
     calc.spin = SpinState{1, calc.occupied, calc.occupied};
     calc.diis = settings.diis;
@@ -126,7 +121,7 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
                         const std::string& path, Listing& listing) {
     Calculation calc;
     calc.molecule = molecule;
-    calc.electrons = electron_count(molecule);
+    calc.electrons = spin.alpha + spin.beta;
     calc.occupied = spin.beta;
     calc.spin = spin;
     calc.unrestricted = true;

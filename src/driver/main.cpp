@@ -1,6 +1,7 @@
 // velko: Hartree-Fock (restricted for closed shells, unrestricted for open shells) in the STO-3G and STO-6G basis sets.
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
@@ -11,8 +12,7 @@
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
-#include "input/molecule.h"
-#include "input/xyz.h"
+#include "input/read_input.h"
 #include "scf/molecule_check.h"
 #include "scf/spin.h"
 
@@ -23,16 +23,20 @@ int run(const Options& opt, const Output& out) {
 
     // --- read the molecule ---
     Molecule mol;
-    if (is_xyz_path(opt.input_path)) {
-        read_xyz(mol, opt.input_path, opt.basis_name.empty() ? "sto-3g" : opt.basis_name);
-    } else {
-        if (!opt.basis_name.empty())
-            std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
-                      << " names its own basis set" << std::endl;
-        mol.read(opt.input_path);
-    }
-    check_atom_positions(mol, opt.input_path);
-    const SpinState spin = spin_state(electron_count(mol), function_count(mol), opt.multiplicity, opt.input_path);
+    XyzRequest xyz;
+    if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
+    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko && !opt.basis_name.empty())
+        std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path << " names its own basis set"
+                  << std::endl;
+    check_molecule(mol, opt.input_path);
+    // The multiplicity of the command line wins over the input's.
+    std::optional<long long> multiplicity;
+    if (opt.multiplicity)
+        multiplicity = *opt.multiplicity;
+    else if (mol.multiplicity)
+        multiplicity = *mol.multiplicity;
+    const SpinState spin = spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol),
+                                      multiplicity, opt.input_path);
     out.print_geometry(mol);
 
     // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
@@ -53,14 +57,14 @@ int run(const Options& opt, const Output& out) {
         out.print_unrestricted_orbitals({"alpha", r.energies_alpha, r.C_alpha, spin.alpha},
                                         {"beta", r.energies_beta, r.C_beta, spin.beta}, calc.basis.labels);
         out.print_unrestricted_summary(r.iterations, r.energy, calc.molecule.nratoms(), calc.basis.size(),
-                                       calc.basis.primitives, spin.multiplicity, spin.alpha, spin.beta,
-                                       r.s_squared, exact_s_squared(spin.multiplicity));
+                                       calc.basis.primitives, calc.molecule.net_charge(), spin.multiplicity,
+                                       spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
     } else {
         if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
         listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
         out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
         out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
-                          calc.basis.primitives);
+                          calc.basis.primitives, calc.molecule.net_charge());
     }
 
     // --- files for other programs ---

@@ -49,10 +49,13 @@ std::string geometry_block(const Molecule& mol) {
     return os.str();
 }
 
-std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos) {
+std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
+                          int charge) {
     std::ostringstream os;
     box_header(os, "*       SUMMARY       *");
     os << "Number of atoms: " << atoms << '\n';
+    // Only a charged molecule has the line, so that the report of a neutral one stays as it was.
+    if (charge != 0) os << "Molecular charge: " << std::showpos << charge << std::noshowpos << '\n';
     os << "Number of orbitals: " << orbitals << '\n';
     os << "Number of GTOs: " << gtos << '\n';
     os << "Number of iterations: " << iterations << '\n';
@@ -99,8 +102,8 @@ void Output::print_version() const { std::cout << version() << std::flush; }
 void Output::print_geometry(const Molecule& mol) const { std::cout << geometry_block(mol) << std::flush; }
 
 void Output::print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                           unsigned gtos) const {
-    std::cout << summary_block(iterations, energy, atoms, orbitals, gtos) << std::flush;
+                           unsigned gtos, int charge) const {
+    std::cout << summary_block(iterations, energy, atoms, orbitals, gtos, charge) << std::flush;
 }
 
 void Output::print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
@@ -138,9 +141,9 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
 }
 
 std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                                       unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                       unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                        double s_squared, double exact_s_squared) {
-    std::string text = summary_block(iterations, energy, atoms, orbitals, gtos);
+    std::string text = summary_block(iterations, energy, atoms, orbitals, gtos, charge);
     text.pop_back();  // the closing empty line comes after the spin lines
     std::ostringstream os;
     os << "Multiplicity: " << multiplicity << '\n';
@@ -158,9 +161,9 @@ void Output::print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const Sp
 }
 
 void Output::print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                                        unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                         double s_squared, double exact_s_squared) const {
-    std::cout << unrestricted_summary_block(iterations, energy, atoms, orbitals, gtos, multiplicity, alpha, beta,
+    std::cout << unrestricted_summary_block(iterations, energy, atoms, orbitals, gtos, charge, multiplicity, alpha, beta,
                                             s_squared, exact_s_squared)
               << std::flush;
 }

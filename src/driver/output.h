@@ -22,20 +22,23 @@ struct SpinOrbitalTable {
 struct Output {
     void print_version() const;
     void print_geometry(const Molecule& mol) const;
-    void print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos) const;
+    void print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
+                       int charge = 0) const;
     void print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
                         const Matrix<double>& coefficients, unsigned electrons) const;
     void print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
                                      const std::vector<std::string>& labels) const;
     void print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                                    unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                    unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                     double s_squared, double exact_s_squared) const;
     void print_calculation_time(double ms) const;
 };
 
 // The block texts themselves, so tests can pin them without capturing stdout.
 std::string geometry_block(const Molecule& mol);
-std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos);
+// `charge` adds the line "Molecular charge: +1" after the atom count when it is not 0.
+std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
+                          int charge = 0);
 std::string orbitals_block(const std::vector<double>& energies, const std::vector<std::string>& labels,
                            const Matrix<double>& coefficients, unsigned electrons);
 std::string calculation_time_block(double ms);
@@ -45,5 +48,5 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
 // The summary of summary_block followed by the multiplicity, the electrons of each spin
 // and <S^2> beside its exact value S(S+1).
 std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                                       unsigned gtos, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                       unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                        double s_squared, double exact_s_squared);

@@ -32,12 +32,12 @@ std::string qcschema_json(const Calculation& calc) {
         geometry.push_back(atom.gr().gety());
         geometry.push_back(atom.gr().getz());
     }
-    // velko computes neutral molecules, in the frame given.
+    // The molecule in the frame given.
     const json molecule = {{"schema_name", "qcschema_molecule"},
                            {"schema_version", 2},
                            {"symbols", symbols},
                            {"geometry", geometry},
-                           {"molecular_charge", 0.0},
+                           {"molecular_charge", static_cast<double>(calc.molecule.net_charge())},
                            {"molecular_multiplicity", calc.spin.multiplicity},
                            {"fix_com", true},
                            {"fix_orientation", true}};

@@ -4,9 +4,10 @@
 
 #include "input/molecule.h"
 
-// Refuses, with a message naming the input file, two atoms at one place (status 3).
-void check_atom_positions(const Molecule& mol, const std::string& path);
+// Refuses (status 3), with a message naming the input file, a molecule velko cannot
+// describe: no electrons, more electrons than the basis functions hold, or two atoms
+// at one place. Its spin state is checked by spin_state (scf/spin.h).
+void check_molecule(const Molecule& mol, const std::string& path);
 
-// Electrons and basis functions of the molecule.
-unsigned electron_count(const Molecule& mol);
+// Basis functions of the molecule.
 unsigned function_count(const Molecule& mol);

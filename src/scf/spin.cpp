@@ -5,23 +5,23 @@
 #include "common/failure.h"
 #include "common/quote.h"
 
-SpinState spin_state(unsigned electrons, unsigned orbitals, std::optional<unsigned> multiplicity,
+SpinState spin_state(unsigned electrons, unsigned orbitals, std::optional<long long> multiplicity,
                      const std::string& path) {
-    const unsigned m = multiplicity ? *multiplicity : (electrons % 2 == 0 ? 1u : 2u);
+    const long long m = multiplicity ? *multiplicity : (electrons % 2 == 0 ? 1 : 2);
     auto refuse = [&](const std::string& why) {
         std::ostringstream msg;
         msg << "Error in input file " << quoted(path) << ": multiplicity " << m << " is impossible for "
             << electrons << (electrons == 1 ? " electron" : " electrons") << "; " << why;
         throw Failure{msg.str(), exit_status::bad_input};
     };
-    if (m == 0) refuse("expected a multiplicity of 1 or more");
-    const unsigned unpaired = m - 1;
-    if (unpaired > electrons)
-        refuse("it needs " + std::to_string(unpaired) + (unpaired == 1 ? " unpaired electron" : " unpaired electrons"));
+    if (m < 1) refuse("expected a multiplicity of 1 or more");
+    if (m - 1 > electrons)
+        refuse("it needs " + std::to_string(m - 1) + (m - 1 == 1 ? " unpaired electron" : " unpaired electrons"));
+    const unsigned unpaired = static_cast<unsigned>(m - 1);
     if ((electrons - unpaired) % 2 != 0)
         refuse(electrons % 2 == 0 ? "an even electron count has an odd multiplicity (1, 3, 5, ...)"
                                   : "an odd electron count has an even multiplicity (2, 4, 6, ...)");
-    const SpinState s{m, (electrons + unpaired) / 2, (electrons - unpaired) / 2};
+    const SpinState s{unpaired + 1, (electrons + unpaired) / 2, (electrons - unpaired) / 2};
     if (s.alpha > orbitals)
         refuse("its " + std::to_string(s.alpha) + " alpha electrons need as many orbitals, and the basis has " +
                std::to_string(orbitals));

@@ -15,7 +15,7 @@ struct SpinState {
 // multiplicity it is 1 for an even electron count and 2 for an odd one. A multiplicity
 // that the count cannot have (wrong parity, more unpaired electrons than electrons, or
 // more alpha electrons than orbitals) is refused with Failure (bad_input), naming path.
-SpinState spin_state(unsigned electrons, unsigned orbitals, std::optional<unsigned> multiplicity,
+SpinState spin_state(unsigned electrons, unsigned orbitals, std::optional<long long> multiplicity,
                      const std::string& path);
 
 // S(S + 1) with S = (M - 1) / 2, the <S^2> of a pure spin state.

@@ -6,8 +6,8 @@
 // e_convergence 1e-11, d_convergence 1e-9, stability_analysis follow) on the same
 // geometry in bohr and velko's basis tables written out, Cartesian: the inputs are
 // tests/scf/reference/uhf/<name>.dat, written with velko's <name>.in by make_inputs.py
-// there, and energies.txt lists what Psi4 printed. Li has 1s and 2s functions only,
-// as velko's tables give it. velko's integrals sit 6e-9 to 9e-9 relative above Psi4's
+// there, and energies.txt lists what Psi4 printed. The water cation checks the charge
+// (line 2 of the input) on an open shell. velko's integrals sit 6e-9 to 9e-9 relative above Psi4's
 // (its rounded pi, Boys floor and unrenormalised contractions, as for closed shells).
 #include <gtest/gtest.h>
 
@@ -46,6 +46,8 @@ const Reference references[] = {
     {"f_sto6g", 2, -98.9132530152, 0.750000000},
     {"h", 2, -0.4665818496, 0.750000000},
     {"h_sto6g", 2, -0.4710390542, 0.750000000},
+    {"h2o_cation", 2, -74.6561382455, 0.755202344},
+    {"h2o_cation_sto6g", 2, -75.3660438522, 0.755303635},
     {"ho2", 2, -148.1946571181, 0.754573522},
     {"ho2_sto6g", 2, -149.6164552034, 0.755088865},
     {"li", 2, -7.3155259813, 0.750000000},
@@ -142,6 +144,7 @@ TEST(OpenShell, EnergiesAndSpinAgreeWithPsi4) {
         EXPECT_NEAR(j["extras"]["s_squared"].get<double>(), ref.psi4_s_squared, 1e-6);
         EXPECT_EQ(j["keywords"]["reference"], "uhf");
         EXPECT_EQ(j["molecule"]["molecular_multiplicity"], ref.multiplicity);
+        EXPECT_EQ(j["molecule"]["molecular_charge"], std::string(ref.name).rfind("h2o_cation", 0) == 0 ? 1.0 : 0.0);
     }
 }
 
@@ -252,4 +255,16 @@ TEST(OpenShell, IterationLimitIsReportedAsNotConverged) {
     EXPECT_EQ(r.err,
               "velko: the UHF SCF did not converge in 3 iterations; the energy reported is not reliable; try a larger "
               "--max-iterations\n");
+}
+
+// The multiplicity of the command line wins over the one an XYZ comment gives.
+TEST(OpenShell, CommandLineMultiplicityWinsOverTheXyzComment) {
+    const std::string xyz = write_temp("h2_triplet.xyz", "2\nmultiplicity=3\nH 0 0 0\nH 0 0 0.74\n");
+    const RunResult triplet = run_velko(in_quotes(xyz));
+    const RunResult singlet = run_velko("--multiplicity 1 " + in_quotes(xyz));
+    EXPECT_EQ(triplet.status, 0);
+    EXPECT_NE(triplet.out.find("Multiplicity: 3\n"), std::string::npos) << triplet.out;
+    EXPECT_EQ(singlet.status, 0);
+    EXPECT_EQ(singlet.out.find("Multiplicity"), std::string::npos) << singlet.out;
+    EXPECT_NE(singlet.out.find("|1         |"), std::string::npos) << singlet.out;  // the closed-shell table
 }

@@ -59,15 +59,21 @@ TEST(ScfFailure, NonFiniteEnergyStopsTheLoopAtItsStep) {
         SCOPED_TRACE(poison);
         H2Engine e;
         for (std::size_t k = 0; k < e.table.size(); ++k) e.table[k] = poison;
-        // Step 1 has P = 0, so its energy is the (finite) nuclear repulsion; step 2 reads the table.
-        for (const ScfResult& r : {e.hf.iterate(), e.hf.iterate_diis(Matrix<double>(2, 2))}) {
-            EXPECT_FALSE(r.finite);
-            EXPECT_FALSE(r.converged);
-            EXPECT_LE(r.iterations, 2u);
-            const Failure f = nonfinite_energy_failure("poisoned.in", r);
-            EXPECT_EQ(f.status, exit_status::numerical);
-            EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
-            EXPECT_NE(f.message.find("at step " + std::to_string(r.iterations)), std::string::npos) << f.message;
+        // Step 1 of the plain loop has P = 0, but 0 * NaN is NaN: its energy is not finite.
+        const ScfResult r = e.hf.iterate();
+        EXPECT_FALSE(r.finite);
+        EXPECT_FALSE(r.converged);
+        EXPECT_EQ(r.iterations, 1u);
+        const Failure f = nonfinite_energy_failure("poisoned.in", r);
+        EXPECT_EQ(f.status, exit_status::numerical);
+        EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
+        EXPECT_NE(f.message.find("at step 1;"), std::string::npos) << f.message;
+        // DIIS diagonalises the Fock matrix of its start first; the eigensolver refuses it.
+        try {
+            e.hf.iterate_diis(Matrix<double>(2, 2));
+            ADD_FAILURE() << "no Failure";
+        } catch (const Failure& g) {
+            EXPECT_EQ(g.status, exit_status::numerical);
         }
     }
 }
@@ -135,9 +141,3 @@ TEST(IntegralTable, IndexCountBeyondThirtyTwoBits) {
     EXPECT_EQ(teindex(430, 430, 430, 430), UINT64_C(4333479155));
 }
 
-TEST(PositionGuard, CoincidentAtoms) {
-    Molecule h2 = hydrogen_molecule();
-    EXPECT_NO_THROW(check_atom_positions(h2, "h2.in"));
-    h2.addAtom("He", 0.0, 0.0, 1.4);  // on top of atom 2
-    EXPECT_THROW(check_atom_positions(h2, "h2he.in"), Failure);
-}

@@ -46,7 +46,7 @@ TEST(SpinState, ImpossibleMultiplicitiesAreRefused) {
         {0, 0, 2, "needs 1 unpaired electron"},  // no atoms
         {7, 5, 6, "6 alpha electrons need as many orbitals, and the basis has 5"},  // N, sextet
         {2, 1, 3, "2 alpha electrons need as many orbitals, and the basis has 1"},  // He with 1s only
-        {3, 2, 4, "3 alpha electrons need as many orbitals, and the basis has 2"},  // Li: 1s and 2s
+        {3, 2, 4, "3 alpha electrons need as many orbitals, and the basis has 2"},  // three electrons in two functions
     };
     for (const Case& c : cases) {
         try {

@@ -25,10 +25,9 @@ def library(n):
 def shells(sym, coef, exps):
     e1, e2 = exps[sym]
     out = [("S", list(zip(e1, coef["c1s"])))]
-    if SYMBOLS.index(sym) >= 2:  # Li and Be: 1s and 2s only, as in velko's tables
+    if SYMBOLS.index(sym) >= 2:  # Li to Ne: 2s and 2p with shared exponents
         out.append(("S", list(zip(e2, coef["c2s"]))))
-        if SYMBOLS.index(sym) >= 4:
-            out.append(("P", list(zip(e2, coef["c2p"]))))
+        out.append(("P", list(zip(e2, coef["c2p"]))))
     return out
 
 def bent(x, y, r1, r2, angle):
@@ -36,7 +35,7 @@ def bent(x, y, r1, r2, angle):
     t = math.radians(angle) / 2
     return [(x, r1 * math.sin(t), 0.0, r1 * math.cos(t)), (y, 0.0, 0.0, 0.0)]
 
-# name, multiplicity, atoms in angstrom
+# name, multiplicity, atoms in angstrom[, charge]
 SPECIES = [
     ("ch3", 2, [("C", 0, 0, 0), ("H", 1.079, 0, 0), ("H", -0.5395, 0.934441, 0), ("H", -0.5395, -0.934441, 0)]),
     ("oh", 2, [("O", 0, 0, 0), ("H", 0, 0, 0.970)]),
@@ -55,17 +54,21 @@ SPECIES = [
     ("n", 4, [("N", 0, 0, 0)]),
     ("o", 3, [("O", 0, 0, 0)]),
     ("f", 2, [("F", 0, 0, 0)]),
+    # the water cation at the neutral molecule's geometry (examples/water.in: 1.81 bohr, 105 degrees)
+    ("h2o_cation", 2, [("O", 0, 0, 0), ("H", 1.81 / A * math.sin(math.radians(52.5)), 0, 1.81 / A * math.cos(math.radians(52.5))),
+                       ("H", -1.81 / A * math.sin(math.radians(52.5)), 0, 1.81 / A * math.cos(math.radians(52.5)))], 1),
 ]
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for basis, n in (("sto-3g", 3), ("sto-6g", 6)):
         coef, exps = library(n)
-        for name, mult, atoms in SPECIES:
+        for name, mult, atoms, *rest in SPECIES:
+            charge = rest[0] if rest else 0
             tag = name if n == 3 else name + "_sto6g"
             bohr = [(s, x * A, y * A, z * A) for s, x, y, z in atoms]
             with open(os.path.join(here, tag + ".in"), "w") as f:
-                f.write(f"basis = {basis}\ncharge = 0\natoms = {len(bohr)}\nunits = bohr\n")
+                f.write(f"basis = {basis}\ncharge = {charge}\natoms = {len(bohr)}\nunits = bohr\n")
                 f.writelines(f"{s} {x:.10f} {y:.10f} {z:.10f}\n" for s, x, y, z in bohr)
             elements = sorted({a[0] for a in atoms}, key=SYMBOLS.index)
             g94 = []
@@ -77,7 +80,7 @@ def main():
                 g94.append("****")
             geo = "\n".join(f"  {s} {x:.10f} {y:.10f} {z:.10f}" for s, x, y, z in bohr)
             with open(os.path.join(here, tag + ".dat"), "w") as f:
-                f.write(f"memory 1 gb\nmolecule m {{\n  0 {mult}\n  units bohr\n  no_reorient\n  no_com\n  symmetry c1\n{geo}\n}}\n")
+                f.write(f"memory 1 gb\nmolecule m {{\n  {charge} {mult}\n  units bohr\n  no_reorient\n  no_com\n  symmetry c1\n{geo}\n}}\n")
                 f.write("basis {\ncartesian\n****\n" + "\n".join(g94) + "\n}\n")
                 f.write("set reference uhf\nset scf_type pk\nset puream false\n")
                 f.write("set e_convergence 1e-11\nset d_convergence 1e-9\n")
@@ -87,11 +90,11 @@ def main():
                     # Psi4's SAD start stalls on NO (above the ground state) and on O in
                     # STO-6G; the core start converges.
                     f.write("set maxiter 300\nset guess core\n")
-                # The alpha electrons of H and Li fill all their functions, leaving at most
-                # one beta rotation; Psi4's stability code does not finish on them. On the
-                # O atom in STO-6G it stops with an error (stability.cc, line 166); in
-                # STO-3G it finds the atom stable.
-                if name not in ("h", "li") and tag != "o_sto6g":
+                # The alpha electron of H fills its one function, leaving no rotation;
+                # Psi4's stability code does not finish on it. On the O atom in STO-6G it
+                # stops with an error (stability.cc, line 166); in STO-3G it finds the
+                # atom stable.
+                if name != "h" and tag != "o_sto6g":
                     f.write("set stability_analysis follow\n")
                 f.write("energy('scf')\n")
 
