@@ -5,6 +5,7 @@
 
 #include "common/clock.h"
 #include "common/failure.h"
+#include "driver/hf_properties.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
@@ -13,6 +14,7 @@
 #include "input/xyz.h"
 #include "scf/hf.h"
 #include "scf/molecule_check.h"
+#include "scf/properties.h"
 
 namespace {
 
@@ -42,10 +44,11 @@ int run(const Options& opt, const Output& out) {
     if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
     hf.molecule(mol);
     hf.run();
+    if (opt.properties) out.print_properties(hf_properties(hf));
 
     // --- files for other programs ---
     if (!opt.molden_path.empty()) write_molden(hf, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path);
+    if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path, opt.json_wavefunction);
 
     clock.toc();
     out.print_calculation_time(clock.passed());

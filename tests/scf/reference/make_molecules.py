@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""Writes the velko inputs (bohr) of the property references that are not among
+examples/: formaldehyde, pyridine and the hydronium ion. Run from this directory."""
+import math
+
+A = 1.8897261245650618  # bohr per angstrom, velko's conversion
+
+
+def write(name, charge, atoms, note):
+    with open(name + ".in", "w") as f:
+        f.write(f"basis = sto-3g\ncharge = {charge}\natoms = {len(atoms)}\nunits = bohr\n")
+        for s, x, y, z in atoms:
+            f.write(f"{s} {round(x * A, 10) + 0.0:.10f} {round(y * A, 10) + 0.0:.10f} {round(z * A, 10) + 0.0:.10f}\n")
+    print(name, note)
+
+
+# Formaldehyde, C2v, in the yz plane: r(CO) = 1.205 A, r(CH) = 1.111 A, HCH = 116.1 deg
+# (experimental, NIST CCCBDB). C at the origin, O along +z.
+half = math.radians(116.1) / 2
+write("formaldehyde", 0,
+      [("C", 0, 0, 0), ("O", 0, 0, 1.205),
+       ("H", 0, 1.111 * math.sin(half), -1.111 * math.cos(half)),
+       ("H", 0, -1.111 * math.sin(half), -1.111 * math.cos(half))],
+      "r(CO) 1.205 A, r(CH) 1.111 A, HCH 116.1 deg")
+
+# Pyridine, idealised planar hexagon in the xy plane: ring bonds 1.39 A, r(CH) = 1.08 A
+# along the radii, N on +y. Not the experimental C2v ring, a reasonable test geometry.
+ring = []
+for k in range(6):
+    t = math.radians(90 + 60 * k)
+    ring.append(("N" if k == 0 else "C", 1.39 * math.cos(t), 1.39 * math.sin(t), 0.0))
+hyd = []
+for k in range(1, 6):
+    t = math.radians(90 + 60 * k)
+    hyd.append(("H", 2.47 * math.cos(t), 2.47 * math.sin(t), 0.0))
+write("pyridine", 0, ring + hyd, "hexagon of 1.39 A, r(CH) 1.08 A radial")
+
+# Hydronium, C3v: r(OH) = 0.976 A, HOH = 111.3 deg, O at the origin and the hydrogens
+# below it. The angle theta of each O-H bond to the -z axis solves
+# cos(HOH) = cos^2 theta - sin^2 theta / 2.
+c = math.cos(math.radians(111.3))
+theta = math.acos(math.sqrt((2 * c + 1) / 3))
+r = 0.976
+write("hydronium", 1,
+      [("O", 0, 0, 0)] + [("H", r * math.sin(theta) * math.cos(math.radians(120 * k)),
+                           r * math.sin(theta) * math.sin(math.radians(120 * k)), -r * math.cos(theta))
+                          for k in range(3)],
+      "r(OH) 0.976 A, HOH 111.3 deg")
