@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the velko inputs (bohr) of the property references that are not among
-examples/: formaldehyde, pyridine and the hydronium ion. Run from this directory."""
+examples/: pyridine and the hydronium ion. Run from this directory."""
 import math
 
 A = 1.8897261245650618  # bohr per angstrom, velko's conversion
@@ -13,15 +13,6 @@ def write(name, charge, atoms, note):
             f.write(f"{s} {round(x * A, 10) + 0.0:.10f} {round(y * A, 10) + 0.0:.10f} {round(z * A, 10) + 0.0:.10f}\n")
     print(name, note)
 
-
-# Formaldehyde, C2v, in the yz plane: r(CO) = 1.205 A, r(CH) = 1.111 A, HCH = 116.1 deg
-# (experimental, NIST CCCBDB). C at the origin, O along +z.
-half = math.radians(116.1) / 2
-write("formaldehyde", 0,
-      [("C", 0, 0, 0), ("O", 0, 0, 1.205),
-       ("H", 0, 1.111 * math.sin(half), -1.111 * math.cos(half)),
-       ("H", 0, -1.111 * math.sin(half), -1.111 * math.cos(half))],
-      "r(CO) 1.205 A, r(CH) 1.111 A, HCH 116.1 deg")
 
 # Pyridine, idealised planar hexagon in the xy plane: ring bonds 1.39 A, r(CH) = 1.08 A
 # along the radii, N on +y. Not the experimental C2v ring, a reasonable test geometry.
