@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "input/molecule.h"
-#include "integrals/fast_eri.h"
-#include "integrals/repulsion.h"
+#include "integrals/fast/fast_eri.h"
+#include "integrals/reference/repulsion.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::uint64_t distinct(unsigned n) { return teindex(n - 1, n - 1, n - 1, n - 1) 
 void fast_table(benchmark::State& state, const std::string& name) {
     const std::vector<CGF> cgfs = basis_of(name);
     const unsigned n = static_cast<unsigned>(cgfs.size());
-    std::vector<double> table(distinct(n), -1.0);
+    TwoElectronTable table(n);
     for (auto _ : state) {
         repulsion_table(cgfs, table);
         benchmark::DoNotOptimize(table.data());

@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "common/failure.h"
-#include "driver/hf_properties.h"
+#include "driver/calculation.h"
+#include "driver/calculation_properties.h"
 #include "driver/version.h"
-#include "scf/hf.h"
 #include "scf/properties.h"
 
 namespace {
@@ -28,10 +28,10 @@ json shell(int angular_momentum, const CGF& f) {
 
 // QCSchema BasisSet: the shells of each element once, and the element of every atom.
 // 1s and 2s are s shells; 2px, 2py, 2pz (same primitives) one p shell.
-json basis_set(const HF& hf) {
+json basis_set(const Calculation& calc) {
     json centers = json::object(), atom_map = json::array();
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) {
-        const Atom& atom = hf.mol[a];
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
         atom_map.push_back(atom.ps());
         if (centers.contains(atom.ps())) continue;
         json shells = json::array();
@@ -42,23 +42,24 @@ json basis_set(const HF& hf) {
         }
         centers[atom.ps()] = {{"electron_shells", shells}};
     }
-    return {{"schema_name", "qcschema_basis"}, {"schema_version", 1}, {"name", hf.mol.basis_name},
-            {"center_data", centers},          {"atom_map", atom_map}, {"nbf", hf.nr_orbitals}};
+    return {{"schema_name", "qcschema_basis"}, {"schema_version", 1}, {"name", calc.molecule.basis_name},
+            {"center_data", centers},          {"atom_map", atom_map}, {"nbf", calc.basis.size()}};
 }
 
-json wavefunction_section(const HF& hf) {
+json wavefunction_section(const Calculation& calc) {
     json orbitals = json::array();
-    for (int i = 0; i < hf.C.rows(); ++i) {
+    const Matrix<double>& C = calc.scf.C;
+    for (int i = 0; i < C.rows(); ++i) {
         json row = json::array();
-        for (int k = 0; k < hf.C.cols(); ++k) row.push_back(hf.C[i][k]);
+        for (int k = 0; k < C.cols(); ++k) row.push_back(C[i][k]);
         orbitals.push_back(row);
     }
     json occupations = json::array();
-    for (unsigned k = 0; k < hf.nr_orbitals; ++k) occupations.push_back(k < hf.nr_electrons / 2 ? 1.0 : 0.0);
-    return {{"basis", basis_set(hf)},
+    for (unsigned k = 0; k < calc.basis.size(); ++k) occupations.push_back(k < calc.occupied ? 1.0 : 0.0);
+    return {{"basis", basis_set(calc)},
             {"restricted", true},
             {"scf_orbitals_a", orbitals},
-            {"scf_eigenvalues_a", hf.orbital_energies},
+            {"scf_eigenvalues_a", calc.scf.orbital_energies},
             {"scf_occupations_a", occupations},
             {"orbitals_a", "scf_orbitals_a"},
             {"eigenvalues_a", "scf_eigenvalues_a"},
@@ -67,13 +68,13 @@ json wavefunction_section(const HF& hf) {
 
 }  // namespace
 
-std::string qcschema_json(const HF& hf, bool wavefunction) {
-    const Properties p = hf_properties(hf);
+std::string qcschema_json(const Calculation& calc, bool wavefunction) {
+    const Properties p = calculation_properties(calc);
 
     json symbols = json::array();
     json geometry = json::array();
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) {
-        const Atom& atom = hf.mol[a];
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
         symbols.push_back(atom.ps());
         geometry.push_back(atom.gr().getx());
         geometry.push_back(atom.gr().gety());
@@ -89,21 +90,21 @@ std::string qcschema_json(const HF& hf, bool wavefunction) {
                            {"fix_com", true},
                            {"fix_orientation", true}};
 
-    const unsigned pairs = hf.nr_electrons / 2;
-    const json properties = {{"calcinfo_natom", hf.nr_atoms},
-                             {"calcinfo_nbasis", hf.nr_orbitals},
-                             {"calcinfo_nmo", hf.nr_orbitals},
+    const unsigned pairs = calc.occupied;
+    const json properties = {{"calcinfo_natom", calc.molecule.nratoms()},
+                             {"calcinfo_nbasis", calc.basis.size()},
+                             {"calcinfo_nmo", calc.basis.size()},
                              {"calcinfo_nalpha", pairs},
                              {"calcinfo_nbeta", pairs},
-                             {"nuclear_repulsion_energy", hf.nuclear_repulsion},
+                             {"nuclear_repulsion_energy", calc.nuclear_repulsion},
                              {"scf_one_electron_energy", p.energies.one_electron},
                              {"scf_two_electron_energy", p.energies.two_electron},
-                             {"scf_total_energy", hf.energy},
+                             {"scf_total_energy", calc.scf.energy},
                              {"scf_dipole_moment", p.dipole},
-                             {"scf_iterations", hf.iterations},
-                             {"return_energy", hf.energy}};
+                             {"scf_iterations", calc.scf.iterations},
+                             {"return_energy", calc.scf.energy}};
 
-    json extras = {{"orbital_energies", hf.orbital_energies},
+    json extras = {{"orbital_energies", calc.scf.orbital_energies},
                    {"mulliken_charges", p.mulliken_charges},
                    {"loewdin_charges", p.loewdin_charges}};
     if (p.frontier.homo) extras["homo_energy"] = p.frontier.homo->energy;
@@ -114,26 +115,26 @@ std::string qcschema_json(const HF& hf, bool wavefunction) {
                    {"schema_version", 1},
                    {"molecule", molecule},
                    {"driver", "energy"},
-                   {"model", {{"method", "hf"}, {"basis", hf.mol.basis_name}}},
+                   {"model", {{"method", "hf"}, {"basis", calc.molecule.basis_name}}},
                    {"keywords", {{"reference", "rhf"}}},
                    {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
                    {"properties", properties},
-                   {"return_result", hf.energy},
-                   {"success", hf.converged},
+                   {"return_result", calc.scf.energy},
+                   {"success", calc.scf.converged},
                    {"extras", extras}};
     if (wavefunction) {
         result["protocols"] = {{"wavefunction", "all"}};
-        result["wavefunction"] = wavefunction_section(hf);
+        result["wavefunction"] = wavefunction_section(calc);
     }
-    if (!hf.converged)
+    if (!calc.scf.converged)
         result["error"] = {{"error_type", "convergence_error"},
-                           {"error_message", "the SCF did not converge in " + std::to_string(hf.iterations) +
+                           {"error_message", "the SCF did not converge in " + std::to_string(calc.scf.iterations) +
                                                  " iterations; the energies are those of the last step"}};
     return result.dump(2) + "\n";
 }
 
-void write_qcschema(const HF& hf, const std::string& path, bool wavefunction) {
-    const std::string text = qcschema_json(hf, wavefunction);
+void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction) {
+    const std::string text = qcschema_json(calc, wavefunction);
     std::ofstream file(path, std::ios::binary);
     if (file) file << text;
     if (!file || !file.flush())

@@ -2,7 +2,7 @@
 
 #include <string>
 
-struct HF;
+struct Calculation;
 
 // The result of a finished run as a QCSchema AtomicResult (schema_name
 // "qcschema_output"): molecule (symbols, geometry in bohr, charge), driver
@@ -17,7 +17,7 @@ struct HF;
 // coefficients scf_orbitals_a (basis functions x orbitals), scf_eigenvalues_a and
 // scf_occupations_a (1 or 0 electrons of each spin), restricted true.
 // Pretty-printed, ending with a newline.
-std::string qcschema_json(const HF& hf, bool wavefunction = false);
+std::string qcschema_json(const Calculation& calc, bool wavefunction = false);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.
-void write_qcschema(const HF& hf, const std::string& path, bool wavefunction = false);
+void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction = false);

@@ -1,6 +1,6 @@
 #include "integrals/dipole.h"
 
-#include "integrals/overlap.h"
+#include "integrals/reference/overlap.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include "common/constants.h"
 #include "integrals/dipole.h"
-#include "integrals/func.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
 
@@ -17,17 +16,6 @@ std::vector<AtomSite> atom_sites(const Molecule& mol) {
         first += atom.nrorbs();
     }
     return sites;
-}
-
-double nuclear_repulsion_energy(const std::vector<AtomSite>& atoms) {
-    double e = 0.0;
-    for (std::size_t i = 0; i < atoms.size(); ++i) {
-        for (std::size_t j = i + 1; j < atoms.size(); ++j) {
-            const unsigned zz = atoms[i].charge * atoms[j].charge;
-            e = e + static_cast<double>(zz) / std::sqrt(dist2(atoms[i].position, atoms[j].position));
-        }
-    }
-    return e;
 }
 
 EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F) {
@@ -141,7 +129,7 @@ Properties molecular_properties(const ScfValues& scf) {
         nuclear_charge += static_cast<int>(atom.charge);
     }
     p.molecular_charge = nuclear_charge - static_cast<int>(scf.electrons);
-    p.nuclear_repulsion = nuclear_repulsion_energy(scf.atoms);
+    p.nuclear_repulsion = scf.nuclear_repulsion;
     p.energies = energy_parts(scf.P, scf.H, scf.F);
     p.frontier = frontier_orbitals(scf.orbital_energies, scf.occupied);
     p.mulliken_charges = atomic_charges(scf.atoms, mulliken_populations(scf.P, scf.S, scf.atoms));

@@ -25,9 +25,6 @@ struct AtomSite {
 // The sites of a molecule, its basis functions numbered atom by atom in input order.
 std::vector<AtomSite> atom_sites(const Molecule& mol);
 
-// E_nuc = sum_{A<B} Z_A Z_B / |R_A - R_B|, summed pair by pair in atom order.
-double nuclear_repulsion_energy(const std::vector<AtomSite>& atoms);
-
 // Energy of a closed-shell density split into its parts:
 //   one-electron  E1 = sum_ij P_ij H_ij
 //   two-electron  E2 = 1/2 sum_ij P_ij (F_ij - H_ij)
@@ -84,6 +81,7 @@ struct ScfValues {
     const Matrix<double>& F;
     const Matrix<double>& P;  // total density, the one that built F
     const std::vector<double>& orbital_energies;
+    double nuclear_repulsion;  // the engine's, carried into the report
     unsigned occupied;     // doubly occupied orbitals (the alpha ones for an open shell)
     unsigned electrons;
     const Matrix<double>* spin_density = nullptr;  // P_alpha - P_beta of an open shell

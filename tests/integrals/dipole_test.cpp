@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "basis/atom.h"
-#include "integrals/overlap.h"
+#include "integrals/reference/overlap.h"
 #include "primitives.h"
 
 namespace {

@@ -125,7 +125,9 @@ TEST(Frontier, HomoLumoAndGapByOccupation) {
             EXPECT_EQ(f.lumo->energy, c.lumo_energy);
         }
         EXPECT_EQ(f.gap().has_value(), c.homo && c.lumo);
-        if (c.homo && c.lumo) EXPECT_DOUBLE_EQ(*f.gap(), c.lumo_energy - c.homo_energy);
+        if (c.homo && c.lumo) {
+            EXPECT_DOUBLE_EQ(*f.gap(), c.lumo_energy - c.homo_energy);
+        }
     }
     // CODATA 2018: 1 Hartree = 27.211386245988 eV.
     EXPECT_DOUBLE_EQ(hartree_to_ev(0.5), 13.605693122994);
@@ -152,19 +154,6 @@ TEST(DipoleMoment, OneElectronAroundANucleus) {
         }
     }
     EXPECT_DOUBLE_EQ(vector_length({3.0, 0.0, -4.0}), 5.0);
-}
-
-TEST(NuclearRepulsion, PairSumsByHand) {
-    // H2 at 1.4 bohr: 1/1.4. A 3-4-5 triangle of O (8), H (1), H (1):
-    // 8/3 + 8/4 + 1/5.
-    EXPECT_DOUBLE_EQ(nuclear_repulsion_energy({AtomSite{"H", 1, Vec3(0, 0, 0), 0, 1},
-                                               AtomSite{"H", 1, Vec3(0, 0, 1.4), 1, 1}}),
-                     1.0 / 1.4);
-    EXPECT_NEAR(nuclear_repulsion_energy({AtomSite{"O", 8, Vec3(0, 0, 0), 0, 5},
-                                          AtomSite{"H", 1, Vec3(3, 0, 0), 5, 1},
-                                          AtomSite{"H", 1, Vec3(0, 4, 0), 6, 1}}),
-                8.0 / 3 + 8.0 / 4 + 1.0 / 5, 1e-14);
-    EXPECT_EQ(nuclear_repulsion_energy({AtomSite{"Ne", 10, Vec3(1, 2, 3), 0, 5}}), 0.0);
 }
 
 TEST(AtomSites, FunctionsNumberedAtomByAtom) {
