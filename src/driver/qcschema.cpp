@@ -107,6 +107,10 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
     json extras = {{"orbital_energies", calc.scf.orbital_energies},
                    {"mulliken_charges", p.mulliken_charges},
                    {"loewdin_charges", p.loewdin_charges}};
+    if (!p.mulliken_spin.empty()) {
+        extras["mulliken_spin_populations"] = p.mulliken_spin;
+        extras["loewdin_spin_populations"] = p.loewdin_spin;
+    }
     if (p.frontier.homo) extras["homo_energy"] = p.frontier.homo->energy;
     if (p.frontier.lumo) extras["lumo_energy"] = p.frontier.lumo->energy;
     if (const std::optional<double> gap = p.frontier.gap()) extras["homo_lumo_gap"] = *gap;

@@ -49,23 +49,6 @@ TEST(PropertiesOption, BlockAfterTheSummaryAndTheReportOtherwiseUnchanged) {
     EXPECT_NE(verbose.out.find("|        O1| -0.366559| -0.253617|\n"), std::string::npos);
 }
 
-TEST(PropertiesOption, UnconvergedRunSaysSoInTheBlock) {
-    const RunResult r = run_velko("--properties --max-iterations 5 " + water());
-    EXPECT_EQ(r.status, 6);
-    EXPECT_NE(r.out.find("SCF converged: no; the values below are those of the last step\n"), std::string::npos);
-}
-
-TEST(PropertiesOption, NeonHasNoVirtualOrbitalAndNoDipole) {
-    // Ne in STO-3G: five functions, all occupied; HOMO the 2p at -0.543053 (Psi4).
-    const RunResult r = run_velko("--properties \"" + source_path("examples/neon.in") + "\"");
-    ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("|      HOMO|         5|-0.5430"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("|      LUMO|      none|          |          |\n"), std::string::npos);
-    EXPECT_EQ(r.out.find("|       Gap|"), std::string::npos);
-    EXPECT_NE(r.out.find("|       Ne1|  0.000000|  0.000000|\n"), std::string::npos);
-    EXPECT_NE(r.out.find("|     Total|  0.000000|  0.000000|\n"), std::string::npos);
-}
-
 TEST(PropertiesOption, WavefunctionWithoutJsonFileIsRefused) {
     const RunResult r = run_velko("--json-wavefunction " + water());
     EXPECT_EQ(r.status, 2);

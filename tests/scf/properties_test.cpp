@@ -158,21 +158,18 @@ TEST(DipoleMoment, OneElectronAroundANucleus) {
 
 TEST(AtomSites, FunctionsNumberedAtomByAtom) {
     Molecule m;
-    m.basis_name = "sto-3g";
     m.basis.setType("sto-3g");
     m.addAtom("H", 0.0, 0.0, -1.0);
     m.addAtom("O", 0.0, 0.0, 0.0);
     m.addAtom("Li", 1.0, 2.0, 3.0);
     const std::vector<AtomSite> s = atom_sites(m);
     ASSERT_EQ(s.size(), 3u);
-    EXPECT_EQ(s[0].symbol, "H");
-    EXPECT_EQ(s[0].charge, 1u);
-    EXPECT_EQ(s[0].first, 0u);
-    EXPECT_EQ(s[0].count, 1u);
-    EXPECT_EQ(s[1].charge, 8u);
-    EXPECT_EQ(s[1].first, 1u);
-    EXPECT_EQ(s[1].count, 5u);
-    EXPECT_EQ(s[2].first, 6u);
-    EXPECT_EQ(s[2].count, 2u);
+    const unsigned expected[3][3] = {{1, 0, 1}, {8, 1, 5}, {3, 6, 2}};  // Z, first function, count
+    for (std::size_t a = 0; a < 3; ++a) {
+        EXPECT_EQ(s[a].charge, expected[a][0]);
+        EXPECT_EQ(s[a].first, expected[a][1]);
+        EXPECT_EQ(s[a].count, expected[a][2]);
+    }
+    EXPECT_EQ(s[2].symbol, "Li");
     EXPECT_EQ(s[2].position.z, 3.0);
 }
