@@ -52,10 +52,13 @@ std::string geometry_block(const Molecule& mol) {
     return os.str();
 }
 
-std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos) {
+std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
+                          int charge) {
     std::ostringstream os;
     box_header(os, "*       SUMMARY       *");
     os << "Number of atoms: " << atoms << '\n';
+    // Only a charged molecule has the line, so that the report of a neutral one stays as it was.
+    if (charge != 0) os << "Molecular charge: " << std::showpos << charge << std::noshowpos << '\n';
     os << "Number of orbitals: " << orbitals << '\n';
     os << "Number of GTOs: " << gtos << '\n';
     os << "Number of iterations: " << iterations << '\n';
@@ -102,8 +105,8 @@ void Output::print_version() const { std::cout << version() << std::flush; }
 void Output::print_geometry(const Molecule& mol) const { std::cout << geometry_block(mol) << std::flush; }
 
 void Output::print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                           unsigned gtos) const {
-    std::cout << summary_block(iterations, energy, atoms, orbitals, gtos) << std::flush;
+                           unsigned gtos, int charge) const {
+    std::cout << summary_block(iterations, energy, atoms, orbitals, gtos, charge) << std::flush;
 }
 
 void Output::print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,

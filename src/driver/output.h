@@ -13,7 +13,8 @@ struct Properties;
 struct Output {
     void print_version() const;
     void print_geometry(const Molecule& mol) const;
-    void print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos) const;
+    void print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
+                       int charge = 0) const;
     void print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
                         const Matrix<double>& coefficients, unsigned electrons) const;
     void print_calculation_time(double ms) const;
@@ -22,7 +23,9 @@ struct Output {
 
 // The block texts themselves, so tests can pin them without capturing stdout.
 std::string geometry_block(const Molecule& mol);
-std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos);
+// `charge` adds the line "Molecular charge: +1" after the atom count when it is not 0.
+std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
+                          int charge = 0);
 std::string orbitals_block(const std::vector<double>& energies, const std::vector<std::string>& labels,
                            const Matrix<double>& coefficients, unsigned electrons);
 std::string calculation_time_block(double ms);

@@ -80,12 +80,12 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
         geometry.push_back(atom.gr().gety());
         geometry.push_back(atom.gr().getz());
     }
-    // Closed shells only, in the frame given.
+    // velko computes closed-shell singlets only, in the frame given.
     const json molecule = {{"schema_name", "qcschema_molecule"},
                            {"schema_version", 2},
                            {"symbols", symbols},
                            {"geometry", geometry},
-                           {"molecular_charge", static_cast<double>(p.molecular_charge)},
+                           {"molecular_charge", static_cast<double>(calc.molecule.net_charge())},
                            {"molecular_multiplicity", 1},
                            {"fix_com", true},
                            {"fix_orientation", true}};

@@ -156,4 +156,23 @@ TEST(QcschemaJson, UnconvergedRunIsNotASuccess) {
     EXPECT_EQ(doc["properties"]["scf_iterations"], 2);
 }
 
+// HeH+ at 1.4632 bohr: two electrons, one pair; E_nuc = 2 * 1 / 1.4632. Its energy,
+// -2.8418364993 Hartree, is Psi4's (tests/e2e/reference/heh_cation.dat).
+TEST(QcschemaJson, ChargedMoleculeCarriesItsCharge) {
+    Molecule mol;
+    mol.basis_name = "sto-3g";
+    mol.basis.setType("sto-3g");
+    mol.charge = 1;
+    mol.addAtom("He", 0.0, 0.0, 0.0);
+    mol.addAtom("H", 0.0, 0.0, 1.4632);
+    Listing quiet(false);
+    const nlohmann::json doc = nlohmann::json::parse(qcschema_json(compute_rhf(mol, Settings{}, "heh.in", quiet)));
+    EXPECT_EQ(doc["molecule"]["molecular_charge"], 1.0);
+    EXPECT_EQ(doc["molecule"]["molecular_multiplicity"], 1);
+    EXPECT_EQ(doc["properties"]["calcinfo_nalpha"], 1);
+    EXPECT_EQ(doc["properties"]["calcinfo_nbeta"], 1);
+    EXPECT_NEAR(doc["properties"]["nuclear_repulsion_energy"].get<double>(), 2.0 / 1.4632, 1e-14);
+    EXPECT_NEAR(doc["return_result"].get<double>(), -2.8418364993, 1e-8 * 2.8418364993);
+}
+
 }  // namespace

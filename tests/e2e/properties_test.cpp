@@ -49,6 +49,19 @@ TEST(PropertiesOption, BlockAfterTheSummaryAndTheReportOtherwiseUnchanged) {
     EXPECT_NE(verbose.out.find("|        O1| -0.366559| -0.253617|\n"), std::string::npos);
 }
 
+// The hydronium ion of tests/scf/reference (charge line 1): Psi4 gives its dipole about
+// the coordinate origin as z = -0.884477765391 e a0 and Mulliken O -0.257639713133.
+TEST(PropertiesOption, CationSaysItsDipoleDependsOnTheOrigin) {
+    const RunResult r = run_velko("--diis --properties \"" + source_path("tests/scf/reference/hydronium.in") + "\"");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("|         Z| -0.884478|"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("|        O1| -0.257640|"), std::string::npos);
+    EXPECT_NE(r.out.find("|----------|----------|----------|\n"
+                         "The molecule has charge +1: its dipole moment depends on the origin.\n\n"),
+              std::string::npos);
+    EXPECT_EQ(run_velko("--properties " + water()).out.find("depends on the origin"), std::string::npos);
+}
+
 TEST(PropertiesOption, WavefunctionWithoutJsonFileIsRefused) {
     const RunResult r = run_velko("--json-wavefunction " + water());
     EXPECT_EQ(r.status, 2);

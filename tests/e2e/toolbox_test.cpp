@@ -116,9 +116,12 @@ TEST(XyzInput, MalformedFileStopsWithTheMessageAfterTheBanner) {
 
 TEST(XyzInput, UnknownBasisNameIsRefusedLikeInTheVelkoFormat) {
     const std::string xyz = write_temp("h2.xyz", "2\n\nH 0 0 0\nH 0 0 0.74\n");
-    const RunResult r = run_velko("--basis STO-3G \"" + xyz + "\"");
+    const RunResult r = run_velko("--basis STO-9G \"" + xyz + "\"");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Unrecognized basis set\n"), std::string::npos);
+    EXPECT_NE(r.out.find("basis set \"STO-9G\" for input file \"" + xyz + "\" is not known; expected sto-3g or sto-6g"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST(Options, BasisOptionOnVelkoFormatWarnsAndChangesNothing) {

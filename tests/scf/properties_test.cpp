@@ -161,15 +161,15 @@ TEST(AtomSites, FunctionsNumberedAtomByAtom) {
     m.basis.setType("sto-3g");
     m.addAtom("H", 0.0, 0.0, -1.0);
     m.addAtom("O", 0.0, 0.0, 0.0);
-    m.addAtom("Li", 1.0, 2.0, 3.0);
+    m.addAtom("N", 1.0, 2.0, 3.0);
     const std::vector<AtomSite> s = atom_sites(m);
     ASSERT_EQ(s.size(), 3u);
-    const unsigned expected[3][3] = {{1, 0, 1}, {8, 1, 5}, {3, 6, 2}};  // Z, first function, count
+    const unsigned expected[3][3] = {{1, 0, 1}, {8, 1, 5}, {7, 6, 5}};  // Z, first function, count
     for (std::size_t a = 0; a < 3; ++a) {
         EXPECT_EQ(s[a].charge, expected[a][0]);
         EXPECT_EQ(s[a].first, expected[a][1]);
         EXPECT_EQ(s[a].count, expected[a][2]);
     }
-    EXPECT_EQ(s[2].symbol, "Li");
+    EXPECT_EQ(s[2].symbol, "N");
     EXPECT_EQ(s[2].position.z, 3.0);
 }
