@@ -49,10 +49,11 @@ TEST(PropertiesOption, BlockAfterTheSummaryAndTheReportOtherwiseUnchanged) {
     EXPECT_NE(verbose.out.find("|        O1| -0.366559| -0.253617|\n"), std::string::npos);
 }
 
-// The hydronium ion of tests/scf/reference (charge line 1): Psi4 gives its dipole about
-// the coordinate origin as z = -0.884477765391 e a0 and Mulliken O -0.257639713133.
+// The hydronium ion of tests/e2e/reference (charge line 1): Psi4 gives its dipole about
+// the coordinate origin as z = -0.884477765406 e a0 and Mulliken O -0.257639713127
+// (tests/scf/reference/psi4_values.txt).
 TEST(PropertiesOption, CationSaysItsDipoleDependsOnTheOrigin) {
-    const RunResult r = run_velko("--diis --properties \"" + source_path("tests/scf/reference/hydronium.in") + "\"");
+    const RunResult r = run_velko("--diis --properties \"" + source_path("tests/e2e/reference/hydronium.in") + "\"");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("|         Z| -0.884478|"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("|        O1| -0.257640|"), std::string::npos);

@@ -4,7 +4,7 @@
 // moved or turned (no_com, no_reorient), velko's basis tables written out as
 // Cartesian functions (puream false), scf_type pk, e_convergence 1e-12,
 // d_convergence 1e-10. The inputs are tests/scf/reference/<name>.dat, written by
-// make_psi4_inputs.py and run as `cd /tmp && psi4 -n 1 <name>.dat <name>.out`;
+// make_psi4_inputs.py from the velko inputs named below and run as `cd /tmp && psi4 -n 1 <name>.dat <name>.out`;
 // their REF lines are kept in tests/scf/reference/psi4_values.txt. Psi4 1.3.2
 // keeps its SCF DIPOLE variables in debye; the inputs divide by its own factor
 // (2.541746451895, CODATA 2014) to give e a0.
@@ -58,11 +58,10 @@ const PropertyReference references[] = {
      {-0.161185242196, 0.031966106485, -0.038570160421, -0.018156542499, -0.038570160421, 0.031966106485,
       0.040853987633, 0.036775231937, 0.037291453427, 0.036775231937, 0.040853987633}},
     // A cation: its dipole is taken about the coordinate origin, as Psi4 takes it.
-    {"tests/scf/reference/hydronium.in", 1, 13.997630105501, -127.066098032553, 37.739397020824,
-     -0.920612978429, 0.102704326205,
-     {0.0, 0.0, -0.884477765391},
-     {-0.257639713133, 0.419213237707, 0.419213237713, 0.419213237713},
-     {0.020103178825, 0.326632273723, 0.326632273726, 0.326632273726}},
+    {"tests/e2e/reference/hydronium.in", 1, 13.997630105420, -127.066098032426, 37.739397020778,
+     -0.920612978427, 0.102704326200, {0.0, 0.0, -0.884477765406},
+     {-0.257639713127, 0.419213237710, 0.419213237709, 0.419213237709},
+     {0.020103178827, 0.326632273727, 0.326632273723, 0.326632273723}},
 };
 
 // The properties of a run of velko's own pipeline on the input file, converged by

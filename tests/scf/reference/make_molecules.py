@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the velko inputs (bohr) of the property references that are not among
-examples/: pyridine and the hydronium ion. Run from this directory."""
+examples/ or tests/e2e/reference/: pyridine. Run from this directory."""
 import math
 
 A = 1.8897261245650618  # bohr per angstrom, velko's conversion
@@ -25,15 +25,3 @@ for k in range(1, 6):
     t = math.radians(90 + 60 * k)
     hyd.append(("H", 2.47 * math.cos(t), 2.47 * math.sin(t), 0.0))
 write("pyridine", 0, ring + hyd, "hexagon of 1.39 A, r(CH) 1.08 A radial")
-
-# Hydronium, C3v: r(OH) = 0.976 A, HOH = 111.3 deg, O at the origin and the hydrogens
-# below it. The angle theta of each O-H bond to the -z axis solves
-# cos(HOH) = cos^2 theta - sin^2 theta / 2.
-c = math.cos(math.radians(111.3))
-theta = math.acos(math.sqrt((2 * c + 1) / 3))
-r = 0.976
-write("hydronium", 1,
-      [("O", 0, 0, 0)] + [("H", r * math.sin(theta) * math.cos(math.radians(120 * k)),
-                           r * math.sin(theta) * math.sin(math.radians(120 * k)), -r * math.cos(theta))
-                          for k in range(3)],
-      "r(OH) 0.976 A, HOH 111.3 deg")
