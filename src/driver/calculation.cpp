@@ -87,6 +87,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.diis = settings.diis;
     const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
     calc.basis = m.basis;
+    calc.S = m.S;
     calc.H = m.H;
     calc.nuclear_repulsion = m.nuclear_repulsion;
 
@@ -128,6 +129,7 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
     calc.diis = true;
     const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
     calc.basis = m.basis;
+    calc.S = m.S;
     calc.H = m.H;
     calc.nuclear_repulsion = m.nuclear_repulsion;
 

@@ -7,6 +7,7 @@
 #include "common/clock.h"
 #include "common/failure.h"
 #include "driver/calculation.h"
+#include "driver/calculation_properties.h"
 #include "driver/listing.h"
 #include "driver/molden.h"
 #include "driver/options.h"
@@ -15,6 +16,7 @@
 #include "input/read_input.h"
 #include "scf/molecule_check.h"
 #include "scf/spin.h"
+#include "scf/properties.h"
 
 namespace {
 
@@ -66,10 +68,11 @@ int run(const Options& opt, const Output& out) {
         out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
                           calc.basis.primitives, calc.molecule.net_charge());
     }
+    if (opt.properties) out.print_properties(calculation_properties(calc));
 
     // --- files for other programs ---
     if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path);
+    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
 
     clock.toc();
     out.print_calculation_time(clock.passed());

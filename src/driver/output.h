@@ -6,6 +6,7 @@
 #include "linalg/matrix.h"
 
 struct Molecule;
+struct Properties;
 
 // Open-shell (unrestricted) report blocks. The orbital table lists the alpha orbitals
 // ("1 alpha", "2 alpha", ...) and then the beta orbitals ("1 beta", ...), each section
@@ -32,6 +33,7 @@ struct Output {
                                     unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                     double s_squared, double exact_s_squared) const;
     void print_calculation_time(double ms) const;
+    void print_properties(const Properties& p) const;
 };
 
 // The block texts themselves, so tests can pin them without capturing stdout.
@@ -50,3 +52,8 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
 std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                        double s_squared, double exact_s_squared);
+
+// The PROPERTIES block of --properties, after the summary: SCF status, energy
+// parts, frontier orbitals, atomic charges (and spin populations of an open
+// shell) and the dipole moment about the coordinate origin.
+std::string properties_block(const Properties& p);

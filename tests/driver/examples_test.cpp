@@ -99,6 +99,8 @@ const std::vector<Expected> examples = {
      {{2, 0, 3, 117.6}, {4, 1, 5, 117.6}, {2, 0, 1, 121.2}}},
     {"hf", "angstrom", {"F", "H"}, {{0, 1, 0.917}}, {}},
     {"lih", "angstrom", {"Li", "H"}, {{0, 1, 1.595}}, {}},
+    {"formaldehyde", "angstrom", {"C", "O", "H", "H"}, {{0, 1, 1.205}, {0, 2, 1.111}, {0, 3, 1.111}},
+     {{2, 0, 3, 116.1}, {1, 0, 2, 121.95}, {1, 0, 3, 121.95}}},
 };
 
 // Open shells, with the multiplicity they are computed in.

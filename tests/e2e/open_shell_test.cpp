@@ -120,7 +120,8 @@ const OxygenRun& oxygen_run() {
         OxygenRun r;
         r.molden = write_temp("o2.molden", "");
         r.json = write_temp("o2.json", "");
-        r.run = run_velko("--multiplicity 3 --molden " + in_quotes(r.molden) + " --json " + in_quotes(r.json) + " " +
+        r.run = run_velko("--multiplicity 3 --molden " + in_quotes(r.molden) + " --json " + in_quotes(r.json) +
+                          " --json-wavefunction " +
                           in_quotes(source_path("examples/o2.in")));
         return r;
     }();
@@ -225,20 +226,27 @@ TEST(OpenShell, QcschemaValidatesWithQcelemental) {
                                           "p = r.properties\n"
                                           "print('OK', r.keywords['reference'], r.molecule.molecular_multiplicity,\n"
                                           "      p.calcinfo_nalpha, p.calcinfo_nbeta, len(r.extras['orbital_energies_beta']),\n"
+                                          "      r.wavefunction.restricted, int(r.wavefunction.scf_occupations_a.sum()),\n"
+                                          "      int(r.wavefunction.scf_occupations_b.sum()),\n"
                                           "      repr(p.scf_one_electron_energy + p.scf_two_electron_energy\n"
                                           "           + p.nuclear_repulsion_energy - p.scf_total_energy))\n");
     const std::string out = command_output("/usr/bin/python3 " + in_quotes(script) + " " + in_quotes(o.json) + " 2>&1");
     std::istringstream in(out);
     std::string ok, reference;
-    int multiplicity = -1, nalpha = -1, nbeta = -1, beta_energies = -1;
+    std::string restricted;
+    int multiplicity = -1, nalpha = -1, nbeta = -1, beta_energies = -1, occupied_a = -1, occupied_b = -1;
     double rest = NAN;
-    in >> ok >> reference >> multiplicity >> nalpha >> nbeta >> beta_energies >> rest;
+    in >> ok >> reference >> multiplicity >> nalpha >> nbeta >> beta_energies >> restricted >> occupied_a >>
+        occupied_b >> rest;
     ASSERT_EQ(ok, "OK") << out;
     EXPECT_EQ(reference, "uhf");
     EXPECT_EQ(multiplicity, 3);
     EXPECT_EQ(nalpha, 9);
     EXPECT_EQ(nbeta, 7);
     EXPECT_EQ(beta_energies, 10);
+    EXPECT_EQ(restricted, "False");
+    EXPECT_EQ(occupied_a, 9);
+    EXPECT_EQ(occupied_b, 7);
     EXPECT_NEAR(rest, 0.0, 1e-9);
 }
 
@@ -267,4 +275,40 @@ TEST(OpenShell, CommandLineMultiplicityWinsOverTheXyzComment) {
     EXPECT_EQ(singlet.status, 0);
     EXPECT_EQ(singlet.out.find("Multiplicity"), std::string::npos) << singlet.out;
     EXPECT_NE(singlet.out.find("|1         |"), std::string::npos) << singlet.out;  // the closed-shell table
+}
+
+// The properties of an open shell: charges and spin populations from P_alpha + P_beta and
+// P_alpha - P_beta, the dipole from the total density. Psi4 1.3.2 oeprop on the same
+// NH2 solution (tests/scf/reference/uhf/nh2_properties.dat, nh2.dat with the oeprop
+// line; psi4 -n 1 in /tmp) prints, to five decimals:
+//   Mulliken  charge N -0.27288, H 0.13644; spin N 1.15074, H -0.07537
+//   Loewdin   charge N -0.17034, H 0.08517; spin N 1.11425, H -0.05713
+//   dipole    (0, 0, 0.7092) e a0
+TEST(OpenShell, ChargesSpinPopulationsAndDipoleAgreeWithPsi4) {
+    const std::string json = write_temp("nh2_properties.json", "");
+    const RunResult r = run_velko("--json " + in_quotes(json) + " " + reference_input("nh2"));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const nlohmann::json j = nlohmann::json::parse(read_text(json), nullptr, false);
+    ASSERT_FALSE(j.is_discarded());
+    const nlohmann::json& x = j["extras"];
+    const struct {
+        const char* key;
+        double n, h;
+    } rows[] = {
+        {"mulliken_charges", -0.27288, 0.13644},
+        {"loewdin_charges", -0.17034, 0.08517},
+        {"mulliken_spin_populations", 1.15074, -0.07537},
+        {"loewdin_spin_populations", 1.11425, -0.05713},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        ASSERT_EQ(x[row.key].size(), 3u);
+        EXPECT_NEAR(x[row.key][0].get<double>(), row.n, 1e-5);
+        EXPECT_NEAR(x[row.key][1].get<double>(), row.h, 1e-5);
+        EXPECT_NEAR(x[row.key][2].get<double>(), row.h, 1e-5);
+    }
+    const nlohmann::json& dipole = j["properties"]["scf_dipole_moment"];
+    EXPECT_NEAR(dipole[0].get<double>(), 0.0, 1e-8);
+    EXPECT_NEAR(dipole[1].get<double>(), 0.0, 1e-8);
+    EXPECT_NEAR(dipole[2].get<double>(), 0.7092, 1e-4);
 }
