@@ -5,6 +5,8 @@
 
 #include "common/clock.h"
 #include "common/failure.h"
+#include "driver/failure_report.h"
+#include "driver/files.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
@@ -12,6 +14,7 @@
 #include "input/molecule.h"
 #include "input/xyz.h"
 #include "scf/hf.h"
+#include "scf/memory.h"
 #include "scf/molecule_check.h"
 
 namespace {
@@ -27,8 +30,12 @@ int run(const Options& opt, const Output& out) {
         if (!opt.basis_name.empty())
             std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
                       << " names its own basis set" << std::endl;
+        if (opt.charge)
+            std::cerr << "velko: --charge applies to XYZ input only; " << opt.input_path
+                      << " gives the charge on its line 2" << std::endl;
         mol.read(opt.input_path);
     }
+    check_memory(mol, opt.input_path);
     check_closed_shell(mol, opt.input_path);
     out.print_geometry(mol);
 
@@ -44,8 +51,14 @@ int run(const Options& opt, const Output& out) {
     hf.run();
 
     // --- files for other programs ---
-    if (!opt.molden_path.empty()) write_molden(hf, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path);
+    try {
+        if (!opt.molden_path.empty()) write_molden(hf, opt.molden_path);
+        if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path);
+    } catch (const Failure&) {
+        // Both faults of a run that neither converged nor wrote its file are reported.
+        if (!hf.converged) std::cerr << nonconvergence_message(hf) << "\n";
+        throw;
+    }
 
     clock.toc();
     out.print_calculation_time(clock.passed());
@@ -68,25 +81,27 @@ int main(int argc, char* argv[]) {
     Options opt;
     try {
         opt = parse_command_line(argc, argv);
+        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path);
     } catch (const Failure& f) {
-        std::cout << f.message << std::endl;
-        return f.status;
+        return report_failure(f);
     }
     if (opt.help) {
         std::cout << help_text(argv[0]);
         return exit_status::ok;
     }
-    for (const std::string& w : opt.warnings) std::cerr << "velko: " << w << "\n";
+    if (opt.version) {
+        std::cout << version_text();
+        return exit_status::ok;
+    }
 
     Output out;
     out.print_version();
     try {
         return run(opt, out);
     } catch (const Failure& f) {
-        std::cout << f.message << std::endl;
-        return f.status;
+        return report_failure(f);
     } catch (const std::bad_alloc&) {
-        std::cout << "Error: not enough memory to compute input file \"" << opt.input_path << "\"" << std::endl;
-        return exit_status::out_of_memory;
+        return report_failure(Failure{"Error: not enough memory to compute input file \"" + opt.input_path + "\"",
+                                      exit_status::out_of_memory});
     }
 }

@@ -1,10 +1,10 @@
 #include "driver/molden.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "common/failure.h"
+#include "driver/files.h"
 #include "scf/hf.h"
 
 namespace {
@@ -73,10 +73,4 @@ std::string molden_text(const HF& hf) {
     return out.str();
 }
 
-void write_molden(const HF& hf, const std::string& path) {
-    const std::string text = molden_text(hf);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write Molden file \"" + path + "\"", exit_status::bad_input};
-}
+void write_molden(const HF& hf, const std::string& path) { replace_file(path, "Molden", molden_text(hf)); }

@@ -17,5 +17,6 @@ struct HF;
 // which a Molden file cannot describe.
 std::string molden_text(const HF& hf);
 
-// Writes molden_text to path; throws Failure when the file cannot be written.
+// Writes molden_text to path through replace_file (driver/files.h): a temporary file
+// renamed into place; throws Failure when the file cannot be written.
 void write_molden(const HF& hf, const std::string& path);

@@ -1,10 +1,9 @@
 #include "driver/qcschema.h"
 
-#include <fstream>
-
 #include <nlohmann/json.hpp>
 
 #include "common/failure.h"
+#include "driver/files.h"
 #include "driver/version.h"
 #include "scf/hf.h"
 
@@ -71,13 +70,8 @@ std::string qcschema_json(const HF& hf) {
         result["error"] = {{"error_type", "convergence_error"},
                            {"error_message", "the SCF did not converge in " + std::to_string(hf.iterations) +
                                                  " iterations; the energies are those of the last step"}};
-    return result.dump(2) + "\n";
+    // Strings from the input file may hold any bytes: invalid UTF-8 becomes U+FFFD.
+    return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-void write_qcschema(const HF& hf, const std::string& path) {
-    const std::string text = qcschema_json(hf);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write JSON file \"" + path + "\"", exit_status::bad_input};
-}
+void write_qcschema(const HF& hf, const std::string& path) { replace_file(path, "JSON", qcschema_json(hf)); }

@@ -24,5 +24,6 @@ EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const
 // converge). Pretty-printed, ending with a newline.
 std::string qcschema_json(const HF& hf);
 
-// Writes qcschema_json to path; throws Failure when the file cannot be written.
+// Writes qcschema_json to path through replace_file (driver/files.h): a temporary file
+// renamed into place; throws Failure when the file cannot be written.
 void write_qcschema(const HF& hf, const std::string& path);

@@ -29,9 +29,6 @@ namespace {
 const char* const rule31 = "-------------------------------";
 constexpr double convergence_threshold = 1e-9;  // Hartree, on the change of the total energy
 constexpr double first_previous_energy = 1000.0;
-// n x n matrices of the engine besides the per-atom attraction matrices:
-// H, S, T, P, P_new, G, F, F_prime, X, X_t, C, C_prime.
-constexpr std::uint64_t engine_matrix_count = 12;
 // Below this smallest overlap eigenvalue the basis is numerically linearly
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
@@ -44,12 +41,6 @@ constexpr double singular_overlap_threshold = 1e-7;
 constexpr double diis_energy_threshold = 1e-9;   // Hartree
 constexpr double diis_error_threshold = 1e-7;    // Hartree, max_ij |X^T (FDS - SDF) X|_ij
 constexpr unsigned diis_history = 8;             // Fock matrices kept for the extrapolation
-
-// Number of distinct two-electron integrals of n functions: teindex(n-1, n-1, n-1, n-1) + 1.
-std::uint64_t distinct_integral_count(unsigned n) {
-    if (n == 0) return 0;
-    return teindex(n - 1, n - 1, n - 1, n - 1) + 1;
-}
 
 void print_phase_done(const Clock& clock) { std::cout << " done [ " << clock.passed() << " ms ]" << "\n"; }
 
@@ -136,7 +127,7 @@ void HF::molecule(const Molecule& m) {
     // The table is sized first, counting every n x n matrix of the run (the
     // fixed and SCF matrices and one attraction matrix per atom): a molecule
     // that cannot fit is refused before any of them is allocated.
-    const std::uint64_t matrices = matrix_bytes(nr_orbitals, engine_matrix_count + std::uint64_t{nr_atoms});
+    const std::uint64_t matrices = engine_matrix_bytes(nr_orbitals, nr_atoms);
     te_table = allocate_integral_table(distinct_integral_count(nr_orbitals), input_path, matrices);
 
     const int n = static_cast<int>(nr_orbitals);
