@@ -89,17 +89,15 @@ std::uint64_t engine_matrix_bytes(std::uint64_t functions, std::uint64_t atoms) 
     return matrix_bytes(functions, add_sat(engine_matrix_count, atoms));
 }
 
-std::string memory_message(const std::string& path, long double entries, std::uint64_t other_bytes,
-                           std::uint64_t available) {
-    const long double table_mib = entries * sizeof(double) / bytes_per_mib;
+std::string memory_message(const std::string& path, std::uint64_t entries, long double entries_ld,
+                           std::uint64_t other_bytes, std::uint64_t available) {
+    const long double table_mib = entries_ld * sizeof(double) / bytes_per_mib;
     std::ostringstream msg;
     msg << "Error: not enough memory for the two-electron integrals of input file " << quoted(path) << ": ";
-    // Counts below 2^64 are whole numbers of a long double (64-bit mantissa on
-    // x86; exact up to 2^53 elsewhere) and printed in full.
-    if (entries < 18446744073709551616.0L)
-        msg << static_cast<std::uint64_t>(entries);
+    if (entries != saturated)
+        msg << entries;
     else
-        msg << static_cast<double>(entries);
+        msg << static_cast<double>(entries_ld);
     msg << " integrals need " << static_cast<double>(table_mib) << " MiB";
     if (other_bytes != 0)
         msg << " (" << static_cast<double>(table_mib + other_bytes / bytes_per_mib) << " MiB with the other matrices)";
@@ -115,7 +113,7 @@ void check_memory(std::uint64_t functions, std::uint64_t atoms, const std::strin
     const bool beyond_address_space = entries > std::vector<double>().max_size() ||
                                       needed >= std::numeric_limits<std::size_t>::max() || needed == saturated;
     if (beyond_address_space || (available != 0 && needed > available))
-        throw Failure{memory_message(path, distinct_integral_count_ld(functions), other, available),
+        throw Failure{memory_message(path, entries, distinct_integral_count_ld(functions), other, available),
                       exit_status::out_of_memory};
 }
 
@@ -130,7 +128,7 @@ std::vector<double> allocate_integral_table(std::uint64_t entries, const std::st
     const std::uint64_t available = available_memory_bytes();
     const std::uint64_t needed = add_sat(mul_sat(entries, sizeof(double)), other_bytes);
     auto refuse = [&]() {
-        return Failure{memory_message(path, static_cast<long double>(entries), other_bytes, available),
+        return Failure{memory_message(path, entries, static_cast<long double>(entries), other_bytes, available),
                        exit_status::out_of_memory};
     };
     if (entries > std::vector<double>().max_size() || needed >= std::numeric_limits<std::size_t>::max() ||

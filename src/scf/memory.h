@@ -26,10 +26,11 @@ std::uint64_t engine_matrix_bytes(std::uint64_t functions, std::uint64_t atoms);
 void check_memory(std::uint64_t functions, std::uint64_t atoms, const std::string& path);
 void check_memory(const Molecule& mol, const std::string& path);
 
-// The text of that refusal: the integral count (exact below 2^64), the table
-// and total sizes in MiB, and the memory available when known (0: unknown).
-std::string memory_message(const std::string& path, long double entries, std::uint64_t other_bytes,
-                           std::uint64_t available);
+// The text of that refusal: the integral count (entries in full, or
+// entries_ld in six digits when entries saturated), the table and total sizes
+// in MiB, and the memory available when known (0: unknown).
+std::string memory_message(const std::string& path, std::uint64_t entries, long double entries_ld,
+                           std::uint64_t other_bytes, std::uint64_t available);
 
 // The table of distinct two-electron integrals, every entry -1.0 until computed.
 // Its size, together with other_bytes that the run will hold besides, is checked

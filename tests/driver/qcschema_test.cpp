@@ -122,4 +122,29 @@ TEST(QcschemaJson, UnconvergedRunIsNotASuccess) {
     EXPECT_EQ(doc["properties"]["scf_iterations"], 2);
 }
 
+// Strings that reach the document from the input may hold any bytes; the
+// writer replaces invalid UTF-8 (U+FFFD) instead of aborting.
+TEST(QcschemaJson, InvalidUtf8IsReplacedAndTheDocumentParses) {
+    const char* names[] = {"sto-3g\xff", "\xc3(", "\xe2\x82", "sto\x80\x80-3g", "\xed\xa0\x80"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        Molecule mol;
+        mol.basis_name = name;
+        mol.basis.setType("sto-3g");
+        mol.addAtom("H", 0.0, 0.0, 0.0);
+        mol.addAtom("H", 0.0, 0.0, 1.4);
+        HF hf;
+        hf.max_iterations = 1;
+        hf.molecule(mol);
+        ::testing::internal::CaptureStdout();
+        hf.run();
+        ::testing::internal::GetCapturedStdout();
+        std::string text;
+        ASSERT_NO_THROW(text = qcschema_json(hf));
+        const nlohmann::json doc = nlohmann::json::parse(text);  // throws on invalid UTF-8
+        const std::string basis = doc["model"]["basis"];
+        EXPECT_NE(basis.find("\xef\xbf\xbd"), std::string::npos) << basis;
+    }
+}
+
 }  // namespace
