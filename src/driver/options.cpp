@@ -64,9 +64,14 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
     } else if (name == "--basis") {
         opt.basis_name = value;
     } else if (name == "--integrals") {
-        if (value != "auto" && value != "exact" && value != "fast")
+        if (value == "auto")
+            opt.integrals = IntegralPath::automatic;
+        else if (value == "exact")
+            opt.integrals = IntegralPath::exact;
+        else if (value == "fast")
+            opt.integrals = IntegralPath::fast;
+        else
             refuse_value(name, "auto, exact or fast", value);
-        opt.integrals = value;
     } else if (name == "--max-iterations") {
         opt.max_iterations = parse_positive(name, value);
     } else if (name == "--charge") {

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "integrals/integrals.h"
+
 // The command line: one input file and options, in any order. Options take
 // their value as the next argument or after "=" (--json=out.json); "-m" anywhere
 // asks for the verbose report; "--" ends the options.
@@ -16,7 +18,7 @@ struct Options {
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
-    std::string integrals = "auto";  // --integrals auto|exact|fast
+    IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
     std::optional<int> charge;            // --charge N: molecular charge of an XYZ input
     std::optional<unsigned> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
 };

@@ -16,8 +16,7 @@ namespace {
 
 constexpr std::uint64_t saturated = std::numeric_limits<std::uint64_t>::max();
 
-// n x n matrices of the engine besides the per-atom attraction matrices:
-// H, S, T, P, P_new, G, F, F_prime, X, X_t, C, C_prime.
+// n x n matrices of a run besides the per-atom attraction matrices.
 constexpr std::uint64_t engine_matrix_count = 12;
 
 // a * b, or the largest value when the product does not fit.

@@ -15,8 +15,9 @@ struct Molecule;
 std::uint64_t distinct_integral_count(std::uint64_t n);
 long double distinct_integral_count_ld(std::uint64_t n);
 
-// Bytes of the engine's n x n matrices besides the table: the fixed and SCF
-// matrices and one attraction matrix per atom; saturates instead of wrapping.
+// Bytes of the n x n matrices of a run besides the table (H, S, T, X, X^T, and
+// in the SCF P, F, G, F', C', C, the new density) and one attraction matrix per
+// atom; saturates instead of wrapping.
 std::uint64_t engine_matrix_bytes(std::uint64_t functions, std::uint64_t atoms);
 
 // Refuses (Failure, out_of_memory) a molecule whose two-electron table and

@@ -29,7 +29,8 @@ std::string fields(const Options& o) {
     if (!o.json_path.empty()) s += " json=" + o.json_path;
     if (!o.basis_name.empty()) s += " basis=" + o.basis_name;
     if (o.max_iterations != 0) s += " max=" + std::to_string(o.max_iterations);
-    if (o.integrals != "auto") s += " integrals=" + o.integrals;
+    if (o.integrals == IntegralPath::exact) s += " integrals=exact";
+    if (o.integrals == IntegralPath::fast) s += " integrals=fast";
     if (o.charge) s += " charge=" + std::to_string(*o.charge);
     if (o.multiplicity) s += " mult=" + std::to_string(*o.multiplicity);
     return s;
