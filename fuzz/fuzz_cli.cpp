@@ -6,8 +6,8 @@
 // at most 128 bytes, so that no run outlasts the time limit); the bytes after
 // it, split at NULs, are up to 12 arguments. File names (arguments that are not
 // options, and the values of --molden and --json) are reduced to the letters,
-// digits and ".-_" of a name in the scratch folder, "dev-full" and "dev-null"
-// standing for those devices. The input file is written under the first file
+// digits and ".-_" of a name in the scratch folder; as an output, "dev-full"
+// and "dev-null" stand for those devices. The input file is written under the first file
 // name, "in" when there is none, and a link "link" points to it.
 // For the same reason as the file size, --max-iterations is capped at 30 (and
 // set to 30 when absent) and "--integrals exact" becomes "auto": forced on five
@@ -68,16 +68,16 @@ void write_file(const std::string& path, const std::string& text) {
     out << text;
 }
 
-// A file name inside the scratch folder, or one of the two devices.
-std::string sandboxed(const std::string& raw) {
+// A file name inside the scratch folder, or for an output one of the two devices.
+std::string sandboxed(const std::string& raw, bool output = false) {
     std::string name;
     for (char c : raw)
         if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
              c == '_') &&
             name.size() < 32)
             name.push_back(c);
-    if (name == "dev-full") return "/dev/full";
-    if (name == "dev-null") return "/dev/null";
+    if (output && name == "dev-full") return "/dev/full";
+    if (output && name == "dev-null") return "/dev/null";
     if (name.empty() || name == "." || name == "..") name = "in";
     return (scratch() / name).string();
 }
@@ -105,7 +105,7 @@ Run build(const std::vector<std::string>& tokens) {
         std::string arg = t;
         if (!pending.empty()) {
             if (pending == "--molden" || pending == "--json") {
-                arg = sandboxed(t);
+                arg = sandboxed(t, true);
                 (pending == "--json" ? run.json : run.molden).insert(arg);
             }
             if (pending == "--max-iterations") arg = capped(t);
@@ -122,7 +122,7 @@ Run build(const std::vector<std::string>& tokens) {
             has_limit = has_limit || t == "--max-iterations";
         } else if (starts_with(t, "--molden=") || starts_with(t, "--json=")) {
             const std::size_t eq = t.find('=');
-            const std::string path = sandboxed(t.substr(eq + 1));
+            const std::string path = sandboxed(t.substr(eq + 1), true);
             arg = t.substr(0, eq + 1) + path;
             (t[2] == 'j' ? run.json : run.molden).insert(path);
         } else if (t == "--integrals=exact") {

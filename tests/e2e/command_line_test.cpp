@@ -23,12 +23,6 @@ namespace {
 
 std::string q(const std::string& path) { return "\"" + path + "\""; }
 
-std::string energy_line(const std::string& out) {
-    const auto at = out.find("Total energy [Hartree]: ");
-    if (at == std::string::npos) return "";
-    return out.substr(at, out.find('\n', at) - at);
-}
-
 // A fresh folder under the temp directory, removed at the end of the test.
 struct Scratch {
     fs::path dir;
@@ -113,10 +107,11 @@ TEST(CommandLineRun, RefusalsAndAcceptances) {
         const RunResult r = run_velko(c.args);
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.out.find(c.out_fragment), std::string::npos) << r.out;
-        if (c.err_fragment.empty())
+        if (c.err_fragment.empty()) {
             EXPECT_EQ(r.err, "");
-        else
+        } else {
             EXPECT_NE(r.err.find(c.err_fragment), std::string::npos) << r.err;
+        }
     }
     EXPECT_NE(read_text(s.path("h2.json")).find("\"scf_total_energy\""), std::string::npos);
 }

@@ -39,7 +39,9 @@ TEST(IntegralCount, ClosedFormWithoutWrapping) {
         SCOPED_TRACE(c.n);
         EXPECT_EQ(distinct_integral_count(c.n), c.count);
         // The table's last index agrees while it does not wrap.
-        if (c.n >= 1 && c.n <= 92681) EXPECT_EQ(TwoElectronTable::entries(c.n), c.count);
+        if (c.n >= 1 && c.n <= 92681) {
+            EXPECT_EQ(TwoElectronTable::entries(c.n), c.count);
+        }
     }
     // The long double form keeps the magnitude past saturation:
     // n = 2^20 gives 151116015682617115672576.
