@@ -44,6 +44,7 @@ bool clobberable(const std::string& path) {
 // The writer's output to an open stream, checked.
 void fill(std::ostream& out, const std::function<void(std::ostream&)>& write, const std::string& kind,
           const std::string& path) {
+    errno = 0;
     write(out);
     out.flush();
     if (!out) cannot_write(kind, path, std::strerror(errno != 0 ? errno : EIO));
@@ -77,6 +78,7 @@ void replace_file(const std::string& path, const std::string& kind,
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
         if (S_ISDIR(st.st_mode)) cannot_write(kind, path, "it is a directory");
+        errno = 0;
         std::ofstream out(path, std::ios::binary);
         if (!out) cannot_write(kind, path, std::strerror(errno != 0 ? errno : EIO));
         fill(out, write, kind, path);
@@ -105,6 +107,7 @@ void replace_file(const std::string& path, const std::string& kind,
     try {
         if (!mode_set) cannot_write(kind, path, std::strerror(errno));
         {
+            errno = 0;
             std::ofstream out(temp, std::ios::binary | std::ios::trunc);
             if (!out) cannot_write(kind, path, std::strerror(errno != 0 ? errno : EIO));
             fill(out, write, kind, path);
