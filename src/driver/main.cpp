@@ -24,6 +24,7 @@ int run(const Options& opt, const Output& out) {
     Clock clock;
 
     // --- read the molecule ---
+    refuse_unsupported(opt, is_xyz_path(opt.input_path));
     Molecule mol;
     if (is_xyz_path(opt.input_path)) {
         read_xyz(mol, opt.input_path, opt.basis_name.empty() ? "sto-3g" : opt.basis_name);

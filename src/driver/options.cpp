@@ -133,6 +133,17 @@ Options parse_command_line(int argc, const char* const argv[]) {
     return opt;
 }
 
+void refuse_unsupported(const Options& opt, bool xyz_input) {
+    if (opt.multiplicity && *opt.multiplicity != 1)
+        throw Failure{"Error on the command line: --multiplicity " + std::to_string(*opt.multiplicity) +
+                          ": velko computes closed-shell singlets only (multiplicity 1)",
+                      exit_status::unsupported};
+    if (xyz_input && opt.charge && *opt.charge != 0)
+        throw Failure{"Error on the command line: --charge " + std::to_string(*opt.charge) +
+                          ": velko computes neutral molecules from XYZ input only (charge 0)",
+                      exit_status::unsupported};
+}
+
 std::string help_text(const std::string& program) {
     return "Usage: " + program + " [options] <input file>\n"
            "Restricted closed-shell Hartree-Fock energy and orbitals in STO-3G or STO-6G.\n"

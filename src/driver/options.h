@@ -28,6 +28,11 @@ struct Options {
 // and --version win over every other argument.
 Options parse_command_line(int argc, const char* const argv[]);
 
+// Refuses (Failure, unsupported) what the engine cannot compute yet: a
+// multiplicity other than 1, or a charge other than 0 for an XYZ input (a
+// velko-format file gives its own charge on line 2).
+void refuse_unsupported(const Options& opt, bool xyz_input);
+
 // Text of --help.
 std::string help_text(const std::string& program);
 

@@ -136,3 +136,29 @@ TEST(CommandLine, HelpNamesEveryOption) {
                                "--max-iterations", "--integrals", "-h, --help", "--version", "--  "})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
+
+TEST(CommandLine, ChargeAndMultiplicityTheEngineCannotTakeYet) {
+    struct Case {
+        std::vector<std::string> args;
+        bool xyz;
+        const char* fragment;  // empty: accepted
+    };
+    const Case cases[] = {
+        {{"--multiplicity", "1", "w.in"}, false, ""},
+        {{"--multiplicity", "3", "w.in"}, false, "--multiplicity 3: velko computes closed-shell singlets only"},
+        {{"--charge", "0", "w.xyz"}, true, ""},
+        {{"--charge", "-1", "w.xyz"}, true, "--charge -1: velko computes neutral molecules from XYZ input only"},
+        {{"--charge", "1", "w.in"}, false, ""},  // the file's own charge line counts; a notice says so
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args[1]);
+        try {
+            refuse_unsupported(parse(c.args), c.xyz);
+            EXPECT_STREQ(c.fragment, "");
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.status, exit_status::unsupported);
+            EXPECT_NE(f.message.find(c.fragment), std::string::npos) << f.message;
+            EXPECT_STRNE(c.fragment, "");
+        }
+    }
+}

@@ -101,6 +101,8 @@ TEST(CommandLineRun, RefusalsAndAcceptances) {
         {"--version", 0, "velko 1.4.1\ncompiler: ", ""},
         {"-h", 0, "Usage: ", ""},
         {q(h2) + " --bogus --help", 0, "--json FILE", ""},
+        // Read but not computed yet: stopped after the banner, not silently ignored.
+        {"--multiplicity=3 " + q(h2), 3, "closed-shell singlets only", "closed-shell singlets only"},
     };
     for (const Case& c : accepted) {
         SCOPED_TRACE(c.args);
