@@ -62,6 +62,7 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
         if (value.empty()) refuse(name + " expects a file name, found an empty one");
         (name == "--molden" ? opt.molden_path : opt.json_path) = value;
     } else if (name == "--basis") {
+        if (value.empty()) refuse(name + " expects a basis-set name, found an empty one");
         opt.basis_name = value;
     } else if (name == "--integrals") {
         if (value == "auto")

@@ -100,6 +100,7 @@ TEST(CommandLine, Refusals) {
         {{"w.in", "--json"}, "--json expects a value"},
         {{"--json=", "w.in"}, "--json expects a file name, found an empty one"},
         {{"--molden", "", "w.in"}, "--molden expects a file name"},
+        {{"--basis=", "w.xyz"}, "--basis expects a basis-set name"},
         {{"--json", "a", "--json", "b", "w.in"}, "--json is given more than once"},
         {{"--diis=yes", "w.in"}, "--diis takes no value"},
         {{"--integrals", "slow", "w.in"}, "--integrals expects auto, exact or fast, found \"slow\""},
