@@ -6,6 +6,7 @@
 #include "common/clock.h"
 #include "common/failure.h"
 #include "driver/calculation.h"
+#include "driver/calculation_properties.h"
 #include "driver/failure_report.h"
 #include "driver/files.h"
 #include "driver/listing.h"
@@ -13,10 +14,10 @@
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
-#include "input/molecule.h"
-#include "input/xyz.h"
+#include "input/read_input.h"
 #include "scf/memory.h"
 #include "scf/molecule_check.h"
+#include "scf/properties.h"
 
 namespace {
 
@@ -24,18 +25,19 @@ int run(const Options& opt, const Output& out) {
     Clock clock;
 
     // --- read the molecule ---
-    refuse_unsupported(opt, is_xyz_path(opt.input_path));
     Molecule mol;
-    if (is_xyz_path(opt.input_path)) {
-        read_xyz(mol, opt.input_path, opt.basis_name.empty() ? "sto-3g" : opt.basis_name);
-    } else {
+    XyzRequest xyz;
+    if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
+    xyz.charge = opt.charge;
+    xyz.multiplicity = opt.multiplicity;
+    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko) {
         if (!opt.basis_name.empty())
             std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
                       << " names its own basis set" << std::endl;
         if (opt.charge)
             std::cerr << "velko: --charge applies to XYZ input only; " << opt.input_path
                       << " gives the charge on its line 2" << std::endl;
-        mol.read(opt.input_path);
+        if (opt.multiplicity) mol.multiplicity = opt.multiplicity;
     }
     check_memory(mol, opt.input_path);
     check_closed_shell(mol, opt.input_path);
@@ -51,12 +53,13 @@ int run(const Options& opt, const Output& out) {
     listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
     out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
     out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
-                      calc.basis.primitives);
+                      calc.basis.primitives, calc.molecule.net_charge());
+    if (opt.properties) out.print_properties(calculation_properties(calc));
 
     // --- files for other programs ---
     try {
         if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path);
+        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
         if (!calc.scf.converged) std::cerr << nonconvergence_message(calc) << "\n";

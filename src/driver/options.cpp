@@ -12,8 +12,8 @@
 namespace {
 
 const char* const option_list =
-    "-m, --basis, --molden, --json, --diis, --max-iterations, --integrals, --charge, --multiplicity, "
-    "--help (-h), --version";
+    "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --diis, "
+    "--max-iterations, --integrals, --help (-h), --version";
 
 [[noreturn]] void refuse(const std::string& what) {
     throw Failure{"Error on the command line: " + what, exit_status::bad_input};
@@ -30,13 +30,14 @@ bool all_digits(const std::string& s) {
     return true;
 }
 
-unsigned parse_positive(const std::string& option, const std::string& text) {
+// A whole number from 1 to largest.
+unsigned long long parse_positive(const std::string& option, const std::string& text, unsigned long long largest) {
     const char* expected = "a positive whole number";
     if (!all_digits(text)) refuse_value(option, expected, text);
     errno = 0;
     const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
-    if (errno != 0 || value == 0 || value > std::numeric_limits<unsigned>::max()) refuse_value(option, expected, text);
-    return static_cast<unsigned>(value);
+    if (errno != 0 || value == 0 || value > largest) refuse_value(option, expected, text);
+    return value;
 }
 
 // A whole number with an optional sign, within the range of int.
@@ -74,11 +75,11 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
         else
             refuse_value(name, "auto, exact or fast", value);
     } else if (name == "--max-iterations") {
-        opt.max_iterations = parse_positive(name, value);
+        opt.max_iterations = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
     } else if (name == "--charge") {
         opt.charge = parse_signed(name, value);
     } else if (name == "--multiplicity") {
-        opt.multiplicity = parse_positive(name, value);
+        opt.multiplicity = static_cast<int>(parse_positive(name, value, std::numeric_limits<int>::max()));
     }
 }
 
@@ -111,9 +112,12 @@ Options parse_command_line(int argc, const char* const argv[]) {
         const std::size_t eq = arg.find('=');
         const bool joined = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
         const std::string name = joined ? arg.substr(0, eq) : arg;
-        if (name == "-m" || name == "--diis") {
+        if (name == "-m" || name == "--diis" || name == "--properties" || name == "--json-wavefunction") {
             if (joined) refuse(name + " takes no value, found " + quoted(arg));
-            (name == "-m" ? opt.verbose : opt.diis) = true;
+            if (name == "-m") opt.verbose = true;
+            if (name == "--diis") opt.diis = true;
+            if (name == "--properties") opt.properties = true;
+            if (name == "--json-wavefunction") opt.json_wavefunction = true;
             continue;
         }
         if (!takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
@@ -130,19 +134,9 @@ Options parse_command_line(int argc, const char* const argv[]) {
         for (const std::string& f : files) list += (list.empty() ? "" : ", ") + quoted(f);
         refuse("velko reads one input file per run, found " + std::to_string(files.size()) + ": " + list);
     }
+    if (opt.json_wavefunction && opt.json_path.empty()) refuse("--json-wavefunction needs --json FILE");
     opt.input_path = files.front();
     return opt;
-}
-
-void refuse_unsupported(const Options& opt, bool xyz_input) {
-    if (opt.multiplicity && *opt.multiplicity != 1)
-        throw Failure{"Error on the command line: --multiplicity " + std::to_string(*opt.multiplicity) +
-                          ": velko computes closed-shell singlets only (multiplicity 1)",
-                      exit_status::unsupported};
-    if (xyz_input && opt.charge && *opt.charge != 0)
-        throw Failure{"Error on the command line: --charge " + std::to_string(*opt.charge) +
-                          ": velko computes neutral molecules from XYZ input only (charge 0)",
-                      exit_status::unsupported};
 }
 
 std::string help_text(const std::string& program) {
@@ -153,10 +147,15 @@ std::string help_text(const std::string& program) {
            "\n"
            "  -m                  verbose report\n"
            "  --basis NAME        basis set for an .xyz input: sto-3g (default) or sto-6g\n"
-           "  --charge N          molecular charge of an .xyz input, a whole number (default 0)\n"
-           "  --multiplicity N    spin multiplicity 2S+1, a positive whole number\n"
+           "  --charge N          molecular charge of an XYZ input, a whole number (default: charge=\n"
+           "                      on its comment line, else 0)\n"
+           "  --multiplicity N    spin multiplicity 2S+1; velko computes singlets (1) only\n"
            "  --molden FILE       write the converged orbitals as a Molden file\n"
            "  --json FILE         write the result as QCSchema JSON (AtomicResult)\n"
+           "  --json-wavefunction with --json: add the basis set, orbitals, orbital energies and\n"
+           "                      occupations (QCSchema wavefunction protocol \"all\")\n"
+           "  --properties        append the PROPERTIES block: energy parts, HOMO and LUMO, Mulliken\n"
+           "                      and Loewdin charges, dipole moment about the coordinate origin\n"
            "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
@@ -165,7 +164,8 @@ std::string help_text(const std::string& program) {
            "  --version           show the version and the compiler of this build\n"
            "  --                  end of the options: the next argument is the input file\n"
            "\n"
-           "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n"
+           "The input file is velko's own format, or an XYZ file (by its content, or a name\n"
+           "ending in .xyz).\n"
            "The output files may be neither the input file nor each other.\n";
 }
 

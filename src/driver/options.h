@@ -15,23 +15,20 @@ struct Options {
     bool version = false;
     std::string molden_path;  // --molden FILE: converged orbitals for viewers
     std::string json_path;    // --json FILE: QCSchema result
+    bool json_wavefunction = false;  // --json-wavefunction: orbitals in the JSON (wavefunction protocol "all")
+    bool properties = false;  // --properties: the PROPERTIES block after the summary
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
     IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
     std::optional<int> charge;            // --charge N: molecular charge of an XYZ input
-    std::optional<unsigned> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
+    std::optional<int> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
 };
 
 // Throws Failure (bad_input) for an unknown option, an option that lacks its
 // value or has a malformed one, a missing input file or more than one. --help
 // and --version win over every other argument.
 Options parse_command_line(int argc, const char* const argv[]);
-
-// Refuses (Failure, unsupported) what the engine cannot compute yet: a
-// multiplicity other than 1, or a charge other than 0 for an XYZ input (a
-// velko-format file gives its own charge on line 2).
-void refuse_unsupported(const Options& opt, bool xyz_input);
 
 // Text of --help.
 std::string help_text(const std::string& program);

@@ -33,6 +33,8 @@ std::string fields(const Options& o) {
     if (o.integrals == IntegralPath::fast) s += " integrals=fast";
     if (o.charge) s += " charge=" + std::to_string(*o.charge);
     if (o.multiplicity) s += " mult=" + std::to_string(*o.multiplicity);
+    if (o.properties) s += " properties";
+    if (o.json_wavefunction) s += " wavefunction";
     return s;
 }
 
@@ -62,6 +64,9 @@ TEST(CommandLine, AcceptedSpellings) {
         {{"--charge", "0", "w.xyz"}, "in=w.xyz charge=0"},
         {{"--charge=-2147483648", "w.xyz"}, "in=w.xyz charge=-2147483648"},
         {{"--multiplicity", "3", "w.in"}, "in=w.in mult=3"},
+        {{"--multiplicity=2147483647", "w.in"}, "in=w.in mult=2147483647"},
+        {{"w.in", "--properties", "--json-wavefunction", "--json", "o.json"},
+         "in=w.in json=o.json properties wavefunction"},
         {{"--", "-m"}, "in=-m"},  // a file named -m
         {{"-m", "--", "--diis"}, "in=--diis -m"},
         {{"-"}, "in=-"},
@@ -88,7 +93,7 @@ TEST(CommandLine, Refusals) {
         const char* fragment;
     };
     const Case cases[] = {
-        {{"--jsn", "o.json", "w.in"}, "unknown option \"--jsn\"; the options are -m, --basis, --molden, --json"},
+        {{"--jsn", "o.json", "w.in"}, "unknown option \"--jsn\"; the options are -m, --basis, --charge"},
         {{"w.in", "-x"}, "unknown option \"-x\""},
         {{"-mv", "w.in"}, "unknown option \"-mv\""},
         {{"--m", "w.in"}, "unknown option \"--m\""},
@@ -115,6 +120,9 @@ TEST(CommandLine, Refusals) {
         {{"--charge", "2147483648", "w.xyz"}, "found \"2147483648\""},
         {{"--multiplicity", "0", "w.in"}, "--multiplicity expects a positive whole number, found \"0\""},
         {{"--multiplicity", "-1", "w.in"}, "found \"-1\""},
+        {{"--multiplicity", "2147483648", "w.in"}, "found \"2147483648\""},
+        {{"--json-wavefunction", "w.in"}, "--json-wavefunction needs --json FILE"},
+        {{"--properties=yes", "w.in"}, "--properties takes no value"},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -133,33 +141,8 @@ TEST(CommandLine, Refusals) {
 
 TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = help_text("velko");
-    for (const char* option : {"-m ", "--basis", "--charge", "--multiplicity", "--molden", "--json", "--diis",
+    for (const char* option : {"-m ", "--basis", "--charge", "--multiplicity", "--molden", "--json",
+                               "--json-wavefunction", "--properties", "--diis",
                                "--max-iterations", "--integrals", "-h, --help", "--version", "--  "})
         EXPECT_NE(help.find(option), std::string::npos) << option;
-}
-
-TEST(CommandLine, ChargeAndMultiplicityTheEngineCannotTakeYet) {
-    struct Case {
-        std::vector<std::string> args;
-        bool xyz;
-        const char* fragment;  // empty: accepted
-    };
-    const Case cases[] = {
-        {{"--multiplicity", "1", "w.in"}, false, ""},
-        {{"--multiplicity", "3", "w.in"}, false, "--multiplicity 3: velko computes closed-shell singlets only"},
-        {{"--charge", "0", "w.xyz"}, true, ""},
-        {{"--charge", "-1", "w.xyz"}, true, "--charge -1: velko computes neutral molecules from XYZ input only"},
-        {{"--charge", "1", "w.in"}, false, ""},  // the file's own charge line counts; a notice says so
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.front() + " " + c.args[1]);
-        try {
-            refuse_unsupported(parse(c.args), c.xyz);
-            EXPECT_STREQ(c.fragment, "");
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.status, exit_status::unsupported);
-            EXPECT_NE(f.message.find(c.fragment), std::string::npos) << f.message;
-            EXPECT_STRNE(c.fragment, "");
-        }
-    }
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -101,8 +102,9 @@ TEST(CommandLineRun, RefusalsAndAcceptances) {
         {"--version", 0, "velko 1.4.1\ncompiler: ", ""},
         {"-h", 0, "Usage: ", ""},
         {q(h2) + " --bogus --help", 0, "--json FILE", ""},
-        // Read but not computed yet: stopped after the banner, not silently ignored.
+        // A triplet is refused after the banner by the closed-shell check, in either format.
         {"--multiplicity=3 " + q(h2), 3, "closed-shell singlets only", "closed-shell singlets only"},
+        {"--multiplicity 1 " + q(h2), 0, h2_energy, ""},
     };
     for (const Case& c : accepted) {
         SCOPED_TRACE(c.args);
@@ -183,4 +185,34 @@ TEST(CommandLineRun, LargeMoleculeRefusedForMemoryBeforeItsGeometry) {
               std::string::npos)
         << r.out.substr(r.out.size() > 400 ? r.out.size() - 400 : 0);
     EXPECT_NE(r.err.find("not enough memory"), std::string::npos);
+}
+
+TEST(CommandLineRun, ChargeOptionGivesAnXyzMoleculeItsCharge) {
+    // HeH+ at 1.4632 bohr = 0.774292095018 angstrom: Psi4 -2.8418364993 Hartree
+    // (tests/e2e/reference/heh_cation.dat, its velko input beside it).
+    Scratch s;
+    const std::string heh = s.put("heh.xyz", "2\ncharge=0\nHe 0 0 0\nH 0 0 0.774292095018\n");
+    struct Case {
+        std::string options;
+        int status;
+        double energy;  // 0: refused
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {"--charge 1", 0, -2.8418364993, "Molecular charge: +1"},  // in place of the comment's charge=0
+        {"--charge=+1 --multiplicity=1", 0, -2.8418364993, "Molecular charge: +1"},
+        {"--charge 3", 3, 0.0, "electron"},  // three electrons, an odd number
+        {"--charge=1 --multiplicity 3", 3, 0.0, "closed-shell singlets only"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        const RunResult r = run_velko(c.options + " " + q(heh));
+        EXPECT_EQ(r.status, c.status) << r.out;
+        EXPECT_NE(r.out.find(c.fragment), std::string::npos) << r.out;
+        if (c.energy != 0.0) {
+            const std::size_t at = r.out.find("Total energy [Hartree]: ");
+            ASSERT_NE(at, std::string::npos);
+            EXPECT_NEAR(std::stod(r.out.substr(at + 24)), c.energy, 1e-8 * std::fabs(c.energy));
+        }
+    }
 }
