@@ -15,10 +15,6 @@
 
 namespace {
 
-// n x n matrices held during a run besides the per-atom attraction matrices
-// (H, S, T, X, X^T, and in the SCF P, F, G, F', C', C, the new density), counted
-// before the table is allocated so that a molecule that cannot fit is refused first.
-constexpr std::uint64_t engine_matrix_count = 12;
 // Below this smallest overlap eigenvalue the basis is numerically linearly
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
@@ -31,8 +27,8 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     // --- basis ---
     m.basis = molecular_basis(molecule.atoms);
     const unsigned n = m.basis.size();
-    const std::uint64_t matrices = matrix_bytes(n, engine_matrix_count + molecule.atoms.size());
-    m.te_table = TwoElectronTable(n, allocate_integral_table(TwoElectronTable::entries(n), path, matrices));
+    const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
+    m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     TwoElectronTable& te_table = m.te_table;
     listing.input(m.basis.labels);
 

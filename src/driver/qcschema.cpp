@@ -1,12 +1,11 @@
 #include "driver/qcschema.h"
 
-#include <fstream>
-
 #include <nlohmann/json.hpp>
 
 #include "common/failure.h"
 #include "driver/calculation.h"
 #include "driver/calculation_properties.h"
+#include "driver/files.h"
 #include "driver/version.h"
 #include "scf/properties.h"
 
@@ -167,13 +166,10 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
         result["error"] = {{"error_type", "convergence_error"},
                            {"error_message", "the SCF did not converge in " + std::to_string(iterations) +
                                                  " iterations; the energies are those of the last step"}};
-    return result.dump(2) + "\n";
+    // Strings from the input file may hold any bytes: invalid UTF-8 becomes U+FFFD.
+    return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction) {
-    const std::string text = qcschema_json(calc, wavefunction);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write JSON file \"" + path + "\"", exit_status::bad_input};
+    replace_file(path, "JSON", qcschema_json(calc, wavefunction));
 }
