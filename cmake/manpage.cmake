@@ -40,6 +40,9 @@ foreach(line IN LISTS lines)
     if(line MATCHES "^  ([^ ].*[^ ]|[^ ])  +([^ ].*)$")
       # "  --name VALUE        what it does"
       string(APPEND options ".TP\n.B ${CMAKE_MATCH_1}\n${CMAKE_MATCH_2}\n")
+    elseif(line MATCHES "^  ([^ ]+) ([^ ].*)$")
+      # "  --long-option-name what it does", one blank between
+      string(APPEND options ".TP\n.B ${CMAKE_MATCH_1}\n${CMAKE_MATCH_2}\n")
     elseif(line MATCHES "^        +([^ ].*)$")
       string(APPEND options "${CMAKE_MATCH_1}\n")
     elseif(line STREQUAL "")

@@ -9,12 +9,12 @@
 
 #include "common/failure.h"
 #include "driver/calculation.h"
+#include "driver/compute.h"
 #include "driver/listing.h"
 #include "driver/progress.h"
 #include "driver/qcschema_input.h"
 #include "input/molecule.h"
-#include "input/xyz.h"
-#include "scf/molecule_check.h"
+#include "input/read_input.h"
 
 using nlohmann::json;
 
@@ -29,8 +29,8 @@ struct SharedOption {
     const char* name;
     bool takes_value;
 };
-const SharedOption shared_options[] = {
-    {"--basis", true}, {"--diis", false}, {"--max-iterations", true}, {"--integrals", true}};
+const SharedOption shared_options[] = {{"--basis", true},          {"--charge", true},    {"--multiplicity", true},
+                                       {"--diis", false},          {"--max-iterations", true}, {"--integrals", true}};
 
 // More threads than this are refused: each holds a whole two-electron table.
 constexpr unsigned max_jobs = 256;
@@ -62,8 +62,17 @@ std::string json_text(const json& value, int indent) {
 BatchCommand parse_batch_command(const std::vector<std::string>& args) {
     BatchCommand cmd;
     std::vector<std::string> shared;  // handed to the single-run parser
+    bool options_ended = false;
     for (std::size_t k = 0; k < args.size(); ++k) {
         std::string arg = args[k];
+        if (options_ended) {
+            cmd.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_ended = true;
+            continue;
+        }
         if (arg == "--batch") continue;
         std::string value;
         bool has_value = false;
@@ -94,7 +103,9 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
         }
         if (known) continue;
         if (arg.size() > 1 && arg[0] == '-' && arg != "-")
-            refuse("unknown option \"" + arg + "\" for --batch; expected --jobs, --basis, --diis, --max-iterations or --integrals");
+            refuse("unknown option \"" + arg +
+                   "\" for --batch; expected --jobs, --basis, --charge, --multiplicity, --diis, --max-iterations or "
+                   "--integrals");
         cmd.files.push_back(arg);
     }
     if (cmd.files.empty()) refuse("--batch expects one or more input files");
@@ -109,19 +120,26 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
 
 json batch_result(const std::string& path, const Options& options) {
     try {
+        // As a single run reads and computes it.
         Molecule mol;
-        if (is_xyz_path(path))
-            read_xyz(mol, path, options.basis_name.empty() ? "sto-3g" : options.basis_name);
-        else
-            mol.read(path);
-        check_closed_shell(mol, path);
+        XyzRequest xyz;
+        if (!options.basis_name.empty()) xyz.basis_name = options.basis_name;
+        xyz.charge = options.charge;
+        xyz.multiplicity = options.multiplicity;
+        if (read_molecule(mol, path, xyz) == InputFormat::velko) {
+            std::string notice;
+            if (!options.basis_name.empty()) notice += "velko: --basis applies to XYZ input only; " + path + " names its own basis set\n";
+            if (options.charge) notice += "velko: --charge applies to XYZ input only; " + path + " gives the charge on its line 2\n";
+            if (!notice.empty()) std::cerr << notice;  // one write, whole even beside other workers
+            if (options.multiplicity) mol.multiplicity = options.multiplicity;
+        }
         Listing quiet(false);
         Settings settings{options.integrals, options.diis, options.max_iterations};
         settings.progress = false;
-        const Calculation calc = compute_rhf(mol, settings, path, quiet);
+        const Calculation calc = compute_molecule(mol, settings, path, quiet);
         json line = atomic_result(calc);
         line["extras"]["input_file"] = path;
-        if (!calc.scf.converged) line["error"]["extras"] = {{"exit_status", exit_status::not_converged}};
+        if (line.contains("error")) line["error"]["extras"] = {{"exit_status", exit_status::not_converged}};
         return line;
     } catch (const Failure& f) {
         return failed_input(path, f.message, f.status);
@@ -186,10 +204,6 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
 
 int batch_command(const std::vector<std::string>& args) {
     const BatchCommand cmd = parse_batch_command(args);
-    if (!cmd.options.basis_name.empty())
-        for (const std::string& path : cmd.files)
-            if (!is_xyz_path(path))
-                std::cerr << "velko: --basis applies to XYZ input only; " << path << " names its own basis set\n";
     Progress progress("Molecules", cmd.files.size());
     const std::size_t failures =
         run_batch(cmd.files, cmd.options, cmd.jobs, std::cout, [&progress](std::size_t k) { progress.update(k); });

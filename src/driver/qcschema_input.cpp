@@ -16,7 +16,7 @@
 #include "driver/version.h"
 #include "input/fieldparse.h"
 #include "input/molecule.h"
-#include "scf/molecule_check.h"
+#include "driver/compute.h"
 
 using nlohmann::json;
 
@@ -131,15 +131,17 @@ std::string basis_set_name(const std::string& spelling) {
 // multiplicity, the elements. Returns the settings and the molecule to compute.
 Settings read_request(const json& input, const Atoms& atoms, const std::string& source, Molecule& mol) {
     const json& molecule = input["molecule"];
+    // Charge and multiplicity as qcelemental gives them; a multiplicity left out is
+    // chosen by the electron count (1 or 2), as for velko's own input.
     const json charge = molecule.value("molecular_charge", json(0));
-    if (!charge.is_number() || charge.get<double>() != 0.0)
-        refuse(source, "molecular_charge " + charge.dump() + ": velko computes neutral molecules only",
-               exit_status::unsupported);
-    const json multiplicity = molecule.value("molecular_multiplicity", json(1));
-    if (!multiplicity.is_number() || multiplicity.get<double>() != 1.0)
-        refuse(source, "molecular_multiplicity " + multiplicity.dump() +
-                           ": velko computes closed-shell singlets only (multiplicity 1)",
-               exit_status::unsupported);
+    if (!charge.is_number() || charge.get<double>() != std::floor(charge.get<double>()) ||
+        std::fabs(charge.get<double>()) > 1000.0)
+        refuse(source, "molecular_charge " + charge.dump() + ": expected a whole number of elementary charges");
+    const json multiplicity = molecule.value("molecular_multiplicity", json());
+    if (!multiplicity.is_null() && (!multiplicity.is_number() || multiplicity.get<double>() < 1.0 ||
+                                    multiplicity.get<double>() != std::floor(multiplicity.get<double>()) ||
+                                    multiplicity.get<double>() > 1000.0))
+        refuse(source, "molecular_multiplicity " + multiplicity.dump() + ": expected a whole number 2S+1 of 1 or more");
 
     const std::string driver = input["driver"].get<std::string>();
     if (driver != "energy") refuse(source, "driver " + quoted(driver) + ": velko computes energies only (driver \"energy\")");
@@ -154,6 +156,7 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
                exit_status::unknown_basis);
 
     Settings settings;
+    std::string reference;
     const json keywords = input.value("keywords", json::object());
     for (const auto& [key, value] : keywords.items()) {
         if (key == "diis" && value.is_boolean()) {
@@ -161,7 +164,9 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
         } else if (key == "max_iterations" && value.is_number_integer() && value.get<long long>() > 0 &&
                    value.get<long long>() <= 1000000) {
             settings.max_iterations = static_cast<unsigned>(value.get<long long>());
-        } else if (key == "reference" && value.is_string() && to_lower(value.get<std::string>()) == "rhf") {
+        } else if (key == "reference" && value.is_string() &&
+                   (to_lower(value.get<std::string>()) == "rhf" || to_lower(value.get<std::string>()) == "uhf")) {
+            reference = to_lower(value.get<std::string>());
         } else if (key == "integrals" && value.is_string() &&
                    (value == "auto" || value == "exact" || value == "fast")) {
             settings.integrals = value == "exact" ? IntegralPath::exact
@@ -169,7 +174,7 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
                                                    : IntegralPath::automatic;
         } else {
             refuse(source, "keyword " + quoted(key) + " = " + value.dump() +
-                               ": expected diis (true or false), max_iterations (1 to 1000000), reference \"rhf\" "
+                               ": expected diis (true or false), max_iterations (1 to 1000000), reference (\"rhf\", \"uhf\") "
                                "or integrals (\"auto\", \"exact\", \"fast\")");
         }
     }
@@ -181,8 +186,16 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
 
     mol.basis_name = basis_name;
     mol.basis.setType(basis_name);
+    mol.charge = static_cast<int>(charge.get<double>());
+    if (!multiplicity.is_null()) mol.multiplicity = static_cast<int>(multiplicity.get<double>());
     for (std::size_t a = 0; a < atoms.symbols.size(); ++a)
         mol.addAtom(atoms.symbols[a], atoms.xyz[3 * a], atoms.xyz[3 * a + 1], atoms.xyz[3 * a + 2]);
+
+    // velko computes a singlet restricted and every other multiplicity unrestricted.
+    const long long spin_multiplicity = mol.multiplicity ? *mol.multiplicity : (mol.electron_count() % 2 == 0 ? 1 : 2);
+    if ((reference == "rhf" && spin_multiplicity != 1) || (reference == "uhf" && spin_multiplicity == 1))
+        refuse(source, "reference " + ::quoted(reference) + " for multiplicity " + std::to_string(spin_multiplicity) +
+                           ": velko computes singlets with RHF and other multiplicities with UHF");
     return settings;
 }
 
@@ -240,16 +253,15 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         Molecule mol;
         Settings settings = read_request(input, atoms, source, mol);
         settings.progress = show_progress;
-        check_closed_shell(mol, source);
         Listing quiet(false);
-        const Calculation calc = compute_rhf(mol, settings, source, quiet);
+        const Calculation calc = compute_molecule(mol, settings, source, quiet);
 
         const json computed = atomic_result(calc);
         for (const char* key : {"properties", "return_result", "success"}) result[key] = computed[key];
         json extras = computed["extras"];
         if (input.contains("extras") && input["extras"].is_object()) extras.update(input["extras"]);
         result["extras"] = extras;
-        if (!calc.scf.converged) {
+        if (computed.contains("error")) {
             result["error"] = error_object(computed["error"]["error_message"].get<std::string>(), exit_status::not_converged);
             return {result, exit_status::not_converged};
         }

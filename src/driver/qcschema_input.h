@@ -21,13 +21,16 @@ struct SchemaAnswer {
 // molecular_multiplicity; driver "energy"; model.method "hf" or "scf";
 // model.basis "sto-3g" or "sto-6g" in any letter case, with or without the
 // hyphen; keywords "diis" (bool), "max_iterations" (positive integer),
-// "reference" ("rhf") and "integrals" ("auto", "exact", "fast").
+// "reference" ("rhf" for a singlet, "uhf" otherwise) and "integrals" ("auto",
+// "exact", "fast"). A singlet is computed with restricted Hartree-Fock, every
+// other multiplicity with unrestricted; without a multiplicity it is 1 for an
+// even electron count and 2 for an odd one.
 //
 // Never throws. The answer is an AtomicResult (schema_name "qcschema_output")
 // whenever the input names a molecule and model that qcelemental accepts,
 // with `success` false and an `error` {error_type, error_message} when velko
 // cannot honour it (another method or basis, driver "properties", an element beyond Ne, a
-// charge or multiplicity other than a neutral singlet, an unknown keyword) or
+// multiplicity the electron count cannot have, an unknown keyword) or
 // the SCF fails; `properties` is then empty and `return_result` an empty object,
 // never a number. Input too broken for that (not JSON, no molecule, unknown
 // element symbols, a driver other than "energy" or "properties", whose AtomicResult

@@ -113,11 +113,11 @@ TEST(BatchRun, LinesKeepTheInputOrderWithOneThreadOrThree) {
 }
 
 TEST(BatchRun, FailuresAreLinesOfTheirOwn) {
-    // An odd electron count, a malformed line, and an SCF stopped at its limit.
+    // A multiplicity the electron count cannot have, a malformed line, and an SCF stopped at its limit.
     const std::string dir = ::testing::TempDir();
     const std::string odd = dir + "/batch_odd.xyz", bad = dir + "/batch_bad.in";
     {
-        std::ofstream(odd) << "1\nhydrogen atom\nH 0 0 0\n";
+        std::ofstream(odd) << "1\nmultiplicity=1\nH 0 0 0\n";
         std::ofstream(bad) << "basis = sto-3g\ncharge = 0\natoms = 1\nunits = bohr\nHe 0 0 zero\n";
     }
     Options limited;
@@ -127,7 +127,7 @@ TEST(BatchRun, FailuresAreLinesOfTheirOwn) {
         Options options;
         int status;
         const char* message;
-    } table[] = {{odd, Options{}, exit_status::unsupported, "odd number"},
+    } table[] = {{odd, Options{}, exit_status::bad_input, "multiplicity 1 is impossible for 1 electron"},
                  {bad, Options{}, exit_status::bad_input, "line 5"},
                  {example("water.in"), limited, exit_status::not_converged, "did not converge in 2"}};
     for (const auto& row : table) {

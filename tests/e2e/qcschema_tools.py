@@ -13,12 +13,16 @@ import sys
 
 BOHR_PER_ANGSTROM = 1.8897261245650618
 
-# The example inputs in bohr (examples/*.in); the C++ test compares with their text reports.
+# The example inputs in bohr (examples/*.in, and the water cation of
+# tests/scf/reference/uhf/h2o_cation.in, a doublet computed with UHF); the C++ test
+# compares with their text reports. Name: symbols, geometry, basis, charge.
 MOLECULES = {
-    "water": (["O", "H", "H"], [0, 0, 0, 1.435969546, 1.101858187, 0, -1.435969546, 1.101858187, 0], "sto-3g"),
-    "water_sto6g": (["O", "H", "H"], [0, 0, 0, 1.435969546, 1.101858187, 0, -1.435969546, 1.101858187, 0], "STO6G"),
-    "hf": (["F", "H"], [0, 0, 0, 0, 0, 0.917 * BOHR_PER_ANGSTROM], "Sto-3G"),
-    "neon": (["Ne"], [0, 0, 0], "sto-3g"),
+    "water": (["O", "H", "H"], [0, 0, 0, 1.435969546, 1.101858187, 0, -1.435969546, 1.101858187, 0], "sto-3g", 0),
+    "water_sto6g": (["O", "H", "H"], [0, 0, 0, 1.435969546, 1.101858187, 0, -1.435969546, 1.101858187, 0], "STO6G", 0),
+    "hf": (["F", "H"], [0, 0, 0, 0, 0, 0.917 * BOHR_PER_ANGSTROM], "Sto-3G", 0),
+    "neon": (["Ne"], [0, 0, 0], "sto-3g", 0),
+    "h2o_cation": (["O", "H", "H"], [0, 0, 0, 1.4359695459, 0, 1.1018581865, -1.4359695459, 0, 1.1018581865],
+                   "sto-3g", 1),
 }
 # What velko must refuse as a result with success false.
 REFUSED = {
@@ -31,9 +35,10 @@ REFUSED = {
 def inputs():
     from qcelemental.models import AtomicInput
 
-    for name, (symbols, geometry, basis) in MOLECULES.items():
+    for name, (symbols, geometry, basis, charge) in MOLECULES.items():
         yield name, AtomicInput(
-            molecule={"symbols": symbols, "geometry": geometry, "fix_com": True, "fix_orientation": True},
+            molecule={"symbols": symbols, "geometry": geometry, "molecular_charge": charge, "fix_com": True,
+                      "fix_orientation": True},
             driver="energy", model={"method": "hf", "basis": basis}, keywords={"diis": True})
     for name, (symbols, geometry, basis, method, driver) in REFUSED.items():
         yield name, AtomicInput(
