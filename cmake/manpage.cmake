@@ -56,7 +56,7 @@ endforeach()
 file(WRITE "${OUT}"
 ".TH VELKO 1 \"\" \"velko ${VERSION}\" \"User Commands\"
 .SH NAME
-velko \\- restricted closed\\-shell Hartree\\-Fock of small molecules in STO\\-3G and STO\\-6G
+velko \\- Hartree\\-Fock of small molecules (H to Ne) in STO\\-3G and STO\\-6G
 .SH SYNOPSIS
 ${synopsis}.SH DESCRIPTION
 ${description}.SH OPTIONS
