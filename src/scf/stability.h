@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+
+#include "linalg/matrix.h"
+
+// Stability of a closed-shell determinant among closed-shell determinants: the
+// real RHF -> RHF orbital Hessian of R. Seeger and J. A. Pople, J. Chem. Phys. 66,
+// 3045 (1977). For a real rotation kappa_ia of occupied orbital i into virtual a,
+// with U = exp(K), K_ai = kappa_ia = -K_ia, the energy changes as
+//   E(kappa) = E + 4 sum_ia F_ia kappa_ia + 2 kappa^T (A + B) kappa + O(kappa^3),
+//   (A + B)_ia,jb = F_ab delta_ij - F_ij delta_ab + 4 (ia|jb) - (ib|ja) - (ij|ab),
+// in the molecular orbitals C (canonical orbitals: F_ab delta_ij - F_ij delta_ab =
+// (e_a - e_i) delta_ij delta_ab). A stationary solution is a minimum among closed-shell
+// determinants when the lowest eigenvalue of A + B is not negative.
+
+// G(D) = J[D] - 1/2 K[D], the two-electron part of the Fock matrix of a symmetric AO
+// density D (two_electron_reference or two_electron_from_distinct).
+using TwoElectronBuilder = std::function<Matrix<double>(const Matrix<double>&)>;
+
+// (A + B) kappa, for kappa an nocc x nvir matrix, from one two-electron build in the AO
+// basis. With D = C_occ kappa C_vir^T + (C_occ kappa C_vir^T)^T,
+//   (C_occ^T G(D) C_vir)_ia = sum_jb kappa_jb [2 (ia|jb) - 1/2 (ij|ab) - 1/2 (ib|ja)],
+// half the two-electron part of (A + B) kappa. F_mo = C^T F C.
+Matrix<double> rhf_hessian_product(const Matrix<double>& C, const Matrix<double>& F_mo, unsigned nocc,
+                                   const Matrix<double>& kappa, const TwoElectronBuilder& G);
+
+struct LowestRotation {
+    // The lowest eigenvalue of A + B (Hartree); +infinity when there is no occupied-virtual
+    // pair (no rotation to test).
+    double eigenvalue;
+    Matrix<double> kappa;  // its eigenvector, nocc x nvir, unit norm
+    double residual;       // |(A + B) kappa - eigenvalue kappa|; the eigenvalue is within this of one of A + B
+    unsigned products;     // Hessian-vector products computed (two-electron builds)
+    bool converged;        // residual below the tolerance
+};
+
+// Davidson's iteration (E. R. Davidson, J. Comput. Phys. 17, 87 (1975)) for the lowest
+// eigenpair of A + B, preconditioned by the diagonal F_aa - F_ii. It starts from the unit
+// rotations of the smallest diagonal elements and one fixed pseudo-random rotation, which
+// has a component in every symmetry, so a lowest eigenvector of another symmetry than the
+// frontier pairs is not missed. C: orbitals (columns, S-orthonormal); F: AO Fock matrix.
+LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>& F, unsigned nocc,
+                                   const TwoElectronBuilder& G, double residual_tolerance = 1e-5,
+                                   unsigned max_products = 60);
+
+// Below this the lowest eigenvalue counts as negative, the solution as unstable.
+// The eigenvalue is trusted to the sum of (a) the Davidson residual, at most 1e-5,
+// which bounds its distance to an eigenvalue of A + B; (b) the error of A + B itself
+// when the orbitals are converged only to a commutator e: the Fock and two-electron
+// terms change to first order with the density, by at most |e| / gap times the largest
+// integral (about 5 Hartree for the 1s of neon), below 5e-5 for |e| <= 1e-5 and a gap of
+// 1 Hartree; (c) rounding, about 1e-15 n |F|. An eigenvalue below -1e-4 is thus
+// negative beyond all three.
+constexpr double instability_threshold = -1e-4;
