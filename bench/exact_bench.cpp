@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "input/molecule.h"
-#include "integrals/exact.h"
-#include "integrals/kinetic.h"
-#include "integrals/nuclear.h"
-#include "integrals/overlap.h"
-#include "integrals/repulsion.h"
+#include "integrals/exact/exact.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/nuclear.h"
+#include "integrals/reference/overlap.h"
+#include "integrals/reference/repulsion.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "input/molecule.h"
-#include "integrals/fast_eri.h"
-#include "integrals/repulsion.h"
+#include "integrals/fast/fast_eri.h"
+#include "integrals/reference/repulsion.h"
 
 namespace {
 

@@ -21,7 +21,6 @@
 #include "input/fieldparse.h"
 #include "input/molecule.h"
 #include "input/strfunc.h"
-#include "scf/hf.h"
 #include "scf/molecule_check.h"
 
 namespace {

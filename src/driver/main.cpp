@@ -5,13 +5,14 @@
 
 #include "common/clock.h"
 #include "common/failure.h"
+#include "driver/calculation.h"
+#include "driver/listing.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
 #include "input/molecule.h"
 #include "input/xyz.h"
-#include "scf/hf.h"
 #include "scf/molecule_check.h"
 
 namespace {
@@ -32,25 +33,26 @@ int run(const Options& opt, const Output& out) {
     check_closed_shell(mol, opt.input_path);
     out.print_geometry(mol);
 
-    // --- Hartree-Fock ---
-    HF hf;
-    hf.verbose = opt.verbose;
-    hf.input_path = opt.input_path;
-    hf.diis = opt.diis;
-    if (opt.integrals == "exact") hf.integral_path = IntegralPath::exact;
-    if (opt.integrals == "fast") hf.integral_path = IntegralPath::fast;
-    if (opt.max_iterations != 0) (opt.diis ? hf.diis_max_iterations : hf.max_iterations) = opt.max_iterations;
-    hf.molecule(mol);
-    hf.run();
+    // --- restricted Hartree-Fock ---
+    Listing listing(opt.verbose);
+    const Calculation calc = compute_rhf(mol, Settings{opt.integrals, opt.diis, opt.max_iterations},
+                                         opt.input_path, listing);
+
+    // --- report ---
+    if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+    listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
+    out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
+    out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
+                      calc.basis.primitives);
 
     // --- files for other programs ---
-    if (!opt.molden_path.empty()) write_molden(hf, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(hf, opt.json_path);
+    if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
+    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path);
 
     clock.toc();
     out.print_calculation_time(clock.passed());
-    if (!hf.converged) {
-        std::cerr << nonconvergence_message(hf) << "\n";
+    if (!calc.scf.converged) {
+        std::cerr << nonconvergence_message(calc) << "\n";
         return exit_status::not_converged;
     }
     return exit_status::ok;

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "common/failure.h"
-#include "scf/hf.h"
+#include "driver/calculation.h"
 
 namespace {
 
@@ -44,37 +44,37 @@ void write_atom_shells(std::ostringstream& out, const Atom& atom, unsigned numbe
 
 }  // namespace
 
-std::string molden_text(const HF& hf) {
+std::string molden_text(const Calculation& calc) {
     std::ostringstream out;
     out << "[Molden Format]\n";
     out << "[Title]\n";
-    out << "velko restricted Hartree-Fock, " << hf.mol.basis_name << "\n";
+    out << "velko restricted Hartree-Fock, " << calc.molecule.basis_name << "\n";
 
     out << "[Atoms] AU\n";
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) {
-        const Atom& atom = hf.mol[a];
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
         out << atom.ps() << " " << a + 1 << " " << atom.nucl_chg() << " " << number(atom.gr().getx()) << " "
             << number(atom.gr().gety()) << " " << number(atom.gr().getz()) << "\n";
     }
 
     out << "[GTO]\n";
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) write_atom_shells(out, hf.mol[a], a + 1);
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) write_atom_shells(out, calc.molecule[a], a + 1);
 
     out << "[MO]\n";
-    const unsigned n = hf.nr_orbitals;
-    const unsigned nocc = hf.nr_electrons / 2;
+    const unsigned n = calc.basis.size();
+    const unsigned nocc = calc.occupied;
     for (unsigned k = 0; k < n; ++k) {
         out << "Sym= A\n";
-        out << "Ene= " << number(hf.orbital_energies[k]) << "\n";
+        out << "Ene= " << number(calc.scf.orbital_energies[k]) << "\n";
         out << "Spin= Alpha\n";
         out << "Occup= " << (k < nocc ? "2.000000" : "0.000000") << "\n";
-        for (unsigned b = 0; b < n; ++b) out << b + 1 << " " << number(hf.C[b][k]) << "\n";
+        for (unsigned b = 0; b < n; ++b) out << b + 1 << " " << number(calc.scf.C[b][k]) << "\n";
     }
     return out.str();
 }
 
-void write_molden(const HF& hf, const std::string& path) {
-    const std::string text = molden_text(hf);
+void write_molden(const Calculation& calc, const std::string& path) {
+    const std::string text = molden_text(calc);
     std::ofstream file(path, std::ios::binary);
     if (file) file << text;
     if (!file || !file.flush())

@@ -2,7 +2,7 @@
 
 #include <string>
 
-struct HF;
+struct Calculation;
 
 // The converged orbitals of a finished run as a Molden file, the format that
 // orbital viewers (Jmol, Molden, Avogadro) read:
@@ -15,7 +15,7 @@ struct HF;
 //                    1s, 2s, px, py, pz of each atom
 // Throws Failure (unsupported) for a basis function without primitives,
 // which a Molden file cannot describe.
-std::string molden_text(const HF& hf);
+std::string molden_text(const Calculation& calc);
 
 // Writes molden_text to path; throws Failure when the file cannot be written.
-void write_molden(const HF& hf, const std::string& path);
+void write_molden(const Calculation& calc, const std::string& path);

@@ -50,9 +50,15 @@ Options parse_command_line(int argc, const char* const argv[]) {
         else if (arg == "--diis")
             opt.diis = true;
         else if (arg == "--integrals") {
-            opt.integrals = value(arg);
-            if (opt.integrals != "auto" && opt.integrals != "exact" && opt.integrals != "fast")
-                refuse("--integrals expects auto, exact or fast, found \"" + opt.integrals + "\"");
+            const std::string mode = value(arg);
+            if (mode == "auto")
+                opt.integrals = IntegralPath::automatic;
+            else if (mode == "exact")
+                opt.integrals = IntegralPath::exact;
+            else if (mode == "fast")
+                opt.integrals = IntegralPath::fast;
+            else
+                refuse("--integrals expects auto, exact or fast, found \"" + mode + "\"");
         } else if (arg == "--max-iterations")
             opt.max_iterations = parse_positive(arg, value(arg));
         else

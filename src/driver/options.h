@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "integrals/integrals.h"
+
 // The command line: the input path is the last argument, "-m" as the
 // next-to-last argument asks for the verbose report, and the options below
 // stand before those two.
@@ -15,7 +17,7 @@ struct Options {
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
-    std::string integrals = "auto";  // --integrals auto|exact|fast
+    IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
     std::vector<std::string> warnings;  // ignored arguments, for standard error
 };
 

@@ -6,7 +6,7 @@
 
 #include "common/failure.h"
 #include "driver/version.h"
-#include "scf/hf.h"
+#include "driver/calculation.h"
 
 EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F) {
     EnergyParts parts{0.0, 0.0};
@@ -20,13 +20,13 @@ EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const
     return parts;
 }
 
-std::string qcschema_json(const HF& hf) {
+std::string qcschema_json(const Calculation& calc) {
     using nlohmann::json;
 
     json symbols = json::array();
     json geometry = json::array();
-    for (unsigned a = 0; a < hf.mol.nratoms(); ++a) {
-        const Atom& atom = hf.mol[a];
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
         symbols.push_back(atom.ps());
         geometry.push_back(atom.gr().getx());
         geometry.push_back(atom.gr().gety());
@@ -42,40 +42,40 @@ std::string qcschema_json(const HF& hf) {
                            {"fix_com", true},
                            {"fix_orientation", true}};
 
-    const EnergyParts parts = energy_parts(hf.P_energy, hf.H, hf.F);
-    const unsigned pairs = hf.nr_electrons / 2;
-    const json properties = {{"calcinfo_natom", hf.nr_atoms},
-                             {"calcinfo_nbasis", hf.nr_orbitals},
-                             {"calcinfo_nmo", hf.nr_orbitals},
+    const EnergyParts parts = energy_parts(calc.scf.density, calc.H, calc.scf.fock);
+    const unsigned pairs = calc.occupied;
+    const json properties = {{"calcinfo_natom", calc.molecule.nratoms()},
+                             {"calcinfo_nbasis", calc.basis.size()},
+                             {"calcinfo_nmo", calc.basis.size()},
                              {"calcinfo_nalpha", pairs},
                              {"calcinfo_nbeta", pairs},
-                             {"nuclear_repulsion_energy", hf.nuclear_repulsion},
+                             {"nuclear_repulsion_energy", calc.nuclear_repulsion},
                              {"scf_one_electron_energy", parts.one_electron},
                              {"scf_two_electron_energy", parts.two_electron},
-                             {"scf_total_energy", hf.energy},
-                             {"scf_iterations", hf.iterations},
-                             {"return_energy", hf.energy}};
+                             {"scf_total_energy", calc.scf.energy},
+                             {"scf_iterations", calc.scf.iterations},
+                             {"return_energy", calc.scf.energy}};
 
     json result = {{"schema_name", "qcschema_output"},
                    {"schema_version", 1},
                    {"molecule", molecule},
                    {"driver", "energy"},
-                   {"model", {{"method", "hf"}, {"basis", hf.mol.basis_name}}},
+                   {"model", {{"method", "hf"}, {"basis", calc.molecule.basis_name}}},
                    {"keywords", {{"reference", "rhf"}}},
                    {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
                    {"properties", properties},
-                   {"return_result", hf.energy},
-                   {"success", hf.converged},
-                   {"extras", {{"orbital_energies", hf.orbital_energies}}}};
-    if (!hf.converged)
+                   {"return_result", calc.scf.energy},
+                   {"success", calc.scf.converged},
+                   {"extras", {{"orbital_energies", calc.scf.orbital_energies}}}};
+    if (!calc.scf.converged)
         result["error"] = {{"error_type", "convergence_error"},
-                           {"error_message", "the SCF did not converge in " + std::to_string(hf.iterations) +
+                           {"error_message", "the SCF did not converge in " + std::to_string(calc.scf.iterations) +
                                                  " iterations; the energies are those of the last step"}};
     return result.dump(2) + "\n";
 }
 
-void write_qcschema(const HF& hf, const std::string& path) {
-    const std::string text = qcschema_json(hf);
+void write_qcschema(const Calculation& calc, const std::string& path) {
+    const std::string text = qcschema_json(calc);
     std::ofstream file(path, std::ios::binary);
     if (file) file << text;
     if (!file || !file.flush())

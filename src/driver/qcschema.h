@@ -4,7 +4,7 @@
 
 #include "linalg/matrix.h"
 
-struct HF;
+struct Calculation;
 
 // Energy of a closed-shell density split into its parts:
 //   one-electron  E1 = sum_ij P_ij H_ij
@@ -22,7 +22,7 @@ EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const
 // model (method "hf", basis), provenance, properties (energies, iteration and
 // size counts), return_result and success (false when the SCF did not
 // converge). Pretty-printed, ending with a newline.
-std::string qcschema_json(const HF& hf);
+std::string qcschema_json(const Calculation& calc);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.
-void write_qcschema(const HF& hf, const std::string& path);
+void write_qcschema(const Calculation& calc, const std::string& path);

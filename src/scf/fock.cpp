@@ -1,39 +1,27 @@
 #include "scf/fock.h"
 
-#include "integrals/repulsion.h"
+#include <cstdint>
+
 #include "linalg/matfunc.h"
 
-namespace {
-
-// teindex(a, b, c, d) from the pair indices ab and cd of a precomputed table.
-inline std::size_t pair_of_pairs(std::size_t ab, std::size_t cd) {
-    return ab >= cd ? ab * (ab + 1) / 2 + cd : cd * (cd + 1) / 2 + ab;
-}
-
-}  // namespace
-
-Matrix<double> two_electron_reference(const Matrix<double>& P, const std::vector<double>& te_table) {
+Matrix<double> two_electron_reference(const Matrix<double>& P, const TwoElectronTable& te_table) {
     const int n = P.rows();
     Matrix<double> G(n, n);
-    // pair[a][b] = max(a,b) (max(a,b) + 1) / 2 + min(a,b), so that
-    // teindex(a, b, c, d) = pair_of_pairs(pair[a][b], pair[c][d]).
-    std::vector<std::size_t> pair(static_cast<std::size_t>(n) * n);
+    // The pair indices of the table, once: index(a, b, c, d) = pair(pair[a][b], pair[c][d]).
+    std::vector<std::uint64_t> pair(static_cast<std::size_t>(n) * n);
     for (int a = 0; a < n; ++a)
-        for (int b = 0; b < n; ++b) {
-            const std::size_t hi = a > b ? a : b, lo = a > b ? b : a;
-            pair[static_cast<std::size_t>(a) * n + b] = hi * (hi + 1) / 2 + lo;
-        }
+        for (int b = 0; b < n; ++b) pair[static_cast<std::size_t>(a) * n + b] = TwoElectronTable::pair(a, b);
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            const std::size_t ij = pair[static_cast<std::size_t>(i) * n + j];
+            const std::uint64_t ij = pair[static_cast<std::size_t>(i) * n + j];
             double g = 0.0;
             for (int k = 0; k < n; ++k) {
-                const std::size_t ik = pair[static_cast<std::size_t>(i) * n + k];
+                const std::uint64_t ik = pair[static_cast<std::size_t>(i) * n + k];
                 const double* P_k = P[k];
                 for (int l = 0; l < n; ++l) {
                     // (ij|lk) and (ik|lj)
-                    const double coulomb = te_table[pair_of_pairs(ij, pair[static_cast<std::size_t>(l) * n + k])];
-                    const double exchange = te_table[pair_of_pairs(ik, pair[static_cast<std::size_t>(l) * n + j])];
+                    const double coulomb = te_table[TwoElectronTable::pair(ij, pair[static_cast<std::size_t>(l) * n + k])];
+                    const double exchange = te_table[TwoElectronTable::pair(ik, pair[static_cast<std::size_t>(l) * n + j])];
                     g = g + P_k[l] * (coulomb - 0.5 * exchange);
                 }
             }
@@ -51,7 +39,7 @@ Matrix<double> two_electron_reference(const Matrix<double>& P, const std::vector
 //   Coulomb   G_ab += P_cd (ab|cd):      D_ij += 2 f v P_kl,   D_kl += 2 f v P_ij
 //   exchange  G_ac -= 1/2 P_bd (ab|cd):  D_ik, D_jl, D_il, D_jk -= 1/2 f v P_jl, P_ik, P_jk, P_il
 // The table is laid out by (ij, kl) with kl running fastest, so it is read in order.
-Matrix<double> two_electron_from_distinct(const Matrix<double>& P, const std::vector<double>& te_table) {
+Matrix<double> two_electron_from_distinct(const Matrix<double>& P, const TwoElectronTable& te_table) {
     const int n = P.rows();
     Matrix<double> D(n, n);
     std::size_t index = 0;

@@ -4,10 +4,9 @@
 #include <cmath>
 #include <cstddef>
 
-#include "integrals/repulsion.h"
 #include "linalg/canorg.h"
-#include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
+#include "scf/roothaan.h"
 
 namespace {
 
@@ -17,7 +16,7 @@ constexpr double atomic_density_threshold = 1e-8;
 constexpr unsigned atomic_max_iterations = 100;
 
 // G_ab = sum_cd D_cd [ (ab|cd) - 1/2 (ac|bd) ] over the atom's functions.
-Matrix<double> atomic_two_electron(const Matrix<double>& D, const std::vector<double>& te_table,
+Matrix<double> atomic_two_electron(const Matrix<double>& D, const TwoElectronTable& te_table,
                                    const std::vector<unsigned>& f) {
     const int m = D.rows();
     Matrix<double> G(m, m);
@@ -25,16 +24,9 @@ Matrix<double> atomic_two_electron(const Matrix<double>& D, const std::vector<do
         for (int b = 0; b < m; ++b)
             for (int c = 0; c < m; ++c)
                 for (int d = 0; d < m; ++d)
-                    G[a][b] += D[c][d] * (te_table[teindex(f[a], f[b], f[c], f[d])] -
-                                          0.5 * te_table[teindex(f[a], f[c], f[b], f[d])]);
+                    G[a][b] += D[c][d] * (te_table(f[a], f[b], f[c], f[d]) -
+                                          0.5 * te_table(f[a], f[c], f[b], f[d]));
     return G;
-}
-
-// Orbitals C = X C' and energies of the Fock matrix F in the basis orthogonalised by X.
-Matrix<double> orbitals(const Matrix<double>& F, const Matrix<double>& X, std::vector<double>& eps) {
-    Matrix<double> C_prime;
-    Eigsym(trimatprod(transpose(X), F, X), C_prime, eps);
-    return matprod(X, C_prime);
 }
 
 }  // namespace
@@ -65,16 +57,16 @@ Matrix<double> occupied_density(const Matrix<double>& C, const std::vector<doubl
     return D;
 }
 
-Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const std::vector<double>& te_table,
+Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const TwoElectronTable& te_table,
                               const std::vector<unsigned>& functions, unsigned electrons) {
     const Matrix<double> X = canorg(S);
-    std::vector<double> eps;
-    Matrix<double> C = orbitals(h, X, eps);
-    Matrix<double> D = occupied_density(C, averaged_occupations(eps, electrons));
+    const Matrix<double> X_t = transpose(X);
+    Orbitals o = roothaan_orbitals(h, X, X_t);
+    Matrix<double> D = occupied_density(o.C, averaged_occupations(o.energies, electrons));
     for (unsigned it = 0; it < atomic_max_iterations; ++it) {
         const Matrix<double> F = matsum(h, atomic_two_electron(D, te_table, functions));
-        C = orbitals(F, X, eps);
-        const Matrix<double> D_new = occupied_density(C, averaged_occupations(eps, electrons));
+        o = roothaan_orbitals(F, X, X_t);
+        const Matrix<double> D_new = occupied_density(o.C, averaged_occupations(o.energies, electrons));
         double change = 0.0;
         for (int i = 0; i < D.rows(); ++i)
             for (int j = 0; j < D.cols(); ++j) change = std::fmax(change, std::fabs(D_new[i][j] - D[i][j]));
@@ -85,7 +77,7 @@ Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, 
 }
 
 Matrix<double> superposition_density(const Matrix<double>& S, const Matrix<double>& T,
-                                     const std::vector<Matrix<double>>& V, const std::vector<double>& te_table,
+                                     const std::vector<Matrix<double>>& V, const TwoElectronTable& te_table,
                                      const std::vector<unsigned>& first, const std::vector<unsigned>& electrons) {
     const int n = S.rows();
     Matrix<double> P(n, n);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 
 // Superposition of atomic densities (SAD), the starting density of the DIIS mode:
@@ -25,11 +26,11 @@ Matrix<double> occupied_density(const Matrix<double>& C, const std::vector<doubl
 // Self-consistent spherically averaged density of one atom in its m basis functions.
 // S and h are the m x m overlap and one-electron (kinetic plus its own nucleus) blocks;
 // functions[a] is the molecular index of local function a, by which te_table is read.
-Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const std::vector<double>& te_table,
+Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const TwoElectronTable& te_table,
                               const std::vector<unsigned>& functions, unsigned electrons);
 
 // Block-diagonal sum of the atomic densities. Atom k owns the molecular functions
 // first[k] .. first[k+1]-1 and has electrons[k] electrons; V[k] is its nuclear attraction.
 Matrix<double> superposition_density(const Matrix<double>& S, const Matrix<double>& T,
-                                     const std::vector<Matrix<double>>& V, const std::vector<double>& te_table,
+                                     const std::vector<Matrix<double>>& V, const TwoElectronTable& te_table,
                                      const std::vector<unsigned>& first, const std::vector<unsigned>& electrons);

@@ -4,7 +4,7 @@
 
 #include "common/failure.h"
 #include "common/quote.h"
-#include "integrals/func.h"
+#include "integrals/reference/func.h"
 
 void check_closed_shell(const Molecule& mol, const std::string& path) {
     unsigned electrons = 0;

@@ -12,27 +12,38 @@
 
 #include "common/constants.h"
 #include "common/failure.h"
-#include "scf/hf.h"
+#include "driver/calculation.h"
 
 namespace {
 
+// A calculation that has only gathered its basis: zero orbital energies and coefficients.
+Calculation bare_calculation(const Molecule& mol) {
+    Calculation calc;
+    calc.molecule = mol;
+    calc.basis = molecular_basis(mol.atoms);
+    for (const Atom& atom : mol.atoms) calc.electrons += atom.nrelecs();
+    calc.occupied = calc.electrons / 2;
+    const int n = static_cast<int>(calc.basis.size());
+    calc.scf.orbital_energies.assign(calc.basis.size(), 0.0);
+    calc.scf.C.resize(n, n);
+    return calc;
+}
+
 // Water in STO-3G at bohr positions; orbital k has energy -10 + k and the
 // coefficient 0.01 * (10 b + k) on function b, so every number is distinct.
-HF water_engine(const std::string& basis = "sto-3g") {
+Calculation water_engine(const std::string& basis = "sto-3g") {
     Molecule mol;
     mol.basis_name = basis;
     mol.basis.setType(basis);
     mol.addAtom("O", 0.0, 0.0, 0.0);
     mol.addAtom("H", 1.435969546, 1.101858187, 0.0);
     mol.addAtom("H", -1.435969546, 1.101858187, 0.0);
-    HF hf;
-    hf.molecule(mol);
-    hf.orbital_energies.resize(hf.nr_orbitals);
-    for (unsigned k = 0; k < hf.nr_orbitals; ++k) {
-        hf.orbital_energies[k] = -10.0 + k;
-        for (unsigned b = 0; b < hf.nr_orbitals; ++b) hf.C[b][k] = 0.01 * (10.0 * b + k);
+    Calculation calc = bare_calculation(mol);
+    for (unsigned k = 0; k < calc.basis.size(); ++k) {
+        calc.scf.orbital_energies[k] = -10.0 + k;
+        for (unsigned b = 0; b < calc.basis.size(); ++b) calc.scf.C[b][k] = 0.01 * (10.0 * b + k);
     }
-    return hf;
+    return calc;
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -164,10 +175,7 @@ TEST(MoldenText, StoSixGAndLithiumWithoutP) {
     mol.basis.setType("sto-6g");
     mol.addAtom("Li", 0.0, 0.0, 0.0);
     mol.addAtom("H", 0.0, 0.0, 3.0);
-    HF hf;
-    hf.molecule(mol);
-    hf.orbital_energies.assign(hf.nr_orbitals, 0.0);
-    const std::vector<std::vector<Shell>> atoms = read_shells(lines_of(molden_text(hf)));
+    const std::vector<std::vector<Shell>> atoms = read_shells(lines_of(molden_text(bare_calculation(mol))));
     ASSERT_EQ(atoms.size(), 2u);
     ASSERT_EQ(atoms[0].size(), 2u);  // 1s, 2s: lithium has no 2p functions in these tables
     EXPECT_EQ(atoms[0][1].kind, "s");
@@ -177,7 +185,7 @@ TEST(MoldenText, StoSixGAndLithiumWithoutP) {
 }
 
 TEST(MoldenText, EveryOrbitalWithEnergyOccupationAndIndexedCoefficients) {
-    const HF hf = water_engine();
+    const Calculation hf = water_engine();
     const std::vector<std::string> lines = lines_of(molden_text(hf));
     std::size_t i = index_of(lines, "[MO]") + 1;
     for (unsigned k = 0; k < 7; ++k) {
@@ -204,8 +212,8 @@ TEST(MoldenText, EveryOrbitalWithEnergyOccupationAndIndexedCoefficients) {
 // A function without primitives (an element the tables lacked) has no Molden
 // shell; the file is refused rather than written with shells missing.
 TEST(MoldenText, FunctionWithoutPrimitivesIsRefused) {
-    HF hf = water_engine();
-    hf.mol.atoms[1].cgfs[0].gtos.clear();
+    Calculation hf = water_engine();
+    hf.molecule.atoms[1].cgfs[0].gtos.clear();
     try {
         molden_text(hf);
         FAIL() << "no Failure";
@@ -216,7 +224,7 @@ TEST(MoldenText, FunctionWithoutPrimitivesIsRefused) {
 }
 
 TEST(MoldenFile, UnwritablePathIsAFailure) {
-    const HF hf = water_engine();
+    const Calculation hf = water_engine();
     EXPECT_THROW(write_molden(hf, "/nonexistent-dir/water.molden"), Failure);
 }
 

@@ -6,9 +6,22 @@
 
 #include <nlohmann/json.hpp>
 
-#include "scf/hf.h"
+#include "driver/calculation.h"
+#include "driver/listing.h"
 
 namespace {
+
+Calculation h2_calculation(unsigned max_iterations = 0) {
+    Molecule mol;
+    mol.basis_name = "sto-3g";
+    mol.basis.setType("sto-3g");
+    mol.addAtom("H", 0.0, 0.0, 0.0);
+    mol.addAtom("H", 0.0, 0.0, 1.4);
+    Listing quiet(false);
+    Settings settings;
+    settings.max_iterations = max_iterations;
+    return compute_rhf(mol, settings, "h2.in", quiet);
+}
 
 Matrix<double> matrix2(double a, double b, double c, double d) {
     Matrix<double> M(2, 2);
@@ -38,18 +51,9 @@ protected:
     static double reported_energy;
 
     static void SetUpTestSuite() {
-        Molecule mol;
-        mol.basis_name = "sto-3g";
-        mol.basis.setType("sto-3g");
-        mol.addAtom("H", 0.0, 0.0, 0.0);
-        mol.addAtom("H", 0.0, 0.0, 1.4);
-        HF hf;
-        hf.molecule(mol);
-        ::testing::internal::CaptureStdout();
-        hf.run();
-        ::testing::internal::GetCapturedStdout();
-        reported_energy = hf.energy;
-        doc = nlohmann::json::parse(qcschema_json(hf));
+        const Calculation calc = h2_calculation();
+        reported_energy = calc.scf.energy;
+        doc = nlohmann::json::parse(qcschema_json(calc));
     }
 };
 nlohmann::json H2Result::doc;
@@ -105,18 +109,7 @@ TEST_F(H2Result, CalcinfoCounts) {
 
 // Stopped at the iteration limit: the document says so instead of claiming success.
 TEST(QcschemaJson, UnconvergedRunIsNotASuccess) {
-    Molecule mol;
-    mol.basis_name = "sto-3g";
-    mol.basis.setType("sto-3g");
-    mol.addAtom("H", 0.0, 0.0, 0.0);
-    mol.addAtom("H", 0.0, 0.0, 1.4);
-    HF hf;
-    hf.max_iterations = 2;
-    hf.molecule(mol);
-    ::testing::internal::CaptureStdout();
-    hf.run();
-    ::testing::internal::GetCapturedStdout();
-    const nlohmann::json doc = nlohmann::json::parse(qcschema_json(hf));
+    const nlohmann::json doc = nlohmann::json::parse(qcschema_json(h2_calculation(2)));
     EXPECT_EQ(doc["success"], false);
     EXPECT_EQ(doc["error"]["error_type"], "convergence_error");
     EXPECT_EQ(doc["properties"]["scf_iterations"], 2);

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "integrals/boys.h"
-#include "integrals/gamma.h"
+#include "integrals/fast/boys.h"
+#include "integrals/reference/gamma.h"
 
 // The fast Boys function against the reference Fgamma (series and continued
 // fraction) and against the closed form F_0(t) = sqrt(pi/t) erf(sqrt t) / 2.

@@ -10,11 +10,11 @@
 #include "basis/cgf.h"
 #include "basis/gto.h"
 #include "input/molecule.h"
-#include "integrals/exact.h"
-#include "integrals/kinetic.h"
-#include "integrals/nuclear.h"
-#include "integrals/overlap.h"
-#include "integrals/repulsion.h"
+#include "integrals/exact/exact.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/nuclear.h"
+#include "integrals/reference/overlap.h"
+#include "integrals/reference/repulsion.h"
 
 // The bit-exact builders against the reference routines over whole molecules: every
 // S, T, V element and every distinct two-electron integral must have the very bits
@@ -77,7 +77,7 @@ void expect_one_electron_exact(const System& s) {
 // entries past the distinct range must stay untouched.
 void expect_repulsion_exact(const std::vector<CGF>& cgfs, PairOrder order = PairOrder::ket_not_below_bra) {
     const unsigned n = static_cast<unsigned>(cgfs.size());
-    std::vector<double> table(teindex(n, n, n, n) + 1, -1.0);
+    TwoElectronTable table(n + 1);  // one function more than needed: the spare entries stay -1.0
     exact_repulsion_table(cgfs, table, order);
     Mismatches bad;
     std::uint64_t checked = 0;
@@ -165,7 +165,7 @@ TEST(ExactRepulsion, PairOrdersDifferOnlyInRounding) {
     for (unsigned a = 0; a < mol.nratoms(); ++a)
         for (const CGF& f : mol[a].cgfs) cgfs.push_back(f);
     const unsigned n = static_cast<unsigned>(cgfs.size());
-    std::vector<double> ket_first(teindex(n, n, n, n) + 1, -1.0), bra_first = ket_first;
+    TwoElectronTable ket_first(n), bra_first(n);
     exact_repulsion_table(cgfs, ket_first, PairOrder::ket_not_below_bra);
     exact_repulsion_table(cgfs, bra_first, PairOrder::bra_not_below_ket);
     int differing = 0;

@@ -8,13 +8,13 @@
 
 #include "basis/atom.h"
 #include "basis/basis.h"
-#include "integrals/fast_eri.h"
-#include "integrals/fast_one.h"
-#include "integrals/kinetic.h"
-#include "integrals/nuclear.h"
-#include "integrals/overlap.h"
-#include "integrals/repulsion.h"
-#include "integrals/shells.h"
+#include "integrals/fast/fast_eri.h"
+#include "integrals/fast/fast_one.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/nuclear.h"
+#include "integrals/reference/overlap.h"
+#include "integrals/reference/repulsion.h"
+#include "integrals/fast/shells.h"
 
 // The fast integral path against the reference functions, element by element over
 // whole molecules. The reference functions define the results; the fast path must
@@ -87,7 +87,7 @@ void compare_one_electron(const System& s, const char* label) {
 void compare_repulsion(const System& s, const char* label) {
     const unsigned n = static_cast<unsigned>(s.cgfs.size());
     const std::uint64_t count = teindex(n - 1, n - 1, n - 1, n - 1) + 1;
-    std::vector<double> table(count + 7, -1.0);
+    TwoElectronTable table(n + 1);  // one function more than needed: the spare entries keep -1.0
     repulsion_table(s.cgfs, table);
     Deviation d;
     std::uint64_t visited = 0;
@@ -102,7 +102,7 @@ void compare_repulsion(const System& s, const char* label) {
     EXPECT_EQ(visited, count);
     EXPECT_LE(d.worst_excess, 1.0) << label << " ERI: max abs " << d.max_abs << ", max rel " << d.max_rel;
     // The distinct range is written in full; the spare entries beyond it keep the fill.
-    EXPECT_EQ(std::count(table.begin(), table.begin() + static_cast<long>(count), -1.0), 0);
+    EXPECT_EQ(std::count(table.values().begin(), table.values().begin() + static_cast<long>(count), -1.0), 0);
     EXPECT_EQ(table[count], -1.0);
     std::cout << label << " ERI max deviation over " << count << " integrals: " << d.max_abs << " abs, " << d.max_rel
               << " rel\n";

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "integrals/gamma.h"
+#include "integrals/reference/gamma.h"
 #include "primitives.h"
 
 namespace {

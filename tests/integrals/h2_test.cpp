@@ -5,10 +5,10 @@
 
 #include "basis/atom.h"
 #include "basis/basis.h"
-#include "integrals/kinetic.h"
-#include "integrals/nuclear.h"
-#include "integrals/overlap.h"
-#include "integrals/repulsion.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/nuclear.h"
+#include "integrals/reference/overlap.h"
+#include "integrals/reference/repulsion.h"
 #include "primitives.h"
 
 // H2 at 1.4 bohr in STO-3G, checked twice:

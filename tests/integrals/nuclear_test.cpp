@@ -5,7 +5,7 @@
 
 #include "basis/atom.h"
 #include "basis/basis.h"
-#include "integrals/nuclear.h"
+#include "integrals/reference/nuclear.h"
 #include "primitives.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "common/constants.h"
-#include "integrals/func.h"
-#include "integrals/kinetic.h"
-#include "integrals/overlap.h"
+#include "integrals/reference/func.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/overlap.h"
 #include "primitives.h"
 
 // Integer and polynomial helpers, against hand-expanded values.

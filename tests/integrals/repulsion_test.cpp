@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "integrals/repulsion.h"
+#include "integrals/reference/repulsion.h"
 #include "primitives.h"
 
 // Integer ratios i!/(r!(i-2r)!) and B0 = (4g)^(r-i) i!/(r!(i-2r)!), by hand.

@@ -11,8 +11,12 @@
 
 #include "common/failure.h"
 #include "input/molecule.h"
-#include "integrals/repulsion.h"
+#include "integrals/reference/repulsion.h"
 #include "scf/hf.h"
+#include "basis/basis_set.h"
+#include "driver/calculation.h"
+#include "integrals/integrals.h"
+#include "linalg/canorg.h"
 #include "scf/molecule_check.h"
 #include "scf/memory.h"
 
@@ -27,58 +31,63 @@ Molecule hydrogen_molecule() {
     return mol;
 }
 
-// Runs iterate on H2 whose two-electron table holds value everywhere and
-// returns the Failure it throws (status -1 when none is thrown).
-Failure iterate_with_table(double value) {
+// The SCF of H2 on its real integrals, with the table exposed so a test can poison it.
+struct H2Engine {
+    TwoElectronTable table{2};
     HF hf;
-    hf.input_path = "poisoned.in";
-    hf.molecule(hydrogen_molecule());
-    hf.setup();
-    for (double& v : hf.te_table) v = value;
-    ::testing::internal::CaptureStdout();
-    Failure caught{"", -1};
-    try {
-        hf.iterate();
-    } catch (const Failure& f) {
-        caught = f;
+    H2Engine() {
+        const Molecule mol = hydrogen_molecule();
+        const BasisSet basis = molecular_basis(mol.atoms);
+        const Integrals integrals(IntegralPath::exact, basis.functions);
+        hf.S = integrals.overlap();
+        hf.H = core_hamiltonian(integrals.kinetic(), integrals.nuclear_attraction(mol.atoms));
+        hf.X = canorg(hf.S);
+        hf.X_t = transpose(hf.X);
+        integrals.repulsion(table);
+        hf.te_table = &table;
+        hf.nuclear_repulsion = calcnuclrepul(mol.atoms);
+        hf.occupied = 1;
     }
-    ::testing::internal::GetCapturedStdout();
-    return caught;
-}
+};
 
 }  // namespace
 
-TEST(ScfFailure, NonFiniteEnergyStopsTheLoop) {
+TEST(ScfFailure, NonFiniteEnergyStopsTheLoopAtItsStep) {
     const double poisons[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                               -std::numeric_limits<double>::infinity()};
     for (double poison : poisons) {
         SCOPED_TRACE(poison);
-        const Failure f = iterate_with_table(poison);
-        EXPECT_EQ(f.status, exit_status::numerical);
-        EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
-        EXPECT_NE(f.message.find("at step 1"), std::string::npos) << f.message;
+        H2Engine e;
+        for (std::size_t k = 0; k < e.table.size(); ++k) e.table[k] = poison;
+        // Step 1 has P = 0, so its energy is the (finite) nuclear repulsion; step 2 reads the table.
+        for (const ScfResult& r : {e.hf.iterate(), e.hf.iterate_diis(Matrix<double>(2, 2))}) {
+            EXPECT_FALSE(r.finite);
+            EXPECT_FALSE(r.converged);
+            EXPECT_LE(r.iterations, 2u);
+            const Failure f = nonfinite_energy_failure("poisoned.in", r);
+            EXPECT_EQ(f.status, exit_status::numerical);
+            EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
+            EXPECT_NE(f.message.find("at step " + std::to_string(r.iterations)), std::string::npos) << f.message;
+        }
     }
 }
 
 TEST(ScfFailure, HealthyTableConverges) {
     // The same path with the real table: H2 at 1.4 bohr, -1.1167 Hartree
-    // (Szabo and Ostlund, section 3.5.2), and no Failure.
-    HF hf;
-    hf.molecule(hydrogen_molecule());
-    hf.setup();
-    ::testing::internal::CaptureStdout();
-    EXPECT_NO_THROW(hf.iterate());
-    ::testing::internal::GetCapturedStdout();
-    EXPECT_NEAR(hf.energy, -1.1167, 1e-4);
-    EXPECT_TRUE(hf.converged);
+    // (Szabo and Ostlund, section 3.5.2).
+    H2Engine e;
+    const ScfResult r = e.hf.iterate();
+    EXPECT_TRUE(r.finite);
+    EXPECT_TRUE(r.converged);
+    EXPECT_NEAR(r.energy, -1.1167, 1e-4);
 }
 
 TEST(IntegralTable, SizedAsTheDistinctIntegrals) {
     // H2: 2 functions, (11|11) (21|11) (21|21) (22|11) (22|21) (22|22): 6 entries, all unset.
-    HF hf;
-    hf.molecule(hydrogen_molecule());
-    EXPECT_EQ(hf.te_table.size(), 6u);
-    for (double v : hf.te_table) EXPECT_EQ(v, -1.0);
+    const TwoElectronTable table(2);
+    EXPECT_EQ(table.size(), 6u);
+    EXPECT_EQ(TwoElectronTable::entries(2), 6u);
+    for (double v : table.values()) EXPECT_EQ(v, -1.0);
 }
 
 TEST(IntegralTable, RefusedBeforeAllocatingWhenTooLarge) {

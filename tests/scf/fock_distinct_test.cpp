@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "integrals/repulsion.h"
+#include "integrals/reference/repulsion.h"
 #include "scf/fock.h"
 
 // The distinct-integral Fock build against the plain n^4 build. Any table indexed by
@@ -16,7 +16,7 @@ void check(int n, unsigned seed) {
     std::mt19937_64 rng(seed);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     const std::uint64_t count = teindex(n - 1, n - 1, n - 1, n - 1) + 1;
-    std::vector<double> table(count + 5, -1.0);
+    TwoElectronTable table(static_cast<unsigned>(n));
     for (std::uint64_t k = 0; k < count; ++k) table[k] = u(rng);
     Matrix<double> P(n, n);
     for (int i = 0; i < n; ++i)
@@ -40,6 +40,8 @@ TEST(FockDistinct, MatchesReferenceOnRandomSymmetricDensities) {
 TEST(FockDistinct, SingleFunctionClosedForm) {
     Matrix<double> P(1, 1);
     P[0][0] = 0.8;
-    const Matrix<double> G = two_electron_from_distinct(P, std::vector<double>{0.75});
+    TwoElectronTable table(1);
+    table[0] = 0.75;
+    const Matrix<double> G = two_electron_from_distinct(P, table);
     EXPECT_DOUBLE_EQ(G[0][0], 0.3);
 }

@@ -6,7 +6,9 @@
 #include <numeric>
 
 #include "scf/guess.h"
-#include "scf/hf.h"
+#include "basis/basis_set.h"
+#include "input/molecule.h"
+#include "integrals/integrals.h"
 
 namespace {
 
@@ -62,10 +64,15 @@ TEST(SuperpositionDensity, HoldsEveryAtomsElectronsInItsOwnBlock) {
     m.addAtom("O", 0, 0, 0);
     m.addAtom("H", 1.81 * std::sin(half), 1.81 * std::cos(half), 0);
     m.addAtom("H", -1.81 * std::sin(half), 1.81 * std::cos(half), 0);
-    HF hf;
-    hf.molecule(m);
-    hf.setup();
-    const Matrix<double> P = superposition_density(hf.S, hf.T, hf.V, hf.te_table, {0, 5, 6, 7}, {8, 1, 1});
+    const BasisSet basis = molecular_basis(m.atoms);
+    const Integrals integrals(IntegralPath::exact, basis.functions);
+    TwoElectronTable table(basis.size());
+    integrals.repulsion(table);
+    struct {
+        Matrix<double> S;
+    } hf{integrals.overlap()};
+    const Matrix<double> P = superposition_density(hf.S, integrals.kinetic(), integrals.nuclear_attraction(m.atoms),
+                                                   table, {0, 5, 6, 7}, {8, 1, 1});
     // tr(P S) counts the electrons: 10 in all, 8 in the oxygen block (its S block
     // alone, since the blocks do not overlap in P).
     EXPECT_NEAR(trace_PS(P, hf.S), 10.0, 1e-10);

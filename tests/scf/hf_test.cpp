@@ -1,15 +1,20 @@
 // The engine's pieces on their own inputs: basis gathering and labels, the
-// fixed matrices, the energy and density formulas.
+// fixed matrices, the energy and density formulas, the choice of integral path.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "common/failure.h"
-#include "integrals/repulsion.h"
+#include "integrals/reference/repulsion.h"
 #include "linalg/matfunc.h"
 #include "scf/fock.h"
 #include "scf/hf.h"
 #include "scf/molecule_check.h"
+#include "basis/basis_set.h"
+#include "driver/calculation.h"
+#include "driver/listing.h"
+#include "integrals/integrals.h"
+#include "linalg/canorg.h"
 
 namespace {
 
@@ -29,70 +34,71 @@ Molecule water() {
                                     {"H", -1.81 * std::sin(half), 1.81 * std::cos(half), 0}});
 }
 
-}  // namespace
-
-TEST(HFMolecule, GathersFunctionsInAtomOrderWithLabels) {
-    HF hf;
-    hf.molecule(water());
-    ASSERT_EQ(hf.nr_orbitals, 7u);
-    EXPECT_EQ(hf.nr_atoms, 3u);
-    EXPECT_EQ(hf.nr_electrons, 10u);
-    EXPECT_EQ(hf.nr_gtos, 21u);  // seven functions of three primitives
-    const char* expected[] = {"[1] O1\t (1s)", "[2] O1\t (2s)", "[3] O1\t (2px)", "[4] O1\t (2py)",
-                              "[5] O1\t (2pz)", "[6] H2\t (1s)", "[7] H3\t (1s)"};
-    ASSERT_EQ(hf.orbital_labels.size(), 7u);
-    for (int b = 0; b < 7; ++b) EXPECT_EQ(hf.orbital_labels[b], expected[b]);
-    EXPECT_EQ(hf.cgfs[5].position.getx(), hf.mol[1].gr().getx());
-    // 28 pairs of functions give 28*29/2 distinct integrals, all unset.
-    ASSERT_EQ(hf.te_table.size(), 406u);
-    for (double v : hf.te_table) ASSERT_EQ(v, -1.0);
-    EXPECT_EQ(hf.V.size(), 3u);
-    EXPECT_EQ(hf.P.rows(), 7);
-    EXPECT_EQ(hf.P[3][4], 0.0);
+Calculation rhf(const Molecule& m, IntegralPath path = IntegralPath::automatic) {
+    Listing quiet(false);
+    Settings settings;
+    settings.integrals = path;
+    return compute_rhf(m, settings, "test.in", quiet);
 }
 
-TEST(HFSetup, CoreHamiltonianIsKineticPlusEveryAttraction) {
-    HF hf;
-    hf.molecule(water());
-    hf.setup();
+}  // namespace
+
+TEST(BasisSet, GathersFunctionsInAtomOrderWithLabels) {
+    const Molecule w = water();
+    const BasisSet basis = molecular_basis(w.atoms);
+    ASSERT_EQ(basis.size(), 7u);
+    EXPECT_EQ(basis.primitives, 21u);  // seven functions of three primitives
+    const char* expected[] = {"[1] O1\t (1s)", "[2] O1\t (2s)", "[3] O1\t (2px)", "[4] O1\t (2py)",
+                              "[5] O1\t (2pz)", "[6] H2\t (1s)", "[7] H3\t (1s)"};
+    ASSERT_EQ(basis.labels.size(), 7u);
+    for (int b = 0; b < 7; ++b) EXPECT_EQ(basis.labels[b], expected[b]);
+    EXPECT_EQ(basis.functions[5].position.getx(), w[1].gr().getx());
+    EXPECT_EQ(basis.first, (std::vector<unsigned>{0, 5, 6, 7}));
+}
+
+TEST(HFSetup, CoreHamiltonianIsKineticPlusEveryAttractionAndXOrthogonalises) {
+    const Molecule w = water();
+    const BasisSet basis = molecular_basis(w.atoms);
+    const Integrals integrals(IntegralPath::exact, basis.functions);
+    const Matrix<double> T = integrals.kinetic();
+    const std::vector<Matrix<double>> V = integrals.nuclear_attraction(w.atoms);
+    ASSERT_EQ(V.size(), 3u);
+    const Matrix<double> H = core_hamiltonian(T, V);
     for (int i = 0; i < 7; ++i)
-        for (int j = 0; j < 7; ++j)
-            EXPECT_EQ(hf.H[i][j], ((hf.T[i][j] + hf.V[0][i][j]) + hf.V[1][i][j]) + hf.V[2][i][j]);
-    for (double v : hf.te_table) EXPECT_NE(v, -1.0);
+        for (int j = 0; j < 7; ++j) EXPECT_EQ(H[i][j], ((T[i][j] + V[0][i][j]) + V[1][i][j]) + V[2][i][j]);
+    // 28 pairs of functions give 28*29/2 distinct integrals, every one written.
+    TwoElectronTable table(7);
+    ASSERT_EQ(table.size(), 406u);
+    integrals.repulsion(table);
+    for (double v : table.values()) EXPECT_NE(v, -1.0);
     // X^T S X = 1
-    const Matrix<double> XSX = matprod(hf.X_t, matprod(hf.S, hf.X));
+    const Matrix<double> S = integrals.overlap();
+    const Matrix<double> X = canorg(S);
+    const Matrix<double> XSX = matprod(transpose(X), matprod(S, X));
     for (int i = 0; i < 7; ++i)
         for (int j = 0; j < 7; ++j) EXPECT_NEAR(XSX[i][j], i == j ? 1.0 : 0.0, 1e-12);
 }
 
 TEST(HFSetup, NuclearRepulsion) {
-    HF h2;
-    h2.molecule(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}));
-    EXPECT_DOUBLE_EQ(h2.calcnuclrepul(), 1 / 1.4);
+    EXPECT_DOUBLE_EQ(calcnuclrepul(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}).atoms), 1 / 1.4);
     // Water: 8*1/1.81 twice plus 1/(2*1.81*sin(52.5 deg)).
-    HF w;
-    w.molecule(water());
     const double hh = 2 * 1.81 * std::sin(52.5 * 3.14159265358979 / 180);
-    EXPECT_NEAR(w.calcnuclrepul(), 2 * 8 / 1.81 + 1 / hh, 1e-12);
-    HF he;
-    he.molecule(make_molecule("sto-3g", {{"He", 0, 0, 0}}));
-    EXPECT_EQ(he.calcnuclrepul(), 0.0);
+    EXPECT_NEAR(calcnuclrepul(water().atoms), 2 * 8 / 1.81 + 1 / hh, 1e-12);
+    EXPECT_EQ(calcnuclrepul(make_molecule("sto-3g", {{"He", 0, 0, 0}}).atoms), 0.0);
 }
 
 TEST(HFRun, H2ConvergesToTheTextbookEnergy) {
-    HF hf;
-    hf.molecule(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}));
-    hf.setup();
-    const unsigned steps = hf.iterate();
-    EXPECT_TRUE(hf.converged);
-    EXPECT_LT(steps, 101u);
+    const ScfResult r = rhf(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}})).scf;
+    EXPECT_TRUE(r.converged);
+    EXPECT_FALSE(r.reached_limit);
+    EXPECT_LT(r.iterations, 101u);
     // Szabo and Ostlund, section 3.5.2: E = -1.1167, eps = -0.578, +0.670.
-    EXPECT_NEAR(hf.energy, -1.1167, 1e-4);
-    EXPECT_NEAR(hf.orbital_energies[0], -0.578, 1e-3);
-    EXPECT_NEAR(hf.orbital_energies[1], 0.670, 1e-3);
+    EXPECT_NEAR(r.energy, -1.1167, 1e-4);
+    EXPECT_NEAR(r.orbital_energies[0], -0.578, 1e-3);
+    EXPECT_NEAR(r.orbital_energies[1], 0.670, 1e-3);
     // The bonding orbital is symmetric, the antibonding one antisymmetric.
-    EXPECT_NEAR(hf.C[0][0], hf.C[1][0], 1e-10);
-    EXPECT_NEAR(hf.C[0][1], -hf.C[1][1], 1e-10);
+    EXPECT_NEAR(r.C[0][0], r.C[1][0], 1e-10);
+    EXPECT_NEAR(r.C[0][1], -r.C[1][1], 1e-10);
 }
 
 TEST(Fock, EnergyOfZeroDensityIsTheNuclearRepulsion) {
@@ -138,7 +144,7 @@ TEST(Fock, TwoElectronMatrixOfH2MatchesHandExpansion) {
     // For two s functions and a density P = [[a, b], [b, d]],
     //   G_ij = sum_kl P_kl [(ij|kl) - 1/2 (ik|jl)], expanded by hand:
     //   G_00 = a (00|00) - a/2 (00|00) + 2b (00|10) - b (00|01) + d (00|11) - d/2 (01|01)
-    std::vector<double> te(6);
+    TwoElectronTable te(2);
     const double i0000 = 0.77, i1000 = 0.44, i1010 = 0.30, i1100 = 0.57, i1110 = 0.45, i1111 = 0.78;
     te[teindex(0, 0, 0, 0)] = i0000;
     te[teindex(1, 0, 0, 0)] = i1000;
@@ -182,15 +188,13 @@ TEST(ClosedShellCheck, RefusesOddElectronsAndCoincidentAtoms) {
 TEST(IntegralPath, PrimitiveQuartetsOfTheDistinctIntegrals) {
     // H2 in STO-3G: three distinct pairs of weight 9 give ((27)^2 + 3*81)/2 = 486
     // primitive quartets, i.e. six distinct integrals of 81 quartets each.
-    HF h2;
-    h2.molecule(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}));
-    EXPECT_EQ(primitive_quartet_count(h2.cgfs), 6u * 81u);
+    const BasisSet h2 = molecular_basis(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}).atoms);
+    EXPECT_EQ(primitive_quartet_count(h2.functions), 6u * 81u);
     // Water: 406 distinct integrals of 81 quartets.
-    HF w;
-    w.molecule(water());
-    EXPECT_EQ(primitive_quartet_count(w.cgfs), 406u * 81u);
-    EXPECT_TRUE(choose_exact_integrals(IntegralPath::automatic, w.cgfs));
-    EXPECT_FALSE(choose_exact_integrals(IntegralPath::fast, w.cgfs));
+    const BasisSet w = molecular_basis(water().atoms);
+    EXPECT_EQ(primitive_quartet_count(w.functions), 406u * 81u);
+    EXPECT_EQ(choose_integral_path(IntegralPath::automatic, w.functions), IntegralPath::exact);
+    EXPECT_EQ(choose_integral_path(IntegralPath::fast, w.functions), IntegralPath::fast);
 }
 
 TEST(IntegralPath, LargeMoleculesTakeTheFastPath) {
@@ -199,24 +203,15 @@ TEST(IntegralPath, LargeMoleculesTakeTheFastPath) {
     Molecule m;
     m.basis.setType("sto-6g");
     for (int k = 0; k < 10; ++k) m.addAtom("C", 2.5 * k, 0, 0);
-    HF hf;
-    hf.molecule(m);
-    EXPECT_EQ(primitive_quartet_count(hf.cgfs), 813450ull * 1296ull);
-    EXPECT_FALSE(choose_exact_integrals(IntegralPath::automatic, hf.cgfs));
-    EXPECT_TRUE(choose_exact_integrals(IntegralPath::exact, hf.cgfs));
+    const BasisSet basis = molecular_basis(m.atoms);
+    EXPECT_EQ(primitive_quartet_count(basis.functions), 813450ull * 1296ull);
+    EXPECT_EQ(choose_integral_path(IntegralPath::automatic, basis.functions), IntegralPath::fast);
+    EXPECT_EQ(choose_integral_path(IntegralPath::exact, basis.functions), IntegralPath::exact);
 }
 
 TEST(IntegralPath, ExactAndFastRunsAgreeOnWater) {
-    HF exact, fast;
-    exact.integral_path = IntegralPath::exact;
-    fast.integral_path = IntegralPath::fast;
-    for (HF* hf : {&exact, &fast}) {
-        hf->molecule(water());
-        hf->setup();
-        hf->iterate();
-    }
-    EXPECT_TRUE(exact.exact_integrals);
-    EXPECT_FALSE(fast.exact_integrals);
+    const ScfResult exact = rhf(water(), IntegralPath::exact).scf;
+    const ScfResult fast = rhf(water(), IntegralPath::fast).scf;
     EXPECT_NEAR(exact.energy, fast.energy, 1e-10);
     for (int k = 0; k < 7; ++k) EXPECT_NEAR(exact.orbital_energies[k], fast.orbital_energies[k], 1e-10);
 }

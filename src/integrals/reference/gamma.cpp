@@ -1,4 +1,4 @@
-#include "integrals/gamma.h"
+#include "integrals/reference/gamma.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "integrals/kinetic.h"
+#include "integrals/reference/kinetic.h"
 
-#include "integrals/overlap.h"
+#include "integrals/reference/overlap.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "integrals/repulsion.h"
+#include "integrals/reference/repulsion.h"
 
 #include <cmath>
 #include <utility>
 
 #include "common/constants.h"
-#include "integrals/func.h"
-#include "integrals/gamma.h"
+#include "integrals/reference/func.h"
+#include "integrals/reference/gamma.h"
 
 // a! / (b! (a-2b)!), exact in integers for 0 <= 2b <= a.
 double fact_ratio2(int a, int b) {
@@ -106,15 +106,4 @@ double cgf_repulsion(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
                     sum += gto_repulsion(ga, gb, gc, gd) * w;
                 }
     return sum;
-}
-
-// ij = i(i+1)/2 + j with i >= j, likewise kl, then the same pairing of ij >= kl:
-// one index per class of the eight permutations (ij|kl) = (ji|kl) = (kl|ij) = ...
-std::uint64_t teindex(std::uint64_t i, std::uint64_t j, std::uint64_t k, std::uint64_t l) {
-    if (i < j) std::swap(i, j);
-    if (k < l) std::swap(k, l);
-    std::uint64_t ij = i * (i + 1) / 2 + j;
-    std::uint64_t kl = k * (k + 1) / 2 + l;
-    if (ij < kl) std::swap(ij, kl);
-    return ij * (ij + 1) / 2 + kl;
 }

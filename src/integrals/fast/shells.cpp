@@ -1,4 +1,4 @@
-#include "integrals/shells.h"
+#include "integrals/fast/shells.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "common/constants.h"
-#include "integrals/hermite.h"
+#include "integrals/fast/hermite.h"
 
 namespace {
 

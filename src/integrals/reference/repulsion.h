@@ -6,6 +6,7 @@
 #include "basis/cgf.h"
 #include "basis/gto.h"
 #include "basis/vec3.h"
+#include "integrals/eri_table.h"
 
 double fact_ratio2(int a, int b);
 double B0(int i, int r, double g);
@@ -24,6 +25,7 @@ double coulomb_repulsion(const Vec3& A, const double& norm_a, int l_a, int m_a, 
 double gto_repulsion(const GTO& a, const GTO& b, const GTO& c, const GTO& d);
 // (ab|cd) = sum_ijkl c_i c_j c_k c_l gto_repulsion(a_i, b_j, c_k, d_l)
 double cgf_repulsion(const CGF& a, const CGF& b, const CGF& c, const CGF& d);
-// Canonical index of (ij|kl) under the eightfold permutational symmetry, in 64 bits
-// so that large basis sets do not wrap.
-std::uint64_t teindex(std::uint64_t i, std::uint64_t j, std::uint64_t k, std::uint64_t l);
+// Canonical index of (ij|kl) under the eightfold permutational symmetry.
+inline std::uint64_t teindex(std::uint64_t i, std::uint64_t j, std::uint64_t k, std::uint64_t l) {
+    return TwoElectronTable::index(i, j, k, l);
+}

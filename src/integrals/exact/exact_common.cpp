@@ -2,9 +2,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "integrals/exact_detail.h"
-#include "integrals/func.h"
-#include "integrals/gamma.h"
+#include "integrals/exact/exact_detail.h"
+#include "integrals/reference/func.h"
+#include "integrals/reference/gamma.h"
 
 namespace exact {
 

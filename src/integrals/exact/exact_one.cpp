@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "common/constants.h"
-#include "integrals/exact.h"
-#include "integrals/exact_detail.h"
-#include "integrals/func.h"
-#include "integrals/kinetic.h"
-#include "integrals/nuclear.h"
-#include "integrals/overlap.h"
+#include "integrals/exact/exact.h"
+#include "integrals/exact/exact_detail.h"
+#include "integrals/reference/func.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/nuclear.h"
+#include "integrals/reference/overlap.h"
 
 using namespace exact;
 

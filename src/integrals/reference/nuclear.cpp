@@ -1,10 +1,10 @@
-#include "integrals/nuclear.h"
+#include "integrals/reference/nuclear.h"
 
 #include <cmath>
 
 #include "common/constants.h"
-#include "integrals/func.h"
-#include "integrals/gamma.h"
+#include "integrals/reference/func.h"
+#include "integrals/reference/gamma.h"
 
 // A_{i,r,u} = (-1)^i f_i(l_a, l_b, PAx, PBx) (-1)^u i! CPx^(i-2r-2u) (1/(4 gamma))^(r+u)
 //             / (r! u! (i-2r-2u)!)

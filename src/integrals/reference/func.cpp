@@ -1,4 +1,4 @@
-#include "integrals/func.h"
+#include "integrals/reference/func.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
-#include "integrals/fast_one.h"
+#include "integrals/fast/fast_one.h"
 
 #include <cmath>
 
 #include "common/constants.h"
-#include "integrals/hermite.h"
+#include "integrals/fast/hermite.h"
 
 namespace {
 

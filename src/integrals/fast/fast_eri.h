@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "basis/cgf.h"
-#include "integrals/shells.h"
+#include "integrals/eri_table.h"
+#include "integrals/fast/shells.h"
 
 // The table of distinct two-electron integrals (ij|kl), i >= j, k >= l, ij >= kl,
 // stored at teindex(i, j, k, l): the same values as cgf_repulsion to rounding, by
@@ -15,9 +16,9 @@
 // pi being the program's rounded value. Every entry of the distinct range is written.
 // done(k, total) is called after each row of shell-pair quartets, for a progress display.
 using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
-void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table,
+void repulsion_table(const std::vector<ShellPair>& pairs, TwoElectronTable& te_table,
                      const ProgressCallback& done = nullptr);
-void repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table);
+void repulsion_table(const std::vector<CGF>& cgfs, TwoElectronTable& te_table);
 
 // The integrals of one shell quartet: out[f * ket.first.size() + g] = (ij|kl) with
 // (i, j) function pair f of bra and (k, l) function pair g of ket.

@@ -1,4 +1,4 @@
-#include "integrals/boys.h"
+#include "integrals/fast/boys.h"
 
 #include <cmath>
 #include <vector>

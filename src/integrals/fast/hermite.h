@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "integrals/boys.h"
+#include "integrals/fast/boys.h"
 
 // Hermite Coulomb integrals of McMurchie and Davidson (J. Comput. Phys. 26 (1978) 218):
 //   R^n_000 = (-2 alpha)^n F_n(alpha |PC|^2)

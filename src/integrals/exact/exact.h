@@ -4,6 +4,7 @@
 
 #include "basis/atom.h"
 #include "basis/cgf.h"
+#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 
 // Integral matrices bit-identical to the reference routines (cgf_overlap,
@@ -35,5 +36,5 @@ enum class PairOrder { ket_not_below_bra, bra_not_below_ket };
 // every i >= j, k >= l with kl >= ij (or ij >= kl for bra_not_below_ket), where
 // ij = i(i+1)/2 + j and kl = k(k+1)/2 + l. The table must already hold at least
 // teindex(n-1, n-1, n-1, n-1) + 1 entries; no other entry is written.
-void exact_repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table,
+void exact_repulsion_table(const std::vector<CGF>& cgfs, TwoElectronTable& te_table,
                            PairOrder order = PairOrder::ket_not_below_bra);

@@ -1,9 +1,9 @@
-#include "integrals/overlap.h"
+#include "integrals/reference/overlap.h"
 
 #include <cmath>
 
 #include "common/constants.h"
-#include "integrals/func.h"
+#include "integrals/reference/func.h"
 
 // I = sum_{i=0}^{floor((l_a+l_b)/2)} f_2i(l_a, l_b, PAx, PBx) (2i-1)!! / (2 gamma)^i
 // Only even powers of the product-centred coordinate survive the Gaussian integral.

@@ -1,6 +1,6 @@
-#include "integrals/hermite.h"
+#include "integrals/fast/hermite.h"
 
-#include "integrals/boys.h"
+#include "integrals/fast/boys.h"
 
 void hermite_coulomb(int L, double alpha, double X, double Y, double Z, double scale, double* R) {
     double F[boys_max_order + 1];

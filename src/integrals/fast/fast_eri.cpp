@@ -1,10 +1,10 @@
-#include "integrals/fast_eri.h"
+#include "integrals/fast/fast_eri.h"
 
 #include <cmath>
 #include <cstdint>
 
 #include "common/constants.h"
-#include "integrals/hermite.h"
+#include "integrals/fast/hermite.h"
 
 namespace {
 
@@ -20,7 +20,6 @@ constexpr int max_primitive_pairs = 36;
 // below the rounding error of the integrals themselves and below every printed digit.
 constexpr double primitive_cutoff = 2.5e-19;
 
-inline std::uint64_t pair_index(std::uint64_t i, std::uint64_t j) { return i * (i + 1) / 2 + j; }
 
 // Flat indices 25 t + 5 u + v of the Hermite functions t+u+v <= L, in the order of
 // ShellPair::hermite.
@@ -142,11 +141,11 @@ void shell_quartet(const ShellPair& bra, const ShellPair& ket, double* out) {
         for (std::size_t g = 0; g < nk; ++g) out[f * nk + g] = swapped[g * nb + f];
 }
 
-void repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table) {
+void repulsion_table(const std::vector<CGF>& cgfs, TwoElectronTable& te_table) {
     repulsion_table(build_shell_pairs(build_shells(cgfs)), te_table);
 }
 
-void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& te_table,
+void repulsion_table(const std::vector<ShellPair>& pairs, TwoElectronTable& te_table,
                      const ProgressCallback& done) {
     double out[max_function_pairs * max_function_pairs];
     const std::uint64_t total = static_cast<std::uint64_t>(pairs.size()) * (pairs.size() + 1) / 2;
@@ -157,14 +156,12 @@ void repulsion_table(const std::vector<ShellPair>& pairs, std::vector<double>& t
             shell_quartet(bra, ket, out);
             const std::size_t nk = ket.first.size();
             for (std::size_t f = 0; f < bra.first.size(); ++f) {
-                const std::uint64_t ij = pair_index(bra.first[f], bra.second[f]);
+                const std::uint64_t ij = TwoElectronTable::pair(bra.first[f], bra.second[f]);
                 for (std::size_t g = 0; g < nk; ++g) {
-                    const std::uint64_t kl = pair_index(ket.first[g], ket.second[g]);
+                    const std::uint64_t kl = TwoElectronTable::pair(ket.first[g], ket.second[g]);
                     // Within one shell pair both (ij|kl) and (kl|ij) were computed; keep one.
                     if (x == y && ij < kl) continue;
-                    const std::uint64_t hi = ij < kl ? kl : ij;
-                    const std::uint64_t lo = ij < kl ? ij : kl;
-                    te_table[hi * (hi + 1) / 2 + lo] = out[f * nk + g];
+                    te_table[TwoElectronTable::pair(ij, kl)] = out[f * nk + g];
                 }
             }
         }

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "common/constants.h"
-#include "integrals/exact.h"
-#include "integrals/exact_detail.h"
-#include "integrals/func.h"
-#include "integrals/repulsion.h"
+#include "integrals/exact/exact.h"
+#include "integrals/exact/exact_detail.h"
+#include "integrals/reference/func.h"
+#include "integrals/reference/repulsion.h"
 
 using namespace exact;
 
@@ -100,18 +100,16 @@ struct Member {
 
 int tuple_code(int a, int b, int c, int d) { return ((a * nl + b) * nl + c) * nl + d; }
 
-std::uint64_t pair_index(std::uint64_t i, std::uint64_t j) { return i * (i + 1) / 2 + j; }
-
 bool computed_order(int i, int j, int k, int l, PairOrder order) {
     if (i < j || k < l) return false;
-    const std::uint64_t ij = pair_index(static_cast<std::uint64_t>(i), static_cast<std::uint64_t>(j));
-    const std::uint64_t kl = pair_index(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(l));
+    const std::uint64_t ij = TwoElectronTable::pair(static_cast<std::uint64_t>(i), static_cast<std::uint64_t>(j));
+    const std::uint64_t kl = TwoElectronTable::pair(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(l));
     return order == PairOrder::ket_not_below_bra ? kl >= ij : ij >= kl;
 }
 
 class EriBuilder {
 public:
-    EriBuilder(const std::vector<CGF>& cgfs, std::vector<double>& table, PairOrder order)
+    EriBuilder(const std::vector<CGF>& cgfs, TwoElectronTable& table, PairOrder order)
         : cgfs_(cgfs), table_(table), order_(order), basis_(group_functions(cgfs, max_power)) {
         ng_ = basis_.groups.size();
         pair_offset_.resize(ng_ * ng_);
@@ -139,7 +137,7 @@ public:
 
 private:
     const std::vector<CGF>& cgfs_;
-    std::vector<double>& table_;
+    TwoElectronTable& table_;
     PairOrder order_;
     GroupedBasis basis_;
     std::size_t ng_ = 0;
@@ -309,7 +307,7 @@ private:
 //   pre = 2 pi^(5/2) / ((g1 g2) sqrt(g1 + g2)),
 //   sum = sum_IJK F_(I+J+K)((0.25 |P-Q|^2) / delta) B_x[I] B_y[J] B_z[K],
 // all as coulomb_repulsion and cgf_repulsion form them (Taketa, Huzinaga, O-ohata).
-void exact_repulsion_table(const std::vector<CGF>& cgfs, std::vector<double>& te_table, PairOrder order) {
+void exact_repulsion_table(const std::vector<CGF>& cgfs, TwoElectronTable& te_table, PairOrder order) {
     EriBuilder builder(cgfs, te_table, order);
     builder.run();
 }

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "basis/cgf.h"
-#include "integrals/shells.h"
+#include "integrals/fast/shells.h"
 #include "linalg/matrix.h"
 
 // One-electron matrices over the whole basis, shell pair by shell pair, agreeing

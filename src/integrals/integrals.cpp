@@ -1,0 +1,61 @@
+#include "integrals/integrals.h"
+
+#include "integrals/exact/exact.h"
+#include "integrals/fast/fast_one.h"
+
+std::uint64_t primitive_quartet_count(const std::vector<CGF>& cgfs) {
+    // Over the distinct integrals, sum of w_ij w_kl with w_ij = m_i m_j (m: primitives
+    // per function) and ij >= kl: ((sum w)^2 + sum w^2) / 2.
+    std::uint64_t sum = 0, sum_squares = 0;
+    for (std::size_t i = 0; i < cgfs.size(); ++i) {
+        for (std::size_t j = 0; j <= i; ++j) {
+            const std::uint64_t w = static_cast<std::uint64_t>(cgfs[i].gtos.size()) * cgfs[j].gtos.size();
+            sum += w;
+            sum_squares += w * w;
+        }
+    }
+    return (sum * sum + sum_squares) / 2;
+}
+
+IntegralPath choose_integral_path(IntegralPath requested, const std::vector<CGF>& cgfs) {
+    if (requested != IntegralPath::automatic) return requested;
+    return primitive_quartet_count(cgfs) <= exact_quartet_limit ? IntegralPath::exact : IntegralPath::fast;
+}
+
+Integrals::Integrals(IntegralPath path, const std::vector<CGF>& functions) : path_(path), functions_(functions) {
+    if (!exact()) {
+        shells_ = build_shells(functions_);
+        pairs_ = build_shell_pairs(shells_);
+    }
+}
+
+Matrix<double> Integrals::overlap() const {
+    return exact() ? exact_overlap_matrix(functions_) : overlap_matrix(shells_);
+}
+
+Matrix<double> Integrals::kinetic() const {
+    return exact() ? exact_kinetic_matrix(functions_) : kinetic_matrix(shells_);
+}
+
+std::vector<Matrix<double>> Integrals::nuclear_attraction(const std::vector<Atom>& atoms) const {
+    if (exact()) return exact_nuclear_matrices(functions_, atoms);
+    std::vector<Nucleus> nuclei;
+    for (const Atom& atom : atoms) nuclei.push_back(Nucleus{atom.gr(), atom.nucl_chg()});
+    return nuclear_matrices(pairs_, static_cast<unsigned>(functions_.size()), nuclei);
+}
+
+void Integrals::repulsion(TwoElectronTable& table, const ProgressCallback& progress) const {
+    if (exact())
+        exact_repulsion_table(functions_, table);
+    else
+        repulsion_table(pairs_, table, progress);
+}
+
+Matrix<double> core_hamiltonian(const Matrix<double>& T, const std::vector<Matrix<double>>& V) {
+    Matrix<double> H = T;
+    const int n = T.rows();
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            for (const Matrix<double>& Vk : V) H[i][j] = H[i][j] + Vk[i][j];
+    return H;
+}
