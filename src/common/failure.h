@@ -17,5 +17,6 @@ constexpr int bad_input = 2;          // unreadable or malformed input file, bad
 constexpr int unsupported = 3;        // a molecule closed-shell HF cannot treat (odd electrons, coincident atoms, singular overlap)
 constexpr int numerical = 4;          // a non-finite energy during the SCF
 constexpr int out_of_memory = 5;      // the two-electron table does not fit
-constexpr int not_converged = 6;      // the SCF reached its iteration limit
+constexpr int not_converged = 6;      // the SCF reached its iteration limit or no self-consistent state
+constexpr int unstable = 7;           // the SCF solution is not the lowest closed-shell state found
 }  // namespace exit_status

@@ -8,6 +8,7 @@
 #include "integrals/integrals.h"
 #include "linalg/matrix.h"
 #include "scf/hf.h"
+#include "scf/trust.h"
 
 class Listing;
 
@@ -17,6 +18,10 @@ struct Settings {
     bool diis = false;
     unsigned max_iterations = 0;  // 0: the mode's default
 };
+
+// The start of the --diis search whose solution is reported: the superposed atomic
+// densities unless another start reached a lower stable solution.
+enum class ReportedStart { atomic_density, core_hamiltonian, density_mixing };
 
 // A finished closed-shell calculation: what the report and the files for other
 // programs are written from.
@@ -30,6 +35,18 @@ struct Calculation {
     Matrix<double> H;  // core Hamiltonian, for the energy parts
     double nuclear_repulsion = 0.0;
     ScfResult scf;
+
+    // What was checked before the result is called a success (see scf/trust.h).
+    ConvergenceCheck convergence;
+    bool stability_checked = false;  // only a converged result is checked
+    LowestRotation lowest{};         // lowest RHF->RHF Hessian eigenpair of scf
+    bool stable = false;
+    std::vector<FollowedInstability> followed;  // --diis: instabilities left on the way to scf
+    ReportedStart start = ReportedStart::atomic_density;  // --diis: where scf comes from
+    bool first_start_stable = false;  // --diis, another start reported: the atomic-density start's solution
+    double first_start_energy = 0.0;
+    bool lower_found = false;      // default mode: the --diis path found a lower stable solution
+    double lower_energy = 0.0;
 };
 
 // Restricted Hartree-Fock of a molecule, in the order of the algorithm:

@@ -11,6 +11,7 @@
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
+#include "driver/verdict.h"
 #include "input/molecule.h"
 #include "input/xyz.h"
 #include "scf/molecule_check.h"
@@ -40,6 +41,8 @@ int run(const Options& opt, const Output& out) {
 
     // --- report ---
     if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+    if (listing.enabled())
+        for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
     listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
     out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
     out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
@@ -51,11 +54,9 @@ int run(const Options& opt, const Output& out) {
 
     clock.toc();
     out.print_calculation_time(clock.passed());
-    if (!calc.scf.converged) {
-        std::cerr << nonconvergence_message(calc) << "\n";
-        return exit_status::not_converged;
-    }
-    return exit_status::ok;
+    const Verdict v = verdict(calc);
+    if (v.status != exit_status::ok) std::cerr << v.message << "\n";
+    return v.status;
 }
 
 }  // namespace
