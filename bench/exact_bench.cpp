@@ -33,11 +33,11 @@ Input example(const std::string& name) {
     return in;
 }
 
-std::vector<double> empty_table(unsigned n) { return std::vector<double>(teindex(n, n, n, n) + 1, -1.0); }
+TwoElectronTable empty_table(unsigned n) { return TwoElectronTable(n); }
 
 void exact_eri(benchmark::State& state, const std::string& name) {
     const Input in = example(name);
-    std::vector<double> table = empty_table(static_cast<unsigned>(in.cgfs.size()));
+    TwoElectronTable table = empty_table(static_cast<unsigned>(in.cgfs.size()));
     for (auto _ : state) {
         exact_repulsion_table(in.cgfs, table);
         benchmark::DoNotOptimize(table.data());
@@ -47,7 +47,7 @@ void exact_eri(benchmark::State& state, const std::string& name) {
 void reference_eri(benchmark::State& state, const std::string& name) {
     const Input in = example(name);
     const unsigned n = static_cast<unsigned>(in.cgfs.size());
-    std::vector<double> table = empty_table(n);
+    TwoElectronTable table = empty_table(n);
     for (auto _ : state) {
         for (unsigned i = 0; i < n; ++i)
             for (unsigned j = 0; j <= i; ++j)

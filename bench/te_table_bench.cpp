@@ -29,7 +29,7 @@ std::uint64_t distinct(unsigned n) { return teindex(n - 1, n - 1, n - 1, n - 1) 
 void fast_table(benchmark::State& state, const std::string& name) {
     const std::vector<CGF> cgfs = basis_of(name);
     const unsigned n = static_cast<unsigned>(cgfs.size());
-    std::vector<double> table(distinct(n), -1.0);
+    TwoElectronTable table(n);
     for (auto _ : state) {
         repulsion_table(cgfs, table);
         benchmark::DoNotOptimize(table.data());

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-// Translations of the EISPACK routines RS, TRED2, TQL2, TRED1, TQLRAT and PYTHAG
+// Translations of the EISPACK routines RS, TRED2, TQL2 and PYTHAG
 // (Argonne, 1970s; Smith et al., EISPACK Guide, Springer 1976, after the ALGOL
 // procedures of Wilkinson and Reinsch, Handbook for Automatic Computation II).
 // The operation order of the originals is kept: the signs and last bits of the
@@ -17,13 +17,8 @@ inline int at(int r, int c, int n) { return r + c * n; }
 
 }  // namespace
 
-int rs(int n, double a[], double w[], int matz, double z[]) {
+int rs(int n, const double a[], double w[], double z[]) {
     if (n < 1) return 0;
-    if (matz == 0) {
-        std::vector<double> fv1(n), fv2(n);
-        tred1(n, a, w, fv1.data(), fv2.data());
-        return tqlrat(n, w, fv2.data());
-    }
     std::vector<double> fv1(n);
     tred2(n, a, w, fv1.data(), z);
     return tql2(n, w, fv1.data(), z);
@@ -221,158 +216,6 @@ int tql2(int n, double d[], double e[], double z[]) {
     return 0;
 }
 
-// As tred2, but the transformation is not accumulated: the Householder vectors
-// are left, scaled, in the strict lower triangle of a, and the diagonal of a
-// is saved in its last row.
-void tred1(int n, double a[], double d[], double e[], double e2[]) {
-    for (int i = 0; i < n; ++i) {
-        d[i] = a[at(n - 1, i, n)];
-        a[at(n - 1, i, n)] = a[at(i, i, n)];
-    }
-
-    for (int i = n - 1; i >= 0; --i) {
-        const int l = i - 1;
-        double h = 0.0;
-        double scale = 0.0;
-        if (l < 0) {
-            e[i] = 0.0;
-            e2[i] = 0.0;
-            continue;
-        }
-        for (int k = 0; k <= l; ++k) scale = scale + r8_abs(d[k]);
-        if (scale == 0.0) {
-            for (int j = 0; j <= l; ++j) {
-                d[j] = a[at(l, j, n)];
-                a[at(l, j, n)] = a[at(i, j, n)];
-                a[at(i, j, n)] = 0.0;
-            }
-            e[i] = 0.0;
-            e2[i] = 0.0;
-            continue;
-        }
-
-        for (int k = 0; k <= l; ++k) {
-            d[k] = d[k] / scale;
-            h = h + d[k] * d[k];
-        }
-        e2[i] = scale * scale * h;
-        double f = d[l];
-        double g = -(std::sqrt(h) * r8_sign(f));
-        e[i] = scale * g;
-        h = h - f * g;
-        d[l] = f - g;
-
-        if (l != 0) {
-            for (int j = 0; j <= l; ++j) e[j] = 0.0;
-            for (int j = 0; j <= l; ++j) {
-                f = d[j];
-                g = e[j] + a[at(j, j, n)] * f;
-                for (int k = j + 1; k <= l; ++k) {
-                    g = g + a[at(k, j, n)] * d[k];
-                    e[k] = e[k] + a[at(k, j, n)] * f;
-                }
-                e[j] = g;
-            }
-            f = 0.0;
-            for (int j = 0; j <= l; ++j) {
-                e[j] = e[j] / h;
-                f = f + e[j] * d[j];
-            }
-            h = f / (h + h);
-            for (int j = 0; j <= l; ++j) e[j] = e[j] - h * d[j];
-            for (int j = 0; j <= l; ++j) {
-                f = d[j];
-                g = e[j];
-                for (int k = j; k <= l; ++k) a[at(k, j, n)] = a[at(k, j, n)] - f * e[k] - g * d[k];
-            }
-        }
-
-        for (int j = 0; j <= l; ++j) {
-            f = d[j];
-            d[j] = a[at(l, j, n)];
-            a[at(l, j, n)] = a[at(i, j, n)];
-            a[at(i, j, n)] = f * scale;
-        }
-    }
-}
-
-// Rational QL (Reinsch's square-root-free variant) on d and e2 = e^2. A squared
-// sub-diagonal element is negligible when e2[m] <= c = (eps*t)^2, t the running
-// maximum of |d[l]| + sqrt(e2[l]). Each converged eigenvalue is inserted into
-// ascending position at once.
-int tqlrat(int n, double d[], double e2[]) {
-    if (n == 1) return 0;
-    for (int i = 1; i < n; ++i) e2[i - 1] = e2[i];
-
-    double f = 0.0;
-    double t = 0.0;
-    double b = 0.0;
-    double c = 0.0;
-    e2[n - 1] = 0.0;
-
-    for (int l = 0; l < n; ++l) {
-        int j = 0;
-        double h = r8_abs(d[l]) + std::sqrt(e2[l]);
-        if (t <= h) {
-            t = h;
-            b = r8_abs(t) * r8_epsilon();
-            c = b * b;
-        }
-
-        int m = l;
-        while (m < n - 1 && !(e2[m] <= c)) ++m;
-
-        if (m != l) {
-            for (;;) {
-                if (j == 30) return l + 1;
-                ++j;
-
-                const int l1 = l + 1;
-                double s = std::sqrt(e2[l]);
-                double g = d[l];
-                double p = (d[l1] - g) / (2.0 * s);
-                double r = pythag(p, 1.0);
-                d[l] = s / (p + r8_sign(p) * r8_abs(r));
-                h = g - d[l];
-                for (int i = l1; i < n; ++i) d[i] = d[i] - h;
-                f = f + h;
-
-                g = d[m];
-                if (g == 0.0) g = b;
-                h = g;
-                s = 0.0;
-                for (int i = m - 1; i >= l; --i) {
-                    p = g * h;
-                    r = p + e2[i];
-                    e2[i + 1] = s * r;
-                    s = e2[i] / r;
-                    d[i + 1] = h + s * (h + d[i]);
-                    g = d[i] - e2[i] / g;
-                    if (g == 0.0) g = b;
-                    h = g * p / r;
-                }
-                e2[l] = s * g;
-                d[l] = h;
-
-                // Guard against underflow in the convergence test.
-                if (h == 0.0) break;
-                if (r8_abs(e2[l]) <= r8_abs(c / h)) break;
-                e2[l] = h * e2[l];
-                if (e2[l] == 0.0) break;
-            }
-        }
-
-        const double p = d[l] + f;
-        int i = l;
-        for (; i > 0; --i) {
-            if (p >= d[i - 1]) break;
-            d[i] = d[i - 1];
-        }
-        d[i] = p;
-    }
-    return 0;
-}
-
 // Moler and Morrison, "Replacing square roots by Pythagorean sums", IBM J. Res.
 // Dev. 27 (1983) 577: p converges cubically to sqrt(a^2 + b^2) while r = (q/p)^2 -> 0.
 double pythag(double a, double b) {
@@ -402,4 +245,3 @@ double r8_min(double a, double b) { return b < a ? b : a; }
 
 double r8_sign(double x) { return x < 0.0 ? -1.0 : 1.0; }
 
-double r8_epsilon() { return 2.220446049250313e-16; }

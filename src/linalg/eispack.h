@@ -8,10 +8,9 @@
 // dimension: element (r, c) of an n x n array x is x[r + c*n]. Only the lower
 // triangle (r >= c) of an input matrix is referenced. Every routine needs n >= 1.
 
-// Eigenvalues (ascending, into w) and, when matz != 0, eigenvectors (columns of z)
-// of the symmetric matrix a. Returns 0, or the error code of tql2 / tqlrat.
-// The eigenvalues-only path (matz == 0) overwrites the strict lower triangle of a.
-int rs(int n, double a[], double w[], int matz, double z[]);
+// Eigenvalues (ascending, into w) and eigenvectors (columns of z) of the symmetric
+// matrix a. Returns 0, or the error code of tql2.
+int rs(int n, const double a[], double w[], double z[]);
 
 // Householder reduction a = Z T Z^T with the transformation Z accumulated.
 // d: diagonal of T; e[0] = 0, e[1..n-1]: sub-diagonal of T. a is not written.
@@ -22,14 +21,6 @@ void tred2(int n, const double a[], double d[], double e[], double z[]);
 // Returns 0, or l + 1 when eigenvalue l (0-based) did not converge in 30 sweeps.
 int tql2(int n, double d[], double e[], double z[]);
 
-// Householder reduction without the transformation. e2 receives the squared
-// sub-diagonal. The strict lower triangle of a is overwritten.
-void tred1(int n, double a[], double d[], double e[], double e2[]);
-
-// Rational QL iteration (eigenvalues only) on the diagonal d and the squared
-// sub-diagonal e2 (destroyed). Returns as tql2.
-int tqlrat(int n, double d[], double e2[]);
-
 // sqrt(a^2 + b^2) without destructive overflow or underflow.
 double pythag(double a, double b);
 
@@ -38,5 +29,3 @@ double r8_max(double a, double b);
 double r8_min(double a, double b);
 // -1 for x < 0, +1 otherwise (also for -0.0).
 double r8_sign(double x);
-// 2^-52, the spacing of doubles at 1.
-double r8_epsilon();

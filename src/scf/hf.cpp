@@ -42,6 +42,15 @@ Matrix<double> HF::two_electron(const Matrix<double>& D) const {
     return all_quadruples ? two_electron_reference(D, *te_table) : two_electron_from_distinct(D, *te_table);
 }
 
+// A step whose energy is not finite (a Fock element is NaN or infinite, since every
+// element enters E) ends the run before the eigensolver sees the matrix.
+ScfResult HF::stop_not_finite(ScfResult& r, Clock& clock) const {
+    clock.toc();
+    if (listener) listener->step(r.iterations, r.energy, clock.passed());
+    r.finite = false;
+    return r;
+}
+
 double HF::calcen(const Matrix<double>& P, const Matrix<double>& F) const {
     return total_energy(P, H, F, nuclear_repulsion);
 }
@@ -55,21 +64,18 @@ ScfResult HF::iterate() const {
         clock.tic();
         ++r.iterations;
         r.fock = matsum(H, two_electron(P));
-        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied);
         r.energy = calcen(P, r.fock);
+        r.density = P;
+        if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
+        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied);
         r.orbital_energies = std::move(next.orbitals.energies);
         r.C = std::move(next.orbitals.C);
         const int n = P.rows();
-        r.density = P;
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) P[i][j] = alpha * P[i][j] + (1.0 - alpha) * next.density[i][j];
         const double d = std::fabs(r.energy - prev);
         clock.toc();
         if (listener) listener->step(r.iterations, r.energy, clock.passed());
-        if (!std::isfinite(r.energy)) {
-            r.finite = false;
-            return r;
-        }
         if (r.iterations == max_iterations) {
             r.reached_limit = true;
             r.converged = d <= convergence_threshold;
@@ -98,6 +104,8 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
         ++r.iterations;
         r.fock = matsum(H, two_electron(P));
         r.energy = calcen(P, r.fock);
+        r.density = P;
+        if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
         const Matrix<double> error = diis_error(r.fock, P, S, X);
         const double max_error = max_abs_element(error);
         const double d = std::fabs(r.energy - prev);
@@ -105,13 +113,8 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
         Orbitals o = roothaan_orbitals(r.fock, X, X_t);
         r.orbital_energies = std::move(o.energies);
         r.C = std::move(o.C);
-        r.density = P;
         clock.toc();
         if (listener) listener->step(r.iterations, r.energy, clock.passed());
-        if (!std::isfinite(r.energy)) {
-            r.finite = false;
-            return r;
-        }
         const bool done = d <= diis_energy_threshold && max_error <= diis_error_threshold;
         if (r.iterations == diis_max_iterations) {
             r.reached_limit = true;

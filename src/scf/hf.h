@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/clock.h"
 #include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 
@@ -58,6 +59,9 @@ struct HF {
     Matrix<double> two_electron(const Matrix<double>& D) const;
     // E = 1/2 sum_ij P_ji (H_ij + F_ij) + E_nuc.
     double calcen(const Matrix<double>& P, const Matrix<double>& F) const;
+
+private:
+    ScfResult stop_not_finite(ScfResult& r, Clock& clock) const;
 };
 
 // E_nuc = sum_{A<B} Z_A Z_B / R_AB over the nuclei (positions in bohr).

@@ -59,15 +59,21 @@ TEST(ScfFailure, NonFiniteEnergyStopsTheLoopAtItsStep) {
         SCOPED_TRACE(poison);
         H2Engine e;
         for (std::size_t k = 0; k < e.table.size(); ++k) e.table[k] = poison;
-        // Step 1 has P = 0, so its energy is the (finite) nuclear repulsion; step 2 reads the table.
-        for (const ScfResult& r : {e.hf.iterate(), e.hf.iterate_diis(Matrix<double>(2, 2))}) {
-            EXPECT_FALSE(r.finite);
-            EXPECT_FALSE(r.converged);
-            EXPECT_LE(r.iterations, 2u);
-            const Failure f = nonfinite_energy_failure("poisoned.in", r);
-            EXPECT_EQ(f.status, exit_status::numerical);
-            EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
-            EXPECT_NE(f.message.find("at step " + std::to_string(r.iterations)), std::string::npos) << f.message;
+        // Step 1 of the plain loop has P = 0, but 0 * NaN is NaN: its energy is not finite.
+        const ScfResult r = e.hf.iterate();
+        EXPECT_FALSE(r.finite);
+        EXPECT_FALSE(r.converged);
+        EXPECT_EQ(r.iterations, 1u);
+        const Failure f = nonfinite_energy_failure("poisoned.in", r);
+        EXPECT_EQ(f.status, exit_status::numerical);
+        EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
+        EXPECT_NE(f.message.find("at step 1;"), std::string::npos) << f.message;
+        // DIIS diagonalises the Fock matrix of its start first; the eigensolver refuses it.
+        try {
+            e.hf.iterate_diis(Matrix<double>(2, 2));
+            ADD_FAILURE() << "no Failure";
+        } catch (const Failure& g) {
+            EXPECT_EQ(g.status, exit_status::numerical);
         }
     }
 }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <stdexcept>
 
 #include "common/constants.h"
+#include "common/failure.h"
 #include "integrals/fast/hermite.h"
 
 namespace {
@@ -27,11 +27,11 @@ ShellFunction member_of(const CGF& f, unsigned index) {
         m.power[f.type[2] - 'x'] = 1;
     }
     if (m.power[0] + m.power[1] + m.power[2] > 1)
-        throw std::invalid_argument("shell: only s and p functions are supported");
+        throw Failure{"Error: the fast integrals take s and p functions only", exit_status::unsupported};
     for (const GTO& g : f.gtos) {
         if (static_cast<int>(g.l) != m.power[0] || static_cast<int>(g.m) != m.power[1] ||
             static_cast<int>(g.n) != m.power[2] || !same_point(g.position, f.gtos[0].position))
-            throw std::invalid_argument("shell: a contracted function mixes powers or centres");
+            throw Failure{"Error: a contracted basis function mixes Cartesian powers or centres", exit_status::unsupported};
         m.weight.push_back(g.c * g.norm);
     }
     return m;

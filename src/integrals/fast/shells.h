@@ -26,7 +26,7 @@ struct Shell {
     int max_l = 0;  // 0 for an s shell, 1 when a p function is a member
 };
 
-// Groups the functions in basis order. Throws std::invalid_argument for a
+// Groups the functions in basis order. Throws Failure (unsupported) for a
 // function beyond p or with primitives of differing powers or centres.
 std::vector<Shell> build_shells(const std::vector<CGF>& cgfs);
 

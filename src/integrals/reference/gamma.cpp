@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
+
+#include "common/failure.h"
 
 // Regularised incomplete gamma P(a, x) by series, continued fraction or quadrature,
 // after the classical Numerical Recipes scheme; ln Gamma by a 14-term Lanczos-type
@@ -42,10 +43,8 @@ constexpr double gl_w[18] = {
 // ln Gamma(x) = ln( sqrt(2 pi) s(x) / x ) + (x + 1/2) ln(q) - q,  q = x + 671/128,
 //   s(x) = c0 + sum_{j=1}^{14} k_j / (x + j)
 double gammln(double x) {
-    if (x <= 0.0) {
-        std::cout << "Bad argument in gammln";
-        return 0.0;
-    }
+    if (!(x > 0.0))
+        throw Failure{"Bad argument in gammln", exit_status::numerical};
     const double q = x + lanczos_shift;
     double s = 0.9999999999999971;
     double z = x;
@@ -132,10 +131,8 @@ double gammpapprox(double a, double x, int lower) {
 }
 
 double gammp(double a, double x) {
-    if (x < 0.0 || a <= 0.0) {
-        std::cout << "Bad value in Fgamma!";
-        return 0.0;
-    }
+    if (!(x >= 0.0) || !(a > 0.0))
+        throw Failure{"Bad value in Fgamma!", exit_status::numerical};
     if (x == 0.0) return 0.0;
     if (a >= 100.0) return gammpapprox(a, x, 1);
     if (x < a + 1.0) return gser(a, x);
