@@ -1,5 +1,6 @@
 #include "driver/qcschema.h"
 
+#include <cmath>
 #include <fstream>
 
 #include <nlohmann/json.hpp>
@@ -7,6 +8,7 @@
 #include "common/failure.h"
 #include "driver/version.h"
 #include "driver/calculation.h"
+#include "driver/verdict.h"
 
 EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F) {
     EnergyParts parts{0.0, 0.0};
@@ -65,12 +67,23 @@ std::string qcschema_json(const Calculation& calc) {
                    {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
                    {"properties", properties},
                    {"return_result", calc.scf.energy},
-                   {"success", calc.scf.converged},
+                   {"success", false},
                    {"extras", {{"orbital_energies", calc.scf.orbital_energies}}}};
+    // Whether the solution is a minimum among closed-shell determinants (scf/stability.h);
+    // null when the run was not converged far enough to check.
+    json& extras = result["extras"];
+    extras["scf_stable"] = calc.stability_checked ? json(calc.stable) : json(nullptr);
+    extras["scf_lowest_hessian_eigenvalue"] =
+        calc.stability_checked && std::isfinite(calc.lowest.eigenvalue) ? json(calc.lowest.eigenvalue) : json(nullptr);
+    const Verdict v = verdict(calc);
+    result["success"] = v.status == exit_status::ok;
     if (!calc.scf.converged)
         result["error"] = {{"error_type", "convergence_error"},
                            {"error_message", "the SCF did not converge in " + std::to_string(calc.scf.iterations) +
                                                  " iterations; the energies are those of the last step"}};
+    else if (v.status != exit_status::ok)
+        result["error"] = {{"error_type", v.status == exit_status::not_converged ? "convergence_error" : "unstable_solution"},
+                           {"error_message", v.message.substr(v.message.find(": ") + 2)}};
     return result.dump(2) + "\n";
 }
 

@@ -20,8 +20,10 @@ EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const
 // The result of a finished run as a QCSchema AtomicResult (schema_name
 // "qcschema_output"): molecule (symbols, geometry in bohr), driver "energy",
 // model (method "hf", basis), provenance, properties (energies, iteration and
-// size counts), return_result and success (false when the SCF did not
-// converge). Pretty-printed, ending with a newline.
+// size counts), return_result, success (true exactly when the exit status is 0;
+// otherwise an error entry says why) and extras: the orbital energies, scf_stable
+// and scf_lowest_hessian_eigenvalue (null when the SCF did not converge far enough
+// to check). Pretty-printed, ending with a newline.
 std::string qcschema_json(const Calculation& calc);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.
