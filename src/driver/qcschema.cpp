@@ -73,8 +73,12 @@ std::string qcschema_json(const Calculation& calc) {
     // null when the run was not converged far enough to check.
     json& extras = result["extras"];
     extras["scf_stable"] = calc.stability_checked ? json(calc.stable) : json(nullptr);
+    // The eigenvalue itself only where the iteration converged it (always when negative);
+    // for a stable solution it may stop at an upper bound once the sign is settled.
     extras["scf_lowest_hessian_eigenvalue"] =
-        calc.stability_checked && std::isfinite(calc.lowest.eigenvalue) ? json(calc.lowest.eigenvalue) : json(nullptr);
+        calc.stability_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
+            ? json(calc.lowest.eigenvalue)
+            : json(nullptr);
     const Verdict v = verdict(calc);
     result["success"] = v.status == exit_status::ok;
     if (!calc.scf.converged)

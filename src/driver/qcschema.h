@@ -23,7 +23,7 @@ EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const
 // size counts), return_result, success (true exactly when the exit status is 0;
 // otherwise an error entry says why) and extras: the orbital energies, scf_stable
 // and scf_lowest_hessian_eigenvalue (null when the SCF did not converge far enough
-// to check). Pretty-printed, ending with a newline.
+// to check, or the eigenvalue was not converged: see lowest_rhf_rotation). Pretty-printed, ending with a newline.
 std::string qcschema_json(const Calculation& calc);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.

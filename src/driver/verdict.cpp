@@ -65,19 +65,22 @@ Verdict verdict(const Calculation& calc) {
 
 std::vector<std::string> search_notes(const Calculation& calc) {
     std::vector<std::string> notes;
-    for (const FollowedInstability& f : calc.followed)
-        notes.push_back("Unstable solution after iteration " + std::to_string(f.step) + " (" + energy_text(f.energy) +
-                        " Hartree, lowest RHF->RHF Hessian eigenvalue " + eigenvalue_text(f.eigenvalue) +
-                        "): orbitals rotated along it to " + energy_text(f.rotated_energy) +
-                        " Hartree, converging again");
-    if (calc.start != ReportedStart::atomic_density) {
+    const bool other_start = calc.start != ReportedStart::atomic_density;
+    if (other_start) {
         const char* const from = calc.start == ReportedStart::core_hamiltonian
                                      ? "The core-Hamiltonian start"
                                      : "The density-mixing loop continued by DIIS";
         std::string note = std::string(from) + " reached a lower stable solution than the atomic-density start (";
         note += calc.first_start_stable ? energy_text(calc.first_start_energy) + " Hartree"
                                         : std::string("which reached no stable solution");
-        notes.push_back(note + "); it is reported, after " + std::to_string(calc.scf.iterations) + " iterations");
+        notes.push_back(note + "); it is reported, after " + std::to_string(calc.scf.iterations) +
+                        " iterations of its own");
     }
+    for (const FollowedInstability& f : calc.followed)
+        notes.push_back(std::string(other_start ? "On that start, unstable" : "Unstable") + " solution after iteration " +
+                        std::to_string(f.step) + " (" + energy_text(f.energy) +
+                        " Hartree, lowest RHF->RHF Hessian eigenvalue " + eigenvalue_text(f.eigenvalue) +
+                        "): orbitals rotated along it to " + energy_text(f.rotated_energy) +
+                        " Hartree, converging again");
     return notes;
 }

@@ -33,16 +33,24 @@ struct LowestRotation {
     double residual;       // |(A + B) kappa - eigenvalue kappa|; the eigenvalue is within this of one of A + B
     unsigned products;     // Hessian-vector products computed (two-electron builds)
     bool converged;        // residual below the tolerance
+    bool settled;          // converged, or the Ritz value is four residuals above instability_threshold
 };
 
 // Davidson's iteration (E. R. Davidson, J. Comput. Phys. 17, 87 (1975)) for the lowest
-// eigenpair of A + B, preconditioned by the diagonal F_aa - F_ii. It starts from the unit
-// rotations of the smallest diagonal elements and one fixed pseudo-random rotation, which
-// has a component in every symmetry, so a lowest eigenvector of another symmetry than the
-// frontier pairs is not missed. C: orbitals (columns, S-orthonormal); F: AO Fock matrix.
+// eigenpairs of A + B, preconditioned by the diagonal F_aa - F_ii, refining the two
+// lowest Ritz pairs together. It starts from the unit rotations of the two smallest
+// diagonal elements and one fixed pseudo-random rotation, which has a component in every
+// symmetry, so a lowest eigenvector of another symmetry than the frontier pairs is not
+// missed (refining the lowest pair alone stops on the exact zero mode of a linear
+// molecule that the unit rotations span, above a negative eigenvalue of another
+// symmetry: C2 at 4 bohr). C: orbitals (columns, S-orthonormal); F: AO Fock matrix.
+// With stop_when_settled the iteration ends as soon as both Ritz values exceed
+// instability_threshold by four residual norms: the verdict "stable" needs no more, and
+// the eigenvalue is then only an upper bound. Otherwise, and always for a negative
+// eigenvalue, it runs to the residual tolerance.
 LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>& F, unsigned nocc,
-                                   const TwoElectronBuilder& G, double residual_tolerance = 1e-5,
-                                   unsigned max_products = 60);
+                                   const TwoElectronBuilder& G, bool stop_when_settled = false,
+                                   double residual_tolerance = 1e-5, unsigned max_products = 60);
 
 // Below this the lowest eigenvalue counts as negative, the solution as unstable.
 // The eigenvalue is trusted to the sum of (a) the Davidson residual, at most 1e-5,

@@ -27,7 +27,8 @@ ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r) {
 }
 
 LowestRotation check_stability(const HF& hf, const ScfResult& r) {
-    return lowest_rhf_rotation(r.C, r.fock, hf.occupied, [&hf](const Matrix<double>& D) { return hf.two_electron(D); });
+    return lowest_rhf_rotation(r.C, r.fock, hf.occupied, [&hf](const Matrix<double>& D) { return hf.two_electron(D); },
+                               true);
 }
 
 StableSearch diis_with_following(const HF& hf, const Matrix<double>& start) {

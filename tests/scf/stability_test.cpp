@@ -126,7 +126,7 @@ TEST(RhfHessian, ProductAndLowestEigenvalueMatchTheExplicitMatrix) {
 
         Matrix<double> U;
         Eigsym(A, U, w);
-        const LowestRotation lowest = lowest_rhf_rotation(C, F, c.nocc, builder(ao), 1e-8);
+        const LowestRotation lowest = lowest_rhf_rotation(C, F, c.nocc, builder(ao), false, 1e-8);
         EXPECT_TRUE(lowest.converged);
         EXPECT_NEAR(lowest.eigenvalue, w[0], 1e-10);
         double overlap = 0.0;  // with the explicit eigenvector, up to sign

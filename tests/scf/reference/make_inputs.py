@@ -15,7 +15,7 @@ peer["SYMBOLS"] = ["H", "He", "Li", "Be", "B", "C", "N", "O", "F", "Ne"]
 BOHR_PER_ANGSTROM = 1.8897261245650618
 # name: (atom a, atom b, distance in bohr)
 CASES = {f"n2_{r}": ("N", "N", float(r) * BOHR_PER_ANGSTROM) for r in ("1.1", "1.2", "1.3", "1.6", "2.0", "2.2", "2.5")}
-CASES.update({"bh": ("B", "H", 2.336), "o2": ("O", "O", 2.28), "h2_20": ("H", "H", 20.0), "hf_5": ("H", "F", 5.0)})
+CASES.update({"c2_4": ("C", "C", 4.0), "bh": ("B", "H", 2.336), "o2": ("O", "O", 2.28), "h2_20": ("H", "H", 20.0), "hf_5": ("H", "F", 5.0)})
 
 coef, exps = peer["library"](3)
 for name, (a, b, r) in CASES.items():
