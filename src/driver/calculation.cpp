@@ -29,19 +29,14 @@ constexpr std::uint64_t engine_matrix_count = 12;
 // above 0.1 (the examples and benchmark molecules: 0.16 to 0.76).
 constexpr double singular_overlap_threshold = 1e-4;
 
-unsigned electron_count(const Molecule& molecule) {
-    unsigned electrons = 0;
-    for (const Atom& atom : molecule.atoms) electrons += atom.nrelecs();
-    return electrons;
-}
-
 }  // namespace
 
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
                         Listing& listing) {
     Calculation calc;
     calc.molecule = molecule;
-    calc.electrons = electron_count(molecule);
+    // check_closed_shell has made sure the count, charge included, is positive and fits.
+    calc.electrons = static_cast<unsigned>(molecule.electron_count());
     calc.occupied = calc.electrons / 2;
     calc.diis = settings.diis;
 
@@ -55,7 +50,8 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     // --- one-electron matrices and the two-electron table ---
     const Integrals integrals(choose_integral_path(settings.integrals, calc.basis.functions), calc.basis.functions);
     listing.phase("S matrix");
-    const Matrix<double> S = integrals.overlap();
+    calc.S = integrals.overlap();
+    const Matrix<double>& S = calc.S;
     listing.phase_done();
     listing.phase("T matrix");
     const Matrix<double> T = integrals.kinetic();

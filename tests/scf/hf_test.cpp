@@ -43,19 +43,6 @@ Calculation rhf(const Molecule& m, IntegralPath path = IntegralPath::automatic) 
 
 }  // namespace
 
-TEST(BasisSet, GathersFunctionsInAtomOrderWithLabels) {
-    const Molecule w = water();
-    const BasisSet basis = molecular_basis(w.atoms);
-    ASSERT_EQ(basis.size(), 7u);
-    EXPECT_EQ(basis.primitives, 21u);  // seven functions of three primitives
-    const char* expected[] = {"[1] O1\t (1s)", "[2] O1\t (2s)", "[3] O1\t (2px)", "[4] O1\t (2py)",
-                              "[5] O1\t (2pz)", "[6] H2\t (1s)", "[7] H3\t (1s)"};
-    ASSERT_EQ(basis.labels.size(), 7u);
-    for (int b = 0; b < 7; ++b) EXPECT_EQ(basis.labels[b], expected[b]);
-    EXPECT_EQ(basis.functions[5].position.getx(), w[1].gr().getx());
-    EXPECT_EQ(basis.first, (std::vector<unsigned>{0, 5, 6, 7}));
-}
-
 TEST(HFSetup, CoreHamiltonianIsKineticPlusEveryAttractionAndXOrthogonalises) {
     const Molecule w = water();
     const BasisSet basis = molecular_basis(w.atoms);
@@ -185,33 +172,3 @@ TEST(ClosedShellCheck, RefusesOddElectronsAndCoincidentAtoms) {
     EXPECT_NO_THROW(check_closed_shell(water(), "water.in"));
 }
 
-TEST(IntegralPath, PrimitiveQuartetsOfTheDistinctIntegrals) {
-    // H2 in STO-3G: three distinct pairs of weight 9 give ((27)^2 + 3*81)/2 = 486
-    // primitive quartets, i.e. six distinct integrals of 81 quartets each.
-    const BasisSet h2 = molecular_basis(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}).atoms);
-    EXPECT_EQ(primitive_quartet_count(h2.functions), 6u * 81u);
-    // Water: 406 distinct integrals of 81 quartets.
-    const BasisSet w = molecular_basis(water().atoms);
-    EXPECT_EQ(primitive_quartet_count(w.functions), 406u * 81u);
-    EXPECT_EQ(choose_integral_path(IntegralPath::automatic, w.functions), IntegralPath::exact);
-    EXPECT_EQ(choose_integral_path(IntegralPath::fast, w.functions), IntegralPath::fast);
-}
-
-TEST(IntegralPath, LargeMoleculesTakeTheFastPath) {
-    // Ten carbon atoms in STO-6G: 50 functions of 6 primitives, 1275 pairs,
-    // 813450 distinct integrals of 1296 quartets each: far beyond the exact limit.
-    Molecule m;
-    m.basis.setType("sto-6g");
-    for (int k = 0; k < 10; ++k) m.addAtom("C", 2.5 * k, 0, 0);
-    const BasisSet basis = molecular_basis(m.atoms);
-    EXPECT_EQ(primitive_quartet_count(basis.functions), 813450ull * 1296ull);
-    EXPECT_EQ(choose_integral_path(IntegralPath::automatic, basis.functions), IntegralPath::fast);
-    EXPECT_EQ(choose_integral_path(IntegralPath::exact, basis.functions), IntegralPath::exact);
-}
-
-TEST(IntegralPath, ExactAndFastRunsAgreeOnWater) {
-    const ScfResult exact = rhf(water(), IntegralPath::exact).scf;
-    const ScfResult fast = rhf(water(), IntegralPath::fast).scf;
-    EXPECT_NEAR(exact.energy, fast.energy, 1e-10);
-    for (int k = 0; k < 7; ++k) EXPECT_NEAR(exact.orbital_energies[k], fast.orbital_energies[k], 1e-10);
-}
