@@ -90,5 +90,10 @@ std::string help_text(const std::string& program) {
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"
            "  --help              show this text\n"
            "\n"
-           "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n";
+           "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n"
+           "\n"
+           "Exit status: 0 success; 1 unknown basis set; 2 bad input or command line; 3 a molecule\n"
+           "closed-shell Hartree-Fock cannot treat; 4 non-finite energy; 5 not enough memory;\n"
+           "6 the SCF did not converge to a self-consistent state; 7 the SCF solution is not the\n"
+           "lowest closed-shell state (unstable, or a lower one was found; try --diis).\n";
 }
