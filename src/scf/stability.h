@@ -53,11 +53,13 @@ LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>
                                    double residual_tolerance = 1e-5, unsigned max_products = 60);
 
 // Below this the lowest eigenvalue counts as negative, the solution as unstable.
-// The eigenvalue is trusted to the sum of (a) the Davidson residual, at most 1e-5,
-// which bounds its distance to an eigenvalue of A + B; (b) the error of A + B itself
-// when the orbitals are converged only to a commutator e: the Fock and two-electron
-// terms change to first order with the density, by at most |e| / gap times the largest
-// integral (about 5 Hartree for the 1s of neon), below 5e-5 for |e| <= 1e-5 and a gap of
-// 1 Hartree; (c) rounding, about 1e-15 n |F|. An eigenvalue below -1e-4 is thus
-// negative beyond all three.
+// The computed eigenvalue is trusted to the sum of (a) the Davidson residual, at most
+// 1e-5 for a negative eigenvalue, which bounds its distance to an eigenvalue of A + B;
+// (b) the error of A + B itself at orbitals off self-consistency by the rotation
+// |kappa| <= |e| / (2 sqrt(2) g): the orbital energies and the two-electron terms move
+// to first order, by about |kappa| times the valence two-electron integrals (below 1
+// Hartree), at most 5e-5 at the loosest converged state accepted (the plain loop's N2,
+// |e| = 4e-5, g = 0.8; DIIS states are 1e-3 of that); (c) rounding, about 1e-15 n |F|.
+// An eigenvalue below -1e-4 is negative beyond all three; the exact zero modes of
+// linear molecules with a broken-symmetry occupation (O2 as a closed shell) stay above it.
 constexpr double instability_threshold = -1e-4;

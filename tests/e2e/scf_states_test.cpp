@@ -10,7 +10,8 @@
 //                         stop on saddle points, and so do all symmetry-adapted
 //                         occupations in D2h, <name>_patterns.dat) or the lowest one
 //                         (HF at 5 bohr: Psi4 finds -97.8139, 0.33 Hartree higher).
-// Each is run `cd /tmp && psi4 -n 1 <file>`. velko's integrals sit 2e-7 to 1e-6 Hartree
+// make_scf_state_inputs.py writes the first two kinds, psi4_from_velko.py the third;
+// each is run `cd /tmp && psi4 -n 1 <file>`. velko's integrals sit 2e-7 to 1e-6 Hartree
 // above Psi4's, within the 1e-8 relative agreement asked of the state (1e-8 absolute
 // for the lightest).
 #include <gtest/gtest.h>

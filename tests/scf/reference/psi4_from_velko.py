@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """psi4_from_velko.py NAME VELKO.molden: writes NAME_from_velko.dat, the Psi4 input
-NAME_sad.dat (make_inputs.py) continued by a second SCF that starts from the orbitals
+NAME_sad.dat (make_scf_state_inputs.py) continued by a second SCF that starts from the orbitals
 of velko's Molden file (same basis, same function order 1s 2s px py pz per atom) and
 ends with Psi4's RHF->RHF stability analysis: Psi4's own check that velko's state is a
 stable stationary point, and its energy there.

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""make_inputs.py: writes the Psi4 inputs of the SCF-state references beside this
+"""make_scf_state_inputs.py: writes the Psi4 inputs of the SCF-state references beside this
 script, one per molecule and start (SAD and core guess), with velko's own STO-3G
 tables written out (bench/peer_inputs.py), Cartesian functions, PK integrals and
 Psi4's RHF stability analysis. Run each in a scratch directory:
