@@ -15,10 +15,6 @@
 
 namespace {
 
-// n x n matrices held during a run besides the per-atom attraction matrices
-// (H, S, T, X, X^T, and in the SCF P, F, G, F', C', C, the new density), counted
-// before the table is allocated so that a molecule that cannot fit is refused first.
-constexpr std::uint64_t engine_matrix_count = 12;
 // Below this smallest overlap eigenvalue lambda the basis is numerically linearly
 // dependent for the SCF. In the AO basis the orbital coefficients grow like
 // lambda^(-1/2), the density like 1/lambda and the two-electron energy, quadratic in
@@ -44,8 +40,8 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     // --- basis ---
     calc.basis = molecular_basis(molecule.atoms);
     const unsigned n = calc.basis.size();
-    const std::uint64_t matrices = matrix_bytes(n, engine_matrix_count + molecule.atoms.size());
-    TwoElectronTable te_table(n, allocate_integral_table(TwoElectronTable::entries(n), path, matrices));
+    const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
+    TwoElectronTable te_table(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     listing.input(calc.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---

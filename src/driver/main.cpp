@@ -7,6 +7,8 @@
 #include "common/failure.h"
 #include "driver/calculation.h"
 #include "driver/calculation_properties.h"
+#include "driver/failure_report.h"
+#include "driver/files.h"
 #include "driver/listing.h"
 #include "driver/molden.h"
 #include "driver/options.h"
@@ -14,6 +16,7 @@
 #include "driver/qcschema.h"
 #include "driver/verdict.h"
 #include "input/read_input.h"
+#include "scf/memory.h"
 #include "scf/molecule_check.h"
 #include "scf/properties.h"
 
@@ -26,9 +29,18 @@ int run(const Options& opt, const Output& out) {
     Molecule mol;
     XyzRequest xyz;
     if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
-    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko && !opt.basis_name.empty())
-        std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path << " names its own basis set"
-                  << std::endl;
+    xyz.charge = opt.charge;
+    xyz.multiplicity = opt.multiplicity;
+    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko) {
+        if (!opt.basis_name.empty())
+            std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
+                      << " names its own basis set" << std::endl;
+        if (opt.charge)
+            std::cerr << "velko: --charge applies to XYZ input only; " << opt.input_path
+                      << " gives the charge on its line 2" << std::endl;
+        if (opt.multiplicity) mol.multiplicity = opt.multiplicity;
+    }
+    check_memory(mol, opt.input_path);
     check_closed_shell(mol, opt.input_path);
     out.print_geometry(mol);
 
@@ -48,8 +60,14 @@ int run(const Options& opt, const Output& out) {
     if (opt.properties) out.print_properties(calculation_properties(calc));
 
     // --- files for other programs ---
-    if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+    try {
+        if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
+        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+    } catch (const Failure&) {
+        // Both faults of a run that neither converged nor wrote its file are reported.
+        if (!calc.scf.converged) std::cerr << nonconvergence_message(calc) << "\n";
+        throw;
+    }
 
     clock.toc();
     out.print_calculation_time(clock.passed());
@@ -70,25 +88,27 @@ int main(int argc, char* argv[]) {
     Options opt;
     try {
         opt = parse_command_line(argc, argv);
+        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path);
     } catch (const Failure& f) {
-        std::cout << f.message << std::endl;
-        return f.status;
+        return report_failure(f);
     }
     if (opt.help) {
         std::cout << help_text(argv[0]);
         return exit_status::ok;
     }
-    for (const std::string& w : opt.warnings) std::cerr << "velko: " << w << "\n";
+    if (opt.version) {
+        std::cout << version_text();
+        return exit_status::ok;
+    }
 
     Output out;
     out.print_version();
     try {
         return run(opt, out);
     } catch (const Failure& f) {
-        std::cout << f.message << std::endl;
-        return f.status;
+        return report_failure(f);
     } catch (const std::bad_alloc&) {
-        std::cout << "Error: not enough memory to compute input file \"" << opt.input_path << "\"" << std::endl;
-        return exit_status::out_of_memory;
+        return report_failure(Failure{"Error: not enough memory to compute input file \"" + opt.input_path + "\"",
+                                      exit_status::out_of_memory});
     }
 }

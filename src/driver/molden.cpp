@@ -1,10 +1,10 @@
 #include "driver/molden.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "common/failure.h"
+#include "driver/files.h"
 #include "driver/calculation.h"
 
 namespace {
@@ -74,9 +74,5 @@ std::string molden_text(const Calculation& calc) {
 }
 
 void write_molden(const Calculation& calc, const std::string& path) {
-    const std::string text = molden_text(calc);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write Molden file \"" + path + "\"", exit_status::bad_input};
+    replace_file(path, "Molden", molden_text(calc));
 }

@@ -17,5 +17,6 @@ struct Calculation;
 // which a Molden file cannot describe.
 std::string molden_text(const Calculation& calc);
 
-// Writes molden_text to path; throws Failure when the file cannot be written.
+// Writes molden_text to path through replace_file (driver/files.h): a temporary file
+// renamed into place; throws Failure when the file cannot be written.
 void write_molden(const Calculation& calc, const std::string& path);

@@ -9,6 +9,7 @@
 #include "driver/calculation.h"
 #include "driver/calculation_properties.h"
 #include "driver/verdict.h"
+#include "driver/files.h"
 #include "driver/version.h"
 #include "scf/properties.h"
 
@@ -151,13 +152,10 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
     else if (v.status != exit_status::ok)
         result["error"] = {{"error_type", v.status == exit_status::not_converged ? "convergence_error" : "unstable_solution"},
                            {"error_message", v.message.substr(v.message.find(": ") + 2)}};
-    return result.dump(2) + "\n";
+    // Strings from the input file may hold any bytes: invalid UTF-8 becomes U+FFFD.
+    return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction) {
-    const std::string text = qcschema_json(calc, wavefunction);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write JSON file \"" + path + "\"", exit_status::bad_input};
+    replace_file(path, "JSON", qcschema_json(calc, wavefunction));
 }

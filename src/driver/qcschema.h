@@ -23,5 +23,6 @@ struct Calculation;
 // Pretty-printed, ending with a newline.
 std::string qcschema_json(const Calculation& calc, bool wavefunction = false);
 
-// Writes qcschema_json to path; throws Failure when the file cannot be written.
+// Writes qcschema_json to path through replace_file (driver/files.h): a temporary file
+// renamed into place; throws Failure when the file cannot be written.
 void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction = false);

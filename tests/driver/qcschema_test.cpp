@@ -178,6 +178,22 @@ TEST(QcschemaJson, UnstableSolutionIsNotASuccess) {
     EXPECT_NEAR(doc["extras"]["scf_lowest_hessian_eigenvalue"].get<double>(), -0.097873, 1e-5);
 }
 
+// Strings that reach the document from the input may hold any bytes; the
+// writer replaces invalid UTF-8 (U+FFFD) instead of aborting.
+TEST(QcschemaJson, InvalidUtf8IsReplacedAndTheDocumentParses) {
+    const char* names[] = {"sto-3g\xff", "\xc3(", "\xe2\x82", "sto\x80\x80-3g", "\xed\xa0\x80"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        Calculation calc = h2_calculation(1);
+        calc.molecule.basis_name = name;
+        std::string text;
+        ASSERT_NO_THROW(text = qcschema_json(calc));
+        const nlohmann::json doc = nlohmann::json::parse(text);  // throws on invalid UTF-8
+        const std::string basis = doc["model"]["basis"];
+        EXPECT_NE(basis.find("\xef\xbf\xbd"), std::string::npos) << basis;
+    }
+}
+
 // HeH+ at 1.4632 bohr: two electrons, one pair; E_nuc = 2 * 1 / 1.4632. Its energy,
 // -2.8418364993 Hartree, is Psi4's (tests/e2e/reference/heh_cation.dat).
 TEST(QcschemaJson, ChargedMoleculeCarriesItsCharge) {
