@@ -3,7 +3,8 @@
 Idealised geometries: planar rings with C-C 1.40 A (1.39 in benzene), C-H 1.09 A;
 all-trans octane with C-C 1.53 A, C-H 1.09 A, tetrahedral angles; caffeine as a
 planar purine skeleton of regular rings (1.38 A bonds) with methyl groups and
-carbonyl oxygens. Good enough for timing and for comparing programs on the same input."""
+carbonyl oxygens; the 2-naphthyl radical as naphthalene less one hydrogen, and the naphthalene
+cation (charge = 1) at the neutral geometry. Good enough for timing and for comparing programs on the same input."""
 import math, os
 ANG = 1.8897261245650618
 
@@ -32,6 +33,13 @@ def naphthalene():
             vx, vy = x - cx, y
             n = math.hypot(vx, vy)
             atoms.append(("H", x + 1.09 * vx / n, y + 1.09 * vy / n, 0.0))
+    return atoms
+
+def naphthyl():
+    """The 2-naphthyl radical C10H7, naphthalene without the hydrogen at a beta carbon:
+    the open-shell benchmark (a doublet)."""
+    atoms = naphthalene()
+    del atoms[11]  # the H on C4 at (2h, d/2)
     return atoms
 
 def octane():
@@ -91,17 +99,20 @@ def caffeine():
             atoms.append(("H", c[0] + 0.364 * ux + 1.027 * ex, c[1] + 0.364 * uy + 1.027 * ey, 1.027 * ez))
     return atoms
 
-def write(name, atoms, basis, path):
+def write(name, atoms, basis, path, charge=0):
     with open(path, "w") as f:
-        f.write(f"basis = {basis}\ncharge = 0\natoms = {len(atoms)}\nunits = bohr\n")
+        f.write(f"basis = {basis}\ncharge = {charge}\natoms = {len(atoms)}\nunits = bohr\n")
         for s, x, y, z in atoms:
             f.write(f"{s} {x * ANG:.10f} {y * ANG:.10f} {z * ANG:.10f}\n")
 
 here = os.path.dirname(os.path.abspath(__file__))
-for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("octane", octane), ("caffeine", caffeine)):
+for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("naphthyl", naphthyl), ("octane", octane),
+                 ("caffeine", caffeine)):
     atoms = fn()
     for basis, suffix in (("sto-3g", ""), ("sto-6g", "_sto6g")):
         write(name, atoms, basis, os.path.join(here, "molecules", f"{name}{suffix}.in"))
+        if name == "naphthalene":  # the open-shell benchmark of the same molecule: its cation, a doublet
+            write(name, atoms, basis, os.path.join(here, "molecules", f"naphthalene_cation{suffix}.in"), charge=1)
     # closest contacts, as a sanity check of the idealised geometry
     dmin = min(math.dist(a[1:], b[1:]) for i, a in enumerate(atoms) for b in atoms[i + 1:])
     print(f"{name}: {len(atoms)} atoms, shortest distance {dmin:.3f} A")

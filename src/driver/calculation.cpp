@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <sstream>
 
 #include "common/failure.h"
@@ -28,34 +29,30 @@ constexpr double singular_overlap_threshold = 1e-4;
 
 }  // namespace
 
-Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
-                        Listing& listing) {
-    Calculation calc;
-    calc.molecule = molecule;
-    // check_closed_shell has made sure the count, charge included, is positive and fits.
-    calc.electrons = static_cast<unsigned>(molecule.electron_count());
-    calc.occupied = calc.electrons / 2;
-    calc.diis = settings.diis;
-
+MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
+                                     Listing& listing) {
+    MolecularIntegrals m;
     // --- basis ---
-    calc.basis = molecular_basis(molecule.atoms);
-    const unsigned n = calc.basis.size();
+    m.basis = molecular_basis(molecule.atoms);
+    const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
-    TwoElectronTable te_table(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
-    listing.input(calc.basis.labels);
+    m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
+    TwoElectronTable& te_table = m.te_table;
+    listing.input(m.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(choose_integral_path(settings.integrals, calc.basis.functions), calc.basis.functions);
+    const Integrals integrals(choose_integral_path(settings.integrals, m.basis.functions), m.basis.functions);
+    m.exact = integrals.exact();
     listing.phase("S matrix");
-    calc.S = integrals.overlap();
-    const Matrix<double>& S = calc.S;
+    m.S = integrals.overlap();
+    const Matrix<double>& S = m.S;
     listing.phase_done();
     listing.phase("T matrix");
-    const Matrix<double> T = integrals.kinetic();
+    m.T = integrals.kinetic();
     listing.phase_done();
     listing.phase("V matrices");
-    const std::vector<Matrix<double>> V = integrals.nuclear_attraction(molecule.atoms);
-    calc.H = core_hamiltonian(T, V);
+    m.V = integrals.nuclear_attraction(molecule.atoms);
+    m.H = core_hamiltonian(m.T, m.V);
     listing.phase_done();
     listing.repulsion_phase(TwoElectronTable::entries(n));
     {
@@ -78,16 +75,34 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
         throw Failure{msg.str(), exit_status::unsupported};
     }
     listing.matrix("--- Xmatrix ---", orth.X);
-    calc.nuclear_repulsion = calcnuclrepul(molecule.atoms);
+    m.X = orth.X;
+    m.nuclear_repulsion = calcnuclrepul(molecule.atoms);
+    return m;
+}
+
+Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
+                        Listing& listing) {
+    Calculation calc;
+    calc.molecule = molecule;
+    // check_molecule has made sure the count, charge included, is positive and fits.
+    calc.electrons = static_cast<unsigned>(molecule.electron_count());
+    calc.occupied = calc.electrons / 2;
+    calc.spin = SpinState{1, calc.occupied, calc.occupied};
+    calc.diis = settings.diis;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    calc.basis = m.basis;
+    calc.S = m.S;
+    calc.H = m.H;
+    calc.nuclear_repulsion = m.nuclear_repulsion;
 
     // --- SCF ---
     HF hf;
     hf.H = calc.H;
-    hf.S = S;
-    hf.X = orth.X;
-    hf.X_t = transpose(orth.X);
-    hf.te_table = &te_table;
-    hf.all_quadruples = integrals.exact();
+    hf.S = m.S;
+    hf.X = m.X;
+    hf.X_t = transpose(m.X);
+    hf.te_table = &m.te_table;
+    hf.all_quadruples = m.exact;
     hf.nuclear_repulsion = calc.nuclear_repulsion;
     hf.occupied = calc.occupied;
     hf.listener = &listing;
@@ -98,8 +113,45 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     listing.scf_start();
     std::vector<unsigned> electrons;
     for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
-    const Matrix<double> atomic_start = superposition_density(S, T, V, te_table, calc.basis.first, electrons);
+    const Matrix<double> atomic_start = superposition_density(m.S, m.T, m.V, m.te_table, calc.basis.first, electrons);
     search_scf(calc, hf, atomic_start, settings, path);
+    return calc;
+}
+
+Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing) {
+    Calculation calc;
+    calc.molecule = molecule;
+    calc.electrons = spin.alpha + spin.beta;
+    calc.occupied = spin.beta;
+    calc.spin = spin;
+    calc.unrestricted = true;
+    calc.diis = true;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    calc.basis = m.basis;
+    calc.S = m.S;
+    calc.H = m.H;
+    calc.nuclear_repulsion = m.nuclear_repulsion;
+
+    UhfSettings uhf;
+    if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
+    calc.iteration_limit = uhf.max_iterations;
+    std::vector<unsigned> electrons;
+    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
+    listing.scf_start();
+    // A non-finite energy stops the run at once, with the step's number and energy.
+    const UhfStepReport report = [&](unsigned step, double energy, double ms) {
+        listing.step(step, energy, ms);
+        if (!std::isfinite(energy)) {
+            ScfResult stopped;
+            stopped.iterations = step;
+            stopped.energy = energy;
+            throw nonfinite_energy_failure(path, stopped);
+        }
+    };
+    calc.uhf = run_uhf(m.H, m.S, m.X, m.te_table,
+                       superposition_density(m.S, m.T, m.V, m.te_table, calc.basis.first, electrons), spin.alpha,
+                       spin.beta, m.nuclear_repulsion, uhf, report);
     return calc;
 }
 
@@ -112,12 +164,25 @@ Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
 
 std::string nonconvergence_message(const Calculation& calc) {
     std::ostringstream msg;
-    if (calc.diis) {
+    if (calc.unrestricted) {
+        msg << "velko: the UHF SCF did not converge in " << calc.iteration_limit
+            << " iterations; the energy reported is not reliable; try a larger --max-iterations";
+    } else if (calc.diis) {
         msg << "velko: the DIIS SCF did not converge in " << calc.iteration_limit
             << " iterations; the energy reported is not reliable; try a larger --max-iterations";
     } else {
         msg << "velko: the SCF did not converge in " << calc.iteration_limit
             << " iterations; the energy reported is not reliable; try --diis";
     }
+    return msg.str();
+}
+
+std::string instability_message(const Calculation& calc) {
+    if (!calc.unrestricted || !calc.uhf.stability_checked || calc.uhf.stable) return "";
+    std::ostringstream msg;
+    msg << "velko: the UHF solution is unstable (lowest orbital Hessian eigenvalue " << std::setprecision(6)
+        << calc.uhf.lowest_hessian_eigenvalue << " Hartree) after following its unstable modes "
+        << calc.uhf.instabilities_followed << (calc.uhf.instabilities_followed == 1 ? " time" : " times")
+        << "; a lower solution may exist";
     return msg.str();
 }

@@ -8,7 +8,9 @@
 #include "integrals/integrals.h"
 #include "linalg/matrix.h"
 #include "scf/hf.h"
+#include "scf/spin.h"
 #include "scf/trust.h"
+#include "scf/uhf.h"
 
 class Listing;
 
@@ -23,19 +25,23 @@ struct Settings {
 // densities unless another start reached a lower stable solution.
 enum class ReportedStart { atomic_density, core_hamiltonian, density_mixing };
 
-// A finished closed-shell calculation: what the report and the files for other
-// programs are written from.
+// A finished calculation: what the report and the files for other programs are
+// written from. A closed shell has its result in scf; an open shell (unrestricted)
+// in uhf.
 struct Calculation {
     Molecule molecule;
     BasisSet basis;
     unsigned electrons = 0;
     unsigned occupied = 0;  // doubly occupied orbitals
+    SpinState spin{1, 0, 0};
+    bool unrestricted = false;
     bool diis = false;
     unsigned iteration_limit = 0;
     Matrix<double> S;  // overlap, for the atomic populations
     Matrix<double> H;  // core Hamiltonian, for the energy parts
     double nuclear_repulsion = 0.0;
     ScfResult scf;
+    UhfResult uhf;
 
     // What was checked before the result is called a success (see scf/trust.h).
     ConvergenceCheck convergence;
@@ -50,6 +56,23 @@ struct Calculation {
     double lower_energy = 0.0;
 };
 
+// What every SCF needs of a molecule: its basis, one-electron matrices, two-electron
+// table and orthogonaliser.
+struct MolecularIntegrals {
+    BasisSet basis;
+    Matrix<double> S, T, H, X;
+    std::vector<Matrix<double>> V;  // nuclear attraction, one matrix per atom
+    TwoElectronTable te_table;
+    bool exact = true;  // computed by the exact integral path
+    double nuclear_repulsion = 0.0;
+};
+
+// Basis -> one-electron matrices and two-electron table -> orthogonaliser, listed as
+// they are computed. Throws Failure when the molecule is too large for memory or its
+// basis is linearly dependent.
+MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
+                                     Listing& listing);
+
 // Restricted Hartree-Fock of a molecule, in the order of the algorithm:
 // basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF.
 // `path` names the input file in messages. Throws Failure when the molecule is too
@@ -58,9 +81,19 @@ struct Calculation {
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
                         Listing& listing);
 
+// Unrestricted Hartree-Fock of an open-shell molecule in the given spin state, from the
+// superposition of atomic densities (DIIS, the iteration limit of --diis), followed by
+// the stability check.
+Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing);
+
 // The Failure of a run whose SCF energy became non-finite (r.finite false).
 struct Failure;
 Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r);
 
 // The line for standard error after a run that reached its iteration limit unconverged.
 std::string nonconvergence_message(const Calculation& calc);
+
+// The line for standard error when an open-shell solution is still unstable after
+// following its unstable modes as often as allowed; empty otherwise.
+std::string instability_message(const Calculation& calc);

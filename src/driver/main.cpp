@@ -1,6 +1,7 @@
-// velko: restricted closed-shell Hartree-Fock in the STO-3G and STO-6G basis sets.
+// velko: Hartree-Fock (restricted for closed shells, unrestricted for open shells) in the STO-3G and STO-6G basis sets.
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
@@ -18,6 +19,7 @@
 #include "input/read_input.h"
 #include "scf/memory.h"
 #include "scf/molecule_check.h"
+#include "scf/spin.h"
 #include "scf/properties.h"
 
 namespace {
@@ -41,22 +43,40 @@ int run(const Options& opt, const Output& out) {
         if (opt.multiplicity) mol.multiplicity = opt.multiplicity;
     }
     check_memory(mol, opt.input_path);
-    check_closed_shell(mol, opt.input_path);
+    check_molecule(mol, opt.input_path);
+    std::optional<long long> multiplicity;
+    if (mol.multiplicity) multiplicity = *mol.multiplicity;
+    const SpinState spin = spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol),
+                                      multiplicity, opt.input_path);
     out.print_geometry(mol);
 
-    // --- restricted Hartree-Fock ---
+    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
     Listing listing(opt.verbose);
-    const Calculation calc = compute_rhf(mol, Settings{opt.integrals, opt.diis, opt.max_iterations},
-                                         opt.input_path, listing);
+    const Settings settings{opt.integrals, opt.diis, opt.max_iterations};
+    const Calculation calc = spin.multiplicity == 1 ? compute_rhf(mol, settings, opt.input_path, listing)
+                                                    : compute_uhf(mol, spin, settings, opt.input_path, listing);
 
     // --- report ---
-    if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
-    if (listing.enabled())
-        for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
-    listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
-    out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
-    out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
-                      calc.basis.primitives, calc.molecule.net_charge());
+    if (calc.unrestricted) {
+        const UhfResult& r = calc.uhf;
+        if (r.iterations >= calc.iteration_limit && !r.converged)
+            std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        listing.scf_end_unrestricted(r.energies_alpha, r.C_alpha, r.energies_beta, r.C_beta, calc.basis.labels,
+                                     spin.alpha, spin.beta);
+        out.print_unrestricted_orbitals({"alpha", r.energies_alpha, r.C_alpha, spin.alpha},
+                                        {"beta", r.energies_beta, r.C_beta, spin.beta}, calc.basis.labels);
+        out.print_unrestricted_summary(r.iterations, r.energy, calc.molecule.nratoms(), calc.basis.size(),
+                                       calc.basis.primitives, calc.molecule.net_charge(), spin.multiplicity,
+                                       spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
+    } else {
+        if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        if (listing.enabled())
+            for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
+        listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
+        out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
+        out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
+                          calc.basis.primitives, calc.molecule.net_charge());
+    }
     if (opt.properties) out.print_properties(calculation_properties(calc));
 
     // --- files for other programs ---
@@ -65,12 +85,15 @@ int run(const Options& opt, const Output& out) {
         if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
-        if (!calc.scf.converged) std::cerr << nonconvergence_message(calc) << "\n";
+        const Verdict v = verdict(calc);
+        if (v.status != exit_status::ok) std::cerr << v.message << "\n";
         throw;
     }
 
     clock.toc();
     out.print_calculation_time(clock.passed());
+    const std::string unstable = instability_message(calc);
+    if (!unstable.empty()) std::cerr << unstable << "\n";
     const Verdict v = verdict(calc);
     if (v.status != exit_status::ok) std::cerr << v.message << "\n";
     return v.status;

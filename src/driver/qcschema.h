@@ -20,6 +20,10 @@ struct Calculation;
 // primitives with the contraction coefficients of the basis tables), the orbital
 // coefficients scf_orbitals_a (basis functions x orbitals), scf_eigenvalues_a and
 // scf_occupations_a (1 or 0 electrons of each spin), restricted true.
+// An open shell has keywords reference "uhf", its multiplicity in the molecule, in
+// extras the beta orbital energies (orbital_energies_beta) beside the alpha ones
+// (orbital_energies), <S^2> (s_squared), lowest_orbital_hessian_eigenvalue and
+// instabilities_followed; its wavefunction has the beta orbitals too (_b), restricted false.
 // Pretty-printed, ending with a newline.
 std::string qcschema_json(const Calculation& calc, bool wavefunction = false);
 

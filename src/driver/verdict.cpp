@@ -28,6 +28,11 @@ std::string eigenvalue_text(double x) {
 }  // namespace
 
 Verdict verdict(const Calculation& calc) {
+    // An open shell is checked inside its own (UHF) run; only its convergence decides here.
+    if (calc.unrestricted) {
+        if (!calc.uhf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
+        return {};
+    }
     const char* const scf = calc.diis ? "the DIIS SCF" : "the SCF";
     if (!calc.scf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
     const ConvergenceCheck& c = calc.convergence;

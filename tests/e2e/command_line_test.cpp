@@ -100,8 +100,10 @@ TEST(CommandLineRun, RefusalsAndAcceptances) {
         {"--version", 0, "velko 1.4.1\ncompiler: ", ""},
         {"-h", 0, "Usage: ", ""},
         {q(h2) + " --bogus --help", 0, "--json FILE", ""},
-        // A triplet is refused after the banner by the closed-shell check, in either format.
-        {"--multiplicity=3 " + q(h2), 3, "closed-shell singlets only", "closed-shell singlets only"},
+        // A triplet is computed with unrestricted Hartree-Fock.
+        {"--multiplicity=3 " + q(h2), 0, "Multiplicity: 3\n", ""},
+        {"--multiplicity=2 " + q(h2), 2, "multiplicity 2 is impossible for 2 electrons",
+         "multiplicity 2 is impossible for 2 electrons"},
         {"--multiplicity 1 " + q(h2), 0, h2_energy, ""},
     };
     for (const Case& c : accepted) {
@@ -121,13 +123,13 @@ TEST(CommandLineRun, RefusalsAndAcceptances) {
 TEST(CommandLineRun, OutputFilesAreReplacedWholeOrNotAtAll) {
     Scratch s;
     const std::string h2 = s.put("h2.in", h2_text);
-    const std::string odd = s.put("h.in", "basis = sto-3g\ncharge = 0\natoms = 1\nunits = bohr\nH 0 0 0\n");
+    const std::string clash = s.put("hh.in", "basis = sto-3g\ncharge = 0\natoms = 2\nunits = bohr\nH 0 0 0\nH 0 0 0\n");
     const std::string earlier(100000, '#');  // longer than the new file: no tail may survive
     const std::string json = s.put("out.json", earlier);
     const std::string molden = s.put("out.molden", earlier);
 
     // A refused molecule leaves both earlier files as they were.
-    RunResult r = run_velko("--json " + q(json) + " --molden " + q(molden) + " " + q(odd));
+    RunResult r = run_velko("--json " + q(json) + " --molden " + q(molden) + " " + q(clash));
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(read_text(json), earlier);
     EXPECT_EQ(read_text(molden), earlier);
@@ -140,7 +142,7 @@ TEST(CommandLineRun, OutputFilesAreReplacedWholeOrNotAtAll) {
     EXPECT_EQ(read_text(molden).rfind("[Molden Format]\n", 0), 0u);
     EXPECT_EQ(read_text(molden).find('#'), std::string::npos);
     // No temporary file is left beside them.
-    EXPECT_EQ(s.names(), (std::vector<std::string>{"h.in", "h2.in", "out.json", "out.molden"}));
+    EXPECT_EQ(s.names(), (std::vector<std::string>{"h2.in", "hh.in", "out.json", "out.molden"}));
 }
 
 TEST(CommandLineRun, UnconvergedRunThatCannotWriteItsFileReportsBoth) {
@@ -193,14 +195,14 @@ TEST(CommandLineRun, ChargeOptionGivesAnXyzMoleculeItsCharge) {
     struct Case {
         std::string options;
         int status;
-        double energy;  // 0: refused
+        double energy;  // 0: not compared
         const char* fragment;
     };
     const Case cases[] = {
         {"--charge 1", 0, -2.8418364993, "Molecular charge: +1"},  // in place of the comment's charge=0
         {"--charge=+1 --multiplicity=1", 0, -2.8418364993, "Molecular charge: +1"},
-        {"--charge 3", 3, 0.0, "electron"},  // three electrons, an odd number
-        {"--charge=1 --multiplicity 3", 3, 0.0, "closed-shell singlets only"},
+        {"--charge 3", 3, 0.0, "0 electrons; expected a charge that leaves at least one electron"},
+        {"--charge=1 --multiplicity 3", 0, 0.0, "Multiplicity: 3\n"},  // the triplet of HeH+
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
