@@ -50,6 +50,8 @@ foreach(line IN LISTS lines)
     endif()
   elseif(NOT line STREQUAL "")
     string(APPEND after "${line}\n")
+  elseif(NOT after STREQUAL "")
+    string(APPEND after ".PP\n")
   endif()
 endforeach()
 
@@ -60,7 +62,7 @@ velko \\- Hartree\\-Fock of small molecules (H to Ne) in STO\\-3G and STO\\-6G
 .SH SYNOPSIS
 ${synopsis}.SH DESCRIPTION
 ${description}.SH OPTIONS
-${options}.SH INPUT
+${options}.SH NOTES
 ${after}.SH SEE ALSO
 The README in /usr/share/doc/velko or the source repository: input format,
 exit statuses, QCSchema and the QCEngine harness.

@@ -17,6 +17,7 @@ constexpr int bad_input = 2;          // unreadable or malformed input file, imp
 constexpr int unsupported = 3;        // a molecule velko cannot treat (coincident atoms, singular overlap)
 constexpr int numerical = 4;          // a non-finite energy during the SCF
 constexpr int out_of_memory = 5;      // the two-electron table does not fit
-constexpr int not_converged = 6;      // the SCF reached its iteration limit
-constexpr int batch_failures = 7;     // --batch: one or more of the inputs failed
+constexpr int not_converged = 6;      // the SCF reached its iteration limit or no self-consistent state
+constexpr int unstable = 7;           // the SCF solution is not the lowest closed-shell state found
+constexpr int batch_failures = 8;     // --batch: one or more of the inputs failed
 }  // namespace exit_status

@@ -10,6 +10,7 @@
 #include "common/failure.h"
 #include "driver/calculation.h"
 #include "driver/compute.h"
+#include "driver/verdict.h"
 #include "driver/listing.h"
 #include "driver/progress.h"
 #include "driver/qcschema_input.h"
@@ -139,7 +140,7 @@ json batch_result(const std::string& path, const Options& options) {
         const Calculation calc = compute_molecule(mol, settings, path, quiet);
         json line = atomic_result(calc);
         line["extras"]["input_file"] = path;
-        if (line.contains("error")) line["error"]["extras"] = {{"exit_status", exit_status::not_converged}};
+        if (line.contains("error")) line["error"]["extras"] = {{"exit_status", verdict(calc).status}};
         return line;
     } catch (const Failure& f) {
         return failed_input(path, f.message, f.status);

@@ -9,6 +9,7 @@
 #include "linalg/matrix.h"
 #include "scf/hf.h"
 #include "scf/spin.h"
+#include "scf/trust.h"
 #include "scf/uhf.h"
 
 class Listing;
@@ -20,6 +21,10 @@ struct Settings {
     unsigned max_iterations = 0;  // 0: the mode's default
     bool progress = true;  // the progress line of the integrals on a terminal; off where several runs share it
 };
+
+// The start of the --diis search whose solution is reported: the superposed atomic
+// densities unless another start reached a lower stable solution.
+enum class ReportedStart { atomic_density, core_hamiltonian, density_mixing };
 
 // A finished calculation: what the report and the files for other programs are
 // written from. A closed shell has its result in scf; an open shell (unrestricted)
@@ -38,6 +43,18 @@ struct Calculation {
     double nuclear_repulsion = 0.0;
     ScfResult scf;
     UhfResult uhf;
+
+    // What was checked before the result is called a success (see scf/trust.h).
+    ConvergenceCheck convergence;
+    bool stability_checked = false;  // only a converged result is checked
+    LowestRotation lowest{};         // lowest RHF->RHF Hessian eigenpair of scf
+    bool stable = false;
+    std::vector<FollowedInstability> followed;  // --diis: instabilities left on the way to scf
+    ReportedStart start = ReportedStart::atomic_density;  // --diis: where scf comes from
+    bool first_start_stable = false;  // --diis, another start reported: the atomic-density start's solution
+    double first_start_energy = 0.0;
+    bool lower_found = false;      // default mode: the --diis path found a lower stable solution
+    double lower_energy = 0.0;
 };
 
 // What every SCF needs of a molecule: its basis, one-electron matrices, two-electron

@@ -19,6 +19,7 @@
 #include "driver/output.h"
 #include "driver/qcschema.h"
 #include "driver/qcschema_input.h"
+#include "driver/verdict.h"
 #include "input/read_input.h"
 #include "scf/memory.h"
 #include "scf/molecule_check.h"
@@ -60,10 +61,8 @@ int run(const Options& opt, const Output& out) {
                                                     : compute_uhf(mol, spin, settings, opt.input_path, listing);
 
     // --- report ---
-    bool converged = calc.scf.converged;
     if (calc.unrestricted) {
         const UhfResult& r = calc.uhf;
-        converged = r.converged;
         if (r.iterations >= calc.iteration_limit && !r.converged)
             std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
         listing.scf_end_unrestricted(r.energies_alpha, r.C_alpha, r.energies_beta, r.C_beta, calc.basis.labels,
@@ -75,6 +74,8 @@ int run(const Options& opt, const Output& out) {
                                        spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
     } else {
         if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        if (listing.enabled())
+            for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
         listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
         out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
         out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
@@ -88,7 +89,8 @@ int run(const Options& opt, const Output& out) {
         if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
-        if (!calc.scf.converged) std::cerr << nonconvergence_message(calc) << "\n";
+        const Verdict v = verdict(calc);
+        if (v.status != exit_status::ok) std::cerr << v.message << "\n";
         throw;
     }
 
@@ -96,11 +98,9 @@ int run(const Options& opt, const Output& out) {
     out.print_calculation_time(clock.passed());
     const std::string unstable = instability_message(calc);
     if (!unstable.empty()) std::cerr << unstable << "\n";
-    if (!converged) {
-        std::cerr << nonconvergence_message(calc) << "\n";
-        return exit_status::not_converged;
-    }
-    return exit_status::ok;
+    const Verdict v = verdict(calc);
+    if (v.status != exit_status::ok) std::cerr << v.message << "\n";
+    return v.status;
 }
 
 }  // namespace

@@ -173,7 +173,13 @@ std::string help_text(const std::string& program) {
            "\n"
            "The input file is velko's own format, or an XYZ file (by its content, or a name\n"
            "ending in .xyz).\n"
-           "The output files may be neither the input file nor each other.\n";
+           "The output files may be neither the input file nor each other.\n"
+           "\n"
+           "Exit status: 0 success; 1 unknown basis set; 2 bad input or command line; 3 a molecule\n"
+           "closed-shell Hartree-Fock cannot treat; 4 non-finite energy; 5 not enough memory;\n"
+           "6 the SCF did not converge to a self-consistent state; 7 the SCF solution is not the\n"
+           "lowest closed-shell state (unstable, or a lower one was found; try --diis);\n"
+           "8 with --batch: one or more of the inputs failed.\n";
 }
 
 std::string version_text() { return "velko " + version_number() + "\ncompiler: " + compiler_description() + "\n"; }

@@ -1,10 +1,14 @@
 #include "driver/qcschema.h"
 
+#include <cmath>
+#include <fstream>
+
 #include <nlohmann/json.hpp>
 
 #include "common/failure.h"
 #include "driver/calculation.h"
 #include "driver/calculation_properties.h"
+#include "driver/verdict.h"
 #include "driver/files.h"
 #include "driver/version.h"
 #include "scf/properties.h"
@@ -156,16 +160,32 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                    {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
                    {"properties", properties},
                    {"return_result", energy},
-                   {"success", converged},
+                   {"success", false},
                    {"extras", extras}};
     if (wavefunction) {
         result["protocols"] = {{"wavefunction", "all"}};
         result["wavefunction"] = wavefunction_section(calc);
     }
+    // Whether a closed-shell solution is a minimum among closed-shell determinants
+    // (scf/stability.h); null when the run was not converged far enough to check, and for
+    // an open shell (its own stability check is part of the UHF run).
+    json& ex = result["extras"];
+    ex["scf_stable"] = calc.stability_checked ? json(calc.stable) : json(nullptr);
+    // The eigenvalue itself only where the iteration converged it (always when negative);
+    // for a stable solution it may stop at an upper bound once the sign is settled.
+    ex["scf_lowest_hessian_eigenvalue"] =
+        calc.stability_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
+            ? json(calc.lowest.eigenvalue)
+            : json(nullptr);
+    const Verdict v = verdict(calc);
+    result["success"] = v.status == exit_status::ok;
     if (!converged)
         result["error"] = {{"error_type", "convergence_error"},
                            {"error_message", "the SCF did not converge in " + std::to_string(iterations) +
                                                  " iterations; the energies are those of the last step"}};
+    else if (v.status != exit_status::ok)
+        result["error"] = {{"error_type", v.status == exit_status::not_converged ? "convergence_error" : "unstable_solution"},
+                           {"error_message", v.message.substr(v.message.find(": ") + 2)}};
     // Strings from the input file may hold any bytes: invalid UTF-8 becomes U+FFFD.
     return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }

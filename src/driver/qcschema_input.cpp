@@ -17,6 +17,7 @@
 #include "input/fieldparse.h"
 #include "input/molecule.h"
 #include "driver/compute.h"
+#include "driver/verdict.h"
 
 using nlohmann::json;
 
@@ -221,6 +222,7 @@ json echo_input(const json& input) {
 std::string schema_error_type(int status) {
     switch (status) {
         case exit_status::not_converged: return "convergence_error";
+        case exit_status::unstable: return "unstable_solution";
         case exit_status::out_of_memory: return "resource_error";
         case exit_status::numerical: return "numerical_error";
         default: return "input_error";
@@ -261,9 +263,10 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         json extras = computed["extras"];
         if (input.contains("extras") && input["extras"].is_object()) extras.update(input["extras"]);
         result["extras"] = extras;
-        if (computed.contains("error")) {
-            result["error"] = error_object(computed["error"]["error_message"].get<std::string>(), exit_status::not_converged);
-            return {result, exit_status::not_converged};
+        const Verdict v = verdict(calc);
+        if (v.status != exit_status::ok) {
+            result["error"] = error_object(computed["error"]["error_message"].get<std::string>(), v.status);
+            return {result, v.status};
         }
         return {result, exit_status::ok};
     } catch (const Failure& f) {

@@ -152,6 +152,7 @@ TEST(QcschemaInput, ErrorTypesFollowTheExitStatus) {
         int status;
         const char* type;
     } table[] = {{1, "input_error"}, {2, "input_error"},       {3, "input_error"},
-                 {4, "numerical_error"}, {5, "resource_error"}, {6, "convergence_error"}};
+                 {4, "numerical_error"}, {5, "resource_error"}, {6, "convergence_error"},
+                 {7, "unstable_solution"}};
     for (const auto& row : table) EXPECT_EQ(schema_error_type(row.status), row.type) << row.status;
 }

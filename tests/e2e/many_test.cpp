@@ -113,7 +113,7 @@ TEST(BatchMode, OneValidLinePerInputInOrderAndTheStatusTellsOfFailures) {
     std::string args = "--batch --jobs 2 --diis";
     for (const std::string& f : inputs) args += " \"" + f + "\"";
     const RunResult r = run_velko(args);
-    EXPECT_EQ(r.status, 7);
+    EXPECT_EQ(r.status, 8);
     EXPECT_EQ(r.err, "");  // no progress line: standard error is not a terminal
     const std::vector<std::string> lines = lines_of(r.out);
     ASSERT_EQ(lines.size(), inputs.size()) << r.out;
