@@ -122,7 +122,7 @@ const OxygenRun& oxygen_run() {
         r.json = write_temp("o2.json", "");
         r.run = run_velko("--multiplicity 3 --molden " + in_quotes(r.molden) + " --json " + in_quotes(r.json) +
                           " --json-wavefunction " +
-                          in_quotes(source_path("examples/o2.in")));
+                          in_quotes(source_path("examples/o2.xyz")));
         return r;
     }();
     return o;
@@ -156,7 +156,7 @@ TEST(OpenShell, ReportsMatchTheirStoredText) {
         std::string args, expected;
     } cases[] = {
         {in_quotes(source_path("examples/nh2.in")), "nh2.out"},
-        {"--multiplicity 3 -m " + in_quotes(source_path("examples/ch2.in")), "ch2_triplet_verbose.out"},
+        {"-m " + in_quotes(source_path("examples/ch2.xyz")), "ch2_triplet_verbose.out"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expected);
@@ -253,7 +253,7 @@ TEST(OpenShell, QcschemaValidatesWithQcelemental) {
 // At the iteration limit an open-shell run ends like the DIIS mode: the warning line,
 // the full report of the last step, one line on standard error, status 6.
 TEST(OpenShell, IterationLimitIsReportedAsNotConverged) {
-    const RunResult r = run_velko("--max-iterations 3 --multiplicity 3 " + in_quotes(source_path("examples/o2.in")));
+    const RunResult r = run_velko("--max-iterations 3 --multiplicity 3 " + in_quotes(source_path("examples/o2.xyz")));
     EXPECT_EQ(r.status, 6);
     const std::size_t warning = r.out.find("Too may iteration steps.. terminating and outputting results.\n");
     ASSERT_NE(warning, std::string::npos);
