@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Writes the benchmark molecules in velko's input format (bohr), both basis sets.
 Idealised geometries: planar rings with C-C 1.40 A (1.39 in benzene), C-H 1.09 A;
-all-trans octane with C-C 1.53 A, C-H 1.09 A, tetrahedral angles; caffeine as a
+all-trans alkanes (octane; any CnH2n+2 with `make_molecules.py C<n> FILE`) with C-C 1.53 A, C-H 1.09 A, tetrahedral angles; caffeine as a
 planar purine skeleton of regular rings (1.38 A bonds) with methyl groups and
 carbonyl oxygens. Good enough for timing and for comparing programs on the same input."""
-import math, os
+import math, os, sys
 ANG = 1.8897261245650618
 
 def ring(n, r, phase=0.0):
@@ -34,12 +34,13 @@ def naphthalene():
             atoms.append(("H", x + 1.09 * vx / n, y + 1.09 * vy / n, 0.0))
     return atoms
 
-def octane():
+def alkane(nc):
+    """All-trans CnH2n+2 (n >= 2) as a planar zigzag along x."""
     cc, ch = 1.53, 1.09
     t = math.radians(109.47 / 2)
     atoms = []
     cs = []
-    for k in range(8):
+    for k in range(nc):
         x = k * cc * math.sin(t)
         y = (cc * math.cos(t) / 2) * (1 if k % 2 else -1)
         cs.append((x, y))
@@ -49,12 +50,15 @@ def octane():
         # two hydrogens out of plane, pointing away from the chain
         for zs in (1, -1):
             atoms.append(("H", x, y + s * ch * math.cos(math.radians(54.75)), zs * ch * math.sin(math.radians(54.75))))
-        if k in (0, 7):
+        if k in (0, nc - 1):
             # where the next carbon of the zigzag would be, at the C-H distance
-            j = -1 if k == 0 else 8
+            j = -1 if k == 0 else nc
             nx, ny = j * cc * math.sin(t), (cc * math.cos(t) / 2) * (1 if j % 2 else -1)
             atoms.append(("H", x + ch / cc * (nx - x), y + ch / cc * (ny - y), 0.0))
     return atoms
+
+def octane():
+    return alkane(8)
 
 def caffeine():
     b = 1.38
@@ -98,6 +102,10 @@ def write(name, atoms, basis, path):
             f.write(f"{s} {x * ANG:.10f} {y * ANG:.10f} {z * ANG:.10f}\n")
 
 here = os.path.dirname(os.path.abspath(__file__))
+if len(sys.argv) == 3 and sys.argv[1].startswith("C"):
+    # make_molecules.py C<n> FILE: the alkane CnH2n+2 in STO-3G, for the size series.
+    write("alkane", alkane(int(sys.argv[1][1:])), "sto-3g", sys.argv[2])
+    sys.exit(0)
 for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("octane", octane), ("caffeine", caffeine)):
     atoms = fn()
     for basis, suffix in (("sto-3g", ""), ("sto-6g", "_sto6g")):

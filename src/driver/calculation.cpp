@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <sstream>
 
 #include "common/failure.h"
@@ -11,6 +13,8 @@
 #include "linalg/canorg.h"
 #include "scf/guess.h"
 #include "scf/memory.h"
+#include "scf/parallel.h"
+#include "scf/screened.h"
 
 namespace {
 
@@ -28,6 +32,79 @@ unsigned electron_count(const Molecule& molecule) {
     return electrons;
 }
 
+// The fast path decides about the integrals once their bounds are known; the matrices
+// (the per-atom attraction matrices grow as atoms x n^2) are checked first.
+void check_matrices_fit(std::uint64_t bytes, unsigned n, const std::string& path) {
+    const std::uint64_t available = available_memory_bytes();
+    if (available == 0 || bytes <= available) return;
+    std::ostringstream msg;
+    msg << "Error: not enough memory for input file " << quoted(path) << ": the " << n << " x " << n
+        << " matrices of the run alone need " << static_cast<double>(bytes) / (1024.0 * 1024.0) << " MiB, "
+        << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+    throw Failure{msg.str(), exit_status::out_of_memory};
+}
+
+// The two-electron integrals of a run and the operator the SCF reads them through.
+struct TwoElectronSetup {
+    std::unique_ptr<TwoElectronTable> table;  // exact path
+    std::unique_ptr<TwoElectronOperator> op;
+};
+
+// Exact path: the dense table of every distinct integral (allocated, or refused, before
+// anything is computed).
+TwoElectronSetup exact_two_electron(const Integrals& integrals, std::unique_ptr<TwoElectronTable> table) {
+    TwoElectronSetup s;
+    s.table = std::move(table);
+    Progress progress("Two-electron integrals", 1);
+    integrals.repulsion(*s.table, [&progress](std::uint64_t done, std::uint64_t total) {
+        progress.total = total;
+        progress.update(done);
+    });
+    s.op = std::make_unique<TableOperator>(*s.table, true);
+    return s;
+}
+
+// Fast path: the Schwarz-screened quartets, stored when they fit in the memory left to
+// the process, else recomputed at every build; refused only when not even the quartet
+// list and the build's matrices fit.
+TwoElectronSetup fast_two_electron(const Integrals& integrals, unsigned n, std::uint64_t other_bytes,
+                                   const Settings& settings, const std::string& path) {
+    const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
+    auto op = std::make_unique<ScreenedOperator>(integrals.shell_pairs(), n, threads);
+    // Each chunk of a build sums into an n x n matrix of its own.
+    const std::uint64_t direct_bytes = op->list_bytes() + other_bytes +
+                                       matrix_bytes(n, ScreenedOperator::chunk_count + 4);
+    const std::uint64_t available = available_memory_bytes();
+    auto refuse = [&]() {
+        std::ostringstream msg;
+        msg << "Error: not enough memory for input file " << quoted(path) << ": even computing the "
+            << op->surviving_integrals() << " two-electron integrals at every step (integral-direct) needs "
+            << static_cast<double>(direct_bytes) / (1024.0 * 1024.0) << " MiB, "
+            << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+        throw Failure{msg.str(), exit_status::out_of_memory};
+    };
+    if (available != 0 && direct_bytes > available) refuse();
+    try {
+        op->list_quartets();
+    } catch (const std::bad_alloc&) {
+        refuse();
+    }
+    if (!settings.integral_direct && (available == 0 || direct_bytes + op->stored_bytes() <= available)) {
+        try {
+            Progress progress("Two-electron integrals", 1);
+            op->store([&progress](std::uint64_t done, std::uint64_t total) {
+                progress.total = total;
+                progress.update(done);
+            });
+        } catch (const std::bad_alloc&) {
+            // Not there after all: integral-direct.
+        }
+    }
+    TwoElectronSetup s;
+    s.op = std::move(op);
+    return s;
+}
+
 }  // namespace
 
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
@@ -42,11 +119,17 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.basis = molecular_basis(molecule.atoms);
     const unsigned n = calc.basis.size();
     const std::uint64_t matrices = matrix_bytes(n, engine_matrix_count + molecule.atoms.size());
-    TwoElectronTable te_table(n, allocate_integral_table(TwoElectronTable::entries(n), path, matrices));
+    const IntegralPath integral_path = choose_integral_path(settings.integrals, calc.basis.functions);
+    std::unique_ptr<TwoElectronTable> table;
+    if (integral_path == IntegralPath::exact)
+        table = std::make_unique<TwoElectronTable>(
+            n, allocate_integral_table(TwoElectronTable::entries(n), path, matrices));
+    else
+        check_matrices_fit(matrices, n, path);
     listing.input(calc.basis.labels);
 
-    // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(choose_integral_path(settings.integrals, calc.basis.functions), calc.basis.functions);
+    // --- one-electron matrices and the two-electron integrals ---
+    const Integrals integrals(integral_path, calc.basis.functions);
     listing.phase("S matrix");
     const Matrix<double> S = integrals.overlap();
     listing.phase_done();
@@ -58,13 +141,9 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.H = core_hamiltonian(T, V);
     listing.phase_done();
     listing.repulsion_phase(TwoElectronTable::entries(n));
-    {
-        Progress progress("Two-electron integrals", 1);
-        integrals.repulsion(te_table, [&progress](std::uint64_t done, std::uint64_t total) {
-            progress.total = total;
-            progress.update(done);
-        });
-    }
+    const TwoElectronSetup two_electron = integrals.exact()
+                                              ? exact_two_electron(integrals, std::move(table))
+                                              : fast_two_electron(integrals, n, matrices, settings, path);
     listing.repulsion_done(TwoElectronTable::entries(n));
     listing.matrix("--- Smatrix ---", S);
 
@@ -86,8 +165,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     hf.S = S;
     hf.X = orth.X;
     hf.X_t = transpose(orth.X);
-    hf.te_table = &te_table;
-    hf.all_quadruples = integrals.exact();
+    hf.two_electron_operator = two_electron.op.get();
     hf.nuclear_repulsion = calc.nuclear_repulsion;
     hf.occupied = calc.occupied;
     hf.listener = &listing;
@@ -99,7 +177,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     if (settings.diis) {
         std::vector<unsigned> electrons;
         for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
-        calc.scf = hf.iterate_diis(superposition_density(S, T, V, te_table, calc.basis.first, electrons));
+        calc.scf = hf.iterate_diis(superposition_density(S, T, V, *two_electron.op, calc.basis.first, electrons));
     } else {
         calc.scf = hf.iterate();
     }

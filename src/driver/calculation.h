@@ -16,6 +16,8 @@ struct Settings {
     IntegralPath integrals = IntegralPath::automatic;
     bool diis = false;
     unsigned max_iterations = 0;  // 0: the mode's default
+    unsigned threads = 0;         // fast path; 0: every core
+    bool integral_direct = false; // fast path: recompute the integrals at every step even when they would fit
 };
 
 // A finished closed-shell calculation: what the report and the files for other

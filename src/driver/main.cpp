@@ -35,7 +35,7 @@ int run(const Options& opt, const Output& out) {
 
     // --- restricted Hartree-Fock ---
     Listing listing(opt.verbose);
-    const Calculation calc = compute_rhf(mol, Settings{opt.integrals, opt.diis, opt.max_iterations},
+    const Calculation calc = compute_rhf(mol, Settings{opt.integrals, opt.diis, opt.max_iterations, opt.threads, opt.integral_direct},
                                          opt.input_path, listing);
 
     // --- report ---

@@ -59,7 +59,11 @@ Options parse_command_line(int argc, const char* const argv[]) {
                 opt.integrals = IntegralPath::fast;
             else
                 refuse("--integrals expects auto, exact or fast, found \"" + mode + "\"");
-        } else if (arg == "--max-iterations")
+        } else if (arg == "--threads")
+            opt.threads = parse_positive(arg, value(arg));
+        else if (arg == "--direct")
+            opt.integral_direct = true;
+        else if (arg == "--max-iterations")
             opt.max_iterations = parse_positive(arg, value(arg));
         else
             opt.warnings.push_back("ignoring argument \"" + arg + "\"");
@@ -79,6 +83,10 @@ std::string help_text(const std::string& program) {
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"
+           "  --threads N         threads of the fast path's integral and Fock builds (default: every core);\n"
+           "                      the result is the same to the last bit for any N\n"
+           "  --direct            fast path: recompute the two-electron integrals at every step instead of\n"
+           "                      storing them (chosen by itself when they do not fit in memory)\n"
            "  --help              show this text\n"
            "\n"
            "The input file is velko's own format, or an XYZ file when its name ends in .xyz.\n";

@@ -18,6 +18,8 @@ struct Options {
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
     IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
+    unsigned threads = 0;         // --threads N (fast path); 0: every core
+    bool integral_direct = false; // --direct: recompute the integrals at every step (fast path)
     std::vector<std::string> warnings;  // ignored arguments, for standard error
 };
 

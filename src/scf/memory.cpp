@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <fstream>
 #include <limits>
 #include <new>
 #include <sstream>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include "common/failure.h"
 
@@ -15,6 +19,51 @@ std::uint64_t physical_memory_bytes() {
     const long page_size = sysconf(_SC_PAGE_SIZE);
     if (pages <= 0 || page_size <= 0) return 0;
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
+}
+
+namespace {
+
+// The first number in a file, or 0 when there is none ("max" in a cgroup file: no limit).
+std::uint64_t number_in(const std::string& file) {
+    std::ifstream in(file);
+    std::uint64_t value = 0;
+    if (!(in >> value)) return 0;
+    return value;
+}
+
+// MemAvailable from /proc/meminfo, in bytes (the file gives kB).
+std::uint64_t meminfo_available() {
+    std::ifstream in("/proc/meminfo");
+    std::string key;
+    std::uint64_t kb = 0;
+    std::string unit;
+    while (in >> key >> kb >> unit)
+        if (key == "MemAvailable:") return kb * 1024;
+    return 0;
+}
+
+// The cgroup's limit less its usage, or 0 when there is no limit or it is unknown.
+std::uint64_t cgroup_left() {
+    const std::pair<const char*, const char*> files[] = {
+        {"/sys/fs/cgroup/memory.max", "/sys/fs/cgroup/memory.current"},
+        {"/sys/fs/cgroup/memory/memory.limit_in_bytes", "/sys/fs/cgroup/memory/memory.usage_in_bytes"}};
+    for (const auto& f : files) {
+        const std::uint64_t limit = number_in(f.first);
+        // cgroup v1 reports "no limit" as a huge number near 2^63.
+        if (limit == 0 || limit >= (std::uint64_t{1} << 62)) continue;
+        const std::uint64_t used = number_in(f.second);
+        return limit > used ? limit - used : 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::uint64_t available_memory_bytes() {
+    const std::uint64_t machine = meminfo_available(), group = cgroup_left();
+    if (machine == 0) return group;
+    if (group == 0) return machine;
+    return std::min(machine, group);
 }
 
 namespace {

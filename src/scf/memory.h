@@ -18,3 +18,8 @@ std::uint64_t matrix_bytes(std::uint64_t n, std::uint64_t count);
 
 // Bytes of physical memory of this machine, or 0 when unknown.
 std::uint64_t physical_memory_bytes();
+
+// Bytes this process can still allocate without being killed: the smaller of the
+// machine's available memory (MemAvailable of /proc/meminfo) and what its memory
+// cgroup leaves (limit less usage, cgroup v2 or v1); 0 when none of them is known.
+std::uint64_t available_memory_bytes();
