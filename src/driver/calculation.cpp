@@ -166,6 +166,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     hf.X = orth.X;
     hf.X_t = transpose(orth.X);
     hf.two_electron_operator = two_electron.op.get();
+    hf.free_order_products = !integrals.exact();
     hf.nuclear_repulsion = calc.nuclear_repulsion;
     hf.occupied = calc.occupied;
     hf.listener = &listing;

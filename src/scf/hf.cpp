@@ -67,7 +67,7 @@ ScfResult HF::iterate() const {
         r.energy = calcen(P, r.fock);
         r.density = P;
         if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
-        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied);
+        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied, free_order_products);
         r.orbital_energies = std::move(next.orbitals.energies);
         r.C = std::move(next.orbitals.C);
         const int n = P.rows();
@@ -92,7 +92,8 @@ ScfResult HF::iterate() const {
 ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
     // That Fock build is part of the guess; step 1 is the first from an idempotent density.
-    Matrix<double> P = roothaan_step(matsum(H, two_electron(start)), X, X_t, occupied).density;
+    const bool fo = free_order_products;
+    Matrix<double> P = roothaan_step(matsum(H, two_electron(start)), X, X_t, occupied, fo).density;
 
     // Incremental build: G(D_n) = G(D_(n-1)) + G(D_n - D_(n-1)) (G is linear in D); the
     // change shrinks as the SCF converges, so density screening skips more and more
@@ -127,11 +128,11 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
         r.energy = calcen(P, r.fock);
         r.density = P;
         if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
-        const Matrix<double> error = diis_error(r.fock, P, S, X);
+        const Matrix<double> error = diis_error(r.fock, P, S, X, fo);
         const double max_error = max_abs_element(error);
         const double d = std::fabs(r.energy - prev);
         // The orbitals of F itself: the report is of the density P, its energy and its Fock matrix.
-        Orbitals o = roothaan_orbitals(r.fock, X, X_t);
+        Orbitals o = roothaan_orbitals(r.fock, X, X_t, fo);
         r.orbital_energies = std::move(o.energies);
         r.C = std::move(o.C);
         clock.toc();
@@ -149,6 +150,6 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
         prev = r.energy;
 
         history.add(r.fock, error);
-        P = roothaan_step(history.extrapolate(), X, X_t, occupied).density;
+        P = roothaan_step(history.extrapolate(), X, X_t, occupied, fo).density;
     }
 }

@@ -38,6 +38,9 @@ struct HF {
     // density change from its second step on and in full every full_build_interval steps.
     bool incremental_fock = true;
     unsigned full_build_interval = 8;
+    // Matrix products in any order of summation (the BLAS when there is one): the fast
+    // path. False keeps the exact path's products and digits.
+    bool free_order_products = false;
     double nuclear_repulsion = 0.0;
     unsigned occupied = 0;  // doubly occupied orbitals: electrons / 2
 

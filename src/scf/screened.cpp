@@ -37,6 +37,46 @@ inline void visit_integrals(const ShellPair& bra, const ShellPair& ket, bool sam
     }
 }
 
+// G of one quartet block into the half matrix A (row-major n x n, result A + A^T):
+// the scatter of scatter.h with the Coulomb element of the bra kept in a register.
+// Weights: 1/2 for i == j and for k == l; within one shell pair (same_pair) only
+// (ij) >= (kl) is taken, with 1/2 for (ij) == (kl).
+void scatter_block_g(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals,
+                     const double* D, double* A, std::size_t n) {
+    const std::size_t nb = bra.first.size(), nk = ket.first.size();
+    for (std::size_t f = 0; f < nb; ++f) {
+        const std::size_t i = bra.first[f], j = bra.second[f];
+        const std::uint64_t ij = TwoElectronTable::pair(i, j);
+        const double w_ij = (i == j) ? 0.5 : 1.0;
+        const double D_ij2 = 2.0 * D[i * n + j];
+        const double* D_i = D + i * n;
+        const double* D_j = D + j * n;
+        double* A_i = A + i * n;
+        double* A_j = A + j * n;
+        const double* row = vals + f * nk;
+        double coulomb = 0.0;
+        for (std::size_t g = 0; g < nk; ++g) {
+            const std::size_t k = ket.first[g], l = ket.second[g];
+            double w = w_ij;
+            if (k == l) w *= 0.5;
+            if (same_pair) {
+                const std::uint64_t kl = TwoElectronTable::pair(k, l);
+                if (ij < kl) continue;
+                if (ij == kl) w *= 0.5;
+            }
+            const double v = w * row[g];
+            coulomb += v * D[k * n + l];
+            A[k * n + l] += v * D_ij2;
+            const double x = 0.5 * v;
+            A_i[k] -= x * D_j[l];
+            A_j[l] -= x * D_i[k];
+            A_i[l] -= x * D_j[k];
+            A_j[k] -= x * D_i[l];
+        }
+        A_i[j] += 2.0 * coulomb;
+    }
+}
+
 void add_into(Matrix<double>& A, const Matrix<double>& B) {
     for (int i = 0; i < A.rows(); ++i)
         for (int j = 0; j < A.cols(); ++j) A[i][j] += B[i][j];
@@ -216,9 +256,10 @@ Matrix<double> ScreenedOperator::build_g(const Matrix<double>& D, bool density_s
     std::vector<Matrix<double>> parts(chunk_count);
     run_parallel(threads_, chunk_count, [&](unsigned c) {
         Matrix<double> A(n, n);
+        double* a = n > 0 ? A[0] : nullptr;
+        const double* d = n > 0 ? D[0] : nullptr;
         for_each_quartet(c, density_screened ? &D : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
-            visit_integrals(pairs_[x], pairs_[y], x == y, vals,
-                            [&](int i, int j, int k, int l, double v) { scatter_g(i, j, k, l, v, D, A); });
+            scatter_block_g(pairs_[x], pairs_[y], x == y, vals, d, a, n_);
         });
         parts[c] = std::move(A);
     });
