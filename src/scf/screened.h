@@ -11,19 +11,18 @@
 // bounds, their integrals either stored once (`store`) or recomputed at every
 // build (integral-direct), the builds spread over threads.
 //
-// Schwarz screening: for every shell pair x, Q_x = max over its function pairs ab of
-// sqrt((ab|ab)); then |(ab|cd)| <= Q_x Q_y for every integral of the quartet (x, y)
-// (Cauchy-Schwarz for the Coulomb inner product). Quartets with Q_x Q_y < schwarz are
-// neither computed nor stored. An integral left out changes the energy, to first order
-// (the energy is stationary in the orbitals), by its weight in
-//   E_2 = 1/2 sum_abcd (ab|cd) [D_ab D_cd - 1/2 D_ac D_bd];
-// a quartet falls below 1e-12 only when its two pairs are far apart or each pair's
-// functions are (Q_x ~ their overlap), and then the density couplings D_ac, D_bd are
-// as small, so the products stay near 1e-12 * |D|^2 with |D| <= 2 per element, and
-// the sum over the quartets that just miss the threshold is what remains. Measured
-// against the unscreened fast path (README): below 1e-11 Hartree on the alkanes up to
-// C30 and on caffeine, so the 1e-10 Hartree promised holds with room.
-//
+// Schwarz screening: for every shell pair x, Q_x bounds sqrt((ab|ab)) over its function
+// pairs ab; then |(ab|cd)| <= Q_x Q_y for every integral of the quartet (x, y)
+// (Cauchy-Schwarz for the Coulomb inner product: M. Haeser and R. Ahlrichs, J. Comput.
+// Chem. 10, 104 (1989)). Quartets with Q_x Q_y < schwarz are neither computed nor
+// stored. Leaving out integrals v changes the energy, to first order (the energy is
+// stationary in the orbitals), by sum v [D_ab D_cd - 1/4 (D_ac D_bd + D_ad D_bc)] over
+// them, each term at most 1.5 * 4 * schwarz with |D_ij| <= 2. The count of such terms
+// makes that worst case useless for large molecules, but the terms are products of a
+// distant pair's bound with density elements that decay with the same distance, and
+// their signs vary: measured against the unscreened fast path at 1e-12 (bench/screening.cpp,
+// README) the energy moves by at most 1.5e-11 Hartree (C30H62, 89% of the integrals left
+// out; caffeine 2e-13), growing slowly with size, below the 1e-10 promised.
 // Density screening (G_change only): a quartet adds at most 2 Q_x Q_y max|dD| over the
 // six density blocks it touches; it is skipped when that is below density_threshold.
 // The SCF rebuilds G in full every few steps, so what is skipped cannot pile up.
