@@ -32,7 +32,7 @@ def shells(sym, coef, exps):
     out = [("S", [(e, c) for e, c in zip(e1, coef["c1s"])])]
     if SYMBOLS.index(sym) >= 2:
         out.append(("S", [(e, c) for e, c in zip(e2, coef["c2s"])]))
-        if SYMBOLS.index(sym) >= 4:
+        if SYMBOLS.index(sym) >= 2:
             out.append(("P", [(e, c) for e, c in zip(e2, coef["c2p"])]))
     return out
 

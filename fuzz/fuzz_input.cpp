@@ -1,6 +1,7 @@
 // libFuzzer target for everything that touches the bytes of an input file: the
-// line reader, the molecule parser with its strict number fields, the
-// closed-shell guard, and the string functions that cut lines into fields.
+// line reader, the choice of format, the parsers of both formats with their
+// strict number fields, the closed-shell guard, the printable form of bytes in
+// messages, and the string functions that cut lines into fields.
 //
 // Failure is the expected way to refuse a file. Any other exception, a crash or
 // a sanitizer report is a finding.
@@ -19,7 +20,8 @@
 
 #include "common/failure.h"
 #include "input/fieldparse.h"
-#include "input/molecule.h"
+#include "common/quote.h"
+#include "input/read_input.h"
 #include "input/strfunc.h"
 #include "scf/molecule_check.h"
 
@@ -54,7 +56,7 @@ void fuzz_molecule(const std::uint8_t* data, std::size_t size) {
     write_file(path, data, size);
     Molecule mol;
     try {
-        mol.read(path);
+        read_molecule(mol, path, XyzRequest{});
         check_closed_shell(mol, path);
     } catch (const Failure& f) {
         if (f.status != exit_status::bad_input && f.status != exit_status::unknown_basis &&
@@ -64,7 +66,10 @@ void fuzz_molecule(const std::uint8_t* data, std::size_t size) {
         return;
     }
     // A molecule that was accepted is consistent and in range.
-    if (mol.nratoms() != mol.atoms.size()) std::abort();
+    if (mol.nratoms() != mol.atoms.size() || mol.nratoms() == 0) std::abort();
+    if (mol.basis_name != "sto-3g" && mol.basis_name != "sto-6g") std::abort();
+    const long long electrons = mol.electron_count();
+    if (electrons <= 0 || electrons % 2 != 0) std::abort();
     for (const Atom& a : mol.atoms) {
         if (a.nucl_chg() < 1 || a.nucl_chg() > 10) std::abort();
         for (double c : {a.gr().getx(), a.gr().gety(), a.gr().getz()})
@@ -121,6 +126,10 @@ void fuzz_strings(const std::uint8_t* data, std::size_t size) {
     for (const std::string& f : fields) joined += f.size();
     if (!s[1].empty() && joined + (fields.size() - 1) * s[1].size() != s[0].size()) std::abort();
 
+    // The printable form holds no control character and no invalid UTF-8.
+    for (unsigned char ch : printable(s[0]))
+        if (ch < 0x20 || ch == 0x7f) std::abort();
+
     trim_right(s[0]);
     to_lower(s[0]);
     parse_whole(s[0]);
@@ -129,7 +138,8 @@ void fuzz_strings(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-// The unit-word notice on standard error would flood the fuzzer's log.
+// Nothing the reader does should write to standard error; silenced all the same
+// so that a stray notice cannot flood the fuzzer's log.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::cerr.rdbuf(nullptr);
     return 0;

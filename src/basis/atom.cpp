@@ -22,19 +22,19 @@ Atom::Atom(std::string symbol_, double x, double y, double z, Basis& basis)
 
 unsigned Atom::e2z(const std::string& s) const { return element_number(s); }
 
-std::string Atom::ps() const {
-    if (nuclear_charge >= 1 && nuclear_charge <= 10) return element_symbols[nuclear_charge - 1];
+std::string element_symbol(unsigned z) {
+    if (z >= 1 && z <= 10) return element_symbols[z - 1];
     return "?";
 }
+
+std::string Atom::ps() const { return element_symbol(nuclear_charge); }
 
 void Atom::addWavefunctions(Basis& basis) {
     unsigned count = 0;
     if (nuclear_charge >= 1 && nuclear_charge <= 2)
         count = 1;
-    else if (nuclear_charge >= 3 && nuclear_charge <= 4)
-        count = 2;
-    else if (nuclear_charge >= 5 && nuclear_charge <= 10)
-        count = 5;
+    else if (nuclear_charge >= 3 && nuclear_charge <= 10)
+        count = 5;  // one 2sp shell from lithium on, as in the standard STO-nG sets
     for (unsigned k = 0; k < count; ++k) {
         basis.set(first_row_orbitals[k], nuclear_charge, position);
         cgfs.emplace_back(first_row_orbitals[k], nuclear_charge, position, basis.getGTOs());

@@ -7,7 +7,7 @@
 #include "basis/cgf.h"
 #include "basis/vec3.h"
 
-// One neutral atom: element, nucleus and the contracted functions centred on it,
+// One atom: element, nucleus and the contracted functions centred on it,
 // in the order 1s, 2s, 2px, 2py, 2pz.
 struct Atom {
     unsigned nuclear_charge = 0;
@@ -15,7 +15,7 @@ struct Atom {
     std::string symbol;
     std::vector<CGF> cgfs;
     unsigned orbital_count = 0;
-    unsigned electron_count = 0;
+    unsigned electron_count = 0;  // of the neutral atom; a molecular charge applies to the whole molecule
 
     // Builds the basis functions at once from the basis type already set on `basis`.
     Atom(std::string symbol, double x, double y, double z, Basis& basis);
@@ -35,3 +35,5 @@ struct Atom {
 
 // Atomic number of an element symbol H ... Ne; 0 for anything else.
 unsigned element_number(const std::string& symbol);
+// Symbol of atomic number z = 1 ... 10; "?" for anything else.
+std::string element_symbol(unsigned z);

@@ -2,6 +2,17 @@
 
 #include "common/failure.h"
 
+std::optional<std::string> canonical_basis_name(const std::string& name) {
+    std::string key;
+    for (char ch : name) key += (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    for (const char* known : {"sto-3g", "sto-6g"}) {
+        const std::string canonical = known;
+        const std::string unhyphenated = canonical.substr(0, 3) + canonical.substr(4);  // "sto3g"
+        if (key == canonical || key == unhyphenated) return canonical;
+    }
+    return std::nullopt;
+}
+
 void Basis::set(std::string orbital, unsigned Z, Vec3 centre) {
     gtos.clear();
     if (type == "sto-3g")

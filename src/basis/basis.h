@@ -1,11 +1,19 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "basis/gto.h"
 #include "basis/vec3.h"
+
+// The canonical name ("sto-3g" or "sto-6g") of a basis-set name written in any
+// letter case, with or without the hyphen ("STO-3G", "sto3g", "Sto-6G"); empty
+// for any other name.
+std::optional<std::string> canonical_basis_name(const std::string& name);
+// The canonical names, for messages: "sto-3g or sto-6g".
+constexpr const char* known_basis_names = "sto-3g or sto-6g";
 
 // The compiled-in STO-3G and STO-6G library. set() fills the work list with the
 // primitives of one orbital of one element; getGTOs() hands out a copy of it.

@@ -8,3 +8,9 @@ constexpr double pi_1_5 = 5.568327996832258;
 constexpr double two_pi_2_5 = 34.98683665525549;
 
 constexpr double bohr_per_angstrom = 1.8897261245650618;
+
+// CODATA 2018: the Hartree energy in electronvolts.
+constexpr double ev_per_hartree = 27.211386245988;
+// CODATA 2018: the atomic unit of electric dipole moment, e a0 = 8.4783536255e-30 C m,
+// in debye (1 D = 1e-21 C m / c): 1.602176634e-19 * 5.29177210903e-11 * 299792458 / 1e-21.
+constexpr double debye_per_atomic_unit = 2.541746473194078;

@@ -26,12 +26,6 @@ constexpr std::uint64_t engine_matrix_count = 12;
 // dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
 constexpr double singular_overlap_threshold = 1e-7;
 
-unsigned electron_count(const Molecule& molecule) {
-    unsigned electrons = 0;
-    for (const Atom& atom : molecule.atoms) electrons += atom.nrelecs();
-    return electrons;
-}
-
 // The fast path decides about the integrals once their bounds are known; the matrices
 // (the per-atom attraction matrices grow as atoms x n^2) are checked first.
 void check_matrices_fit(std::uint64_t bytes, unsigned n, const std::string& path) {
@@ -111,7 +105,8 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
                         Listing& listing) {
     Calculation calc;
     calc.molecule = molecule;
-    calc.electrons = electron_count(molecule);
+    // check_closed_shell has made sure the count, charge included, is positive and fits.
+    calc.electrons = static_cast<unsigned>(molecule.electron_count());
     calc.occupied = calc.electrons / 2;
     calc.diis = settings.diis;
 
@@ -131,7 +126,8 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     // --- one-electron matrices and the two-electron integrals ---
     const Integrals integrals(integral_path, calc.basis.functions);
     listing.phase("S matrix");
-    const Matrix<double> S = integrals.overlap();
+    calc.S = integrals.overlap();
+    const Matrix<double>& S = calc.S;
     listing.phase_done();
     listing.phase("T matrix");
     const Matrix<double> T = integrals.kinetic();

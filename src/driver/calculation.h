@@ -29,6 +29,7 @@ struct Calculation {
     unsigned occupied = 0;  // doubly occupied orbitals
     bool diis = false;
     unsigned iteration_limit = 0;
+    Matrix<double> S;  // overlap, for the atomic populations
     Matrix<double> H;  // core Hamiltonian, for the energy parts
     double nuclear_repulsion = 0.0;
     ScfResult scf;

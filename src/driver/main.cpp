@@ -6,14 +6,15 @@
 #include "common/clock.h"
 #include "common/failure.h"
 #include "driver/calculation.h"
+#include "driver/calculation_properties.h"
 #include "driver/listing.h"
 #include "driver/molden.h"
 #include "driver/options.h"
 #include "driver/output.h"
 #include "driver/qcschema.h"
-#include "input/molecule.h"
-#include "input/xyz.h"
+#include "input/read_input.h"
 #include "scf/molecule_check.h"
+#include "scf/properties.h"
 
 namespace {
 
@@ -22,14 +23,11 @@ int run(const Options& opt, const Output& out) {
 
     // --- read the molecule ---
     Molecule mol;
-    if (is_xyz_path(opt.input_path)) {
-        read_xyz(mol, opt.input_path, opt.basis_name.empty() ? "sto-3g" : opt.basis_name);
-    } else {
-        if (!opt.basis_name.empty())
-            std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
-                      << " names its own basis set" << std::endl;
-        mol.read(opt.input_path);
-    }
+    XyzRequest xyz;
+    if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
+    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko && !opt.basis_name.empty())
+        std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path << " names its own basis set"
+                  << std::endl;
     check_closed_shell(mol, opt.input_path);
     out.print_geometry(mol);
 
@@ -43,11 +41,12 @@ int run(const Options& opt, const Output& out) {
     listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
     out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
     out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
-                      calc.basis.primitives);
+                      calc.basis.primitives, calc.molecule.net_charge());
+    if (opt.properties) out.print_properties(calculation_properties(calc));
 
     // --- files for other programs ---
     if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path);
+    if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
 
     clock.toc();
     out.print_calculation_time(clock.passed());

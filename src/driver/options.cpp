@@ -47,6 +47,10 @@ Options parse_command_line(int argc, const char* const argv[]) {
             opt.json_path = value(arg);
         else if (arg == "--basis")
             opt.basis_name = value(arg);
+        else if (arg == "--json-wavefunction")
+            opt.json_wavefunction = true;
+        else if (arg == "--properties")
+            opt.properties = true;
         else if (arg == "--diis")
             opt.diis = true;
         else if (arg == "--integrals") {
@@ -68,6 +72,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
         else
             opt.warnings.push_back("ignoring argument \"" + arg + "\"");
     }
+    if (opt.json_wavefunction && opt.json_path.empty()) refuse("--json-wavefunction needs --json FILE");
     return opt;
 }
 
@@ -79,6 +84,10 @@ std::string help_text(const std::string& program) {
            "  --basis NAME        basis set for an .xyz input: sto-3g (default) or sto-6g\n"
            "  --molden FILE       write the converged orbitals as a Molden file\n"
            "  --json FILE         write the result as QCSchema JSON (AtomicResult)\n"
+           "  --json-wavefunction with --json: add the basis set, orbitals, orbital energies and\n"
+           "                      occupations (QCSchema wavefunction protocol \"all\")\n"
+           "  --properties        append the PROPERTIES block: energy parts, HOMO and LUMO, Mulliken\n"
+           "                      and Loewdin charges, dipole moment about the coordinate origin\n"
            "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"

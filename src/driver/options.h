@@ -14,6 +14,8 @@ struct Options {
     bool help = false;
     std::string molden_path;  // --molden FILE: converged orbitals for viewers
     std::string json_path;    // --json FILE: QCSchema result
+    bool json_wavefunction = false;  // --json-wavefunction: orbitals in the JSON (wavefunction protocol "all")
+    bool properties = false;  // --properties: the PROPERTIES block after the summary
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default

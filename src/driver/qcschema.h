@@ -2,27 +2,24 @@
 
 #include <string>
 
-#include "linalg/matrix.h"
-
 struct Calculation;
 
-// Energy of a closed-shell density split into its parts:
-//   one-electron  E1 = sum_ij P_ij H_ij
-//   two-electron  E2 = 1/2 sum_ij P_ij (F_ij - H_ij)
-// so that E1 + E2 + E_nuc = 1/2 sum_ij P_ij (H_ij + F_ij) + E_nuc, the total
-// energy of the SCF step whose density P built the Fock matrix F.
-struct EnergyParts {
-    double one_electron;
-    double two_electron;
-};
-EnergyParts energy_parts(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F);
-
 // The result of a finished run as a QCSchema AtomicResult (schema_name
-// "qcschema_output"): molecule (symbols, geometry in bohr), driver "energy",
-// model (method "hf", basis), provenance, properties (energies, iteration and
-// size counts), return_result and success (false when the SCF did not
-// converge). Pretty-printed, ending with a newline.
-std::string qcschema_json(const Calculation& calc);
+// "qcschema_output"): molecule (symbols, geometry in bohr, charge), driver
+// "energy", model (method "hf", basis), provenance, properties (energy parts,
+// iteration and size counts, scf_dipole_moment in e a0 about the coordinate
+// origin), return_result and success (false when the SCF did not converge).
+// extras: orbital_energies, mulliken_charges, loewdin_charges (per atom; for an
+// open shell also mulliken_spin_populations and loewdin_spin_populations),
+// homo_energy, lumo_energy and homo_lumo_gap (Hartree; each absent when there is
+// no such orbital).
+// With wavefunction, protocols.wavefunction is "all" and the wavefunction section
+// holds the basis set (QCSchema BasisSet: per element its shells of normalised
+// primitives with the contraction coefficients of the basis tables), the orbital
+// coefficients scf_orbitals_a (basis functions x orbitals), scf_eigenvalues_a and
+// scf_occupations_a (1 or 0 electrons of each spin), restricted true.
+// Pretty-printed, ending with a newline.
+std::string qcschema_json(const Calculation& calc, bool wavefunction = false);
 
 // Writes qcschema_json to path; throws Failure when the file cannot be written.
-void write_qcschema(const Calculation& calc, const std::string& path);
+void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction = false);

@@ -38,10 +38,14 @@ std::optional<int> parse_whole(const std::string& text) {
 }
 
 std::optional<double> parse_real(const std::string& text) {
-    if (!only_chars(text, "0123456789+-.eE")) return std::nullopt;
+    if (!only_chars(text, "0123456789+-.eEdD")) return std::nullopt;
+    // Fortran writes the exponent of a double with D ("1.0D-01").
+    std::string number = text;
+    for (char& ch : number)
+        if (ch == 'd' || ch == 'D') ch = 'e';
     char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size()) return std::nullopt;
+    const double value = std::strtod(number.c_str(), &end);
+    if (end != number.c_str() + number.size()) return std::nullopt;
     // Overflow gives +-HUGE_VAL; underflow gives a tiny or zero value, kept.
     if (!std::isfinite(value)) return std::nullopt;
     return value;

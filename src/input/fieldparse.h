@@ -18,6 +18,7 @@ std::string to_lower(const std::string& s);
 std::optional<int> parse_whole(const std::string& text);
 
 // A finite decimal real number with optional sign, fraction and exponent and
-// nothing else ("1.0e-1", "-2", ".5", "+1.5"); empty for anything else,
+// nothing else ("1.0e-1", "-2", ".5", "+1.5"), the exponent also written with
+// Fortran's D or d ("1.0D-01"); empty for anything else,
 // including hexadecimal, inf, nan and values that overflow a double.
 std::optional<double> parse_real(const std::string& text);

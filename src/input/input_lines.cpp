@@ -3,30 +3,110 @@
 #include <cmath>
 #include <optional>
 
+#include "basis/atom.h"
 #include "common/failure.h"
 #include "common/quote.h"
 #include "input/fieldparse.h"
-#include "input/readfile.h"
 
 namespace {
 constexpr double max_coordinate_bohr = 1e6;
+
+[[noreturn]] void refuse_unreadable(const std::string& path) {
+    throw Failure{"Error: cannot read input file " + quoted(path), exit_status::bad_input};
+}
+}  // namespace
+
+LineReader::LineReader(const std::string& path) : file_path(path), file(std::fopen(path.c_str(), "rb")) {
+    if (file == nullptr) refuse_unreadable(path);
 }
 
-std::vector<std::string> read_input_lines(const std::string& path) {
-    std::vector<std::string> lines;
-    InputFile file(path);
-    file.readFile(lines);
-    if (!file.is_open() || file.read_error())
-        throw Failure{"Error: cannot read input file \"" + path + "\"", exit_status::bad_input};
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
-    return lines;
+LineReader::~LineReader() {
+    if (file != nullptr) std::fclose(file);
+}
+
+std::optional<std::string> LineReader::read_line() {
+    const std::size_t line = number + 1;  // lines are read only one ahead of the caller
+    std::string text;
+    bool any = false;
+    for (;;) {
+        const int c = std::getc(file);
+        if (c == EOF) {
+            if (std::ferror(file)) refuse_unreadable(file_path);
+            if (!any) return std::nullopt;
+            break;
+        }
+        any = true;
+        if (c == '\n') break;
+        if (c == '\0') refuse_input_line(file_path, line, "text", "a NUL byte (not a text file?)");
+        if (text.size() == max_line_bytes)
+            refuse_input_line(file_path, line, "a line of at most " + std::to_string(max_line_bytes) + " bytes",
+                              "a longer line");
+        text += static_cast<char>(c);
+    }
+    // U+FEFF as the first bytes of a file marks UTF-8; it is not part of the text.
+    if (line == 1 && text.compare(0, 3, "\xef\xbb\xbf") == 0) text.erase(0, 3);
+    return text;
+}
+
+const std::optional<std::string>& LineReader::peek() {
+    if (!peeked) {
+        ahead = read_line();
+        peeked = true;
+    }
+    return ahead;
+}
+
+std::optional<std::string> LineReader::next() {
+    std::optional<std::string> line;
+    if (peeked) {
+        line = std::move(ahead);
+        ahead.reset();
+        peeked = false;
+    } else {
+        line = read_line();
+    }
+    if (line) ++number;
+    return line;
 }
 
 void refuse_input_line(const std::string& path, std::size_t line, const std::string& expected,
                        const std::string& found) {
-    throw Failure{"Error in input file \"" + path + "\", line " + std::to_string(line) + ": expected " + expected +
+    throw Failure{"Error in input file " + quoted(path) + ", line " + std::to_string(line) + ": expected " + expected +
                       ", found " + found,
                   exit_status::bad_input};
+}
+
+std::vector<std::string> fields_of(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string current;
+    for (char ch : trim_right(line)) {
+        if (ch == ' ' || ch == '\t') {
+            if (!current.empty()) fields.push_back(current);
+            current.clear();
+        } else {
+            current += ch;
+        }
+    }
+    if (!current.empty()) fields.push_back(current);
+    return fields;
+}
+
+std::string element_field(const std::string& path, std::size_t line, const std::string& field) {
+    unsigned z = 0;
+    if (!field.empty() && field.find_first_not_of("0123456789") == std::string::npos) {
+        const std::optional<int> number = parse_whole(field);
+        if (number && *number >= 1 && *number <= 10) z = static_cast<unsigned>(*number);
+    } else {
+        // Programs writing atom lines vary in letter case: first letter upper, the rest lower.
+        std::string symbol = to_lower(field);
+        if (!symbol.empty() && symbol[0] >= 'a' && symbol[0] <= 'z')
+            symbol[0] = static_cast<char>(symbol[0] - 'a' + 'A');
+        z = element_number(symbol);
+    }
+    if (z == 0)
+        refuse_input_line(path, line, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne, or an atomic number 1 to 10",
+                          quoted(field));
+    return element_symbol(z);
 }
 
 double coordinate_bohr(const std::string& path, std::size_t line, int axis, const std::string& field, double scale) {

@@ -7,77 +7,122 @@
 #include "basis/atom.h"
 #include "common/constants.h"
 #include "common/failure.h"
+#include "common/quote.h"
 #include "input/fieldparse.h"
-#include "input/molecule.h"
 #include "input/input_lines.h"
+#include "input/molecule.h"
 
 namespace {
 
-// Fields of a line separated by runs of blanks and tabs; a trailing carriage
-// return (a file written on Windows) is not part of the last field.
-std::vector<std::string> fields_of(const std::string& line) {
-    std::vector<std::string> fields;
-    std::string current;
-    for (char ch : trim_right(line)) {
-        if (ch == ' ' || ch == '\t') {
-            if (!current.empty()) fields.push_back(current);
-            current.clear();
-        } else {
-            current += ch;
-        }
-    }
-    if (!current.empty()) fields.push_back(current);
-    return fields;
-}
+bool blank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; }
 
-// The element symbol in its usual spelling, first letter upper case and the
-// rest lower case, as programs writing XYZ files vary in this.
-std::string canonical_symbol(const std::string& text) {
-    std::string symbol = to_lower(text);
-    if (!symbol.empty() && symbol[0] >= 'a' && symbol[0] <= 'z') symbol[0] = static_cast<char>(symbol[0] - 'a' + 'A');
-    return symbol;
+// One whole-number value of the comment line; refuses anything else.
+int comment_number(const std::string& path, const std::string& key, const std::string& value, int minimum,
+                   const char* what) {
+    const std::optional<int> number = parse_whole(value);
+    if (!number || *number < minimum)
+        refuse_input_line(path, 2, key + "= followed by " + what, quoted(key + "=" + value));
+    return *number;
 }
 
 }  // namespace
 
 bool is_xyz_path(const std::string& path) {
     const std::string ext = ".xyz";
-    return path.size() > ext.size() && path.compare(path.size() - ext.size(), ext.size(), ext) == 0;
+    return path.size() > ext.size() && to_lower(path.substr(path.size() - ext.size())) == ext;
 }
 
-void read_xyz(Molecule& mol, const std::string& path, const std::string& basis_name) {
-    const std::vector<std::string> lines = read_input_lines(path);
-    const std::size_t available = lines.size();
+bool looks_like_xyz(const std::string& first_line) {
+    const std::vector<std::string> fields = fields_of(first_line);
+    return fields.size() == 1 && parse_whole(fields[0]).has_value();
+}
+
+CommentValues xyz_comment_values(const std::string& path, const std::string& comment) {
+    // Extended XYZ: words key=value or key = value, a value in double quotes
+    // may hold blanks; words without "=" are free text.
+    CommentValues values;
+    const std::size_t n = comment.size();
+    std::size_t i = 0;
+    while (i < n) {
+        while (i < n && blank(comment[i])) ++i;
+        const std::size_t key_start = i;
+        while (i < n && !blank(comment[i]) && comment[i] != '=') ++i;
+        const std::string key = to_lower(comment.substr(key_start, i - key_start));
+        std::size_t j = i;
+        while (j < n && blank(comment[j])) ++j;
+        if (j >= n || comment[j] != '=') {
+            if (i == key_start) ++i;  // a stray character that starts no key
+            continue;
+        }
+        j += 1;
+        while (j < n && blank(comment[j])) ++j;
+        std::string value;
+        if (j < n && comment[j] == '"') {
+            const std::size_t close = comment.find('"', j + 1);
+            const std::size_t end = close == std::string::npos ? n : close;
+            value = comment.substr(j + 1, end - j - 1);
+            j = close == std::string::npos ? n : close + 1;
+        } else {
+            const std::size_t start = j;
+            while (j < n && !blank(comment[j])) ++j;
+            value = comment.substr(start, j - start);
+        }
+        i = j;
+        if (key == "charge")
+            values.charge = comment_number(path, "charge", value, -2147483647, "a whole number");
+        else if (key == "multiplicity")
+            values.multiplicity = comment_number(path, "multiplicity", value, 1, "a whole number of 1 or more");
+    }
+    return values;
+}
+
+void read_xyz(Molecule& mol, const std::string& path, const XyzRequest& request) {
+    LineReader reader(path);
+    read_xyz(mol, reader, request);
+}
+
+void read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request) {
+    const std::string& path = reader.path();
+
+    const std::optional<std::string> basis_name = canonical_basis_name(request.basis_name);
+    if (!basis_name)
+        throw Failure{"Unrecognized basis set\nError: basis set " + quoted(request.basis_name) + " for input file " +
+                          quoted(path) + " is not known; expected " + known_basis_names +
+                          " (any letter case, with or without the hyphen)",
+                      exit_status::unknown_basis};
 
     // --- line 1: the number of atoms ---
-    if (available < 1) refuse_input_line(path, 1, "the number of atoms", "end of file");
-    const std::vector<std::string> count_fields = fields_of(lines[0]);
+    const std::optional<std::string> first = reader.next();
+    if (!first) refuse_input_line(path, 1, "the number of atoms", "end of file");
+    const std::vector<std::string> count_fields = fields_of(*first);
     const std::string count_text = count_fields.empty() ? "" : count_fields[0];
     const std::optional<int> count = parse_whole(count_text);
     if (count_fields.size() != 1 || !count || *count < 1)
-        refuse_input_line(path, 1, "the number of atoms as a positive whole number", quoted(trim_right(lines[0])));
+        refuse_input_line(path, 1, "the number of atoms as a positive whole number", quoted(trim_right(*first)));
 
-    // --- line 2: comment, not read ---
-    if (available < 2) refuse_input_line(path, 2, "a comment line", "end of file");
+    // --- line 2: comment, with optional charge= and multiplicity= ---
+    const std::optional<std::string> comment = reader.next();
+    if (!comment) refuse_input_line(path, 2, "a comment line", "end of file");
+    const CommentValues given = xyz_comment_values(path, *comment);
 
-    mol.basis_name = basis_name;
-    mol.basis.setType(basis_name);
+    mol.basis_name = *basis_name;
+    mol.basis.setType(mol.basis_name);
+    mol.charge = request.charge ? request.charge : given.charge;
+    mol.multiplicity = request.multiplicity ? request.multiplicity : given.multiplicity;
 
     // --- atoms ---
     for (int i = 0; i < *count; ++i) {
-        const std::size_t index = 2 + static_cast<std::size_t>(i);
-        const std::size_t line_no = index + 1;
-        if (index >= available)
-            refuse_input_line(path, line_no, "atom " + std::to_string(i + 1) + " of " + std::to_string(*count) + " (symbol x y z)",
-                   "end of file");
-        const std::vector<std::string> fields = fields_of(lines[index]);
+        const std::size_t line_no = 3 + static_cast<std::size_t>(i);
+        const std::optional<std::string> line = reader.next();
+        if (!line)
+            refuse_input_line(path, line_no,
+                              "atom " + std::to_string(i + 1) + " of " + std::to_string(*count) + " (symbol x y z)",
+                              "end of file");
+        const std::vector<std::string> fields = fields_of(*line);
         if (fields.size() < 4)
-            refuse_input_line(path, line_no, "an element symbol and three coordinates", quoted(trim_right(lines[index])));
+            refuse_input_line(path, line_no, "an element symbol and three coordinates", quoted(trim_right(*line)));
 
-        const std::string symbol = canonical_symbol(fields[0]);
-        if (element_number(symbol) == 0)
-            refuse_input_line(path, line_no, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", quoted(fields[0]));
-
+        const std::string symbol = element_field(path, line_no, fields[0]);
         // The same product as the velko reader forms for angstrom input,
         // so both formats give the same positions to the last bit.
         double r[3];

@@ -23,7 +23,7 @@ TEST(Atom, ElementTable) {
         EXPECT_EQ(a.nucl_chg(), z);
         EXPECT_EQ(a.nrelecs(), z);
         EXPECT_EQ(a.ps(), symbols[z - 1]);
-        EXPECT_EQ(a.nrorbs(), z <= 2 ? 1u : z <= 4 ? 2u : 5u) << symbols[z - 1];
+        EXPECT_EQ(a.nrorbs(), z <= 2 ? 1u : 5u) << symbols[z - 1];
         EXPECT_EQ(a.cgfs.size(), a.nrorbs());
     }
     const Atom o("O", 0, 0, 0, basis);
@@ -45,10 +45,16 @@ TEST(Atom, HydrogenAt14) {
 
 TEST(Atom, OrbitalOrder) {
     Basis basis = basis_of("sto-6g");
+    // Beryllium's 2p functions share the 2s exponents (one 2sp shell) and take the
+    // p contraction of the table: 2pz of STO-6G starts with 13.63324744 and 0.0037596966.
     const Atom be("Be", 0, 0, 0, basis);
-    ASSERT_EQ(be.nrorbs(), 2u);
+    ASSERT_EQ(be.nrorbs(), 5u);
     EXPECT_EQ(be[0].orb(), "1s");
     EXPECT_EQ(be[1].orb(), "2s");
+    EXPECT_EQ(be[4].orb(), "2pz");
+    EXPECT_EQ(be[4].gtos[0].alpha, 13.63324744);
+    EXPECT_EQ(be[4].gtos[0].c, 0.0037596966);
+    EXPECT_EQ(be[4].gtos[0].n, 1u);
     EXPECT_EQ(be.nrelecs(), 4u);
 
     const Atom c("C", 1, 2, 3, basis);

@@ -169,7 +169,7 @@ TEST(MoldenText, ShellsCarryTheTableCoefficientsOfNormalisedPrimitives) {
     EXPECT_NEAR(self_overlap(atoms[1][0], 0), 1.0, 1e-6);
 }
 
-TEST(MoldenText, StoSixGAndLithiumWithoutP) {
+TEST(MoldenText, StoSixGAndLithiumWithItsSpShell) {
     Molecule mol;
     mol.basis_name = "sto-6g";
     mol.basis.setType("sto-6g");
@@ -177,11 +177,14 @@ TEST(MoldenText, StoSixGAndLithiumWithoutP) {
     mol.addAtom("H", 0.0, 0.0, 3.0);
     const std::vector<std::vector<Shell>> atoms = read_shells(lines_of(molden_text(bare_calculation(mol))));
     ASSERT_EQ(atoms.size(), 2u);
-    ASSERT_EQ(atoms[0].size(), 2u);  // 1s, 2s: lithium has no 2p functions in these tables
+    ASSERT_EQ(atoms[0].size(), 3u);  // 1s, 2s, 2p, as for boron to neon
     EXPECT_EQ(atoms[0][1].kind, "s");
     EXPECT_EQ(atoms[0][1].alpha.size(), 6u);
+    EXPECT_EQ(atoms[0][2].kind, "p");
+    EXPECT_EQ(atoms[0][2].alpha, atoms[0][1].alpha);
     EXPECT_NEAR(self_overlap(atoms[0][0], 0), 1.0, 1e-6);
     EXPECT_NEAR(self_overlap(atoms[0][1], 0), 1.0, 1e-6);
+    EXPECT_NEAR(self_overlap(atoms[0][2], 1), 1.0, 1e-6);
 }
 
 TEST(MoldenText, EveryOrbitalWithEnergyOccupationAndIndexedCoefficients) {

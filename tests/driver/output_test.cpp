@@ -95,6 +95,31 @@ TEST(SummaryBlock, CountsInPrintedOrderAndEnergyToTenDigits) {
         "Total energy [Hartree]: -74.96293063\n"
         "\n";
     EXPECT_EQ(summary_block(17, -74.962930634, 3, 7, 21), expected);
+    EXPECT_EQ(summary_block(17, -74.962930634, 3, 7, 21, 0), expected);
+}
+
+TEST(SummaryBlock, ChargedMoleculeGetsOneLineWithTheSignedCharge) {
+    const std::string head =
+        "          ***********************\n"
+        "          *                     *\n"
+        "          *       SUMMARY       *\n"
+        "          *                     *\n"
+        "          ***********************\n"
+        "\n"
+        "Number of atoms: 5\n";
+    const std::string tail =
+        "Number of orbitals: 9\n"
+        "Number of GTOs: 27\n"
+        "Number of iterations: 6\n"
+        "Total energy [Hartree]: -55.86822818\n"
+        "\n";
+    const struct {
+        int charge;
+        const char* line;
+    } cases[] = {{1, "Molecular charge: +1\n"}, {-1, "Molecular charge: -1\n"}, {2, "Molecular charge: +2\n"},
+                 {-12, "Molecular charge: -12\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(summary_block(6, -55.86822818, 5, 9, 27, c.charge), head + c.line + tail) << c.charge;
 }
 
 TEST(SummaryBlock, EnergyDropsTrailingZeros) {

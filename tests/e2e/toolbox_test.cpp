@@ -60,7 +60,7 @@ double report_number(const std::string& report, const std::string& label) {
 }
 
 // velko's water (O at the origin, r(OH) = 1.81 bohr, 105 degrees), with the
-// Molden and JSON files written next to it.
+// Molden and JSON files (wavefunction included) written next to it.
 struct WaterRun {
     std::string molden, json;
     RunResult run;
@@ -71,7 +71,7 @@ const WaterRun& water_run() {
         WaterRun r;
         r.molden = write_temp("water.molden", "");
         r.json = write_temp("water.json", "");
-        r.run = run_velko("--molden \"" + r.molden + "\" --json \"" + r.json + "\" \"" +
+        r.run = run_velko("--molden \"" + r.molden + "\" --json \"" + r.json + "\" --json-wavefunction \"" +
                           source_path("examples/water.in") + "\"");
         return r;
     }();
@@ -116,9 +116,12 @@ TEST(XyzInput, MalformedFileStopsWithTheMessageAfterTheBanner) {
 
 TEST(XyzInput, UnknownBasisNameIsRefusedLikeInTheVelkoFormat) {
     const std::string xyz = write_temp("h2.xyz", "2\n\nH 0 0 0\nH 0 0 0.74\n");
-    const RunResult r = run_velko("--basis STO-3G \"" + xyz + "\"");
+    const RunResult r = run_velko("--basis STO-9G \"" + xyz + "\"");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Unrecognized basis set\n"), std::string::npos);
+    EXPECT_NE(r.out.find("basis set \"STO-9G\" for input file \"" + xyz + "\" is not known; expected sto-3g or sto-6g"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST(Options, BasisOptionOnVelkoFormatWarnsAndChangesNothing) {
@@ -251,6 +254,10 @@ TEST(MoldenWithQube, ValenceOrbitalsAreNormalisedOnAGrid) {
 
 // --- QCSchema result validated by qcelemental ---
 
+// The document validates as an AtomicResult with its wavefunction section kept
+// (protocol "all"); the dipole and charges are Psi4 1.3.2's for this water
+// (tests/scf/reference/psi4_values.txt): dipole (0, 0.677432829810, 0) e a0,
+// Mulliken O -0.366559028748, Loewdin O -0.253616926541.
 TEST(QcschemaWithQcelemental, AtomicResultValidatesAndMatchesTheReport) {
     if (!succeeds(std::string(system_python) + " -c 'import qcelemental'"))
         GTEST_SKIP() << "python3-qcelemental absent";
@@ -264,14 +271,22 @@ TEST(QcschemaWithQcelemental, AtomicResultValidatesAndMatchesTheReport) {
                                           "print('OK', repr(r.return_result), p.scf_iterations, p.calcinfo_natom,\n"
                                           "      p.calcinfo_nbasis, len(r.molecule.symbols), r.success,\n"
                                           "      repr(p.scf_one_electron_energy + p.scf_two_electron_energy\n"
-                                          "           + p.nuclear_repulsion_energy - p.scf_total_energy))\n");
+                                          "           + p.nuclear_repulsion_energy - p.scf_total_energy))\n"
+                                          "print('DIPOLE', *[repr(x) for x in p.scf_dipole_moment])\n"
+                                          "print('CHARGES', repr(r.extras['mulliken_charges'][0]),\n"
+                                          "      repr(r.extras['loewdin_charges'][0]))\n"
+                                          "wf = r.wavefunction\n"
+                                          "print('WAVEFUNCTION', wf.basis.nbf, *wf.scf_orbitals_a.shape,\n"
+                                          "      len(wf.scf_eigenvalues_a), repr(sum(wf.scf_occupations_a)), wf.restricted)\n");
     const std::string out =
         command_output(std::string(system_python) + " \"" + script + "\" \"" + w.json + "\" 2>&1");
     std::istringstream in(out);
-    std::string ok, success;
-    double energy = NAN, rest = NAN;
-    int iterations = -1, natom = -1, nbasis = -1, symbols = -1;
+    std::string ok, success, dipole_key, charges_key, wavefunction_key, restricted;
+    double energy = NAN, rest = NAN, dx = NAN, dy = NAN, dz = NAN, mulliken = NAN, loewdin = NAN, electrons = NAN;
+    int iterations = -1, natom = -1, nbasis = -1, symbols = -1, nbf = -1, rows = -1, cols = -1, eigenvalues = -1;
     in >> ok >> energy >> iterations >> natom >> nbasis >> symbols >> success >> rest;
+    in >> dipole_key >> dx >> dy >> dz >> charges_key >> mulliken >> loewdin;
+    in >> wavefunction_key >> nbf >> rows >> cols >> eigenvalues >> electrons >> restricted;
     ASSERT_EQ(ok, "OK") << out;
     EXPECT_NEAR(energy, report_number(w.run.out, "Total energy [Hartree]: "), 5e-9);
     EXPECT_EQ(iterations, static_cast<int>(report_number(w.run.out, "Number of iterations: ")));
@@ -280,6 +295,20 @@ TEST(QcschemaWithQcelemental, AtomicResultValidatesAndMatchesTheReport) {
     EXPECT_EQ(nbasis, 7);
     EXPECT_EQ(success, "True");
     EXPECT_NEAR(rest, 0.0, 1e-10);
+    ASSERT_EQ(dipole_key, "DIPOLE") << out;
+    EXPECT_NEAR(dx, 0.0, 1e-6);
+    EXPECT_NEAR(dy, 0.677432829810, 1e-6);
+    EXPECT_NEAR(dz, 0.0, 1e-6);
+    ASSERT_EQ(charges_key, "CHARGES") << out;
+    EXPECT_NEAR(mulliken, -0.366559028748, 1e-6);
+    EXPECT_NEAR(loewdin, -0.253616926541, 1e-6);
+    ASSERT_EQ(wavefunction_key, "WAVEFUNCTION") << out;
+    EXPECT_EQ(nbf, 7);
+    EXPECT_EQ(rows, 7);
+    EXPECT_EQ(cols, 7);
+    EXPECT_EQ(eigenvalues, 7);
+    EXPECT_EQ(electrons, 5.0);  // alpha electrons
+    EXPECT_EQ(restricted, "True");
 }
 
 }  // namespace

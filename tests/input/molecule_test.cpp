@@ -6,6 +6,7 @@
 
 #include "common/constants.h"
 #include "common/failure.h"
+#include "input/input_lines.h"
 #include "scratch_files.h"
 
 namespace {
@@ -68,7 +69,7 @@ TEST_F(MoleculeRead, HydrogenInAngstrom) {
     EXPECT_EQ(mol.atoms.size(), 2u);
     EXPECT_EQ(mol.basis_name, "sto-3g");
     EXPECT_EQ(mol.basis.type, "sto-3g");
-    EXPECT_EQ(mol.aux_value, 0);
+    EXPECT_EQ(mol.charge, 0);
     expect_position(mol, 0, 0.0, 0.0, 0.0);
     expect_position(mol, 1, 0.0, 0.0, 0.74 * 1.8897261245650618);
     EXPECT_EQ(mol[1].nrorbs(), 1u);
@@ -80,7 +81,7 @@ TEST_F(MoleculeRead, HydrogenInAngstrom) {
 TEST_F(MoleculeRead, IrregularButValidLayout) {
     const std::string content =
         "\tbasis set=  sto-6g \r\n"       // tab indent, blanks around value, CRLF
-        "whatever =\t7\r\n"               // aux value read with atoi
+        "whatever =\t7\r\n"               // the charge, whatever the label
         "2\r\n"                           // no "=": whole line is the value
         "  units = bohr\t\r\n"            // trailing tab and CR
         "\t O\t 1.0e-1   -2  .5 label\r\n"  // tabs, exponent, fifth field
@@ -89,7 +90,7 @@ TEST_F(MoleculeRead, IrregularButValidLayout) {
         "X not an atom\n";
     const Molecule mol = read(content);
     EXPECT_EQ(mol.basis_name, "sto-6g");
-    EXPECT_EQ(mol.aux_value, 7);
+    EXPECT_EQ(mol.charge, 7);
     ASSERT_EQ(mol.nratoms(), 2u);
     EXPECT_EQ(mol[0].symbol, "O");
     EXPECT_EQ(mol[0].nucl_chg(), 8u);
@@ -101,46 +102,120 @@ TEST_F(MoleculeRead, IrregularButValidLayout) {
     EXPECT_EQ(err, "");  // "bohr" needs no notice
 }
 
-TEST_F(MoleculeRead, UnitWordInAnyCase) {
-    struct Case {
+// Unit words as other programs write them; 1 angstrom = 1.8897261245650618 bohr.
+TEST_F(MoleculeRead, UnitWordsOfAngstromAndBohr) {
+    const struct {
         const char* unit;
         double scale;
-        bool notice;
+    } cases[] = {
+        {"angstrom", bohr_per_angstrom}, {"Angstrom", bohr_per_angstrom},  {"ANGSTROMS", bohr_per_angstrom},
+        {"ang", bohr_per_angstrom},      {"Angs", bohr_per_angstrom},      {"\xc3\xa5", bohr_per_angstrom},
+        {"\xc3\x85", bohr_per_angstrom},   {"\xe2\x84\xab", bohr_per_angstrom}, {"bohr", 1.0},
+        {"BOHRS", 1.0},                  {"au", 1.0},                      {"A.U.", 1.0},
+        {"", 1.0},
     };
-    const Case cases[] = {
-        {"angstrom", bohr_per_angstrom, false}, {"Angstrom", bohr_per_angstrom, false},
-        {"ANGSTROM", bohr_per_angstrom, false}, {"angstrom ", bohr_per_angstrom, false},
-        {"bohr", 1.0, false},                   {"Bohr", 1.0, false},
-        {"BOHR", 1.0, false},                   {"au", 1.0, true},
-        {"angstroms", 1.0, true},               {"", 1.0, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const Molecule mol = read(header("1", c.unit) + "He 0 0 2\n");
         expect_position(mol, 0, 0.0, 0.0, 2.0 * c.scale);
         EXPECT_EQ(out, "") << c.unit;
-        if (c.notice) {
-            EXPECT_NE(err.find(std::string("unit \"") + c.unit + "\""), std::string::npos) << err;
-            EXPECT_NE(err.find("line 4"), std::string::npos) << err;
-            EXPECT_NE(err.find("taken as bohr"), std::string::npos) << err;
-        } else {
-            EXPECT_EQ(err, "") << c.unit;
-        }
+        EXPECT_EQ(err, "") << c.unit;
     }
 }
 
-TEST_F(MoleculeRead, UnknownUnitNoticeNamesFile) {
-    std::string path;
-    read(header("0", "nm"), &path);
-    EXPECT_EQ(err, "velko: unit \"nm\" in " + path + " line 4 is not angstrom or bohr; coordinates taken as bohr\n");
-    EXPECT_EQ(out, "");
+TEST_F(MoleculeRead, OtherUnitWordsAreRefusedWithTheWordsAccepted) {
+    for (const char* unit : {"nm", "furlong", "a", "angstrom2", "bohr radii", "a.u"}) {
+        std::string path;
+        const Failure f = failure_of(header("1", unit) + "He 0 0 2\n", &path);
+        EXPECT_EQ(f.status, exit_status::bad_input);
+        EXPECT_EQ(f.message, "Error in input file \"" + path +
+                                 "\", line 4: expected the unit of length: angstrom (or angstroms, ang, angs, \xc3\xa5) or "
+                                 "bohr (or bohrs, au, a.u., or nothing), in any letter case, found \"" + unit + "\"");
+    }
 }
 
-TEST_F(MoleculeRead, ZeroAtomsGiveEmptyMolecule) {
-    const Molecule mol = read(header("0", "bohr") + "H 0 0 0\n");
-    EXPECT_EQ(mol.nratoms(), 0u);
-    EXPECT_TRUE(mol.atoms.empty());
-    // An unknown basis name is only noticed when an atom is built.
-    EXPECT_EQ(read(header("0", "bohr", "STO-3G")).nratoms(), 0u);
+TEST_F(MoleculeRead, ChargeLineIsAWholeNumber) {
+    const struct {
+        const char* text;
+        int charge;
+    } accepted[] = {{"0", 0}, {"+1", 1}, {"-1", -1}, {"2", 2}, {"-02", -2}};
+    for (const auto& c : accepted) {
+        const Molecule mol = read("basis = sto-3g\ncharge = " + std::string(c.text) + "\natoms = 1\nunits = bohr\nHe 0 0 0\n");
+        EXPECT_EQ(mol.charge, c.charge) << c.text;
+        EXPECT_EQ(mol.electron_count(), 2 - c.charge) << c.text;
+    }
+    for (const char* text : {"banana", "", "1.0", "+-1", "1 e", "0x1", "99999999999", "angstrom"}) {
+        std::string path;
+        const Failure f = failure_of("basis = sto-3g\ncharge = " + std::string(text) + "\natoms = 1\nunits = bohr\nHe 0 0 0\n", &path);
+        EXPECT_EQ(f.status, exit_status::bad_input) << text;
+        EXPECT_EQ(f.message, "Error in input file \"" + path +
+                                 "\", line 2: expected the molecular charge as a whole number (such as 0, +1 or -2), found \"" +
+                                 text + "\"");
+    }
+}
+
+TEST_F(MoleculeRead, NoAtomsIsRefused) {
+    for (const char* count : {"0", "-1"}) {
+        std::string path;
+        const Failure f = failure_of(header(count, "bohr"), &path);
+        EXPECT_EQ(f.status, exit_status::bad_input);
+        EXPECT_EQ(f.message, "Error in input file \"" + path + "\", line 3: expected a number of atoms of one or more, found \"" +
+                                 count + "\"");
+    }
+}
+
+// Atom lines as other programs write them: symbols in any letter case, atomic
+// numbers, Fortran D exponents; a byte-order mark at the start of the file.
+TEST_F(MoleculeRead, AtomLinesOfOtherPrograms) {
+    const struct {
+        const char* line;
+        const char* symbol;
+        double z;  // bohr
+    } cases[] = {
+        {"h 0 0 1.5", "H", 1.5},        {"HE 0 0 1.5", "He", 1.5},     {"nE 0 0 1.5", "Ne", 1.5},
+        {"1 0 0 1.5", "H", 1.5},        {"10 0 0 1.5", "Ne", 1.5},     {"03 0 0 1.5", "Li", 1.5},
+        {"C 0 0 1.5D0", "C", 1.5},      {"C 0 0 1.5d+00", "C", 1.5},   {"C 0 0 15.0D-01", "C", 1.5},
+        {"C 0 0 .15D1", "C", 1.5},
+    };
+    for (const auto& c : cases) {
+        const Molecule mol = read(header("1", "bohr") + c.line + "\n");
+        ASSERT_EQ(mol.nratoms(), 1u) << c.line;
+        EXPECT_EQ(mol[0].symbol, c.symbol) << c.line;
+        EXPECT_EQ(mol[0].ps(), c.symbol) << c.line;
+        expect_position(mol, 0, 0.0, 0.0, c.z);
+    }
+    const Molecule marked = read("\xef\xbb\xbf" + header("1", "bohr") + "He 0 0 1\n");
+    EXPECT_EQ(marked.nratoms(), 1u);
+}
+
+// Only the 4 + N lines the format needs are read: what follows, however long
+// or binary, is never looked at.
+TEST_F(MoleculeRead, NothingAfterTheLastAtomLineIsRead) {
+    const std::string tail = "\n" + std::string(3u << 20, 'x') + "\n" + std::string(100, '\0');
+    const Molecule mol = read(header("1", "bohr") + "He 0 0 1" + tail);
+    EXPECT_EQ(mol.nratoms(), 1u);
+}
+
+// A file that is not text is refused at its first NUL byte, and a line without
+// end after 1 MiB, each on the line where it happens.
+TEST_F(MoleculeRead, BinaryContentAndEndlessLinesAreRefused) {
+    const struct {
+        std::string content;
+        int line;
+        std::string found;
+    } cases[] = {
+        {std::string(64, '\0'), 1, "a NUL byte (not a text file?)"},
+        {header("1", "bohr") + std::string("He 0\0 0 1\n", 11), 5, "a NUL byte (not a text file?)"},
+        {std::string(max_line_bytes + 1, 'x'), 1, "a longer line"},
+        {"basis = sto-3g\ncharge = 0\n" + std::string(max_line_bytes + 1, ' ') + "\n", 3, "a longer line"},
+    };
+    for (const auto& c : cases) {
+        std::string path;
+        const Failure f = failure_of(c.content, &path);
+        EXPECT_EQ(f.status, exit_status::bad_input);
+        const std::string prefix = "Error in input file \"" + path + "\", line " + std::to_string(c.line) + ": expected ";
+        EXPECT_EQ(f.message.rfind(prefix, 0), 0u) << f.message;
+        EXPECT_NE(f.message.find(", found " + c.found), std::string::npos) << f.message;
+    }
 }
 
 TEST_F(MoleculeRead, NoteAfterTheAtomCountIsIgnored) {
@@ -155,11 +230,27 @@ TEST_F(MoleculeRead, LastLineWithoutNewline) {
     expect_position(mol, 0, 1.0, 2.0, 3.0);
 }
 
-TEST_F(MoleculeRead, UnknownBasisNameIsReportedByBasis) {
-    for (const char* name : {"STO-3G", "sto-3g-x", "6-31g"}) {
-        const Failure f = failure_of(header("1", "bohr", name) + "H 0 0 0\n");
-        EXPECT_EQ(f.message, "Unrecognized basis set") << name;
+TEST_F(MoleculeRead, BasisNamesInAnyLetterCaseWithOrWithoutTheHyphen) {
+    const struct {
+        const char* text;
+        const char* name;
+    } cases[] = {{"sto-3g", "sto-3g"}, {"STO-3G", "sto-3g"}, {"sto3g", "sto-3g"}, {"Sto-6G", "sto-6g"}, {"STO6G", "sto-6g"}};
+    for (const auto& c : cases) {
+        const Molecule mol = read(header("1", "bohr", c.text) + "H 0 0 0\n");
+        EXPECT_EQ(mol.basis_name, c.name) << c.text;
+        EXPECT_EQ(mol.basis.type, c.name) << c.text;
+    }
+}
+
+TEST_F(MoleculeRead, UnknownBasisNameKeepsItsStatusAndNamesFileAndKnownNames) {
+    // Checked on line 1, before the atoms: a file without atom lines is refused for it too.
+    for (const char* name : {"sto-3g-x", "6-31g", "sto--3g", "st-o3g", ""}) {
+        std::string path;
+        const Failure f = failure_of(header("0", "bohr", name), &path);
         EXPECT_EQ(f.status, exit_status::unknown_basis) << name;
+        EXPECT_EQ(f.message, "Unrecognized basis set\nError in input file \"" + path +
+                                 "\", line 1: expected a basis-set name, sto-3g or sto-6g (any letter case, with or "
+                                 "without the hyphen), found \"" + name + "\"");
     }
 }
 
@@ -196,7 +287,6 @@ TEST_F(MoleculeRead, MalformedInputsNameFileAndLine) {
     const std::string good = "H 0 0 0\n";
     const Case cases[] = {
         {"", 1, "end of file"},
-        {"\n", 2, "end of file"},  // one (empty) line
         {"basis = sto-3g\naux = 0\natoms = 1\n", 4, "end of file"},
         {header("abc", "bohr") + good, 3, "\"abc\""},
         {header("2.5", "bohr") + good, 3, "\"2.5\""},
@@ -210,7 +300,14 @@ TEST_F(MoleculeRead, MalformedInputsNameFileAndLine) {
         {header("2", "bohr") + good + "\n", 6, "\"\""},  // a real empty line is an atom line without fields
         {header("1", "bohr") + "H 0.0 0.0\n", 5, "\"H 0.0 0.0\""},
         {header("1", "bohr") + "H 0.0 0.0 \r\n", 5, "\"H 0.0 0.0\""},
-        {header("1", "bohr") + "h 0 0 0\n", 5, "\"h\""},
+        {header("1", "bohr") + "Hx 0 0 0\n", 5, "\"Hx\""},
+        {header("1", "bohr") + "11 0 0 0\n", 5, "\"11\""},
+        {header("1", "bohr") + "+1 0 0 0\n", 5, "\"+1\""},
+        {header("1", "bohr") + "H 1.0D 0 0\n", 5, "\"1.0D\""},
+        {header("1", "bohr") + "H 0 D1 0\n", 5, "\"D1\""},
+        {header("1", "bohr") + "\xef\xbb\xbfH 0 0 0\n", 5, "\"\\xef\\xbb\\xbfH\""},  // a mark not at the file start
+        {header("1", "bohr") + "H\x1b[2J 0 0 0\n", 5, "\"H\\x1b[2J\""},
+        {header("1", "bohr") + "H\xff 0 0 0\n", 5, "\"H\\xff\""},
         {header("1", "bohr") + "Na 0 0 0\n", 5, "\"Na\""},
         {header("1", "bohr") + "0 0 0 H\n", 5, "\"0\""},
         {header("1", "bohr") + "H abc 0 0\n", 5, "\"abc\""},
@@ -241,16 +338,17 @@ TEST_F(MoleculeRead, MessageWording) {
               "Error in input file \"" + path + "\", line 6: expected atom 2 of 2 (symbol x y z), found end of file");
     f = failure_of(header("-3", "bohr"), &path);
     EXPECT_EQ(f.message, "Error in input file \"" + path +
-                             "\", line 3: expected a number of atoms of zero or more, found \"-3\"");
+                             "\", line 3: expected a number of atoms of one or more, found \"-3\"");
     f = failure_of(header("1", "bohr") + "C 0 1,5 0\n", &path);
     EXPECT_EQ(f.message,
               "Error in input file \"" + path + "\", line 5: expected a number for the y coordinate, found \"1,5\"");
     f = failure_of(header("1", "bohr") + "Cl 0 0 0\n", &path);
     EXPECT_EQ(f.message, "Error in input file \"" + path +
-                             "\", line 5: expected an element symbol H, He, Li, Be, B, C, N, O, F or Ne, found \"Cl\"");
+                             "\", line 5: expected an element symbol H, He, Li, Be, B, C, N, O, F or Ne, or an atomic "
+                             "number 1 to 10, found \"Cl\"");
     f = failure_of("basis = sto-3g\n", &path);
     EXPECT_EQ(f.message,
-              "Error in input file \"" + path + "\", line 2: expected header line 2 (an integer), found end of file");
+              "Error in input file \"" + path + "\", line 2: expected header line 2 (the molecular charge), found end of file");
 }
 
 TEST(MoleculeAddAtom, CountsAndUsesTheBasis) {

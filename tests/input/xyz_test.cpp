@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "common/constants.h"
@@ -21,7 +22,7 @@ protected:
     Molecule read(const std::string& content, const std::string& basis = "sto-3g") {
         path = write("mol.xyz", content);
         Molecule mol;
-        read_xyz(mol, path, basis);
+        read_xyz(mol, path, XyzRequest{basis, std::nullopt, std::nullopt});
         return mol;
     }
 
@@ -118,10 +119,10 @@ TEST_F(XyzRead, MalformedFilesAreRefusedWithLineAndFoundText) {
     EXPECT_EQ(refusal("2\nh2\nH 0 0 0\n"), expected(4, "atom 2 of 2 (symbol x y z)", "end of file"));
     EXPECT_EQ(refusal("1\nx\nH 0 0\n"), expected(3, "an element symbol and three coordinates", "\"H 0 0\""));
     EXPECT_EQ(refusal("1\nx\n\n"), expected(3, "an element symbol and three coordinates", "\"\""));
-    EXPECT_EQ(refusal("1\nx\nCl 0 0 0\n"),
-              expected(3, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", "\"Cl\""));
-    EXPECT_EQ(refusal("1\nx\n8 0 0 0\n"),
-              expected(3, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne", "\"8\""));
+    const std::string element = "an element symbol H, He, Li, Be, B, C, N, O, F or Ne, or an atomic number 1 to 10";
+    EXPECT_EQ(refusal("1\nx\nCl 0 0 0\n"), expected(3, element, "\"Cl\""));
+    EXPECT_EQ(refusal("1\nx\n11 0 0 0\n"), expected(3, element, "\"11\""));
+    EXPECT_EQ(refusal("1\nx\n0 0 0 0\n"), expected(3, element, "\"0\""));
     EXPECT_EQ(refusal("1\nx\nH 0 1,5 0\n"), expected(3, "a number for the y coordinate", "\"1,5\""));
     EXPECT_EQ(refusal("1\nx\nH 0 0 nan\n"), expected(3, "a number for the z coordinate", "\"nan\""));
     EXPECT_EQ(refusal("1\nx\nH O.5 0 0\n"), expected(3, "a number for the x coordinate", "\"O.5\""));
@@ -133,7 +134,7 @@ TEST_F(XyzRead, MalformedFilesAreRefusedWithLineAndFoundText) {
 TEST_F(XyzRead, MissingFileIsRefused) {
     Molecule mol;
     try {
-        read_xyz(mol, (dir / "absent.xyz").string(), "sto-3g");
+        read_xyz(mol, (dir / "absent.xyz").string());
         FAIL() << "no Failure";
     } catch (const Failure& f) {
         EXPECT_EQ(f.status, exit_status::bad_input);
@@ -141,14 +142,68 @@ TEST_F(XyzRead, MissingFileIsRefused) {
     }
 }
 
-TEST(XyzPath, OnlyTheDotXyzEndingCounts) {
+TEST(XyzPath, TheDotXyzEndingInAnyLetterCaseCounts) {
     EXPECT_TRUE(is_xyz_path("water.xyz"));
     EXPECT_TRUE(is_xyz_path("dir.in/water.xyz"));
     EXPECT_FALSE(is_xyz_path("water.in"));
     EXPECT_FALSE(is_xyz_path("xyz"));
     EXPECT_FALSE(is_xyz_path(".xyz.in"));
-    EXPECT_FALSE(is_xyz_path("water.XYZ"));
+    EXPECT_TRUE(is_xyz_path("water.XYZ"));
+    EXPECT_TRUE(is_xyz_path("water.Xyz"));
     EXPECT_FALSE(is_xyz_path("waterxyz"));
+}
+
+}  // namespace
+
+namespace {
+
+class XyzComment : public XyzRead {};
+
+// Extended-XYZ key-value pairs of the comment line; the caller's values win.
+TEST_F(XyzComment, ChargeAndMultiplicityFromTheCommentOrTheCaller) {
+    const struct {
+        const char* comment;
+        std::optional<int> caller_charge;
+        std::optional<int> charge;
+        std::optional<int> multiplicity;
+    } cases[] = {
+        {"water", std::nullopt, std::nullopt, std::nullopt},
+        {"charge=1", std::nullopt, 1, std::nullopt},
+        {"Charge=-1 Multiplicity=1", std::nullopt, -1, 1},
+        {"Properties=species:S:1:pos:R:3 charge=\"+2\" pbc=\"F F F\"", std::nullopt, 2, std::nullopt},
+        {"ion  charge = 1  multiplicity = 3", std::nullopt, 1, 3},
+        {"charge=1", -1, -1, std::nullopt},
+        {"discharge: none, mycharge=3 x=y", std::nullopt, std::nullopt, std::nullopt},
+        {"", 0, 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        path = write("ion.xyz", std::string("1\n") + c.comment + "\nHe 0 0 0\n");
+        Molecule mol;
+        read_xyz(mol, path, XyzRequest{"sto-3g", c.caller_charge, std::nullopt});
+        EXPECT_EQ(mol.charge, c.charge) << c.comment;
+        EXPECT_EQ(mol.multiplicity, c.multiplicity) << c.comment;
+    }
+}
+
+TEST_F(XyzComment, ValuesThatAreNotWholeNumbersAreRefused) {
+    EXPECT_EQ(refusal("1\ncharge=one\nHe 0 0 0\n"), expected(2, "charge= followed by a whole number", "\"charge=one\""));
+    EXPECT_EQ(refusal("1\nCHARGE=0.5\nHe 0 0 0\n"), expected(2, "charge= followed by a whole number", "\"charge=0.5\""));
+    EXPECT_EQ(refusal("1\nmultiplicity=0\nHe 0 0 0\n"),
+              expected(2, "multiplicity= followed by a whole number of 1 or more", "\"multiplicity=0\""));
+}
+
+TEST_F(XyzRead, AtomicNumbersDExponentsAndAByteOrderMark) {
+    const Molecule mol = read("\xef\xbb\xbf" "2\nx\n8 0 0 1.0D-01\n1 0 0 1.0d0\n");
+    ASSERT_EQ(mol.nratoms(), 2u);
+    EXPECT_EQ(mol[0].ps(), "O");
+    EXPECT_EQ(mol[0].gr().getz(), 0.1 * bohr_per_angstrom);
+    EXPECT_EQ(mol[1].ps(), "H");
+    EXPECT_EQ(mol[1].gr().getz(), 1.0 * bohr_per_angstrom);
+}
+
+TEST(XyzContent, AFirstLineOfOneWholeNumberMarksXyz) {
+    for (const char* line : {"3", " 12 \r", "\t1"}) EXPECT_TRUE(looks_like_xyz(line)) << line;
+    for (const char* line : {"basis = sto-3g", "3 atoms", "", "three", "sto-3g"}) EXPECT_FALSE(looks_like_xyz(line)) << line;
 }
 
 }  // namespace

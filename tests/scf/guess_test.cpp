@@ -30,7 +30,7 @@ TEST(AveragedOccupations, FillShellsInOrderAndShareOpenOnesEqually) {
     for (int k = 2; k < 5; ++k) EXPECT_NEAR(c[k], 2.0 / 3.0, 1e-15);
     // Hydrogen: one electron in one orbital.
     EXPECT_EQ(averaged_occupations({-0.47}, 1), std::vector<double>{1.0});
-    // Lithium (1s and 2s only): 1s^2 2s^1.
+    // Two orbitals, three electrons: 1s^2 2s^1.
     EXPECT_EQ(averaged_occupations({-2.35, -0.18}, 3), (std::vector<double>{2.0, 1.0}));
     // Neon-like filling: every orbital doubly occupied.
     const std::vector<double> ne = averaged_occupations({-30, -1.5, -0.6, -0.6, -0.6}, 10);

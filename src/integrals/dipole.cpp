@@ -1,0 +1,34 @@
+#include "integrals/dipole.h"
+
+#include "integrals/reference/overlap.h"
+
+namespace {
+
+double component(const Vec3& r, int axis) { return axis == 0 ? r.x : axis == 1 ? r.y : r.z; }
+
+}  // namespace
+
+double gto_dipole(const GTO& a, const GTO& b, int axis, const Vec3& origin) {
+    const int la = static_cast<int>(a.l), ma = static_cast<int>(a.m), na = static_cast<int>(a.n);
+    const int lb = static_cast<int>(b.l), mb = static_cast<int>(b.m), nb = static_cast<int>(b.n);
+    const double raised = overlap(a.alpha, la, ma, na, a.position, b.alpha, lb + (axis == 0), mb + (axis == 1),
+                                  nb + (axis == 2), b.position);
+    const double shift = component(b.position, axis) - component(origin, axis);
+    return raised + shift * overlap(a.alpha, la, ma, na, a.position, b.alpha, lb, mb, nb, b.position);
+}
+
+double cgf_dipole(const CGF& a, const CGF& b, int axis, const Vec3& origin) {
+    double sum = 0.0;
+    for (const GTO& ga : a.gtos)
+        for (const GTO& gb : b.gtos) sum += gto_dipole(ga, gb, axis, origin) * (((ga.c * gb.c) * ga.norm) * gb.norm);
+    return sum;
+}
+
+std::array<Matrix<double>, 3> dipole_matrices(const std::vector<CGF>& cgfs, const Vec3& origin) {
+    const int n = static_cast<int>(cgfs.size());
+    std::array<Matrix<double>, 3> d{Matrix<double>(n, n), Matrix<double>(n, n), Matrix<double>(n, n)};
+    for (int axis = 0; axis < 3; ++axis)
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j <= i; ++j) d[axis][i][j] = d[axis][j][i] = cgf_dipole(cgfs[i], cgfs[j], axis, origin);
+    return d;
+}
