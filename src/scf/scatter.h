@@ -7,7 +7,7 @@
 // permutations (ij|kl) (ji|kl) (ij|lk) (ji|lk) (kl|ij) (lk|ij) (kl|ji) (lk|ji), fewer when
 // indices coincide; with the weight 1/2 per coincidence (i == j, k == l, ij == kl) the
 // sum over all eight counts each distinct permutation once. The contributions go into
-// a half matrix A whose result is A + A^T:
+// a half matrix A whose result is A + A^T (screened.cpp has the same scatter for G = J - 1/2 K):
 //   Coulomb   J_ab += (ab|cd) D_cd:  A_ij += 2 v D_kl,  A_kl += 2 v D_ij
 //   exchange  K_ac += (ab|cd) D_bd:  A_ik += v D_jl,  A_jl += v D_ik,  A_il += v D_jk,  A_jk += v D_il
 
@@ -17,17 +17,6 @@ inline double degeneracy(int i, int j, int k, int l) {
     if (k == l) f *= 0.5;
     if (i == k && j == l) f *= 0.5;
     return f;
-}
-
-// G = J - 1/2 K into one half matrix; v already carries the degeneracy weight.
-inline void scatter_g(int i, int j, int k, int l, double v, const Matrix<double>& D, Matrix<double>& A) {
-    A[i][j] += 2.0 * v * D[k][l];
-    A[k][l] += 2.0 * v * D[i][j];
-    const double x = 0.5 * v;
-    A[i][k] -= x * D[j][l];
-    A[j][l] -= x * D[i][k];
-    A[i][l] -= x * D[j][k];
-    A[j][k] -= x * D[i][l];
 }
 
 struct HalfJK {
