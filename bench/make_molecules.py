@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the benchmark molecules in velko's input format (bohr), both basis sets.
 Idealised geometries: planar rings with C-C 1.40 A (1.39 in benzene), C-H 1.09 A;
-all-trans alkanes (octane; any CnH2n+2 with `make_molecules.py C<n> FILE`) with C-C 1.53 A, C-H 1.09 A, tetrahedral angles; caffeine as a
+all-trans octane with C-C 1.53 A, C-H 1.09 A, tetrahedral angles; caffeine as a
 planar purine skeleton of regular rings (1.38 A bonds) with methyl groups and
-carbonyl oxygens. Good enough for timing and for comparing programs on the same input."""
+carbonyl oxygens; the 2-naphthyl radical as naphthalene less one hydrogen, and the naphthalene
+cation (charge = 1) at the neutral geometry. Good enough for timing and for comparing programs on the same input."""
 import math, os, sys
 ANG = 1.8897261245650618
 
@@ -34,13 +35,19 @@ def naphthalene():
             atoms.append(("H", x + 1.09 * vx / n, y + 1.09 * vy / n, 0.0))
     return atoms
 
-def alkane(nc):
-    """All-trans CnH2n+2 (n >= 2) as a planar zigzag along x."""
+def naphthyl():
+    """The 2-naphthyl radical C10H7, naphthalene without the hydrogen at a beta carbon:
+    the open-shell benchmark (a doublet)."""
+    atoms = naphthalene()
+    del atoms[11]  # the H on C4 at (2h, d/2)
+    return atoms
+
+def octane():
     cc, ch = 1.53, 1.09
     t = math.radians(109.47 / 2)
     atoms = []
     cs = []
-    for k in range(nc):
+    for k in range(8):
         x = k * cc * math.sin(t)
         y = (cc * math.cos(t) / 2) * (1 if k % 2 else -1)
         cs.append((x, y))
@@ -50,15 +57,12 @@ def alkane(nc):
         # two hydrogens out of plane, pointing away from the chain
         for zs in (1, -1):
             atoms.append(("H", x, y + s * ch * math.cos(math.radians(54.75)), zs * ch * math.sin(math.radians(54.75))))
-        if k in (0, nc - 1):
+        if k in (0, 7):
             # where the next carbon of the zigzag would be, at the C-H distance
-            j = -1 if k == 0 else nc
+            j = -1 if k == 0 else 8
             nx, ny = j * cc * math.sin(t), (cc * math.cos(t) / 2) * (1 if j % 2 else -1)
             atoms.append(("H", x + ch / cc * (nx - x), y + ch / cc * (ny - y), 0.0))
     return atoms
-
-def octane():
-    return alkane(8)
 
 def caffeine():
     b = 1.38
@@ -95,21 +99,45 @@ def caffeine():
             atoms.append(("H", c[0] + 0.364 * ux + 1.027 * ex, c[1] + 0.364 * uy + 1.027 * ey, 1.027 * ez))
     return atoms
 
-def write(name, atoms, basis, path):
+def write(name, atoms, basis, path, charge=0):
     with open(path, "w") as f:
-        f.write(f"basis = {basis}\ncharge = 0\natoms = {len(atoms)}\nunits = bohr\n")
+        f.write(f"basis = {basis}\ncharge = {charge}\natoms = {len(atoms)}\nunits = bohr\n")
         for s, x, y, z in atoms:
             f.write(f"{s} {x * ANG:.10f} {y * ANG:.10f} {z * ANG:.10f}\n")
+
+def alkane(nc):
+    """All-trans CnH2n+2 (n >= 2) as a planar zigzag along x, as octane."""
+    cc, ch = 1.53, 1.09
+    t = math.radians(109.47 / 2)
+    atoms = []
+    cs = []
+    for k in range(nc):
+        x = k * cc * math.sin(t)
+        y = (cc * math.cos(t) / 2) * (1 if k % 2 else -1)
+        cs.append((x, y))
+        atoms.append(("C", x, y, 0.0))
+    for k, (x, y) in enumerate(cs):
+        s = 1 if k % 2 else -1
+        for zs in (1, -1):
+            atoms.append(("H", x, y + s * ch * math.cos(math.radians(54.75)), zs * ch * math.sin(math.radians(54.75))))
+        if k in (0, nc - 1):
+            j = -1 if k == 0 else nc
+            nx, ny = j * cc * math.sin(t), (cc * math.cos(t) / 2) * (1 if j % 2 else -1)
+            atoms.append(("H", x + ch / cc * (nx - x), y + ch / cc * (ny - y), 0.0))
+    return atoms
 
 here = os.path.dirname(os.path.abspath(__file__))
 if len(sys.argv) == 3 and sys.argv[1].startswith("C"):
     # make_molecules.py C<n> FILE: the alkane CnH2n+2 in STO-3G, for the size series.
     write("alkane", alkane(int(sys.argv[1][1:])), "sto-3g", sys.argv[2])
     sys.exit(0)
-for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("octane", octane), ("caffeine", caffeine)):
+for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("naphthyl", naphthyl), ("octane", octane),
+                 ("caffeine", caffeine)):
     atoms = fn()
     for basis, suffix in (("sto-3g", ""), ("sto-6g", "_sto6g")):
         write(name, atoms, basis, os.path.join(here, "molecules", f"{name}{suffix}.in"))
+        if name == "naphthalene":  # the open-shell benchmark of the same molecule: its cation, a doublet
+            write(name, atoms, basis, os.path.join(here, "molecules", f"naphthalene_cation{suffix}.in"), charge=1)
     # closest contacts, as a sanity check of the idealised geometry
     dmin = min(math.dist(a[1:], b[1:]) for i, a in enumerate(atoms) for b in atoms[i + 1:])
     print(f"{name}: {len(atoms)} atoms, shortest distance {dmin:.3f} A")

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "input/read_input.h"
 #include "input/strfunc.h"
 #include "scf/molecule_check.h"
+#include "scf/spin.h"
 
 namespace {
 
@@ -57,7 +59,10 @@ void fuzz_molecule(const std::uint8_t* data, std::size_t size) {
     Molecule mol;
     try {
         read_molecule(mol, path, XyzRequest{});
-        check_closed_shell(mol, path);
+        check_molecule(mol, path);
+        std::optional<long long> multiplicity;
+        if (mol.multiplicity) multiplicity = *mol.multiplicity;
+        spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol), multiplicity, path);
     } catch (const Failure& f) {
         if (f.status != exit_status::bad_input && f.status != exit_status::unknown_basis &&
             f.status != exit_status::unsupported)

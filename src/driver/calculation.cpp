@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -10,64 +11,34 @@
 #include "common/quote.h"
 #include "driver/listing.h"
 #include "driver/progress.h"
+#include "driver/scf_search.h"
 #include "linalg/canorg.h"
 #include "scf/guess.h"
 #include "scf/memory.h"
 #include "scf/parallel.h"
-#include "scf/screened.h"
 
 namespace {
 
-// n x n matrices held during a run besides the per-atom attraction matrices
-// (H, S, T, X, X^T, and in the SCF P, F, G, F', C', C, the new density), counted
-// before the table is allocated so that a molecule that cannot fit is refused first.
-constexpr std::uint64_t engine_matrix_count = 12;
-// Below this smallest overlap eigenvalue the basis is numerically linearly
-// dependent: X = S^(-1/2) would amplify rounding beyond the printed digits.
-constexpr double singular_overlap_threshold = 1e-7;
-
-// The fast path decides about the integrals once their bounds are known; the matrices
-// (the per-atom attraction matrices grow as atoms x n^2) are checked first.
-void check_matrices_fit(std::uint64_t bytes, unsigned n, const std::string& path) {
-    const std::uint64_t available = available_memory_bytes();
-    if (available == 0 || bytes <= available) return;
-    std::ostringstream msg;
-    msg << "Error: not enough memory for input file " << quoted(path) << ": the " << n << " x " << n
-        << " matrices of the run alone need " << static_cast<double>(bytes) / (1024.0 * 1024.0) << " MiB, "
-        << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
-    throw Failure{msg.str(), exit_status::out_of_memory};
-}
-
-// The two-electron integrals of a run and the operator the SCF reads them through.
-struct TwoElectronSetup {
-    std::unique_ptr<TwoElectronTable> table;  // exact path
-    std::unique_ptr<TwoElectronOperator> op;
-};
-
-// Exact path: the dense table of every distinct integral (allocated, or refused, before
-// anything is computed).
-TwoElectronSetup exact_two_electron(const Integrals& integrals, std::unique_ptr<TwoElectronTable> table) {
-    TwoElectronSetup s;
-    s.table = std::move(table);
-    Progress progress("Two-electron integrals", 1);
-    integrals.repulsion(*s.table, [&progress](std::uint64_t done, std::uint64_t total) {
-        progress.total = total;
-        progress.update(done);
-    });
-    s.op = std::make_unique<TableOperator>(*s.table, true);
-    return s;
-}
+// Below this smallest overlap eigenvalue lambda the basis is numerically linearly
+// dependent for the SCF. In the AO basis the orbital coefficients grow like
+// lambda^(-1/2), the density like 1/lambda and the two-electron energy, quadratic in
+// it, like 1/lambda^2, each amplifying the rounding of double precision (2^-53 =
+// 1.1e-16): the energy error reaches 1.1e-16 / lambda^2, 1e-8 (the last printed digit)
+// at lambda = 1e-4. He with two H at 1e-3 bohr (lambda = 5e-7) gave -3324.6 Hartree
+// against a nuclear repulsion of +4707; at lambda = 5e-6 the exact and fast integral
+// paths already differ by 7e-5 Hartree. Minimal bases at ordinary geometries have lambda
+// above 0.1 (the examples and benchmark molecules: 0.16 to 0.76).
+constexpr double singular_overlap_threshold = 1e-4;
 
 // Fast path: the Schwarz-screened quartets, stored when they fit in the memory left to
 // the process, else recomputed at every build; refused only when not even the quartet
 // list and the build's matrices fit.
-TwoElectronSetup fast_two_electron(const Integrals& integrals, unsigned n, std::uint64_t other_bytes,
-                                   const Settings& settings, const std::string& path) {
+std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, unsigned n, std::uint64_t other_bytes,
+                                                    const Settings& settings, const std::string& path) {
     const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
-    auto op = std::make_unique<ScreenedOperator>(integrals.shell_pairs(), n, threads);
+    auto op = std::make_shared<ScreenedOperator>(integrals.shell_pairs(), n, threads);
     // Each chunk of a build sums into an n x n matrix of its own.
-    const std::uint64_t direct_bytes = op->list_bytes() + other_bytes +
-                                       matrix_bytes(n, ScreenedOperator::chunk_count + 4);
+    const std::uint64_t direct_bytes = op->list_bytes() + other_bytes + matrix_bytes(n, ScreenedOperator::chunk_count + 4);
     const std::uint64_t available = available_memory_bytes();
     auto refuse = [&]() {
         std::ostringstream msg;
@@ -86,6 +57,7 @@ TwoElectronSetup fast_two_electron(const Integrals& integrals, unsigned n, std::
     if (!settings.integral_direct && (available == 0 || direct_bytes + op->stored_bytes() <= available)) {
         try {
             Progress progress("Two-electron integrals", 1);
+            if (!settings.progress) progress.out = nullptr;
             op->store([&progress](std::uint64_t done, std::uint64_t total) {
                 progress.total = total;
                 progress.update(done);
@@ -94,52 +66,49 @@ TwoElectronSetup fast_two_electron(const Integrals& integrals, unsigned n, std::
             // Not there after all: integral-direct.
         }
     }
-    TwoElectronSetup s;
-    s.op = std::move(op);
-    return s;
+    return op;
 }
 
 }  // namespace
 
-Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
-                        Listing& listing) {
-    Calculation calc;
-    calc.molecule = molecule;
-    // check_closed_shell has made sure the count, charge included, is positive and fits.
-    calc.electrons = static_cast<unsigned>(molecule.electron_count());
-    calc.occupied = calc.electrons / 2;
-    calc.diis = settings.diis;
-
+MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
+                                     Listing& listing, bool dense) {
+    MolecularIntegrals m;
     // --- basis ---
-    calc.basis = molecular_basis(molecule.atoms);
-    const unsigned n = calc.basis.size();
-    const std::uint64_t matrices = matrix_bytes(n, engine_matrix_count + molecule.atoms.size());
-    const IntegralPath integral_path = choose_integral_path(settings.integrals, calc.basis.functions);
-    std::unique_ptr<TwoElectronTable> table;
-    if (integral_path == IntegralPath::exact)
-        table = std::make_unique<TwoElectronTable>(
-            n, allocate_integral_table(TwoElectronTable::entries(n), path, matrices));
-    else
-        check_matrices_fit(matrices, n, path);
-    listing.input(calc.basis.labels);
+    m.basis = molecular_basis(molecule.atoms);
+    const unsigned n = m.basis.size();
+    const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
+    const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
+    dense = dense || integral_path == IntegralPath::exact;
+    if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
+    TwoElectronTable& te_table = m.te_table;
+    listing.input(m.basis.labels);
 
-    // --- one-electron matrices and the two-electron integrals ---
-    const Integrals integrals(integral_path, calc.basis.functions);
+    // --- one-electron matrices and the two-electron table ---
+    const Integrals integrals(integral_path, m.basis.functions);
+    m.exact = integrals.exact();
     listing.phase("S matrix");
-    calc.S = integrals.overlap();
-    const Matrix<double>& S = calc.S;
+    m.S = integrals.overlap();
+    const Matrix<double>& S = m.S;
     listing.phase_done();
     listing.phase("T matrix");
-    const Matrix<double> T = integrals.kinetic();
+    m.T = integrals.kinetic();
     listing.phase_done();
     listing.phase("V matrices");
-    const std::vector<Matrix<double>> V = integrals.nuclear_attraction(molecule.atoms);
-    calc.H = core_hamiltonian(T, V);
+    m.V = integrals.nuclear_attraction(molecule.atoms);
+    m.H = core_hamiltonian(m.T, m.V);
     listing.phase_done();
     listing.repulsion_phase(TwoElectronTable::entries(n));
-    const TwoElectronSetup two_electron = integrals.exact()
-                                              ? exact_two_electron(integrals, std::move(table))
-                                              : fast_two_electron(integrals, n, matrices, settings, path);
+    if (dense) {
+        Progress progress("Two-electron integrals", 1);
+        if (!settings.progress) progress.out = nullptr;
+        integrals.repulsion(te_table, [&progress](std::uint64_t done, std::uint64_t total) {
+            progress.total = total;
+            progress.update(done);
+        });
+    } else {
+        m.screened = fast_two_electron(integrals, n, matrices, settings, path);
+    }
     listing.repulsion_done(TwoElectronTable::entries(n));
     listing.matrix("--- Smatrix ---", S);
 
@@ -153,16 +122,35 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
         throw Failure{msg.str(), exit_status::unsupported};
     }
     listing.matrix("--- Xmatrix ---", orth.X);
-    calc.nuclear_repulsion = calcnuclrepul(molecule.atoms);
+    m.X = orth.X;
+    m.nuclear_repulsion = calcnuclrepul(molecule.atoms);
+    return m;
+}
+
+Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
+                        Listing& listing) {
+    Calculation calc;
+    calc.molecule = molecule;
+    // check_molecule has made sure the count, charge included, is positive and fits.
+    calc.electrons = static_cast<unsigned>(molecule.electron_count());
+    calc.occupied = calc.electrons / 2;
+    calc.spin = SpinState{1, calc.occupied, calc.occupied};
+    calc.diis = settings.diis;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing, false);
+    calc.basis = m.basis;
+    calc.S = m.S;
+    calc.H = m.H;
+    calc.nuclear_repulsion = m.nuclear_repulsion;
 
     // --- SCF ---
     HF hf;
     hf.H = calc.H;
-    hf.S = S;
-    hf.X = orth.X;
-    hf.X_t = transpose(orth.X);
-    hf.two_electron_operator = two_electron.op.get();
-    hf.free_order_products = !integrals.exact();
+    hf.S = m.S;
+    hf.X = m.X;
+    hf.X_t = transpose(m.X);
+    const TableOperator table_operator(m.te_table, true);
+    hf.two_electron_operator = m.screened ? static_cast<const TwoElectronOperator*>(m.screened.get()) : &table_operator;
+    hf.free_order_products = !m.exact;
     hf.nuclear_repulsion = calc.nuclear_repulsion;
     hf.occupied = calc.occupied;
     hf.listener = &listing;
@@ -171,14 +159,48 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.iteration_limit = settings.diis ? hf.diis_max_iterations : hf.max_iterations;
 
     listing.scf_start();
-    if (settings.diis) {
-        std::vector<unsigned> electrons;
-        for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
-        calc.scf = hf.iterate_diis(superposition_density(S, T, V, *two_electron.op, calc.basis.first, electrons));
-    } else {
-        calc.scf = hf.iterate();
-    }
-    if (!calc.scf.finite) throw nonfinite_energy_failure(path, calc.scf);
+    std::vector<unsigned> electrons;
+    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
+    const Matrix<double> atomic_start =
+        superposition_density(m.S, m.T, m.V, *hf.two_electron_operator, calc.basis.first, electrons);
+    search_scf(calc, hf, atomic_start, settings, path);
+    return calc;
+}
+
+Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing) {
+    Calculation calc;
+    calc.molecule = molecule;
+    calc.electrons = spin.alpha + spin.beta;
+    calc.occupied = spin.beta;
+    calc.spin = spin;
+    calc.unrestricted = true;
+    calc.diis = true;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    calc.basis = m.basis;
+    calc.S = m.S;
+    calc.H = m.H;
+    calc.nuclear_repulsion = m.nuclear_repulsion;
+
+    UhfSettings uhf;
+    if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
+    calc.iteration_limit = uhf.max_iterations;
+    std::vector<unsigned> electrons;
+    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
+    listing.scf_start();
+    // A non-finite energy stops the run at once, with the step's number and energy.
+    const UhfStepReport report = [&](unsigned step, double energy, double ms) {
+        listing.step(step, energy, ms);
+        if (!std::isfinite(energy)) {
+            ScfResult stopped;
+            stopped.iterations = step;
+            stopped.energy = energy;
+            throw nonfinite_energy_failure(path, stopped);
+        }
+    };
+    calc.uhf = run_uhf(m.H, m.S, m.X, m.te_table,
+                       superposition_density(m.S, m.T, m.V, TableOperator(m.te_table, true), calc.basis.first, electrons), spin.alpha,
+                       spin.beta, m.nuclear_repulsion, uhf, report);
     return calc;
 }
 
@@ -191,12 +213,25 @@ Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
 
 std::string nonconvergence_message(const Calculation& calc) {
     std::ostringstream msg;
-    if (calc.diis) {
+    if (calc.unrestricted) {
+        msg << "velko: the UHF SCF did not converge in " << calc.iteration_limit
+            << " iterations; the energy reported is not reliable; try a larger --max-iterations";
+    } else if (calc.diis) {
         msg << "velko: the DIIS SCF did not converge in " << calc.iteration_limit
             << " iterations; the energy reported is not reliable; try a larger --max-iterations";
     } else {
         msg << "velko: the SCF did not converge in " << calc.iteration_limit
             << " iterations; the energy reported is not reliable; try --diis";
     }
+    return msg.str();
+}
+
+std::string instability_message(const Calculation& calc) {
+    if (!calc.unrestricted || !calc.uhf.stability_checked || calc.uhf.stable) return "";
+    std::ostringstream msg;
+    msg << "velko: the UHF solution is unstable (lowest orbital Hessian eigenvalue " << std::setprecision(6)
+        << calc.uhf.lowest_hessian_eigenvalue << " Hartree) after following its unstable modes "
+        << calc.uhf.instabilities_followed << (calc.uhf.instabilities_followed == 1 ? " time" : " times")
+        << "; a lower solution may exist";
     return msg.str();
 }

@@ -5,5 +5,7 @@ struct Properties;
 
 // The properties of a finished calculation: from its overlap, core Hamiltonian,
 // the final Fock matrix and the density that built it, and the orbital energies.
-// Converged is taken from the run; stability is unknown here.
+// Converged is taken from the run; stability from the open-shell run's check (a
+// closed-shell run has none). An open shell adds its spin populations; its frontier
+// orbitals are the alpha ones.
 Properties calculation_properties(const Calculation& calc);

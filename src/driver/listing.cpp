@@ -34,9 +34,10 @@ std::string step_line(unsigned number, double energy, double ms) {
 
 // The first orbital energy has ten decimals, the others four, like the coefficients.
 std::string molecular_orbitals_listing(const std::vector<double>& orbital_energies, const Matrix<double>& C,
-                                       const std::vector<std::string>& labels, unsigned occupied) {
+                                       const std::vector<std::string>& labels, unsigned occupied,
+                                       const char* title) {
     std::ostringstream os;
-    os << rule31 << "\n" << "      Molecular orbitals       " << "\n" << rule31 << "\n" << "\n";
+    os << rule31 << "\n" << title << "\n" << rule31 << "\n" << "\n";
     os << std::fixed;
     for (std::size_t i = 0; i < orbital_energies.size(); ++i) {
         os << std::setprecision(i == 0 ? 10 : 4);
@@ -106,4 +107,15 @@ void Listing::scf_end(const std::vector<double>& orbital_energies, const Matrix<
     if (!enabled_) return;
     std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
     std::cout << molecular_orbitals_listing(orbital_energies, C, labels, occupied);
+}
+
+void Listing::scf_end_unrestricted(const std::vector<double>& alpha_energies, const Matrix<double>& C_alpha,
+                                   const std::vector<double>& beta_energies, const Matrix<double>& C_beta,
+                                   const std::vector<std::string>& labels, unsigned alpha, unsigned beta) {
+    if (!enabled_) return;
+    std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
+    std::cout << molecular_orbitals_listing(alpha_energies, C_alpha, labels, alpha,
+                                            "   Alpha molecular orbitals    ");
+    std::cout << molecular_orbitals_listing(beta_energies, C_beta, labels, beta,
+                                            "    Beta molecular orbitals    ");
 }

@@ -28,6 +28,10 @@ public:
     void step(unsigned number, double energy, double ms) override;
     void scf_end(const std::vector<double>& orbital_energies, const Matrix<double>& C,
                  const std::vector<std::string>& labels, unsigned occupied);
+    // The same end of an open-shell SCF: the alpha orbitals, then the beta orbitals.
+    void scf_end_unrestricted(const std::vector<double>& alpha_energies, const Matrix<double>& C_alpha,
+                              const std::vector<double>& beta_energies, const Matrix<double>& C_beta,
+                              const std::vector<std::string>& labels, unsigned alpha, unsigned beta);
 
 private:
     bool enabled_;
@@ -38,4 +42,5 @@ private:
 std::string matrix_listing(const char* title, const Matrix<double>& M);
 std::string step_line(unsigned number, double energy, double ms);
 std::string molecular_orbitals_listing(const std::vector<double>& orbital_energies, const Matrix<double>& C,
-                                       const std::vector<std::string>& labels, unsigned occupied);
+                                       const std::vector<std::string>& labels, unsigned occupied,
+                                       const char* title = "      Molecular orbitals       ");

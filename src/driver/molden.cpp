@@ -1,10 +1,10 @@
 #include "driver/molden.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "common/failure.h"
+#include "driver/files.h"
 #include "driver/calculation.h"
 
 namespace {
@@ -42,13 +42,27 @@ void write_atom_shells(std::ostringstream& out, const Atom& atom, unsigned numbe
     out << "\n";
 }
 
+// The orbitals of one spin of an unrestricted solution, occupations 1 or 0.
+void write_spin_orbitals(std::ostringstream& out, const char* spin, const std::vector<double>& energies,
+                         const Matrix<double>& C, unsigned occupied) {
+    const int n = C.rows();
+    for (int k = 0; k < n; ++k) {
+        out << "Sym= A\n";
+        out << "Ene= " << number(energies[static_cast<std::size_t>(k)]) << "\n";
+        out << "Spin= " << spin << "\n";
+        out << "Occup= " << (static_cast<unsigned>(k) < occupied ? "1.000000" : "0.000000") << "\n";
+        for (int b = 0; b < n; ++b) out << b + 1 << " " << number(C[b][k]) << "\n";
+    }
+}
+
 }  // namespace
 
 std::string molden_text(const Calculation& calc) {
     std::ostringstream out;
     out << "[Molden Format]\n";
     out << "[Title]\n";
-    out << "velko restricted Hartree-Fock, " << calc.molecule.basis_name << "\n";
+    out << "velko " << (calc.unrestricted ? "unrestricted" : "restricted") << " Hartree-Fock, "
+        << calc.molecule.basis_name << "\n";
 
     out << "[Atoms] AU\n";
     for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
@@ -62,6 +76,11 @@ std::string molden_text(const Calculation& calc) {
 
     out << "[MO]\n";
     const unsigned n = calc.basis.size();
+    if (calc.unrestricted) {
+        write_spin_orbitals(out, "Alpha", calc.uhf.energies_alpha, calc.uhf.C_alpha, calc.spin.alpha);
+        write_spin_orbitals(out, "Beta", calc.uhf.energies_beta, calc.uhf.C_beta, calc.spin.beta);
+        return out.str();
+    }
     const unsigned nocc = calc.occupied;
     for (unsigned k = 0; k < n; ++k) {
         out << "Sym= A\n";
@@ -74,9 +93,5 @@ std::string molden_text(const Calculation& calc) {
 }
 
 void write_molden(const Calculation& calc, const std::string& path) {
-    const std::string text = molden_text(calc);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write Molden file \"" + path + "\"", exit_status::bad_input};
+    replace_file(path, "Molden", molden_text(calc));
 }

@@ -1,17 +1,18 @@
 #pragma once
 
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "integrals/integrals.h"
 
-// The command line: the input path is the last argument, "-m" as the
-// next-to-last argument asks for the verbose report, and the options below
-// stand before those two.
+// The command line: one input file and options, in any order. Options take
+// their value as the next argument or after "=" (--json=out.json); "-m" anywhere
+// asks for the verbose report; "--" ends the options.
 struct Options {
     std::string input_path;
     bool verbose = false;
     bool help = false;
+    bool version = false;
     std::string molden_path;  // --molden FILE: converged orbitals for viewers
     std::string json_path;    // --json FILE: QCSchema result
     bool json_wavefunction = false;  // --json-wavefunction: orbitals in the JSON (wavefunction protocol "all")
@@ -20,13 +21,19 @@ struct Options {
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
     IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
+    std::optional<int> charge;            // --charge N: molecular charge of an XYZ input
+    std::optional<int> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
     unsigned threads = 0;         // --threads N (fast path); 0: every core
     bool integral_direct = false; // --direct: recompute the integrals at every step (fast path)
-    std::vector<std::string> warnings;  // ignored arguments, for standard error
 };
 
-// Throws Failure (bad_input) for an option that lacks its value or has a malformed one.
+// Throws Failure (bad_input) for an unknown option, an option that lacks its
+// value or has a malformed one, a missing input file or more than one. --help
+// and --version win over every other argument.
 Options parse_command_line(int argc, const char* const argv[]);
 
 // Text of --help.
 std::string help_text(const std::string& program);
+
+// Text of --version: the version number and the compiler of this build.
+std::string version_text();

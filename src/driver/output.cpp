@@ -118,6 +118,59 @@ void Output::print_calculation_time(double ms) const {
     std::cout << calculation_time_block(ms) << std::flush;
 }
 
+std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                        const std::vector<std::string>& labels) {
+    std::ostringstream os;
+    box_header(os, "*       ORBITALS      *");
+    const std::size_t n = labels.size();
+    for (const SpinOrbitalTable* spin : {&alpha, &beta}) {
+        for (std::size_t k = 0; k < n; ++k) {
+            cell_rule(os, "**********");
+            const std::string number = std::to_string(k + 1) + " " + spin->name;
+            os << '|' << std::left << std::setw(10) << number << std::right << '|';
+            os << std::fixed << std::setprecision(10) << std::setw(18) << spin->energies[k] << " HT" << '|';
+            os << std::setw(10) << (k < spin->occupied ? " Occupied" : " Virtual") << '|' << '\n';
+            cell_rule(os, "**********");
+            os << std::fixed << std::setprecision(4);
+            for (std::size_t i = 0; i < n; ++i) {
+                os << '|' << std::left << std::setw(21) << labels[i] << std::right << '|';
+                os << std::setw(21) << spin->coefficients[static_cast<int>(i)][static_cast<int>(k)] << '|' << '\n';
+            }
+            cell_rule(os, "----------");
+            os << '\n';
+        }
+    }
+    return os.str();
+}
+
+std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                       unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                       double s_squared, double exact_s_squared) {
+    std::string text = summary_block(iterations, energy, atoms, orbitals, gtos, charge);
+    text.pop_back();  // the closing empty line comes after the spin lines
+    std::ostringstream os;
+    os << "Multiplicity: " << multiplicity << '\n';
+    os << "Number of alpha electrons: " << alpha << '\n';
+    os << "Number of beta electrons: " << beta << '\n';
+    os << "<S^2>: " << std::fixed << std::setprecision(6) << s_squared << " (exact S(S+1): " << exact_s_squared
+       << ")" << '\n';
+    os << '\n';
+    return text + os.str();
+}
+
+void Output::print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                         const std::vector<std::string>& labels) const {
+    std::cout << unrestricted_orbitals_block(alpha, beta, labels) << std::flush;
+}
+
+void Output::print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                        double s_squared, double exact_s_squared) const {
+    std::cout << unrestricted_summary_block(iterations, energy, atoms, orbitals, gtos, charge, multiplicity, alpha, beta,
+                                            s_squared, exact_s_squared)
+              << std::flush;
+}
+
 namespace {
 
 // "|" and the given number of ten-character cells of dashes.

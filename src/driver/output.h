@@ -8,6 +8,16 @@
 struct Molecule;
 struct Properties;
 
+// Open-shell (unrestricted) report blocks. The orbital table lists the alpha orbitals
+// ("1 alpha", "2 alpha", ...) and then the beta orbitals ("1 beta", ...), each section
+// laid out as in orbitals_block, the lowest `occupied` of each spin tagged Occupied.
+struct SpinOrbitalTable {
+    const char* name;  // "alpha" or "beta"
+    const std::vector<double>& energies;
+    const Matrix<double>& coefficients;
+    unsigned occupied;
+};
+
 // The fixed-format report blocks. Each block is composed in its own fresh
 // string stream and written to standard output in one piece.
 struct Output {
@@ -17,6 +27,11 @@ struct Output {
                        int charge = 0) const;
     void print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
                         const Matrix<double>& coefficients, unsigned electrons) const;
+    void print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                     const std::vector<std::string>& labels) const;
+    void print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                    unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                    double s_squared, double exact_s_squared) const;
     void print_calculation_time(double ms) const;
     void print_properties(const Properties& p) const;
 };
@@ -29,6 +44,15 @@ std::string summary_block(unsigned iterations, double energy, unsigned atoms, un
 std::string orbitals_block(const std::vector<double>& energies, const std::vector<std::string>& labels,
                            const Matrix<double>& coefficients, unsigned electrons);
 std::string calculation_time_block(double ms);
+
+std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
+                                        const std::vector<std::string>& labels);
+// The summary of summary_block followed by the multiplicity, the electrons of each spin
+// and <S^2> beside its exact value S(S+1).
+std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
+                                       unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
+                                       double s_squared, double exact_s_squared);
+
 // The PROPERTIES block of --properties, after the summary: SCF status, energy
 // parts, frontier orbitals, atomic charges (and spin populations of an open
 // shell) and the dipole moment about the coordinate origin.

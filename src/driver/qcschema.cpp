@@ -1,5 +1,6 @@
 #include "driver/qcschema.h"
 
+#include <cmath>
 #include <fstream>
 
 #include <nlohmann/json.hpp>
@@ -7,6 +8,8 @@
 #include "common/failure.h"
 #include "driver/calculation.h"
 #include "driver/calculation_properties.h"
+#include "driver/verdict.h"
+#include "driver/files.h"
 #include "driver/version.h"
 #include "scf/properties.h"
 
@@ -46,24 +49,48 @@ json basis_set(const Calculation& calc) {
             {"center_data", centers},          {"atom_map", atom_map}, {"nbf", calc.basis.size()}};
 }
 
-json wavefunction_section(const Calculation& calc) {
+json orbital_rows(const Matrix<double>& C) {
     json orbitals = json::array();
-    const Matrix<double>& C = calc.scf.C;
     for (int i = 0; i < C.rows(); ++i) {
         json row = json::array();
         for (int k = 0; k < C.cols(); ++k) row.push_back(C[i][k]);
         orbitals.push_back(row);
     }
+    return orbitals;
+}
+
+json occupation_list(unsigned functions, unsigned occupied) {
     json occupations = json::array();
-    for (unsigned k = 0; k < calc.basis.size(); ++k) occupations.push_back(k < calc.occupied ? 1.0 : 0.0);
+    for (unsigned k = 0; k < functions; ++k) occupations.push_back(k < occupied ? 1.0 : 0.0);
+    return occupations;
+}
+
+// An open shell's section has the beta orbitals (_b) beside the alpha ones and restricted false.
+json wavefunction_section(const Calculation& calc) {
+    const unsigned n = calc.basis.size();
+    if (!calc.unrestricted)
+        return {{"basis", basis_set(calc)},
+                {"restricted", true},
+                {"scf_orbitals_a", orbital_rows(calc.scf.C)},
+                {"scf_eigenvalues_a", calc.scf.orbital_energies},
+                {"scf_occupations_a", occupation_list(n, calc.occupied)},
+                {"orbitals_a", "scf_orbitals_a"},
+                {"eigenvalues_a", "scf_eigenvalues_a"},
+                {"occupations_a", "scf_occupations_a"}};
     return {{"basis", basis_set(calc)},
-            {"restricted", true},
-            {"scf_orbitals_a", orbitals},
-            {"scf_eigenvalues_a", calc.scf.orbital_energies},
-            {"scf_occupations_a", occupations},
+            {"restricted", false},
+            {"scf_orbitals_a", orbital_rows(calc.uhf.C_alpha)},
+            {"scf_eigenvalues_a", calc.uhf.energies_alpha},
+            {"scf_occupations_a", occupation_list(n, calc.spin.alpha)},
+            {"scf_orbitals_b", orbital_rows(calc.uhf.C_beta)},
+            {"scf_eigenvalues_b", calc.uhf.energies_beta},
+            {"scf_occupations_b", occupation_list(n, calc.spin.beta)},
             {"orbitals_a", "scf_orbitals_a"},
             {"eigenvalues_a", "scf_eigenvalues_a"},
-            {"occupations_a", "scf_occupations_a"}};
+            {"occupations_a", "scf_occupations_a"},
+            {"orbitals_b", "scf_orbitals_b"},
+            {"eigenvalues_b", "scf_eigenvalues_b"},
+            {"occupations_b", "scf_occupations_b"}};
 }
 
 }  // namespace
@@ -80,33 +107,42 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
         geometry.push_back(atom.gr().gety());
         geometry.push_back(atom.gr().getz());
     }
-    // velko computes closed-shell singlets only, in the frame given.
+    // The molecule in the frame given.
     const json molecule = {{"schema_name", "qcschema_molecule"},
                            {"schema_version", 2},
                            {"symbols", symbols},
                            {"geometry", geometry},
                            {"molecular_charge", static_cast<double>(calc.molecule.net_charge())},
-                           {"molecular_multiplicity", 1},
+                           {"molecular_multiplicity", calc.spin.multiplicity},
                            {"fix_com", true},
                            {"fix_orientation", true}};
 
-    const unsigned pairs = calc.occupied;
+    const bool open = calc.unrestricted;
+    const double energy = open ? calc.uhf.energy : calc.scf.energy;
+    const unsigned iterations = open ? calc.uhf.iterations : calc.scf.iterations;
+    const bool converged = open ? calc.uhf.converged : calc.scf.converged;
     const json properties = {{"calcinfo_natom", calc.molecule.nratoms()},
                              {"calcinfo_nbasis", calc.basis.size()},
                              {"calcinfo_nmo", calc.basis.size()},
-                             {"calcinfo_nalpha", pairs},
-                             {"calcinfo_nbeta", pairs},
+                             {"calcinfo_nalpha", calc.spin.alpha},
+                             {"calcinfo_nbeta", calc.spin.beta},
                              {"nuclear_repulsion_energy", calc.nuclear_repulsion},
                              {"scf_one_electron_energy", p.energies.one_electron},
                              {"scf_two_electron_energy", p.energies.two_electron},
-                             {"scf_total_energy", calc.scf.energy},
+                             {"scf_total_energy", energy},
                              {"scf_dipole_moment", p.dipole},
-                             {"scf_iterations", calc.scf.iterations},
-                             {"return_energy", calc.scf.energy}};
+                             {"scf_iterations", iterations},
+                             {"return_energy", energy}};
 
-    json extras = {{"orbital_energies", calc.scf.orbital_energies},
+    json extras = {{"orbital_energies", open ? calc.uhf.energies_alpha : calc.scf.orbital_energies},
                    {"mulliken_charges", p.mulliken_charges},
                    {"loewdin_charges", p.loewdin_charges}};
+    if (open) {
+        extras["orbital_energies_beta"] = calc.uhf.energies_beta;
+        extras["s_squared"] = calc.uhf.s_squared;
+        extras["lowest_orbital_hessian_eigenvalue"] = calc.uhf.lowest_hessian_eigenvalue;
+        extras["instabilities_followed"] = calc.uhf.instabilities_followed;
+    }
     if (!p.mulliken_spin.empty()) {
         extras["mulliken_spin_populations"] = p.mulliken_spin;
         extras["loewdin_spin_populations"] = p.loewdin_spin;
@@ -120,27 +156,40 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                    {"molecule", molecule},
                    {"driver", "energy"},
                    {"model", {{"method", "hf"}, {"basis", calc.molecule.basis_name}}},
-                   {"keywords", {{"reference", "rhf"}}},
+                   {"keywords", {{"reference", calc.unrestricted ? "uhf" : "rhf"}}},
                    {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
                    {"properties", properties},
-                   {"return_result", calc.scf.energy},
-                   {"success", calc.scf.converged},
+                   {"return_result", energy},
+                   {"success", false},
                    {"extras", extras}};
     if (wavefunction) {
         result["protocols"] = {{"wavefunction", "all"}};
         result["wavefunction"] = wavefunction_section(calc);
     }
-    if (!calc.scf.converged)
+    // Whether a closed-shell solution is a minimum among closed-shell determinants
+    // (scf/stability.h); null when the run was not converged far enough to check, and for
+    // an open shell (its own stability check is part of the UHF run).
+    json& ex = result["extras"];
+    ex["scf_stable"] = calc.stability_checked ? json(calc.stable) : json(nullptr);
+    // The eigenvalue itself only where the iteration converged it (always when negative);
+    // for a stable solution it may stop at an upper bound once the sign is settled.
+    ex["scf_lowest_hessian_eigenvalue"] =
+        calc.stability_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
+            ? json(calc.lowest.eigenvalue)
+            : json(nullptr);
+    const Verdict v = verdict(calc);
+    result["success"] = v.status == exit_status::ok;
+    if (!converged)
         result["error"] = {{"error_type", "convergence_error"},
-                           {"error_message", "the SCF did not converge in " + std::to_string(calc.scf.iterations) +
+                           {"error_message", "the SCF did not converge in " + std::to_string(iterations) +
                                                  " iterations; the energies are those of the last step"}};
-    return result.dump(2) + "\n";
+    else if (v.status != exit_status::ok)
+        result["error"] = {{"error_type", v.status == exit_status::not_converged ? "convergence_error" : "unstable_solution"},
+                           {"error_message", v.message.substr(v.message.find(": ") + 2)}};
+    // Strings from the input file may hold any bytes: invalid UTF-8 becomes U+FFFD.
+    return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction) {
-    const std::string text = qcschema_json(calc, wavefunction);
-    std::ofstream file(path, std::ios::binary);
-    if (file) file << text;
-    if (!file || !file.flush())
-        throw Failure{"Error: cannot write JSON file \"" + path + "\"", exit_status::bad_input};
+    replace_file(path, "JSON", qcschema_json(calc, wavefunction));
 }

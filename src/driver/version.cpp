@@ -24,3 +24,13 @@ std::string version() {
 }
 
 std::string version_number() { return program_version; }
+
+std::string compiler_description() {
+#if defined(__clang__)
+    return std::string("clang ") + __clang_version__;
+#elif defined(__GNUC__)
+    return std::string("gcc ") + __VERSION__;
+#else
+    return "unknown compiler";
+#endif
+}

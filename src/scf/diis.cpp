@@ -104,11 +104,11 @@ Matrix<double> Diis::extrapolate() {
             for (std::size_t j = 0; j <= i; ++j) B[i][j] = B[j][i] = frobenius_dot(errors[i], errors[j]);
         std::vector<double> c;
         if (diis_coefficients(B, c)) {
-            const int n = focks.back().rows();
-            Matrix<double> F(n, n);
+            const int rows = focks.back().rows(), cols = focks.back().cols();
+            Matrix<double> F(rows, cols);
             for (std::size_t k = 0; k < m; ++k)
-                for (int i = 0; i < n; ++i)
-                    for (int j = 0; j < n; ++j) F[i][j] += c[k] * focks[k][i][j];
+                for (int i = 0; i < rows; ++i)
+                    for (int j = 0; j < cols; ++j) F[i][j] += c[k] * focks[k][i][j];
             return F;
         }
         focks.pop_front();

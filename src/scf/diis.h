@@ -38,7 +38,8 @@ bool solve_linear(std::vector<std::vector<double>> A, std::vector<double> b, std
 // Returns false when the system is singular (linearly dependent error vectors).
 bool diis_coefficients(const std::vector<std::vector<double>>& B, std::vector<double>& c);
 
-// Bounded history of Fock matrices and their error vectors.
+// Bounded history of Fock matrices and their error vectors. A Fock matrix and its error
+// may be any rectangular block, such as the alpha and beta matrices stacked.
 struct Diis {
     unsigned max_vectors = 8;
     std::deque<Matrix<double>> focks;

@@ -58,21 +58,20 @@ void check_distinct_positions(const Molecule& mol, const std::string& path) {
 
 }  // namespace
 
-void check_closed_shell(const Molecule& mol, const std::string& path) {
+unsigned function_count(const Molecule& mol) {
+    unsigned functions = 0;
+    for (const Atom& atom : mol.atoms) functions += atom.nrorbs();
+    return functions;
+}
+
+void check_molecule(const Molecule& mol, const std::string& path) {
     const long long electrons = mol.electron_count();
     if (electrons <= 0)
         refuse(path, the_molecule(mol) + electrons_text(electrons) +
-                         "; expected a charge that leaves at least two electrons");
-    if (electrons % 2 != 0)
-        refuse(path, the_molecule(mol) + electrons_text(electrons) +
-                         ", an odd number; velko computes closed-shell molecules only (every electron paired)");
-    long long functions = 0;
-    for (const Atom& atom : mol.atoms) functions += atom.nrorbs();
+                         "; expected a charge that leaves at least one electron");
+    const long long functions = function_count(mol);
     if (electrons > 2 * functions)
         refuse(path, the_molecule(mol) + electrons_text(electrons) + " but its " + std::to_string(functions) +
                          " basis functions hold at most " + std::to_string(2 * functions));
-    if (mol.multiplicity && *mol.multiplicity != 1)
-        refuse(path, "the multiplicity is " + std::to_string(*mol.multiplicity) +
-                         "; velko computes closed-shell singlets only (multiplicity 1)");
     check_distinct_positions(mol, path);
 }

@@ -4,8 +4,10 @@
 
 #include "input/molecule.h"
 
-// Refuses, with a message naming the input file, a molecule that closed-shell
-// Hartree-Fock cannot describe: no electrons, an odd number of electrons, more
-// electrons than the basis functions hold, a multiplicity other than 1, or two
-// atoms at one place.
-void check_closed_shell(const Molecule& mol, const std::string& path);
+// Refuses (status 3), with a message naming the input file, a molecule velko cannot
+// describe: no electrons, more electrons than the basis functions hold, or two atoms
+// at one place. Its spin state is checked by spin_state (scf/spin.h).
+void check_molecule(const Molecule& mol, const std::string& path);
+
+// Basis functions of the molecule.
+unsigned function_count(const Molecule& mol);

@@ -37,7 +37,7 @@ public:
     static constexpr double default_density_threshold = 1e-13;
     static constexpr unsigned chunk_count = 16;
 
-    // `pairs` (build_shell_pairs order) must outlive the operator. Computes the
+    // `pairs` in build_shell_pairs order (copied). Computes the
     // Schwarz bounds and counts the surviving quartets; nothing of their size is
     // allocated until list_quartets() (integral-direct) or store().
     ScreenedOperator(const std::vector<ShellPair>& pairs, unsigned functions, unsigned threads,
@@ -71,7 +71,7 @@ private:
     Matrix<double> build_g(const Matrix<double>& D, bool density_screened) const;
     std::vector<double> shell_block_max(const Matrix<double>& D) const;
 
-    const std::vector<ShellPair>& pairs_;
+    std::vector<ShellPair> pairs_;  // a copy: the operator outlives the integral engine
     unsigned n_;
     unsigned threads_;
     double schwarz_threshold_, density_threshold_;

@@ -1,7 +1,7 @@
 // The bundled example inputs: each is checked with a reader of its own (not the
-// program's) for the positional header, the announced number of atom lines, a
-// closed-shell electron count, and the bond lengths and angles its geometry was
-// built from (see examples/README.md for their sources).
+// program's) for the positional header, the announced number of atom lines, an
+// electron count of the right parity for its multiplicity, and the bond lengths and
+// angles its geometry was built from (see examples/README.md for their sources).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -103,10 +103,19 @@ const std::vector<Expected> examples = {
      {{2, 0, 3, 116.1}, {1, 0, 2, 121.95}, {1, 0, 3, 121.95}}},
 };
 
+// Open shells, with the multiplicity they are computed in.
+const std::vector<std::pair<Expected, int>> open_shell_examples = {
+    {{"oh", "angstrom", {"O", "H"}, {{0, 1, 0.970}}, {}}, 2},
+    {{"nh2", "angstrom", {"N", "H", "H"}, {{0, 1, 1.024}, {0, 2, 1.024}}, {{1, 0, 2, 103.4}}}, 2},
+};
+
 }  // namespace
 
 TEST(Examples, HeadersAtomsAndGeometries) {
-    for (const Expected& e : examples) {
+    std::vector<std::pair<Expected, int>> all;
+    for (const Expected& e : examples) all.push_back({e, 1});
+    all.insert(all.end(), open_shell_examples.begin(), open_shell_examples.end());
+    for (const auto& [e, multiplicity] : all) {
         for (const std::string basis : {"sto-3g", "sto-6g"}) {
             const std::string file = e.name + (basis == "sto-3g" ? ".in" : "_sto6g.in");
             SCOPED_TRACE(file);
@@ -121,7 +130,8 @@ TEST(Examples, HeadersAtomsAndGeometries) {
                 EXPECT_EQ(ex.atoms[a].symbol, e.symbols[a]);
                 electrons += atomic_number(ex.atoms[a].symbol);
             }
-            EXPECT_EQ(electrons % 2, 0);
+            // Singlets and triplets have an even electron count, doublets an odd one.
+            EXPECT_EQ(electrons % 2, (multiplicity + 1) % 2);
             // Coordinates carry ten significant digits.
             for (const Bond& b : e.bonds)
                 EXPECT_NEAR(distance(ex.atoms[b.i], ex.atoms[b.j]), b.length, 1e-8) << b.i << "-" << b.j;

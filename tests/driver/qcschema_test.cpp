@@ -51,6 +51,10 @@ TEST_F(H2Result, HeaderDriverModelProvenance) {
     EXPECT_FALSE(doc["provenance"]["version"].get<std::string>().empty());
     EXPECT_EQ(doc["success"], true);
     EXPECT_FALSE(doc.contains("error"));
+    // The one rotation of H2: A + B = 1.1288 Hartree from the molecular integrals of Szabo
+    // and Ostlund (see tests/scf/stability_test.cpp).
+    EXPECT_EQ(doc["extras"]["scf_stable"], true);
+    EXPECT_NEAR(doc["extras"]["scf_lowest_hessian_eigenvalue"].get<double>(), 1.1288, 2e-3);
 }
 
 TEST_F(H2Result, MoleculeInBohr) {
@@ -154,6 +158,40 @@ TEST(QcschemaJson, UnconvergedRunIsNotASuccess) {
     EXPECT_EQ(doc["success"], false);
     EXPECT_EQ(doc["error"]["error_type"], "convergence_error");
     EXPECT_EQ(doc["properties"]["scf_iterations"], 2);
+    EXPECT_TRUE(doc["extras"]["scf_stable"].is_null());
+}
+
+// A converged but unstable solution (BH at 2.336 bohr: the plain loop's state lies
+// 0.29 Hartree above the ground state) is not a success either.
+TEST(QcschemaJson, UnstableSolutionIsNotASuccess) {
+    Molecule mol;
+    mol.basis_name = "sto-3g";
+    mol.basis.setType("sto-3g");
+    mol.addAtom("B", 0.0, 0.0, 0.0);
+    mol.addAtom("H", 0.0, 0.0, 2.336);
+    Listing quiet(false);
+    const nlohmann::json doc = nlohmann::json::parse(qcschema_json(compute_rhf(mol, Settings{}, "bh.in", quiet)));
+    EXPECT_EQ(doc["success"], false);
+    EXPECT_EQ(doc["error"]["error_type"], "unstable_solution");
+    EXPECT_EQ(doc["extras"]["scf_stable"], false);
+    // Psi4 1.3.2 at the same state (core guess, tests/scf/reference/bh_core.dat): -0.097873.
+    EXPECT_NEAR(doc["extras"]["scf_lowest_hessian_eigenvalue"].get<double>(), -0.097873, 1e-5);
+}
+
+// Strings that reach the document from the input may hold any bytes; the
+// writer replaces invalid UTF-8 (U+FFFD) instead of aborting.
+TEST(QcschemaJson, InvalidUtf8IsReplacedAndTheDocumentParses) {
+    const char* names[] = {"sto-3g\xff", "\xc3(", "\xe2\x82", "sto\x80\x80-3g", "\xed\xa0\x80"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        Calculation calc = h2_calculation(1);
+        calc.molecule.basis_name = name;
+        std::string text;
+        ASSERT_NO_THROW(text = qcschema_json(calc));
+        const nlohmann::json doc = nlohmann::json::parse(text);  // throws on invalid UTF-8
+        const std::string basis = doc["model"]["basis"];
+        EXPECT_NE(basis.find("\xef\xbf\xbd"), std::string::npos) << basis;
+    }
 }
 
 // HeH+ at 1.4632 bohr: two electrons, one pair; E_nuc = 2 * 1 / 1.4632. Its energy,

@@ -118,17 +118,33 @@ TEST(RefusedInput, ExponentCoordinatesStillRead) {
     EXPECT_FALSE(energy_line(r.out).empty());
 }
 
-TEST(RefusedMolecule, OddElectronCountIsNotClosedShell) {
-    const BadInput cases[] = {
-        {"lone_h.in", header("1") + "H 0 0 0\n", 3, {"1 electron", "closed-shell molecules only"}},
-        {"oh_radical.in", header("2") + "O 0 0 0\nH 0 0 1.8\n", 3, {"9 electrons", "closed-shell molecules only"}},
+TEST(RefusedMolecule, MultiplicityTheElectronsCannotHave) {
+    // Water has 10 electrons in 7 functions; the lone hydrogen 1 electron in 1.
+    const std::string water = header("3") + "O 0 0 0\nH 1.43 1.10 0\nH -1.43 1.10 0\n";
+    const struct {
+        const char* name;
+        std::string content;
+        const char* multiplicity;
+        std::vector<std::string> fragments;
+    } cases[] = {
+        {"water_doublet.in", water, "2", {"multiplicity 2 is impossible for 10 electrons", "odd multiplicity"}},
+        {"water_nonet.in", water, "9", {"multiplicity 9 is impossible for 10 electrons", "9 alpha electrons", "has 7"}},
+        {"h_triplet.in", header("1") + "H 0 0 0\n", "3", {"multiplicity 3 is impossible for 1 electron", "needs 2 unpaired"}},
+        {"oh_triplet.in", header("2") + "O 0 0 0\nH 0 0 1.8\n", "3", {"impossible for 9 electrons", "even multiplicity"}},
     };
-    for (const BadInput& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = write_temp(c.name, c.content);
         std::vector<std::string> fragments = c.fragments;
         fragments.push_back("Error in input file " + quoted(path));
-        expect_refused(run_velko(quoted(path)), c.status, fragments);
+        const RunResult r = run_velko(std::string("--multiplicity ") + c.multiplicity + " " + quoted(path));
+        expect_refused(r, 2, fragments);
+        EXPECT_EQ(r.out.find("GEOMETRY"), std::string::npos);
+    }
+    for (const char* bad : {"0", "two", "-1"}) {
+        const RunResult r = run_velko(std::string("--multiplicity ") + bad + " " + quoted(source_path("examples/h2.in")));
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.out.find("--multiplicity expects a positive whole number"), std::string::npos) << r.out;
     }
 }
 
@@ -239,6 +255,10 @@ TEST(InputOfOtherPrograms, AcceptedAsMeantOrRefusedWithAMessage) {
         {"xyz_bom.xyz", "\xef\xbb\xbf" "2\nh2\nH 0 0 0\nH 0 0 0.7408481\n", 0, {"Total energy [Hartree]: -1.1167143"}},
         {"water_dication.in", header("3", "bohr", "sto-3g", "+2") + water_atoms, 0, {"Molecular charge: +2\n"}},
         {"xyz_charge.xyz", "2\ncharge=1\nHe 0 0 0\nH 0 0 0.7743\n", 0, {"Molecular charge: +1\n"}},
+        {"odd_cation.in", header("2", "bohr", "sto-3g", "1") + h2_atoms, 0,
+         {"Molecular charge: +1\n", "Multiplicity: 2\nNumber of alpha electrons: 1\nNumber of beta electrons: 0\n"}},
+        {"xyz_triplet.xyz", "2\nmultiplicity=3\nH 0 0 0\nH 0 0 0.74\n", 0,
+         {"Multiplicity: 3\nNumber of alpha electrons: 2\nNumber of beta electrons: 0\n"}},
         // refused
         {"charge_word.in", header("2", "bohr", "sto-3g", "banana") + h2_atoms, 2,
          {"line 2:", "the molecular charge as a whole number", "found \"banana\""}},
@@ -250,13 +270,13 @@ TEST(InputOfOtherPrograms, AcceptedAsMeantOrRefusedWithAMessage) {
         {"no_atoms.in", header("0"), 2, {"line 3:", "a number of atoms of one or more", "found \"0\""}},
         {"no_atoms_bad_basis.in", header("0", "bohr", "\xff"), 1, {"line 1:", "sto-3g or sto-6g", "found \"\\xff\""}},
         {"no_electrons.in", header("2", "bohr", "sto-3g", "2") + h2_atoms, 3,
-         {"charge +2 has 0 electrons", "at least two electrons"}},
-        {"odd_cation.in", header("2", "bohr", "sto-3g", "1") + h2_atoms, 3, {"charge +1 has 1 electron, an odd number"}},
+         {"charge +2 has 0 electrons", "at least one electron"}},
         {"nul_bytes.in", std::string(4096, '\0'), 2, {"line 1:", "found a NUL byte"}},
         {"endless_line.in", std::string(3u << 20, 'x'), 2, {"line 1:", "a line of at most 1048576 bytes"}},
         {"escape_sequence.in", header("2") + "H\x1b]0;owned\x07 0 0 0\n" + h2_atoms, 2,
          {"line 5:", "found \"H\\x1b]0;owned\\x07\""}},
-        {"xyz_triplet.xyz", "2\nmultiplicity=3\nH 0 0 0\nH 0 0 0.74\n", 3, {"multiplicity is 3"}},
+        {"xyz_doublet.xyz", "2\nmultiplicity=2\nH 0 0 0\nH 0 0 0.74\n", 2,
+         {"multiplicity 2 is impossible for 2 electrons"}},
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(c.name);

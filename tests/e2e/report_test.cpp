@@ -113,10 +113,12 @@ TEST(Report, H2FirstStepIsTheNuclearRepulsion) {
     EXPECT_NE(r.out.find("Energy after iteration 1:\t 0.7142857143 Hartree\t [ "), std::string::npos);
 }
 
-TEST(Report, OptionAfterThePathIsTakenAsThePath) {
-    const RunResult r = run_velko("\"" + source_path("examples/h2.in") + "\" -m");
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.out.find("\"-m\""), std::string::npos);
+TEST(Report, VerboseOptionAfterThePathGivesTheSameReport) {
+    const std::string path = "\"" + source_path("examples/h2.in") + "\"";
+    const RunResult after = run_velko(path + " -m");
+    EXPECT_EQ(after.status, 0);
+    EXPECT_EQ(mask_report(after.out), mask_report(run_velko("-m " + path).out));
+    EXPECT_NE(after.out.find("LIST INPUT"), std::string::npos);
 }
 
 TEST(Report, UsageLinesWithoutArguments) {

@@ -153,22 +153,3 @@ TEST(Fock, TwoElectronMatrixOfH2MatchesHandExpansion) {
     EXPECT_NEAR(G[0][1], G[1][0], 1e-15);
 }
 
-TEST(ClosedShellCheck, RefusesOddElectronsAndCoincidentAtoms) {
-    try {
-        check_closed_shell(make_molecule("sto-3g", {{"H", 0, 0, 0}}), "h.in");
-        FAIL() << "a lone hydrogen atom was accepted";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.status, exit_status::unsupported);
-        EXPECT_NE(f.message.find("\"h.in\""), std::string::npos);
-        EXPECT_NE(f.message.find("closed-shell"), std::string::npos);
-    }
-    try {
-        check_closed_shell(make_molecule("sto-3g", {{"H", 0, 0, 1}, {"H", 0, 0, 1}}), "hh.in");
-        FAIL() << "coincident atoms were accepted";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.status, exit_status::unsupported);
-        EXPECT_NE(f.message.find("same position"), std::string::npos);
-    }
-    EXPECT_NO_THROW(check_closed_shell(water(), "water.in"));
-}
-

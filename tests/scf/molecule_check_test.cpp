@@ -1,5 +1,5 @@
-// The guard before the engine: electron count with the charge, multiplicity,
-// coincident atoms. Electron counts are sums of atomic numbers minus the charge.
+// The guard before the engine: electron count with the charge, coincident atoms.
+// (The multiplicity is checked by spin_state, tests/scf/spin_test.cpp.) Electron counts are sums of atomic numbers minus the charge.
 #include "scf/molecule_check.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ Molecule molecule(const std::vector<Placed>& atoms, int charge, std::optional<in
 // The message of the refusal, empty when the molecule is accepted.
 std::string refusal(const Molecule& mol) {
     try {
-        check_closed_shell(mol, "m.in");
+        check_molecule(mol, "m.in");
     } catch (const Failure& f) {
         EXPECT_EQ(f.status, exit_status::unsupported);
         return f.message;
@@ -41,7 +41,7 @@ std::string refusal(const Molecule& mol) {
 const std::vector<Placed> h2 = {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}};
 const std::vector<Placed> water = {{"O", 0, 0, 0}, {"H", 0, 1.43, 1.1}, {"H", 0, -1.43, 1.1}};
 
-TEST(ClosedShellCheck, ElectronCountWithTheChargeAndMultiplicity) {
+TEST(MoleculeCheck, ElectronCountWithTheCharge) {
     const std::string at = "Error in input file \"m.in\": ";
     const struct {
         const char* name;
@@ -50,30 +50,24 @@ TEST(ClosedShellCheck, ElectronCountWithTheChargeAndMultiplicity) {
     } cases[] = {
         {"H2", molecule(h2, 0), ""},
         {"H2 2+ has no electrons", molecule(h2, 2),
-         at + "the molecule with charge +2 has 0 electrons; expected a charge that leaves at least two electrons"},
+         at + "the molecule with charge +2 has 0 electrons; expected a charge that leaves at least one electron"},
         {"H2 3+", molecule(h2, 3),
-         at + "the molecule with charge +3 has -1 electrons; expected a charge that leaves at least two electrons"},
-        {"H2+ is odd", molecule(h2, 1),
-         at + "the molecule with charge +1 has 1 electron, an odd number; velko computes closed-shell molecules only "
-              "(every electron paired)"},
+         at + "the molecule with charge +3 has -1 electrons; expected a charge that leaves at least one electron"},
+        {"H2+, one electron", molecule(h2, 1), ""},
         {"H2 2- fills both functions", molecule(h2, -2), ""},
         {"H2 4- has more electrons than two functions hold", molecule(h2, -4),
          at + "the molecule with charge -4 has 6 electrons but its 2 basis functions hold at most 4"},
         {"water 2+", molecule(water, 2), ""},
         {"OH-", molecule({{"O", 0, 0, 0}, {"H", 0, 0, 1.8}}, -1), ""},
-        {"OH radical", molecule({{"O", 0, 0, 0}, {"H", 0, 0, 1.8}}, 0),
-         at + "the molecule has 9 electrons, an odd number; velko computes closed-shell molecules only (every electron "
-              "paired)"},
+        {"OH radical", molecule({{"O", 0, 0, 0}, {"H", 0, 0, 1.8}}, 0), ""},
         {"extreme charge does not wrap", molecule(h2, -2147483647 - 1),
          at + "the molecule with charge -2147483648 has 2147483650 electrons but its 2 basis functions hold at most 4"},
-        {"singlet", molecule(h2, 0, 1), ""},
-        {"triplet", molecule(h2, 0, 3),
-         at + "the multiplicity is 3; velko computes closed-shell singlets only (multiplicity 1)"},
+        {"triplet, left to spin_state", molecule(h2, 0, 3), ""},
     };
     for (const auto& c : cases) EXPECT_EQ(refusal(c.mol), c.message) << c.name;
 }
 
-TEST(ClosedShellCheck, FirstPairOfEqualPositionsInInputOrder) {
+TEST(MoleculeCheck, FirstPairOfEqualPositionsInInputOrder) {
     // A 20 x 20 x 20 grid of helium atoms, with copies of atoms placed late in
     // the list; the pair reported is the one with the lowest first index, as a
     // scan over all pairs in input order finds it.

@@ -1,0 +1,214 @@
+// libFuzzer target for the whole program as a user starts it: an argument
+// vector and an input file built from the fuzz data, run through velko's own
+// main, with every file inside one scratch folder.
+//
+// Data: the bytes before the first NUL are the input file (at most 7 lines of
+// at most 128 bytes, so that no run outlasts the time limit); the bytes after
+// it, split at NULs, are up to 12 arguments. File names (arguments that are not
+// options, and the values of --molden and --json) are reduced to the letters,
+// digits and ".-_" of a name in the scratch folder; as an output, "dev-full"
+// and "dev-null" stand for those devices. The input file is written under the first file
+// name, "in" when there is none, and a link "link" points to it.
+// For the same reason as the file size, --max-iterations is capped at 30 (and
+// set to 30 when absent) and "--integrals exact" becomes "auto": forced on five
+// neon atoms in STO-6G the exact integrals take a minute under the sanitizers,
+// while auto keeps them below 20 million primitive quartets.
+//
+// Findings, besides crashes and sanitizer reports: an exit status outside the
+// documented ones; the input file changed; an output file that is neither the
+// earlier file nor a complete one (JSON that does not parse, a Molden file
+// without its header); a temporary file left behind.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+int velko_main(int argc, char* argv[]);
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t max_file_bytes = 128;
+constexpr int max_file_lines = 7;
+constexpr std::size_t max_arguments = 12;
+const std::string earlier_text = "earlier output\n";
+
+const fs::path& scratch() {
+    static const fs::path dir = [] {
+        const char* t = std::getenv("TMPDIR");
+        std::string templ = std::string(t != nullptr ? t : "/tmp") + "/velko_fuzz_cli_XXXXXX";
+        if (::mkdtemp(templ.data()) == nullptr) std::abort();
+        std::atexit([] { fs::remove_all(scratch()); });
+        return fs::path(templ);
+    }();
+    return dir;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// A file name inside the scratch folder, or for an output one of the two devices.
+std::string sandboxed(const std::string& raw, bool output = false) {
+    std::string name;
+    for (char c : raw)
+        if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+             c == '_') &&
+            name.size() < 32)
+            name.push_back(c);
+    if (output && name == "dev-full") return "/dev/full";
+    if (output && name == "dev-null") return "/dev/null";
+    if (name.empty() || name == "." || name == "..") name = "in";
+    return (scratch() / name).string();
+}
+
+bool starts_with(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+// The value of --max-iterations, capped.
+std::string capped(const std::string& value) {
+    if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos) return value;
+    return std::stoul(value) > 30 ? "30" : value;
+}
+
+struct Run {
+    std::vector<std::string> args;  // after the program name
+    std::string input_path;
+    std::set<std::string> outputs;  // paths given to --molden or --json, in the scratch folder
+    std::set<std::string> json, molden;
+};
+
+Run build(const std::vector<std::string>& tokens) {
+    Run run;
+    bool options_ended = false, has_limit = false;
+    std::string pending;  // the option whose value comes next
+    for (const std::string& t : tokens) {
+        std::string arg = t;
+        if (!pending.empty()) {
+            if (pending == "--molden" || pending == "--json") {
+                arg = sandboxed(t, true);
+                (pending == "--json" ? run.json : run.molden).insert(arg);
+            }
+            if (pending == "--max-iterations") arg = capped(t);
+            if (pending == "--integrals" && t == "exact") arg = "auto";
+            pending.clear();
+        } else if (options_ended || t.size() < 2 || t[0] != '-') {
+            arg = sandboxed(t);
+            if (run.input_path.empty()) run.input_path = arg;
+        } else if (t == "--") {
+            options_ended = true;
+        } else if (t == "--molden" || t == "--json" || t == "--basis" || t == "--max-iterations" ||
+                   t == "--integrals" || t == "--charge" || t == "--multiplicity") {
+            pending = t;
+            has_limit = has_limit || t == "--max-iterations";
+        } else if (starts_with(t, "--molden=") || starts_with(t, "--json=")) {
+            const std::size_t eq = t.find('=');
+            const std::string path = sandboxed(t.substr(eq + 1), true);
+            arg = t.substr(0, eq + 1) + path;
+            (t[2] == 'j' ? run.json : run.molden).insert(path);
+        } else if (t == "--integrals=exact") {
+            arg = "--integrals=auto";
+        } else if (starts_with(t, "--max-iterations=")) {
+            arg = "--max-iterations=" + capped(t.substr(17));
+            has_limit = true;
+        }
+        run.args.push_back(arg);
+    }
+    if (!has_limit) run.args.push_back("--max-iterations=30");
+    if (run.input_path.empty()) {
+        run.input_path = sandboxed("in");
+        if (!options_ended) run.args.push_back(run.input_path);
+    }
+    for (const std::set<std::string>* s : {&run.json, &run.molden})
+        for (const std::string& p : *s)
+            if (starts_with(p, scratch().string())) run.outputs.insert(p);
+    return run;
+}
+
+void clear_scratch() {
+    for (const auto& e : fs::directory_iterator(scratch())) fs::remove_all(e.path());
+}
+
+}  // namespace
+
+// The report and the messages would flood the fuzzer's log.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::cout.rdbuf(nullptr);
+    std::cerr.rdbuf(nullptr);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t nul = bytes.find('\0');
+    std::string content = bytes.substr(0, nul);
+    std::vector<std::string> tokens;
+    if (nul != std::string::npos) {
+        std::string rest = bytes.substr(nul + 1);
+        std::size_t from = 0;
+        while (tokens.size() < max_arguments && from <= rest.size()) {
+            const std::size_t to = rest.find('\0', from);
+            tokens.push_back(rest.substr(from, to == std::string::npos ? std::string::npos : to - from));
+            if (to == std::string::npos) break;
+            from = to + 1;
+        }
+    }
+    if (content.size() > max_file_bytes) content.resize(max_file_bytes);
+    int lines = 0;
+    for (std::size_t i = 0; i < content.size(); ++i)
+        if (content[i] == '\n' && ++lines == max_file_lines) {
+            content.resize(i + 1);
+            break;
+        }
+
+    clear_scratch();
+    const Run run = build(tokens);
+    const bool input_in_scratch = starts_with(run.input_path, scratch().string());
+    if (input_in_scratch) write_file(run.input_path, content);
+    std::error_code ignored;  // no link when the input itself is called "link"
+    fs::create_symlink(run.input_path, scratch() / "link", ignored);
+    for (const std::string& p : run.outputs)
+        if (p != run.input_path && !fs::exists(p)) write_file(p, earlier_text);
+    std::set<std::string> before;
+    for (const auto& e : fs::directory_iterator(scratch())) before.insert(e.path().string());
+
+    std::vector<std::string> argv_strings = {"velko"};
+    argv_strings.insert(argv_strings.end(), run.args.begin(), run.args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_strings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int status = velko_main(static_cast<int>(argv_strings.size()), argv.data());
+
+    if (status < 0 || status > 8) std::abort();  // the statuses of the README table
+    if (input_in_scratch && fs::is_regular_file(run.input_path) && read_file(run.input_path) != content) std::abort();
+    for (const auto& e : fs::directory_iterator(scratch()))
+        if (before.count(e.path().string()) == 0) std::abort();  // a temporary file left
+    for (const std::string& p : run.outputs) {
+        std::error_code ec;
+        if (p == run.input_path || !fs::is_regular_file(p) || fs::equivalent(p, run.input_path, ec)) continue;
+        const std::string text = read_file(p);
+        if (text == earlier_text) continue;
+        if (run.json.count(p) != 0 && !nlohmann::json::accept(text)) std::abort();
+        if (run.molden.count(p) != 0 && run.json.count(p) == 0 && !starts_with(text, "[Molden Format]\n")) std::abort();
+    }
+    return 0;
+}

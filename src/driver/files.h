@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+// True when the two paths name one file: the same device and inode when both
+// exist, otherwise the same absolute path once "." and ".." are removed and the
+// symbolic links of its existing folders resolved.
+bool same_file(const std::string& a, const std::string& b);
+
+// Refuses (Failure, bad_input) an output path that is the input file or the
+// same file as the other output. Empty paths are outputs not asked for.
+// Devices and pipes (/dev/null) may be named more than once.
+void check_output_paths(const std::string& input_path, const std::string& molden_path,
+                        const std::string& json_path);
+
+// Writes a whole file so that no reader sees it half-written and a failure
+// leaves the earlier file intact: write() fills a temporary file in the folder
+// of path (following a symbolic link to its target), which is then renamed over
+// it, keeping the permissions of the file it replaces. A device or pipe is
+// written in place. When write() throws, or the file cannot be written or
+// renamed, the temporary file is removed; a failure to write throws Failure
+// (bad_input) "Error: cannot write <kind> file "<path>": <reason>".
+void replace_file(const std::string& path, const std::string& kind,
+                  const std::function<void(std::ostream&)>& write);
+void replace_file(const std::string& path, const std::string& kind, const std::string& text);

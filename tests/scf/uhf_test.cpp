@@ -1,0 +1,184 @@
+// The unrestricted engine's pieces: <S^2> in closed forms, the orbital Hessian against
+// finite differences of the energy, Davidson against the full Hessian, the rotation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include <string>
+
+#include "input/molecule.h"
+#include "linalg/eigsym.h"
+#include "linalg/matfunc.h"
+#include "driver/calculation.h"
+#include "driver/listing.h"
+#include "scf/guess.h"
+#include "scf/jk.h"
+#include "scf/uhf.h"
+#include "scf/uhf_stability.h"
+
+namespace {
+
+Matrix<double> identity(int n) {
+    Matrix<double> I(n, n);
+    for (int i = 0; i < n; ++i) I[i][i] = 1.0;
+    return I;
+}
+
+// OH radical, r = 1.833 bohr, STO-3G: six functions, 5 alpha and 4 beta electrons.
+MolecularIntegrals integrals_of(const Molecule& m) {
+    Listing quiet(false);
+    return compute_integrals(m, Settings{}, "test.in", quiet);
+}
+
+struct Radical {
+    MolecularIntegrals hf;
+    UhfResult r;
+    Radical() {
+        Molecule m;
+        m.basis_name = "sto-3g";
+        m.basis.setType("sto-3g");
+        m.addAtom("O", 0.0, 0.0, 0.0);
+        m.addAtom("H", 0.0, 0.0, 1.833);
+        hf = integrals_of(m);
+        UhfSettings s;
+        s.check_stability = false;
+        const std::vector<unsigned> electrons{8, 1};
+        r = run_uhf(hf.H, hf.S, hf.X, hf.te_table,
+                    superposition_density(hf.S, hf.T, hf.V, TableOperator(hf.te_table, true), hf.basis.first, electrons), 5, 4,
+                    hf.nuclear_repulsion, s, nullptr);
+    }
+};
+
+double energy_of(const Radical& m, const Matrix<double>& Ca, const Matrix<double>& Cb) {
+    const Matrix<double> Pa = spin_density(Ca, 5), Pb = spin_density(Cb, 4);
+    const CoulombExchange jk = coulomb_exchange(Pa, Pb, m.hf.te_table);
+    const int n = Pa.rows();
+    Matrix<double> Fa(n, n), Fb(n, n);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            Fa[i][j] = m.hf.H[i][j] + jk.J[i][j] - jk.K_alpha[i][j];
+            Fb[i][j] = m.hf.H[i][j] + jk.J[i][j] - jk.K_beta[i][j];
+        }
+    return uhf_energy(Pa, Pb, m.hf.H, Fa, Fb, m.hf.nuclear_repulsion);
+}
+
+}  // namespace
+
+TEST(SSquared, ClosedForms) {
+    const Matrix<double> I = identity(3);
+    // Doublet whose beta orbital is one of the alpha ones: a pure doublet, 3/4.
+    EXPECT_NEAR(s_squared(I, I, I, 2, 1), 0.75, 1e-15);
+    // Two electrons in orthogonal orbitals of opposite spin: half singlet, half triplet, <S^2> = 1.
+    Matrix<double> swapped(3, 3);
+    swapped[1][0] = swapped[0][1] = swapped[2][2] = 1.0;
+    EXPECT_NEAR(s_squared(I, swapped, I, 1, 1), 1.0, 1e-15);
+    // Same orbitals with a non-orthogonal metric: beta orbital c b with c^T S c = 1 and
+    // overlap s with the alpha orbital gives 1 - s^2 (here S_01 = 0.6, so 0.64).
+    Matrix<double> S = identity(2), Ca(2, 2), Cb(2, 2);
+    S[0][1] = S[1][0] = 0.6;
+    Ca[0][0] = 1.0;
+    Cb[1][0] = 1.0;
+    EXPECT_NEAR(s_squared(Ca, Cb, S, 1, 1), 0.64, 1e-15);
+}
+
+TEST(UhfHessian, SecondDerivativeOfTheEnergyAlongRotations) {
+    const Radical m;
+    ASSERT_TRUE(m.r.converged);
+    const SpinOrbitals a{m.r.C_alpha, m.r.energies_alpha, 5}, b{m.r.C_beta, m.r.energies_beta, 4};
+    const std::size_t dim = rotation_count(a, b);
+    ASSERT_EQ(dim, 5u * 1u + 4u * 2u);
+    // Along a unit direction x, E(t) = E0 + t^2 x^T (A + B) x + O(t^3) at a stationary point:
+    // (E(h) - 2 E(0) + E(-h)) / h^2 = 2 x^T (A + B) x.
+    const double h = 1e-3;
+    const double e0 = energy_of(m, m.r.C_alpha, m.r.C_beta);
+    for (unsigned seed = 0; seed < 4; ++seed) {
+        std::vector<double> x(dim);
+        double norm = 0.0;
+        for (std::size_t k = 0; k < dim; ++k) norm += (x[k] = std::sin(1.0 + 7.3 * (k + 1) * (seed + 1)))  * x[k];
+        for (double& v : x) v /= std::sqrt(norm);
+        const std::vector<double> hx = hessian_product(a, b, m.hf.te_table, x);
+        double xhx = 0.0;
+        for (std::size_t k = 0; k < dim; ++k) xhx += x[k] * hx[k];
+        auto energy_at = [&](double t) {
+            return energy_of(m, rotate_orbitals(m.r.C_alpha, 5, x.data(), t),
+                             rotate_orbitals(m.r.C_beta, 4, x.data() + 5, t));
+        };
+        const double second = (energy_at(h) - 2.0 * e0 + energy_at(-h)) / (h * h);
+        EXPECT_NEAR(second, 2.0 * xhx, 1e-5 * std::fabs(xhx) + 1e-6) << seed;
+    }
+}
+
+TEST(UhfHessian, DavidsonFindsTheLowestEigenvalueOfTheFullMatrix) {
+    const Radical m;
+    const SpinOrbitals a{m.r.C_alpha, m.r.energies_alpha, 5}, b{m.r.C_beta, m.r.energies_beta, 4};
+    const int dim = static_cast<int>(rotation_count(a, b));
+    Matrix<double> full(dim, dim), U;
+    for (int k = 0; k < dim; ++k) {
+        std::vector<double> e(static_cast<std::size_t>(dim), 0.0);
+        e[static_cast<std::size_t>(k)] = 1.0;
+        const std::vector<double> col = hessian_product(a, b, m.hf.te_table, e);
+        for (int i = 0; i < dim; ++i) full[i][k] = col[static_cast<std::size_t>(i)];
+    }
+    for (int i = 0; i < dim; ++i)
+        for (int k = 0; k < i; ++k) EXPECT_NEAR(full[i][k], full[k][i], 1e-12);
+    std::vector<double> w;
+    Eigsym(full, U, w);
+    const LowestMode mode = lowest_hessian_mode(a, b, m.hf.te_table);
+    EXPECT_TRUE(mode.converged);
+    EXPECT_NEAR(mode.eigenvalue, w[0], 1e-10);
+    // The doublet ground state of OH is a minimum; its lowest mode, turning the singly
+    // occupied pi orbital about the bond, leaves the energy unchanged.
+    EXPECT_NEAR(w[0], 0.0, 1e-8);
+    EXPECT_GT(w[1], 0.01);
+}
+
+TEST(Rotation, ExponentialOfAPlaneGeneratorIsAPlaneRotation) {
+    for (double t : {0.3, 2.0, 7.0}) {
+        Matrix<double> K(3, 3);
+        K[1][0] = t;
+        K[0][1] = -t;
+        const Matrix<double> E = antisymmetric_exponential(K);
+        EXPECT_NEAR(E[0][0], std::cos(t), 1e-13);
+        EXPECT_NEAR(E[1][0], std::sin(t), 1e-13);
+        EXPECT_NEAR(E[0][1], -std::sin(t), 1e-13);
+        EXPECT_NEAR(E[1][1], std::cos(t), 1e-13);
+        EXPECT_NEAR(E[2][2], 1.0, 1e-15);
+        EXPECT_NEAR(E[2][0], 0.0, 1e-15);
+    }
+}
+
+// From the core Hamiltonian (a zero starting density) these radicals first converge on
+// saddle points of the UHF energy; the stability check must find the negative Hessian
+// eigenvalue and the follow-up must reach the ground state that Psi4 1.3.2 finds with its
+// own stability analysis (tests/scf/reference/uhf/<name>.dat, energies.txt).
+TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
+    const struct {
+        const char* name;
+        unsigned alpha, beta;
+        double psi4_energy;
+    } cases[] = {
+        {"o2", 9, 7, -147.6352963519},
+        {"ho2", 9, 8, -148.1946571181},
+        {"nh2", 5, 4, -54.8369244009},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Molecule m;
+        m.read(std::string(VELKO_SOURCE_DIR) + "/tests/scf/reference/uhf/" + c.name + ".in");
+        const MolecularIntegrals hf = integrals_of(m);
+        const int n = static_cast<int>(hf.basis.size());
+        const UhfResult r = run_uhf(hf.H, hf.S, hf.X, hf.te_table, Matrix<double>(n, n), c.alpha, c.beta,
+                                    hf.nuclear_repulsion, UhfSettings{}, nullptr);
+        EXPECT_TRUE(r.converged);
+        EXPECT_GE(r.instabilities_followed, 1u);
+        EXPECT_TRUE(r.stable);
+        EXPECT_GT(r.lowest_hessian_eigenvalue, -1e-6);
+        EXPECT_NEAR(r.energy, c.psi4_energy, 1e-8 * std::fabs(c.psi4_energy));
+        UhfSettings unchecked;
+        unchecked.check_stability = false;
+        const UhfResult saddle = run_uhf(hf.H, hf.S, hf.X, hf.te_table, Matrix<double>(n, n), c.alpha, c.beta,
+                                         hf.nuclear_repulsion, unchecked, nullptr);
+        EXPECT_GT(saddle.energy, r.energy + 1e-4);
+    }
+}
