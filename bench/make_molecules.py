@@ -5,7 +5,7 @@ all-trans octane with C-C 1.53 A, C-H 1.09 A, tetrahedral angles; caffeine as a
 planar purine skeleton of regular rings (1.38 A bonds) with methyl groups and
 carbonyl oxygens; the 2-naphthyl radical as naphthalene less one hydrogen, and the naphthalene
 cation (charge = 1) at the neutral geometry. Good enough for timing and for comparing programs on the same input."""
-import math, os
+import math, os, sys
 ANG = 1.8897261245650618
 
 def ring(n, r, phase=0.0):
@@ -105,7 +105,32 @@ def write(name, atoms, basis, path, charge=0):
         for s, x, y, z in atoms:
             f.write(f"{s} {x * ANG:.10f} {y * ANG:.10f} {z * ANG:.10f}\n")
 
+def alkane(nc):
+    """All-trans CnH2n+2 (n >= 2) as a planar zigzag along x, as octane."""
+    cc, ch = 1.53, 1.09
+    t = math.radians(109.47 / 2)
+    atoms = []
+    cs = []
+    for k in range(nc):
+        x = k * cc * math.sin(t)
+        y = (cc * math.cos(t) / 2) * (1 if k % 2 else -1)
+        cs.append((x, y))
+        atoms.append(("C", x, y, 0.0))
+    for k, (x, y) in enumerate(cs):
+        s = 1 if k % 2 else -1
+        for zs in (1, -1):
+            atoms.append(("H", x, y + s * ch * math.cos(math.radians(54.75)), zs * ch * math.sin(math.radians(54.75))))
+        if k in (0, nc - 1):
+            j = -1 if k == 0 else nc
+            nx, ny = j * cc * math.sin(t), (cc * math.cos(t) / 2) * (1 if j % 2 else -1)
+            atoms.append(("H", x + ch / cc * (nx - x), y + ch / cc * (ny - y), 0.0))
+    return atoms
+
 here = os.path.dirname(os.path.abspath(__file__))
+if len(sys.argv) == 3 and sys.argv[1].startswith("C"):
+    # make_molecules.py C<n> FILE: the alkane CnH2n+2 in STO-3G, for the size series.
+    write("alkane", alkane(int(sys.argv[1][1:])), "sto-3g", sys.argv[2])
+    sys.exit(0)
 for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("naphthyl", naphthyl), ("octane", octane),
                  ("caffeine", caffeine)):
     atoms = fn()

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <iomanip>
+#include <memory>
+#include <new>
 #include <sstream>
 
 #include "common/failure.h"
@@ -13,6 +15,7 @@
 #include "linalg/canorg.h"
 #include "scf/guess.h"
 #include "scf/memory.h"
+#include "scf/parallel.h"
 
 namespace {
 
@@ -27,21 +30,62 @@ namespace {
 // above 0.1 (the examples and benchmark molecules: 0.16 to 0.76).
 constexpr double singular_overlap_threshold = 1e-4;
 
+// Fast path: the Schwarz-screened quartets, stored when they fit in the memory left to
+// the process, else recomputed at every build; refused only when not even the quartet
+// list and the build's matrices fit.
+std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, unsigned n, std::uint64_t other_bytes,
+                                                    const Settings& settings, const std::string& path) {
+    const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
+    auto op = std::make_shared<ScreenedOperator>(integrals.shell_pairs(), n, threads);
+    // Each chunk of a build sums into an n x n matrix of its own.
+    const std::uint64_t direct_bytes = op->list_bytes() + other_bytes + matrix_bytes(n, ScreenedOperator::chunk_count + 4);
+    const std::uint64_t available = available_memory_bytes();
+    auto refuse = [&]() {
+        std::ostringstream msg;
+        msg << "Error: not enough memory for input file " << quoted(path) << ": even computing the "
+            << op->surviving_integrals() << " two-electron integrals at every step (integral-direct) needs "
+            << static_cast<double>(direct_bytes) / (1024.0 * 1024.0) << " MiB, "
+            << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+        throw Failure{msg.str(), exit_status::out_of_memory};
+    };
+    if (available != 0 && direct_bytes > available) refuse();
+    try {
+        op->list_quartets();
+    } catch (const std::bad_alloc&) {
+        refuse();
+    }
+    if (!settings.integral_direct && (available == 0 || direct_bytes + op->stored_bytes() <= available)) {
+        try {
+            Progress progress("Two-electron integrals", 1);
+            if (!settings.progress) progress.out = nullptr;
+            op->store([&progress](std::uint64_t done, std::uint64_t total) {
+                progress.total = total;
+                progress.update(done);
+            });
+        } catch (const std::bad_alloc&) {
+            // Not there after all: integral-direct.
+        }
+    }
+    return op;
+}
+
 }  // namespace
 
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
-                                     Listing& listing) {
+                                     Listing& listing, bool dense) {
     MolecularIntegrals m;
     // --- basis ---
     m.basis = molecular_basis(molecule.atoms);
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
-    m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
+    const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
+    dense = dense || integral_path == IntegralPath::exact;
+    if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     TwoElectronTable& te_table = m.te_table;
     listing.input(m.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(choose_integral_path(settings.integrals, m.basis.functions), m.basis.functions);
+    const Integrals integrals(integral_path, m.basis.functions);
     m.exact = integrals.exact();
     listing.phase("S matrix");
     m.S = integrals.overlap();
@@ -55,13 +99,15 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     m.H = core_hamiltonian(m.T, m.V);
     listing.phase_done();
     listing.repulsion_phase(TwoElectronTable::entries(n));
-    {
+    if (dense) {
         Progress progress("Two-electron integrals", 1);
         if (!settings.progress) progress.out = nullptr;
         integrals.repulsion(te_table, [&progress](std::uint64_t done, std::uint64_t total) {
             progress.total = total;
             progress.update(done);
         });
+    } else {
+        m.screened = fast_two_electron(integrals, n, matrices, settings, path);
     }
     listing.repulsion_done(TwoElectronTable::entries(n));
     listing.matrix("--- Smatrix ---", S);
@@ -90,7 +136,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.occupied = calc.electrons / 2;
     calc.spin = SpinState{1, calc.occupied, calc.occupied};
     calc.diis = settings.diis;
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing, false);
     calc.basis = m.basis;
     calc.S = m.S;
     calc.H = m.H;
@@ -102,8 +148,9 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     hf.S = m.S;
     hf.X = m.X;
     hf.X_t = transpose(m.X);
-    hf.te_table = &m.te_table;
-    hf.all_quadruples = m.exact;
+    const TableOperator table_operator(m.te_table, true);
+    hf.two_electron_operator = m.screened ? static_cast<const TwoElectronOperator*>(m.screened.get()) : &table_operator;
+    hf.free_order_products = !m.exact;
     hf.nuclear_repulsion = calc.nuclear_repulsion;
     hf.occupied = calc.occupied;
     hf.listener = &listing;
@@ -114,7 +161,8 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     listing.scf_start();
     std::vector<unsigned> electrons;
     for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
-    const Matrix<double> atomic_start = superposition_density(m.S, m.T, m.V, m.te_table, calc.basis.first, electrons);
+    const Matrix<double> atomic_start =
+        superposition_density(m.S, m.T, m.V, *hf.two_electron_operator, calc.basis.first, electrons);
     search_scf(calc, hf, atomic_start, settings, path);
     return calc;
 }
@@ -151,7 +199,7 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
         }
     };
     calc.uhf = run_uhf(m.H, m.S, m.X, m.te_table,
-                       superposition_density(m.S, m.T, m.V, m.te_table, calc.basis.first, electrons), spin.alpha,
+                       superposition_density(m.S, m.T, m.V, TableOperator(m.te_table, true), calc.basis.first, electrons), spin.alpha,
                        spin.beta, m.nuclear_repulsion, uhf, report);
     return calc;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "integrals/integrals.h"
 #include "linalg/matrix.h"
 #include "scf/hf.h"
+#include "scf/screened.h"
 #include "scf/spin.h"
 #include "scf/trust.h"
 #include "scf/uhf.h"
@@ -19,6 +21,8 @@ struct Settings {
     IntegralPath integrals = IntegralPath::automatic;
     bool diis = false;
     unsigned max_iterations = 0;  // 0: the mode's default
+    unsigned threads = 0;         // fast path; 0: every core
+    bool integral_direct = false; // fast path: recompute the integrals at every step even when they would fit
     bool progress = true;  // the progress line of the integrals on a terminal; off where several runs share it
 };
 
@@ -63,7 +67,8 @@ struct MolecularIntegrals {
     BasisSet basis;
     Matrix<double> S, T, H, X;
     std::vector<Matrix<double>> V;  // nuclear attraction, one matrix per atom
-    TwoElectronTable te_table;
+    TwoElectronTable te_table;  // every distinct integral: exact path, or an open shell
+    std::shared_ptr<ScreenedOperator> screened;  // otherwise: the fast path's screened quartets
     bool exact = true;  // computed by the exact integral path
     double nuclear_repulsion = 0.0;
 };
@@ -71,8 +76,9 @@ struct MolecularIntegrals {
 // Basis -> one-electron matrices and two-electron table -> orthogonaliser, listed as
 // they are computed. Throws Failure when the molecule is too large for memory or its
 // basis is linearly dependent.
+// `dense`: the table of every distinct integral even on the fast path (the open-shell code reads it).
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
-                                     Listing& listing);
+                                     Listing& listing, bool dense = true);
 
 // Restricted Hartree-Fock of a molecule, in the order of the algorithm:
 // basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF.

@@ -56,7 +56,7 @@ int run(const Options& opt, const Output& out) {
 
     // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
     Listing listing(opt.verbose);
-    const Settings settings{opt.integrals, opt.diis, opt.max_iterations};
+    const Settings settings{opt.integrals, opt.diis, opt.max_iterations, opt.threads, opt.integral_direct};
     const Calculation calc = spin.multiplicity == 1 ? compute_rhf(mol, settings, opt.input_path, listing)
                                                     : compute_uhf(mol, spin, settings, opt.input_path, listing);
 

@@ -13,7 +13,7 @@ namespace {
 
 const char* const option_list =
     "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --diis, "
-    "--max-iterations, --integrals, --help (-h), --version";
+    "--max-iterations, --integrals, --threads, --direct, --help (-h), --version";
 
 [[noreturn]] void refuse(const std::string& what) {
     throw Failure{"Error on the command line: " + what, exit_status::bad_input};
@@ -55,7 +55,7 @@ int parse_signed(const std::string& option, const std::string& text) {
 // Options that take a value.
 bool takes_value(const std::string& name) {
     return name == "--molden" || name == "--json" || name == "--basis" || name == "--max-iterations" ||
-           name == "--integrals" || name == "--charge" || name == "--multiplicity";
+           name == "--integrals" || name == "--charge" || name == "--multiplicity" || name == "--threads";
 }
 
 void set_value(Options& opt, const std::string& name, const std::string& value) {
@@ -76,6 +76,8 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
             refuse_value(name, "auto, exact or fast", value);
     } else if (name == "--max-iterations") {
         opt.max_iterations = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
+    } else if (name == "--threads") {
+        opt.threads = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
     } else if (name == "--charge") {
         opt.charge = parse_signed(name, value);
     } else if (name == "--multiplicity") {
@@ -112,10 +114,12 @@ Options parse_command_line(int argc, const char* const argv[]) {
         const std::size_t eq = arg.find('=');
         const bool joined = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
         const std::string name = joined ? arg.substr(0, eq) : arg;
-        if (name == "-m" || name == "--diis" || name == "--properties" || name == "--json-wavefunction") {
+        if (name == "-m" || name == "--diis" || name == "--properties" || name == "--json-wavefunction" ||
+            name == "--direct") {
             if (joined) refuse(name + " takes no value, found " + quoted(arg));
             if (name == "-m") opt.verbose = true;
             if (name == "--diis") opt.diis = true;
+            if (name == "--direct") opt.integral_direct = true;
             if (name == "--properties") opt.properties = true;
             if (name == "--json-wavefunction") opt.json_wavefunction = true;
             continue;
@@ -164,6 +168,10 @@ std::string help_text(const std::string& program) {
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"
+           "  --threads N         threads of the fast path's integral and Fock builds (default: every core);\n"
+           "                      the result is the same to the last bit for any N\n"
+           "  --direct            fast path: recompute the two-electron integrals at every step instead of\n"
+           "                      storing them (chosen by itself when they do not fit in memory)\n"
            "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
            "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
            "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"

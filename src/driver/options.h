@@ -23,6 +23,8 @@ struct Options {
     IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
     std::optional<int> charge;            // --charge N: molecular charge of an XYZ input
     std::optional<int> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
+    unsigned threads = 0;         // --threads N (fast path); 0: every core
+    bool integral_direct = false; // --direct: recompute the integrals at every step (fast path)
 };
 
 // Throws Failure (bad_input) for an unknown option, an option that lacks its

@@ -40,6 +40,8 @@ public:
     std::vector<Matrix<double>> nuclear_attraction(const std::vector<Atom>& atoms) const;
     // Writes every distinct (ij|kl) of the basis into `table` (sized for it).
     void repulsion(TwoElectronTable& table, const ProgressCallback& progress = nullptr) const;
+    // The shell pairs of the fast path (empty on the exact path).
+    const std::vector<ShellPair>& shell_pairs() const { return pairs_; }
 
 private:
     IntegralPath path_;

@@ -4,18 +4,22 @@
 #include <cstddef>
 #include <utility>
 
+#include "linalg/blas.h"
 #include "linalg/canorg.h"
 #include "linalg/matfunc.h"
 
 Matrix<double> diis_error(const Matrix<double>& F, const Matrix<double>& D, const Matrix<double>& S,
-                          const Matrix<double>& X) {
-    const Matrix<double> FDS = matprod(matprod(F, D), S);
-    const Matrix<double> SDF = matprod(matprod(S, D), F);
+                          const Matrix<double>& X, bool free_order) {
+    auto product = [free_order](const Matrix<double>& A, const Matrix<double>& B) {
+        return free_order ? gemm(A, B) : matprod(A, B);
+    };
+    const Matrix<double> FDS = product(product(F, D), S);
+    const Matrix<double> SDF = product(product(S, D), F);
     const int n = F.rows();
     Matrix<double> commutator(n, n);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) commutator[i][j] = FDS[i][j] - SDF[i][j];
-    return trimatprod(transpose(X), commutator, X);
+    return free_order ? gemm3(transpose(X), commutator, X) : trimatprod(transpose(X), commutator, X);
 }
 
 double max_abs_element(const Matrix<double>& A) {

@@ -13,8 +13,9 @@
 // Commutator error of a Fock matrix F and density D, in the orthogonal basis:
 //   e = X^T (F D S - S D F) X.
 // It vanishes exactly when F and D share eigenvectors, that is at self-consistency.
+// free_order: the products may use the BLAS (linalg/blas.h).
 Matrix<double> diis_error(const Matrix<double>& F, const Matrix<double>& D, const Matrix<double>& S,
-                          const Matrix<double>& X);
+                          const Matrix<double>& X, bool free_order = false);
 
 // max_ij |A_ij|
 double max_abs_element(const Matrix<double>& A);

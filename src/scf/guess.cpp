@@ -16,16 +16,15 @@ constexpr double atomic_density_threshold = 1e-8;
 constexpr unsigned atomic_max_iterations = 100;
 
 // G_ab = sum_cd D_cd [ (ab|cd) - 1/2 (ac|bd) ] over the atom's functions.
-Matrix<double> atomic_two_electron(const Matrix<double>& D, const TwoElectronTable& te_table,
-                                   const std::vector<unsigned>& f) {
+// `block` holds (ab|cd) at ((a m + b) m + c) m + d (TwoElectronOperator::block).
+Matrix<double> atomic_two_electron(const Matrix<double>& D, const std::vector<double>& block) {
     const int m = D.rows();
+    auto eri = [&](int a, int b, int c, int d) { return block[((static_cast<std::size_t>(a) * m + b) * m + c) * m + d]; };
     Matrix<double> G(m, m);
     for (int a = 0; a < m; ++a)
         for (int b = 0; b < m; ++b)
             for (int c = 0; c < m; ++c)
-                for (int d = 0; d < m; ++d)
-                    G[a][b] += D[c][d] * (te_table(f[a], f[b], f[c], f[d]) -
-                                          0.5 * te_table(f[a], f[c], f[b], f[d]));
+                for (int d = 0; d < m; ++d) G[a][b] += D[c][d] * (eri(a, b, c, d) - 0.5 * eri(a, c, b, d));
     return G;
 }
 
@@ -57,14 +56,15 @@ Matrix<double> occupied_density(const Matrix<double>& C, const std::vector<doubl
     return D;
 }
 
-Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const TwoElectronTable& te_table,
+Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const TwoElectronOperator& two_electron,
                               const std::vector<unsigned>& functions, unsigned electrons) {
     const Matrix<double> X = canorg(S);
     const Matrix<double> X_t = transpose(X);
     Orbitals o = roothaan_orbitals(h, X, X_t);
     Matrix<double> D = occupied_density(o.C, averaged_occupations(o.energies, electrons));
+    const std::vector<double> block = two_electron.block(functions);
     for (unsigned it = 0; it < atomic_max_iterations; ++it) {
-        const Matrix<double> F = matsum(h, atomic_two_electron(D, te_table, functions));
+        const Matrix<double> F = matsum(h, atomic_two_electron(D, block));
         o = roothaan_orbitals(F, X, X_t);
         const Matrix<double> D_new = occupied_density(o.C, averaged_occupations(o.energies, electrons));
         double change = 0.0;
@@ -77,7 +77,7 @@ Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, 
 }
 
 Matrix<double> superposition_density(const Matrix<double>& S, const Matrix<double>& T,
-                                     const std::vector<Matrix<double>>& V, const TwoElectronTable& te_table,
+                                     const std::vector<Matrix<double>>& V, const TwoElectronOperator& two_electron,
                                      const std::vector<unsigned>& first, const std::vector<unsigned>& electrons) {
     const int n = S.rows();
     Matrix<double> P(n, n);
@@ -94,7 +94,7 @@ Matrix<double> superposition_density(const Matrix<double>& S, const Matrix<doubl
                 ha[a][b] = T[i][j] + V[k][i][j];
             }
         }
-        const Matrix<double> D = atomic_density(Sa, ha, te_table, functions, electrons[k]);
+        const Matrix<double> D = atomic_density(Sa, ha, two_electron, functions, electrons[k]);
         for (int a = 0; a < m; ++a)
             for (int b = 0; b < m; ++b) P[static_cast<int>(first[k]) + a][static_cast<int>(first[k]) + b] = D[a][b];
     }

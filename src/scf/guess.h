@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
+#include "scf/two_electron.h"
 
 // Superposition of atomic densities (SAD), the starting density of the DIIS mode:
 // J. Almloef, K. Faegri and K. Korsell, J. Comput. Chem. 3, 385 (1982); J. H. Van Lenthe,
@@ -25,12 +25,12 @@ Matrix<double> occupied_density(const Matrix<double>& C, const std::vector<doubl
 
 // Self-consistent spherically averaged density of one atom in its m basis functions.
 // S and h are the m x m overlap and one-electron (kinetic plus its own nucleus) blocks;
-// functions[a] is the molecular index of local function a, by which te_table is read.
-Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const TwoElectronTable& te_table,
+// functions[a] is the molecular index of local function a, by which the integrals are read.
+Matrix<double> atomic_density(const Matrix<double>& S, const Matrix<double>& h, const TwoElectronOperator& two_electron,
                               const std::vector<unsigned>& functions, unsigned electrons);
 
 // Block-diagonal sum of the atomic densities. Atom k owns the molecular functions
 // first[k] .. first[k+1]-1 and has electrons[k] electrons; V[k] is its nuclear attraction.
 Matrix<double> superposition_density(const Matrix<double>& S, const Matrix<double>& T,
-                                     const std::vector<Matrix<double>>& V, const TwoElectronTable& te_table,
+                                     const std::vector<Matrix<double>>& V, const TwoElectronOperator& two_electron,
                                      const std::vector<unsigned>& first, const std::vector<unsigned>& electrons);

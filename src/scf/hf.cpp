@@ -39,7 +39,7 @@ double calcnuclrepul(const std::vector<Atom>& atoms) {
 }
 
 Matrix<double> HF::two_electron(const Matrix<double>& D) const {
-    return all_quadruples ? two_electron_reference(D, *te_table) : two_electron_from_distinct(D, *te_table);
+    return two_electron_operator->G(D);
 }
 
 // A step whose energy is not finite (a Fock element is NaN or infinite, since every
@@ -67,7 +67,7 @@ ScfResult HF::iterate() const {
         r.energy = calcen(P, r.fock);
         r.density = P;
         if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
-        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied);
+        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied, free_order_products);
         r.orbital_energies = std::move(next.orbitals.energies);
         r.C = std::move(next.orbitals.C);
         const int n = P.rows();
@@ -92,7 +92,29 @@ ScfResult HF::iterate() const {
 ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
     // That Fock build is part of the guess; step 1 is the first from an idempotent density.
-    Matrix<double> P = roothaan_step(matsum(H, two_electron(start)), X, X_t, occupied).density;
+    const bool fo = free_order_products;
+    Matrix<double> P = roothaan_step(matsum(H, two_electron(start)), X, X_t, occupied, fo).density;
+
+    // Incremental build: G(D_n) = G(D_(n-1)) + G(D_n - D_(n-1)) (G is linear in D); the
+    // change shrinks as the SCF converges, so density screening skips more and more
+    // quartets. A full build every full_build_interval steps keeps rounding from piling up.
+    const bool incremental = incremental_fock && two_electron_operator->incremental();
+    Matrix<double> G_last, P_last;
+    unsigned since_full = 0;
+    auto build_g = [&](const Matrix<double>& D) {
+        if (!incremental) return two_electron(D);
+        if (G_last.rows() == 0 || ++since_full >= full_build_interval) {
+            since_full = 0;
+            G_last = two_electron(D);
+        } else {
+            Matrix<double> change(D.rows(), D.cols());
+            for (int i = 0; i < D.rows(); ++i)
+                for (int j = 0; j < D.cols(); ++j) change[i][j] = D[i][j] - P_last[i][j];
+            G_last = matsum(G_last, two_electron_operator->G_change(change));
+        }
+        P_last = D;
+        return G_last;
+    };
 
     ScfResult r;
     Diis history;
@@ -102,15 +124,15 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     for (;;) {
         clock.tic();
         ++r.iterations;
-        r.fock = matsum(H, two_electron(P));
+        r.fock = matsum(H, build_g(P));
         r.energy = calcen(P, r.fock);
         r.density = P;
         if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
-        const Matrix<double> error = diis_error(r.fock, P, S, X);
+        const Matrix<double> error = diis_error(r.fock, P, S, X, fo);
         const double max_error = max_abs_element(error);
         const double d = std::fabs(r.energy - prev);
         // The orbitals of F itself: the report is of the density P, its energy and its Fock matrix.
-        Orbitals o = roothaan_orbitals(r.fock, X, X_t);
+        Orbitals o = roothaan_orbitals(r.fock, X, X_t, fo);
         r.orbital_energies = std::move(o.energies);
         r.C = std::move(o.C);
         clock.toc();
@@ -128,6 +150,6 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
         prev = r.energy;
 
         history.add(r.fock, error);
-        P = roothaan_step(history.extrapolate(), X, X_t, occupied).density;
+        P = roothaan_step(history.extrapolate(), X, X_t, occupied, fo).density;
     }
 }

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
+#include "scf/two_electron.h"
 
 // Told of each SCF step as it is taken, for a listing of the run.
 struct ScfListener {
@@ -33,10 +33,14 @@ struct HF {
     Matrix<double> H;         // core Hamiltonian T + sum_A V_A
     Matrix<double> S;         // overlap
     Matrix<double> X, X_t;    // orthogonaliser (X^T S X = 1) and its transpose
-    const TwoElectronTable* te_table = nullptr;
-    // G(D) by the all-quadruples sum, whose order of operations the reports of the
-    // exact integral path are pinned to, or by the faster distinct-integral scatter.
-    bool all_quadruples = true;
+    const TwoElectronOperator* two_electron_operator = nullptr;
+    // When the operator offers it (the fast path), the DIIS loop builds G from the
+    // density change from its second step on and in full every full_build_interval steps.
+    bool incremental_fock = true;
+    unsigned full_build_interval = 8;
+    // Matrix products in any order of summation (the BLAS when there is one): the fast
+    // path. False keeps the exact path's products and digits.
+    bool free_order_products = false;
     double nuclear_repulsion = 0.0;
     unsigned occupied = 0;  // doubly occupied orbitals: electrons / 2
 
@@ -55,7 +59,7 @@ struct HF {
     // element of the commutator error exceeds 1e-7 Hartree, or at diis_max_iterations.
     ScfResult iterate_diis(const Matrix<double>& start) const;
 
-    // G(D) = J[D] - 1/2 K[D] by the chosen sum.
+    // G(D) = J[D] - 1/2 K[D] by the operator.
     Matrix<double> two_electron(const Matrix<double>& D) const;
     // E = 1/2 sum_ij P_ji (H_ij + F_ij) + E_nuc.
     double calcen(const Matrix<double>& P, const Matrix<double>& F) const;

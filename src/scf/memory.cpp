@@ -104,16 +104,19 @@ std::string memory_message(const std::string& path, std::uint64_t entries, long 
     return msg.str();
 }
 
+// Only the matrices: whether the two-electron integrals fit is decided once their path
+// is known (the exact path's table, or the fast path's screened quartets, stored or direct).
 void check_memory(std::uint64_t functions, std::uint64_t atoms, const std::string& path) {
-    const std::uint64_t entries = distinct_integral_count(functions);
-    const std::uint64_t other = engine_matrix_bytes(functions, atoms);
-    const std::uint64_t needed = add_sat(mul_sat(entries, sizeof(double)), other);
+    const std::uint64_t needed = engine_matrix_bytes(functions, atoms);
     const std::uint64_t available = available_memory_bytes();
-    const bool beyond_address_space = entries > std::vector<double>().max_size() ||
-                                      needed >= std::numeric_limits<std::size_t>::max() || needed == saturated;
-    if (beyond_address_space || (available != 0 && needed > available))
-        throw Failure{memory_message(path, entries, distinct_integral_count_ld(functions), other, available),
-                      exit_status::out_of_memory};
+    if (needed >= std::numeric_limits<std::size_t>::max() || needed == saturated || (available != 0 && needed > available)) {
+        std::ostringstream msg;
+        msg << "Error: not enough memory for input file " << quoted(path) << ": the " << functions << " x "
+            << functions << " matrices of the run alone need " << static_cast<double>(needed) / (1024.0 * 1024.0)
+            << " MiB";
+        if (available != 0) msg << ", " << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+        throw Failure{msg.str(), exit_status::out_of_memory};
+    }
 }
 
 void check_memory(const Molecule& mol, const std::string& path) {

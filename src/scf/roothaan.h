@@ -10,7 +10,9 @@ struct Orbitals {
     std::vector<double> energies;  // ascending
     Matrix<double> C;              // coefficients, one orbital per column
 };
-Orbitals roothaan_orbitals(const Matrix<double>& F, const Matrix<double>& X, const Matrix<double>& X_t);
+// free_order: the products may use the BLAS (linalg/blas.h); false keeps matprod's order.
+Orbitals roothaan_orbitals(const Matrix<double>& F, const Matrix<double>& X, const Matrix<double>& X_t,
+                           bool free_order = false);
 
 // One Roothaan step of a closed shell: the orbitals of F and the density
 // P_ij = sum_{k<occupied} 2 C_ik C_jk they give.
@@ -19,4 +21,4 @@ struct RoothaanStep {
     Matrix<double> density;
 };
 RoothaanStep roothaan_step(const Matrix<double>& F, const Matrix<double>& X, const Matrix<double>& X_t,
-                           unsigned occupied);
+                           unsigned occupied, bool free_order = false);

@@ -165,10 +165,11 @@ TEST(RefusedMolecule, NearlyCoincidentAtomsMakeTheOverlapSingular) {
     EXPECT_EQ(r.out.find("inf"), std::string::npos);
 }
 
-TEST(RefusedMolecule, TwoElectronTableBeyondMemory) {
-    // 600 neon atoms on a 4-bohr grid: 3000 functions, about 1.0e13 distinct
-    // integrals (teindex of 2999^4 / 8), some 77 TiB. The run must stop before
-    // allocating anything of that size, and quickly.
+TEST(RefusedMolecule, MatricesBeyondMemory) {
+    // 600 neon atoms on a 4-bohr grid: 3000 functions, 612 matrices of 3000 x 3000
+    // (one nuclear attraction matrix per atom besides the engine's 12), some 42 GiB
+    // before any integral. The run must stop before allocating anything of that
+    // size, and quickly.
     std::string text = header("600");
     for (int i = 0; i < 600; ++i)
         text += "Ne " + std::to_string(4 * (i % 10)) + " " + std::to_string(4 * (i / 10 % 10)) + " " +
@@ -177,8 +178,8 @@ TEST(RefusedMolecule, TwoElectronTableBeyondMemory) {
     const auto start = std::chrono::steady_clock::now();
     const RunResult r = run_velko(quoted(path));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // teindex(2999, 2999, 2999, 2999) + 1 with ij = kl = 2999*3000/2 + 2999 = 4501499.
-    expect_refused(r, 5, {"not enough memory", quoted(path), "10131753375750 integrals need 7.72991e+07 MiB"});
+    // 612 * 3000^2 * 8 bytes = 44064000000 bytes = 42022.7 MiB.
+    expect_refused(r, 5, {"not enough memory", quoted(path), "3000 x 3000 matrices of the run alone need 42022.7 MiB"});
     EXPECT_LT(seconds, 30.0);
 }
 

@@ -34,6 +34,7 @@ Molecule hydrogen_molecule() {
 // The SCF of H2 on its real integrals, with the table exposed so a test can poison it.
 struct H2Engine {
     TwoElectronTable table{2};
+    TableOperator op{table, true};
     HF hf;
     H2Engine() {
         const Molecule mol = hydrogen_molecule();
@@ -44,7 +45,7 @@ struct H2Engine {
         hf.X = canorg(hf.S);
         hf.X_t = transpose(hf.X);
         integrals.repulsion(table);
-        hf.te_table = &table;
+        hf.two_electron_operator = &op;
         hf.nuclear_repulsion = calcnuclrepul(mol.atoms);
         hf.occupied = 1;
     }

@@ -68,11 +68,12 @@ TEST(SuperpositionDensity, HoldsEveryAtomsElectronsInItsOwnBlock) {
     const Integrals integrals(IntegralPath::exact, basis.functions);
     TwoElectronTable table(basis.size());
     integrals.repulsion(table);
+    const TableOperator op(table, true);
     struct {
         Matrix<double> S;
     } hf{integrals.overlap()};
     const Matrix<double> P = superposition_density(hf.S, integrals.kinetic(), integrals.nuclear_attraction(m.atoms),
-                                                   table, {0, 5, 6, 7}, {8, 1, 1});
+                                                   op, {0, 5, 6, 7}, {8, 1, 1});
     // tr(P S) counts the electrons: 10 in all, 8 in the oxygen block (its S block
     // alone, since the blocks do not overlap in P).
     EXPECT_NEAR(trace_PS(P, hf.S), 10.0, 1e-10);

@@ -52,15 +52,15 @@ TEST(MemoryMessage, StatesTheSizesOfAnyMolecule) {
     struct Case {
         const char* what;
         std::uint64_t functions, atoms;
-        const char* expected;  // count, table MiB (count * 8 / 2^20), total MiB
+        const char* expected;  // n^2 (12 + atoms) doubles in MiB
     };
-    // Neon grid of 600 atoms; the table alone 7.72991e+07 MiB, with 612
-    // matrices of 3000^2 doubles (42022.7 MiB) 7.73412e+07 MiB.
+    // The early check is of the matrices only (the integrals are judged once their
+    // path is known): 12 engine matrices and one attraction matrix per atom, n^2
+    // doubles each. Neon grid of 600 atoms: 3000^2 * 612 * 8 bytes = 42022.7 MiB.
     const Case cases[] = {
-        {"3000 functions", 3000, 600,
-         "10131753375750 integrals need 7.72991e+07 MiB (7.73412e+07 MiB with the other matrices)"},
-        {"92682 functions", 92682, 92682, "9223610870794785156 integrals need 7.03706e+13 MiB"},
-        {"2^20 functions", UINT64_C(1) << 20, 1, "1.51116e+23 integrals need 1.15292e+18 MiB"},
+        {"3000 functions", 3000, 600, "the 3000 x 3000 matrices of the run alone need 42022.7 MiB"},
+        {"92682 functions", 92682, 92682, "the 92682 x 92682 matrices of the run alone need 6.07481e+09 MiB"},
+        {"2^20 functions", UINT64_C(1) << 20, 1, "the 1048576 x 1048576 matrices of the run alone need 1.09052e+08 MiB"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

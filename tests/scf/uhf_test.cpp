@@ -45,7 +45,7 @@ struct Radical {
         s.check_stability = false;
         const std::vector<unsigned> electrons{8, 1};
         r = run_uhf(hf.H, hf.S, hf.X, hf.te_table,
-                    superposition_density(hf.S, hf.T, hf.V, hf.te_table, hf.basis.first, electrons), 5, 4,
+                    superposition_density(hf.S, hf.T, hf.V, TableOperator(hf.te_table, true), hf.basis.first, electrons), 5, 4,
                     hf.nuclear_repulsion, s, nullptr);
     }
 };

@@ -1,0 +1,330 @@
+#include "scf/screened.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <numeric>
+#include <utility>
+
+#include "integrals/eri_table.h"
+#include "scf/parallel.h"
+#include "scf/scatter.h"
+
+namespace {
+
+// At most 16 function pairs per shell pair (sp with sp): a quartet has at most 256 integrals.
+constexpr std::size_t max_quartet_integrals = 256;
+// What the kernel's primitive screening can leave out of one integral (fast_eri.cpp).
+constexpr double diagonal_leftout = 1e-17;
+
+// Integrals of the quartet (bra, ket) with weights and symmetry: calls
+// add(i, j, k, l, v) with v = degeneracy * (ij|kl) for each distinct integral.
+template <class Add>
+inline void visit_integrals(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals, Add&& add) {
+    const std::size_t nb = bra.first.size(), nk = ket.first.size();
+    for (std::size_t f = 0; f < nb; ++f) {
+        const int i = static_cast<int>(bra.first[f]), j = static_cast<int>(bra.second[f]);
+        const std::uint64_t ij = TwoElectronTable::pair(i, j);
+        const double* row = vals + f * nk;
+        for (std::size_t g = 0; g < nk; ++g) {
+            const int k = static_cast<int>(ket.first[g]), l = static_cast<int>(ket.second[g]);
+            // Within one shell pair both (ij|kl) and (kl|ij) were computed; keep one.
+            if (same_pair && ij < TwoElectronTable::pair(k, l)) continue;
+            add(i, j, k, l, degeneracy(i, j, k, l) * row[g]);
+        }
+    }
+}
+
+// G of one quartet block into the half matrix A (row-major n x n, result A + A^T):
+// the scatter of scatter.h with the Coulomb element of the bra kept in a register.
+// Weights: 1/2 for i == j and for k == l; within one shell pair (same_pair) only
+// (ij) >= (kl) is taken, with 1/2 for (ij) == (kl).
+void scatter_block_g(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals,
+                     const double* D, double* A, std::size_t n) {
+    const std::size_t nb = bra.first.size(), nk = ket.first.size();
+    for (std::size_t f = 0; f < nb; ++f) {
+        const std::size_t i = bra.first[f], j = bra.second[f];
+        const std::uint64_t ij = TwoElectronTable::pair(i, j);
+        const double w_ij = (i == j) ? 0.5 : 1.0;
+        const double D_ij2 = 2.0 * D[i * n + j];
+        const double* D_i = D + i * n;
+        const double* D_j = D + j * n;
+        double* A_i = A + i * n;
+        double* A_j = A + j * n;
+        const double* row = vals + f * nk;
+        double coulomb = 0.0;
+        for (std::size_t g = 0; g < nk; ++g) {
+            const std::size_t k = ket.first[g], l = ket.second[g];
+            double w = w_ij;
+            if (k == l) w *= 0.5;
+            if (same_pair) {
+                const std::uint64_t kl = TwoElectronTable::pair(k, l);
+                if (ij < kl) continue;
+                if (ij == kl) w *= 0.5;
+            }
+            const double v = w * row[g];
+            coulomb += v * D[k * n + l];
+            A[k * n + l] += v * D_ij2;
+            const double x = 0.5 * v;
+            A_i[k] -= x * D_j[l];
+            A_j[l] -= x * D_i[k];
+            A_i[l] -= x * D_j[k];
+            A_j[k] -= x * D_i[l];
+        }
+        A_i[j] += 2.0 * coulomb;
+    }
+}
+
+void add_into(Matrix<double>& A, const Matrix<double>& B) {
+    for (int i = 0; i < A.rows(); ++i)
+        for (int j = 0; j < A.cols(); ++j) A[i][j] += B[i][j];
+}
+
+}  // namespace
+
+ScreenedOperator::ScreenedOperator(const std::vector<ShellPair>& pairs, unsigned functions, unsigned threads,
+                                   double schwarz_threshold, double density_threshold)
+    : pairs_(pairs),
+      n_(functions),
+      threads_(std::max(1u, threads)),
+      schwarz_threshold_(schwarz_threshold),
+      density_threshold_(density_threshold) {
+    const std::size_t npairs = pairs_.size();
+    shell_of_.assign(n_, 0);
+    for (const ShellPair& p : pairs_) {
+        shells_ = std::max(shells_, p.a + 1);
+        for (std::size_t f = 0; f < p.first.size(); ++f) {
+            shell_of_[p.first[f]] = p.a;
+            shell_of_[p.second[f]] = p.b;
+        }
+    }
+
+    // Q_x = max_ab sqrt((ab|ab)) from the diagonal of the quartet (x, x).
+    Q_.assign(npairs, 0.0);
+    const unsigned pieces = static_cast<unsigned>(std::min<std::size_t>(npairs, 64));
+    run_parallel(threads_, pieces, [&](unsigned c) {
+        double out[max_quartet_integrals];
+        for (std::size_t x = npairs * c / pieces; x < npairs * (c + 1) / pieces; ++x) {
+            shell_quartet(pairs_[x], pairs_[x], out);
+            const std::size_t nf = pairs_[x].first.size();
+            double largest = 0.0;
+            for (std::size_t f = 0; f < nf; ++f) largest = std::max(largest, out[f * nf + f]);
+            // The kernel leaves out primitive quartets below 2.5e-19 (at most 1e-17 in all),
+            // so a weak pair's own (ab|ab) can come out as 0; the sum of its primitive
+            // pairs' bounds (PrimitiveList::tail[0]) bounds it rigorously as well.
+            const double primitive_bound = pairs_[x].eri.size() == 0 ? 0.0 : pairs_[x].eri.tail[0];
+            Q_[x] = std::min(std::sqrt(largest + diagonal_leftout), primitive_bound);
+        }
+    });
+
+    // How many kets survive for each bra, before any list is allocated: the pairs ranked
+    // by decreasing Q go into a Fenwick tree in bra order, so that for bra x the tree
+    // holds y <= x, and the survivors are a prefix of the ranking (Q_x Q_y >= threshold).
+    by_bound_.resize(npairs);
+    std::iota(by_bound_.begin(), by_bound_.end(), 0u);
+    std::stable_sort(by_bound_.begin(), by_bound_.end(), [&](std::uint32_t a, std::uint32_t b) { return Q_[a] > Q_[b]; });
+    std::vector<std::uint32_t> rank(npairs);
+    for (std::size_t r = 0; r < npairs; ++r) rank[by_bound_[r]] = static_cast<std::uint32_t>(r);
+    std::vector<std::uint64_t> tree_count(npairs + 1, 0), tree_functions(npairs + 1, 0);
+    ket_begin_.assign(npairs + 1, 0);
+    value_begin_.assign(npairs + 1, 0);
+    for (std::size_t x = 0; x < npairs; ++x) {
+        for (std::size_t r = rank[x] + 1; r <= npairs; r += r & (~r + 1)) {
+            tree_count[r] += 1;
+            tree_functions[r] += pairs_[x].first.size();
+        }
+        const std::size_t prefix = static_cast<std::size_t>(
+            std::partition_point(by_bound_.begin(), by_bound_.end(),
+                                 [&](std::uint32_t y) { return Q_[x] * Q_[y] >= schwarz_threshold_; }) -
+            by_bound_.begin());
+        std::uint64_t kets = 0, functions = 0;
+        for (std::size_t r = prefix; r > 0; r -= r & (~r + 1)) {
+            kets += tree_count[r];
+            functions += tree_functions[r];
+        }
+        ket_begin_[x + 1] = ket_begin_[x] + kets;
+        value_begin_[x + 1] = value_begin_[x] + pairs_[x].first.size() * functions;
+    }
+
+    // Chunks of about equal numbers of integrals, by bra.
+    chunk_begin_.assign(chunk_count + 1, static_cast<std::uint32_t>(npairs));
+    chunk_begin_[0] = 0;
+    std::size_t x = 0;
+    for (unsigned c = 1; c < chunk_count; ++c) {
+        const std::uint64_t target = value_begin_.back() * c / chunk_count;
+        while (x < npairs && value_begin_[x] < target) ++x;
+        chunk_begin_[c] = static_cast<std::uint32_t>(x);
+    }
+}
+
+std::uint64_t ScreenedOperator::total_quartets() const {
+    const std::uint64_t p = pairs_.size();
+    return p * (p + 1) / 2;
+}
+
+std::uint64_t ScreenedOperator::list_bytes() const {
+    return surviving_quartets() * sizeof(std::uint32_t) +
+           (ket_begin_.size() + value_begin_.size()) * sizeof(std::uint64_t);
+}
+
+void ScreenedOperator::list_quartets() {
+    if (listed_) return;
+    const std::size_t npairs = pairs_.size();
+    kets_.assign(surviving_quartets(), 0);
+    const unsigned pieces = static_cast<unsigned>(std::min<std::size_t>(npairs, 64));
+    run_parallel(threads_, pieces, [&](unsigned c) {
+        for (std::size_t x = npairs * c / pieces; x < npairs * (c + 1) / pieces; ++x) {
+            std::uint32_t* out = kets_.data() + ket_begin_[x];
+            std::uint32_t* end = out;
+            for (std::uint32_t y : by_bound_) {
+                if (!(Q_[x] * Q_[y] >= schwarz_threshold_)) break;
+                if (y <= x) *end++ = y;
+            }
+            std::sort(out, end);
+        }
+    });
+    listed_ = true;
+}
+
+void ScreenedOperator::store(const ProgressCallback& progress) {
+    list_quartets();
+    values_.assign(surviving_integrals(), 0.0);
+    std::mutex progress_mutex;
+    std::uint64_t done = 0;
+    run_parallel(threads_, chunk_count, [&](unsigned c) {
+        for (std::uint32_t x = chunk_begin_[c]; x < chunk_begin_[c + 1]; ++x) {
+            double* out = values_.data() + value_begin_[x];
+            const std::size_t nb = pairs_[x].first.size();
+            for (std::uint64_t q = ket_begin_[x]; q < ket_begin_[x + 1]; ++q) {
+                shell_quartet(pairs_[x], pairs_[kets_[q]], out);
+                out += nb * pairs_[kets_[q]].first.size();
+            }
+        }
+        if (progress) {
+            const std::lock_guard<std::mutex> lock(progress_mutex);
+            progress(++done, chunk_count);
+        }
+    });
+}
+
+std::vector<double> ScreenedOperator::shell_block_max(const Matrix<double>& D) const {
+    std::vector<double> m(static_cast<std::size_t>(shells_) * shells_, 0.0);
+    for (unsigned i = 0; i < n_; ++i)
+        for (unsigned j = 0; j < n_; ++j) {
+            double& e = m[static_cast<std::size_t>(shell_of_[i]) * shells_ + shell_of_[j]];
+            e = std::max(e, std::fabs(D[static_cast<int>(i)][static_cast<int>(j)]));
+        }
+    return m;
+}
+
+// Calls visit(x, y, values) for each surviving quartet of the chunk, in list order,
+// skipping those the density screen rules out when a screen is given.
+template <class Visit>
+void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const {
+    std::vector<double> Dmax;
+    if (screen_density) Dmax = shell_block_max(*screen_density);
+    auto dmax = [&](unsigned s, unsigned t) { return Dmax[static_cast<std::size_t>(s) * shells_ + t]; };
+    double buffer[max_quartet_integrals];
+    for (std::uint32_t x = chunk_begin_[chunk]; x < chunk_begin_[chunk + 1]; ++x) {
+        const ShellPair& bra = pairs_[x];
+        const std::size_t nb = bra.first.size();
+        const double* stored_values = values_.empty() ? nullptr : values_.data() + value_begin_[x];
+        for (std::uint64_t q = ket_begin_[x]; q < ket_begin_[x + 1]; ++q) {
+            const std::uint32_t y = kets_[q];
+            const ShellPair& ket = pairs_[y];
+            const double* vals = stored_values;
+            if (stored_values) stored_values += nb * ket.first.size();
+            if (screen_density) {
+                const unsigned a = bra.a, b = bra.b, c = ket.a, d = ket.b;
+                const double m = std::max({dmax(a, b), dmax(c, d), dmax(a, c), dmax(a, d), dmax(b, c), dmax(b, d)});
+                if (2.0 * Q_[x] * Q_[y] * m < density_threshold_) continue;
+            }
+            if (!vals) {
+                shell_quartet(bra, ket, buffer);
+                vals = buffer;
+            }
+            visit(x, y, vals);
+        }
+    }
+}
+
+Matrix<double> ScreenedOperator::build_g(const Matrix<double>& D, bool density_screened) const {
+    assert(listed_);
+    const int n = static_cast<int>(n_);
+    std::vector<Matrix<double>> parts(chunk_count);
+    run_parallel(threads_, chunk_count, [&](unsigned c) {
+        Matrix<double> A(n, n);
+        double* a = n > 0 ? A[0] : nullptr;
+        const double* d = n > 0 ? D[0] : nullptr;
+        for_each_quartet(c, density_screened ? &D : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
+            scatter_block_g(pairs_[x], pairs_[y], x == y, vals, d, a, n_);
+        });
+        parts[c] = std::move(A);
+    });
+    Matrix<double> sum = std::move(parts[0]);
+    for (unsigned c = 1; c < chunk_count; ++c) add_into(sum, parts[c]);
+    return symmetrised(sum);
+}
+
+Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build_g(D, false); }
+
+Matrix<double> ScreenedOperator::G_change(const Matrix<double>& dD) const { return build_g(dD, true); }
+
+std::vector<TwoElectronOperator::JK> ScreenedOperator::jk(const std::vector<Matrix<double>>& densities) const {
+    assert(listed_);
+    const int n = static_cast<int>(n_);
+    std::vector<std::vector<HalfJK>> parts(chunk_count);
+    run_parallel(threads_, chunk_count, [&](unsigned c) {
+        std::vector<HalfJK> A(densities.size(), HalfJK(n));
+        for_each_quartet(c, nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
+            visit_integrals(pairs_[x], pairs_[y], x == y, vals, [&](int i, int j, int k, int l, double v) {
+                for (std::size_t d = 0; d < densities.size(); ++d) scatter_jk(i, j, k, l, v, densities[d], A[d]);
+            });
+        });
+        parts[c] = std::move(A);
+    });
+    std::vector<JK> out;
+    for (std::size_t d = 0; d < densities.size(); ++d) {
+        Matrix<double> J = std::move(parts[0][d].J), K = std::move(parts[0][d].K);
+        for (unsigned c = 1; c < chunk_count; ++c) {
+            add_into(J, parts[c][d].J);
+            add_into(K, parts[c][d].K);
+        }
+        out.push_back(JK{symmetrised(J), symmetrised(K)});
+    }
+    return out;
+}
+
+std::vector<double> ScreenedOperator::block(const std::vector<unsigned>& f) const {
+    // Function pair (i, j) lies in shell pair pair(shell_i, shell_j) at the position whose
+    // (first, second) is (max, min); shells are in basis order.
+    auto locate = [&](unsigned i, unsigned j) {
+        const unsigned hi = std::max(i, j), lo = std::min(i, j);
+        const std::size_t x = static_cast<std::size_t>(TwoElectronTable::pair(shell_of_[hi], shell_of_[lo]));
+        const ShellPair& p = pairs_[x];
+        std::size_t at = 0;
+        while (p.first[at] != hi || p.second[at] != lo) ++at;
+        return std::make_pair(x, at);
+    };
+    std::map<std::pair<std::size_t, std::size_t>, std::vector<double>> quartets;
+    const std::size_t m = f.size();
+    std::vector<double> out(m * m * m * m);
+    std::size_t at = 0;
+    for (std::size_t a = 0; a < m; ++a)
+        for (std::size_t b = 0; b < m; ++b) {
+            const auto bra = locate(f[a], f[b]);
+            for (std::size_t c = 0; c < m; ++c)
+                for (std::size_t d = 0; d < m; ++d) {
+                    const auto ket = locate(f[c], f[d]);
+                    std::vector<double>& q = quartets[{bra.first, ket.first}];
+                    if (q.empty()) {
+                        q.resize(pairs_[bra.first].first.size() * pairs_[ket.first].first.size());
+                        shell_quartet(pairs_[bra.first], pairs_[ket.first], q.data());
+                    }
+                    out[at++] = q[bra.second * pairs_[ket.first].first.size() + ket.second];
+                }
+        }
+    return out;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "integrals/fast/fast_eri.h"
+#include "integrals/fast/shells.h"
+#include "scf/two_electron.h"
+
+// The two-electron operator of the fast path: shell quartets screened by Schwarz
+// bounds, their integrals either stored once (`store`) or recomputed at every
+// build (integral-direct), the builds spread over threads.
+//
+// Schwarz screening: for every shell pair x, Q_x bounds sqrt((ab|ab)) over its function
+// pairs ab; then |(ab|cd)| <= Q_x Q_y for every integral of the quartet (x, y)
+// (Cauchy-Schwarz for the Coulomb inner product: M. Haeser and R. Ahlrichs, J. Comput.
+// Chem. 10, 104 (1989)). Quartets with Q_x Q_y < schwarz are neither computed nor
+// stored. Leaving out integrals v changes the energy, to first order (the energy is
+// stationary in the orbitals), by sum v [D_ab D_cd - 1/4 (D_ac D_bd + D_ad D_bc)] over
+// them, each term at most 1.5 * 4 * schwarz with |D_ij| <= 2. The count of such terms
+// makes that worst case useless for large molecules, but the terms are products of a
+// distant pair's bound with density elements that decay with the same distance, and
+// their signs vary: measured against the unscreened fast path at 1e-12 (bench/screening.cpp,
+// README) the energy moves by at most 1.5e-11 Hartree (C30H62, 89% of the integrals left
+// out; caffeine 2e-13), growing slowly with size, below the 1e-10 promised.
+// Density screening (G_change only): a quartet adds at most 2 Q_x Q_y max|dD| over the
+// six density blocks it touches; it is skipped when that is below density_threshold.
+// The SCF rebuilds G in full every few steps, so what is skipped cannot pile up.
+//
+// Threads: the quartets are cut into a fixed number of chunks (independent of the
+// thread count) by bra pair, each chunk sums into a matrix of its own in a fixed order
+// and the chunks are added in chunk order, so the result is the same to the last bit
+// for any number of threads.
+class ScreenedOperator : public TwoElectronOperator {
+public:
+    static constexpr double default_schwarz_threshold = 1e-12;
+    static constexpr double default_density_threshold = 1e-13;
+    static constexpr unsigned chunk_count = 16;
+
+    // `pairs` in build_shell_pairs order (copied). Computes the
+    // Schwarz bounds and counts the surviving quartets; nothing of their size is
+    // allocated until list_quartets() (integral-direct) or store().
+    ScreenedOperator(const std::vector<ShellPair>& pairs, unsigned functions, unsigned threads,
+                     double schwarz_threshold = default_schwarz_threshold,
+                     double density_threshold = default_density_threshold);
+
+    // Integrals in the surviving quartets: what store() keeps.
+    std::uint64_t surviving_integrals() const { return value_begin_.back(); }
+    std::uint64_t surviving_quartets() const { return ket_begin_.back(); }
+    std::uint64_t total_quartets() const;
+    // Bytes that store() would allocate, and bytes held in any case (the quartet list).
+    std::uint64_t stored_bytes() const { return surviving_integrals() * sizeof(double); }
+    std::uint64_t list_bytes() const;
+    // Lists the surviving quartets (list_bytes()); needed before any build.
+    void list_quartets();
+    // Lists the quartets, computes and keeps their integrals; without it every build
+    // is integral-direct. Throws std::bad_alloc when the storage cannot be had.
+    void store(const ProgressCallback& progress = nullptr);
+    bool stored() const { return !values_.empty() || surviving_integrals() == 0; }
+
+    unsigned functions() const override { return n_; }
+    Matrix<double> G(const Matrix<double>& D) const override;
+    Matrix<double> G_change(const Matrix<double>& dD) const override;
+    bool incremental() const override { return true; }
+    std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const override;
+    std::vector<double> block(const std::vector<unsigned>& f) const override;
+
+private:
+    template <class Visit>
+    void for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const;
+    Matrix<double> build_g(const Matrix<double>& D, bool density_screened) const;
+    std::vector<double> shell_block_max(const Matrix<double>& D) const;
+
+    std::vector<ShellPair> pairs_;  // a copy: the operator outlives the integral engine
+    unsigned n_;
+    unsigned threads_;
+    double schwarz_threshold_, density_threshold_;
+    unsigned shells_ = 0;
+    std::vector<double> Q_;                      // Schwarz bound per shell pair
+    std::vector<std::uint32_t> by_bound_;        // pairs by decreasing Q
+    bool listed_ = false;
+    std::vector<std::uint64_t> ket_begin_;       // kets_ of bra x: ket_begin_[x] .. ket_begin_[x+1]-1
+    std::vector<std::uint32_t> kets_;            // surviving ket pairs, ascending, per bra
+    std::vector<std::uint64_t> value_begin_;     // first value of bra x; back(): all values
+    std::vector<std::uint32_t> chunk_begin_;     // bra ranges of the chunks, chunk_count + 1 entries
+    std::vector<std::uint32_t> shell_of_;        // shell of each function
+    std::vector<double> values_;                 // stored integrals, per quartet nb * nk in kernel order
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <vector>
+
+#include "integrals/eri_table.h"
+#include "linalg/matrix.h"
+
+// The two-electron operator of the SCF: everything the SCF code needs from the
+// integrals (ij|kl), whichever way they are held. All densities are symmetric.
+//   J[D]_ij = sum_kl (ij|kl) D_kl        (Coulomb)
+//   K[D]_ij = sum_kl (ik|jl) D_kl        (exchange)
+//   G[D]    = J[D] - 1/2 K[D]            (closed shell, D the total density)
+class TwoElectronOperator {
+public:
+    virtual ~TwoElectronOperator() = default;
+
+    virtual unsigned functions() const = 0;
+    virtual Matrix<double> G(const Matrix<double>& D) const = 0;
+    // G of a density change dD from one step to the next; may leave out quartets
+    // whose contribution is negligible for a change this small (see incremental()).
+    virtual Matrix<double> G_change(const Matrix<double>& dD) const { return G(dD); }
+    // True when G_change is cheaper than G, so that G(D_n) = G(D_(n-1)) + G_change(D_n - D_(n-1)) pays.
+    virtual bool incremental() const { return false; }
+
+    // J and K of several densities in one pass over the integrals.
+    struct JK {
+        Matrix<double> J, K;
+    };
+    virtual std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const = 0;
+
+    // The integrals among a few functions (one atom's): with m = f.size(),
+    //   out[((a m + b) m + c) m + d] = (f[a] f[b] | f[c] f[d]).
+    virtual std::vector<double> block(const std::vector<unsigned>& f) const = 0;
+};
+
+// The operator over the dense table of every distinct integral (the exact path and
+// small molecules). G is the all-quadruples sum when `all_quadruples` (its order of
+// operations is what the exact reports are pinned to), else the distinct-integral scatter.
+class TableOperator : public TwoElectronOperator {
+public:
+    TableOperator(const TwoElectronTable& table, bool all_quadruples) : table_(table), all_quadruples_(all_quadruples) {}
+    unsigned functions() const override { return table_.functions(); }
+    Matrix<double> G(const Matrix<double>& D) const override;
+    std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const override;
+    std::vector<double> block(const std::vector<unsigned>& f) const override;
+
+private:
+    const TwoElectronTable& table_;
+    bool all_quadruples_;
+};
