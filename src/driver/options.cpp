@@ -136,7 +136,8 @@ Options parse_command_line(int argc, const char* const argv[]) {
     if (files.size() > 1) {
         std::string list;
         for (const std::string& f : files) list += (list.empty() ? "" : ", ") + quoted(f);
-        refuse("velko reads one input file per run, found " + std::to_string(files.size()) + ": " + list);
+        refuse("velko reads one input file per run, found " + std::to_string(files.size()) + ": " + list +
+               "; use --batch to compute several");
     }
     if (opt.json_wavefunction && opt.json_path.empty()) refuse("--json-wavefunction needs --json FILE");
     opt.input_path = files.front();

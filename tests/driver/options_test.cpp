@@ -97,7 +97,7 @@ TEST(CommandLine, Refusals) {
         {{"w.in", "-x"}, "unknown option \"-x\""},
         {{"-mv", "w.in"}, "unknown option \"-mv\""},
         {{"--m", "w.in"}, "unknown option \"--m\""},
-        {{"a.in", "b.in"}, "one input file per run, found 2: \"a.in\", \"b.in\""},
+        {{"a.in", "b.in"}, "one input file per run, found 2: \"a.in\", \"b.in\"; use --batch"},
         {{"a.xyz", "-m", "b.xyz", "c.xyz"}, "found 3"},
         {{}, "no input file"},
         {{"-m"}, "no input file"},
