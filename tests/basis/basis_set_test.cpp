@@ -3,30 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "../test_molecules.h"
+
 #include <cmath>
 #include <tuple>
 
 #include "input/molecule.h"
-
-namespace {
-
-Molecule make_molecule(const std::string& basis, std::initializer_list<std::tuple<const char*, double, double, double>> atoms) {
-    Molecule m;
-    m.basis_name = basis;
-    m.basis.setType(basis);
-    for (const auto& [symbol, x, y, z] : atoms) m.addAtom(symbol, x, y, z);
-    return m;
-}
-
-Molecule water() {
-    // O at the origin, O-H 1.81 bohr, 105 degrees.
-    const double half = 105.0 / 2 * 3.14159265358979 / 180;
-    return make_molecule("sto-3g", {{"O", 0, 0, 0},
-                                    {"H", 1.81 * std::sin(half), 1.81 * std::cos(half), 0},
-                                    {"H", -1.81 * std::sin(half), 1.81 * std::cos(half), 0}});
-}
-
-}  // namespace
 
 TEST(BasisSet, GathersFunctionsInAtomOrderWithLabels) {
     const Molecule w = water();

@@ -25,17 +25,6 @@ bool python_has(const std::string& module) {
     return std::system((std::string(system_python) + " -c 'import " + module + "' >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string command_output(const std::string& cmd) {
-    std::string out;
-    FILE* pipe = ::popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buf[4096];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, got);
-    ::pclose(pipe);
-    return out;
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);

@@ -72,19 +72,6 @@ std::string reference_input(const std::string& name) {
     return in_quotes(source_path("tests/scf/reference/uhf/" + name + ".in"));
 }
 
-bool succeeds(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0; }
-
-std::string command_output(const std::string& cmd) {
-    std::string out;
-    FILE* pipe = ::popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buf[4096];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, got);
-    ::pclose(pipe);
-    return out;
-}
-
 // The stored report for this build's platform (see report_test.cpp).
 std::string expected_report(const std::string& file) {
     if (sizeof(void*) == 4) {

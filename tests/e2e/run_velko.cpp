@@ -66,3 +66,16 @@ std::string mask_report(const std::string& report) {
     s = std::regex_replace(s, std::regex(" \\[ [^ ]* ms \\] \n"), " [ <t> ms ] \n");
     return s;
 }
+
+std::string command_output(const std::string& cmd) {
+    std::string out;
+    FILE* pipe = ::popen(cmd.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buf[4096];
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, got);
+    ::pclose(pipe);
+    return out;
+}
+
+bool succeeds(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0; }

@@ -24,3 +24,9 @@ std::string mask_report(const std::string& report);
 
 // Writes text to a fresh file in the test temp directory and returns its path.
 std::string write_temp(const std::string& name, const std::string& text);
+
+// Standard output of a shell command (standard error as the command redirects it).
+std::string command_output(const std::string& cmd);
+
+// True when a shell command exits with status 0; its output is discarded.
+bool succeeds(const std::string& cmd);

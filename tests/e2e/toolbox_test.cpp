@@ -26,19 +26,6 @@ bool file_exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool succeeds(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0; }
-
-std::string command_output(const std::string& cmd) {
-    std::string out;
-    FILE* pipe = ::popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buf[4096];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, got);
-    ::pclose(pipe);
-    return out;
-}
-
 struct OrbitalRow {
     double energy;
     bool occupied;
