@@ -43,26 +43,7 @@ def naphthyl():
     return atoms
 
 def octane():
-    cc, ch = 1.53, 1.09
-    t = math.radians(109.47 / 2)
-    atoms = []
-    cs = []
-    for k in range(8):
-        x = k * cc * math.sin(t)
-        y = (cc * math.cos(t) / 2) * (1 if k % 2 else -1)
-        cs.append((x, y))
-        atoms.append(("C", x, y, 0.0))
-    for k, (x, y) in enumerate(cs):
-        s = 1 if k % 2 else -1
-        # two hydrogens out of plane, pointing away from the chain
-        for zs in (1, -1):
-            atoms.append(("H", x, y + s * ch * math.cos(math.radians(54.75)), zs * ch * math.sin(math.radians(54.75))))
-        if k in (0, 7):
-            # where the next carbon of the zigzag would be, at the C-H distance
-            j = -1 if k == 0 else 8
-            nx, ny = j * cc * math.sin(t), (cc * math.cos(t) / 2) * (1 if j % 2 else -1)
-            atoms.append(("H", x + ch / cc * (nx - x), y + ch / cc * (ny - y), 0.0))
-    return atoms
+    return alkane(8)
 
 def caffeine():
     b = 1.38
