@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "input/molecule.h"
+#include "input/velko_format.h"
 #include "integrals/exact/exact.h"
 #include "integrals/reference/kinetic.h"
 #include "integrals/reference/nuclear.h"
@@ -24,7 +24,7 @@ struct Input {
 
 Input example(const std::string& name) {
     Molecule mol;
-    mol.read(std::string(VELKO_EXAMPLES_DIR) + "/" + name + ".in");
+    read_velko_file(mol, std::string(VELKO_EXAMPLES_DIR) + "/" + name + ".in");
     Input in;
     for (unsigned a = 0; a < mol.nratoms(); ++a) {
         in.atoms.push_back(mol[a]);

@@ -9,20 +9,20 @@
 #include <vector>
 
 #include "basis/basis_set.h"
-#include "input/molecule.h"
+#include "input/velko_format.h"
 #include "integrals/integrals.h"
 #include "linalg/canorg.h"
 #include "linalg/matfunc.h"
 #include "scf/guess.h"
 #include "scf/hf.h"
-#include "scf/parallel.h"
+#include "system/parallel.h"
 #include "scf/screened.h"
 
 int main(int argc, char** argv) {
     std::printf("%-28s %5s %10s %20s %11s %11s\n", "molecule", "n", "kept", "E unscreened full", "dE screen", "dE s+incr");
     for (int a = 1; a < argc; ++a) {
         Molecule molecule;
-        molecule.read(argv[a]);
+        read_velko_file(molecule, argv[a]);
         const BasisSet basis = molecular_basis(molecule.atoms);
         const Integrals integrals(IntegralPath::fast, basis.functions);
         const Matrix<double> S = integrals.overlap(), T = integrals.kinetic();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "input/molecule.h"
+#include "input/velko_format.h"
 #include "integrals/fast/fast_eri.h"
 #include "integrals/reference/repulsion.h"
 
@@ -17,7 +17,7 @@ namespace {
 
 std::vector<CGF> basis_of(const std::string& name) {
     Molecule mol;
-    mol.read(std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
+    read_velko_file(mol, std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
     std::vector<CGF> cgfs;
     for (unsigned a = 0; a < mol.nratoms(); ++a)
         for (const CGF& f : mol[a].cgfs) cgfs.push_back(f);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "basis/basis_set.h"
-#include "input/molecule.h"
+#include "input/velko_format.h"
 #include "integrals/integrals.h"
 #include "linalg/canorg.h"
 #include "scf/guess.h"
@@ -27,7 +27,7 @@ struct Engine {
 
     explicit Engine(const std::string& name) {
         Molecule mol;
-        mol.read(std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
+        read_velko_file(mol, std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
         const BasisSet basis = molecular_basis(mol.atoms);
         const unsigned n = basis.size();
         table = TwoElectronTable(n);

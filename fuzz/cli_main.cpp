@@ -1,5 +1,5 @@
 // The program's own main under another name, so that the command-line fuzzer
 // runs exactly what the binary runs, whatever main.cpp holds.
 #define main velko_main
-#include "driver/main.cpp"
+#include "app/main.cpp"
 #undef main

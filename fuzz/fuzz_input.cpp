@@ -24,8 +24,8 @@
 #include "common/quote.h"
 #include "input/read_input.h"
 #include "input/strfunc.h"
-#include "scf/molecule_check.h"
-#include "scf/spin.h"
+#include "molecule/molecule_check.h"
+#include "molecule/spin.h"
 
 namespace {
 

@@ -22,7 +22,7 @@ inputs=(examples/*.in examples/*.xyz)
 
 # Timings vary from run to run: the step times of -m, the phase times and the total.
 mask() {
-    sed -E -e 's/\[ [0-9.]+ ms \]/[ T ms ]/g' -e 's/after [0-9]+ms\./after Tms./' \
+    sed -E -e 's/^compiled on: .*/compiled on: T/' -e 's/\[ [0-9.]+ ms \]/[ T ms ]/g' -e 's/after [0-9]+ms\./after Tms./' \
         -e 's/"(wall_time|cpu_time|elapsed)[^"]*": *[0-9.eE+-]+/"\1": T/g'
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 
 inline Molecule make_molecule(const std::string& basis, std::initializer_list<std::tuple<const char*, double, double, double>> atoms) {
     Molecule m;

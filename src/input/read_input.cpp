@@ -1,6 +1,7 @@
 #include "input/read_input.h"
 
 #include "input/input_lines.h"
+#include "input/velko_format.h"
 
 InputFormat read_molecule(Molecule& mol, const std::string& path, const XyzRequest& xyz) {
     LineReader reader(path);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 #include "input/xyz.h"
 
 enum class InputFormat { velko, xyz };

@@ -10,7 +10,7 @@
 #include "common/quote.h"
 #include "input/fieldparse.h"
 #include "input/input_lines.h"
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "integrals/eri_table.h"
-#include "scf/parallel.h"
+#include "system/parallel.h"
 #include "scf/scatter.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <tuple>
 
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 
 TEST(BasisSet, GathersFunctionsInAtomOrderWithLabels) {
     const Molecule w = water();

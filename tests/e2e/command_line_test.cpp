@@ -63,7 +63,7 @@ TEST(CommandLineRun, RefusalsAndAcceptances) {
         std::string out_fragment;  // in standard output
         std::string err_fragment;  // in standard error; for a refusal, the same message as on standard output
     };
-    // The parser's every refusal is tabled in tests/driver/options_test.cpp; here
+    // The parser's every refusal is tabled in tests/app/options_test.cpp; here
     // a few of them, and those that need the files, as whole runs.
     const Case refused[] = {
         {"--jsn " + q(s.path("o.json")) + " " + q(h2), 2, "unknown option \"--jsn\"; the options are -m, --basis", ""},

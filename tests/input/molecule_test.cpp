@@ -1,4 +1,4 @@
-#include "input/molecule.h"
+#include "input/velko_format.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ protected:
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
         try {
-            mol.read(path);
+            read_velko_file(mol, path);
         } catch (...) {
             out = ::testing::internal::GetCapturedStdout();
             err = ::testing::internal::GetCapturedStderr();
@@ -258,7 +258,7 @@ TEST_F(MoleculeRead, MissingFile) {
     const std::string path = (dir / "absent.in").string();
     Molecule mol;
     try {
-        mol.read(path);
+        read_velko_file(mol, path);
         FAIL() << "no Failure";
     } catch (const Failure& f) {
         EXPECT_EQ(f.message, "Error: cannot read input file \"" + path + "\"");
@@ -269,7 +269,7 @@ TEST_F(MoleculeRead, MissingFile) {
 TEST_F(MoleculeRead, DirectoryIsUnreadable) {
     Molecule mol;
     try {
-        mol.read(dir.string());
+        read_velko_file(mol, dir.string());
         FAIL() << "no Failure";
     } catch (const Failure& f) {
         EXPECT_EQ(f.message, "Error: cannot read input file \"" + dir.string() + "\"");

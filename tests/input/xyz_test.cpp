@@ -10,7 +10,7 @@
 
 #include "common/constants.h"
 #include "common/failure.h"
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 #include "scratch_files.h"
 
 namespace {

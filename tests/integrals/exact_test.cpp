@@ -9,7 +9,7 @@
 #include "basis/atom.h"
 #include "basis/cgf.h"
 #include "basis/gto.h"
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 #include "integrals/exact/exact.h"
 #include "integrals/reference/kinetic.h"
 #include "integrals/reference/nuclear.h"

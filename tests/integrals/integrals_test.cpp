@@ -9,9 +9,9 @@
 #include <tuple>
 
 #include "basis/basis_set.h"
-#include "driver/calculation.h"
-#include "driver/listing.h"
-#include "input/molecule.h"
+#include "app/run.h"
+#include "report/listing.h"
+#include "molecule/molecule.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 
 #include "common/failure.h"
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 #include "integrals/reference/repulsion.h"
 #include "scf/hf.h"
 #include "basis/basis_set.h"
-#include "driver/calculation.h"
+#include "app/run.h"
 #include "integrals/integrals.h"
 #include "linalg/canorg.h"
-#include "scf/molecule_check.h"
-#include "scf/memory.h"
+#include "molecule/molecule_check.h"
+#include "system/memory.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "scf/guess.h"
 #include "basis/basis_set.h"
-#include "input/molecule.h"
+#include "molecule/molecule.h"
 #include "integrals/integrals.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include "linalg/matfunc.h"
 #include "scf/fock.h"
 #include "scf/hf.h"
-#include "scf/molecule_check.h"
+#include "molecule/molecule_check.h"
 #include "basis/basis_set.h"
-#include "driver/calculation.h"
-#include "driver/listing.h"
+#include "app/run.h"
+#include "report/listing.h"
 #include "integrals/integrals.h"
 #include "linalg/canorg.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "basis/basis_set.h"
-#include "input/molecule.h"
+#include "input/velko_format.h"
 #include "integrals/integrals.h"
 #include "linalg/canorg.h"
 #include "linalg/matfunc.h"
@@ -30,7 +30,7 @@ struct System {
     std::vector<Matrix<double>> V;
 
     explicit System(const std::string& relative) {
-        molecule.read(std::string(VELKO_SOURCE_DIR) + "/" + relative);
+        read_velko_file(molecule, std::string(VELKO_SOURCE_DIR) + "/" + relative);
         basis = molecular_basis(molecule.atoms);
         integrals = std::make_unique<Integrals>(IntegralPath::fast, basis.functions);
         S = integrals->overlap();

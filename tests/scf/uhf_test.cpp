@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "input/molecule.h"
+#include "input/velko_format.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
-#include "driver/calculation.h"
-#include "driver/listing.h"
+#include "app/run.h"
+#include "report/listing.h"
 #include "scf/guess.h"
 #include "scf/jk.h"
 #include "scf/uhf.h"
@@ -165,7 +165,7 @@ TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Molecule m;
-        m.read(std::string(VELKO_SOURCE_DIR) + "/tests/scf/reference/uhf/" + c.name + ".in");
+        read_velko_file(m, std::string(VELKO_SOURCE_DIR) + "/tests/scf/reference/uhf/" + c.name + ".in");
         const MolecularIntegrals hf = integrals_of(m);
         const int n = static_cast<int>(hf.basis.size());
         const UhfResult r = run_uhf(hf.H, hf.S, hf.X, hf.te_table, Matrix<double>(n, n), c.alpha, c.beta,

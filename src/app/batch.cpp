@@ -1,0 +1,213 @@
+#include "app/batch.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <iostream>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "common/failure.h"
+#include "app/run.h"
+#include "app/compute.h"
+#include "report/verdict.h"
+#include "report/listing.h"
+#include "system/progress.h"
+#include "app/qcschema_input.h"
+#include "molecule/molecule.h"
+#include "input/read_input.h"
+
+using nlohmann::json;
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& what) {
+    throw Failure{"Error on the command line: " + what, exit_status::bad_input};
+}
+
+// Options of a single run that --batch passes on to every input, and whether they take a value.
+struct SharedOption {
+    const char* name;
+    bool takes_value;
+};
+const SharedOption shared_options[] = {{"--basis", true},          {"--charge", true},    {"--multiplicity", true},
+                                       {"--diis", false},          {"--max-iterations", true}, {"--integrals", true}};
+
+// More threads than this are refused: each holds a whole two-electron table.
+constexpr unsigned max_jobs = 256;
+
+unsigned parse_jobs(const std::string& text) {
+    unsigned long value = 0;
+    bool digits = !text.empty() && text.size() <= 6;
+    for (char c : text) {
+        if (c < '0' || c > '9') digits = false;
+        if (digits) value = value * 10 + static_cast<unsigned long>(c - '0');
+    }
+    if (!digits || value == 0 || value > max_jobs)
+        refuse("--jobs expects a whole number from 1 to " + std::to_string(max_jobs) + ", found \"" + text + "\"");
+    return static_cast<unsigned>(value);
+}
+
+json failed_input(const std::string& path, const std::string& message, int status) {
+    json line = failed_operation(message, status, {{"input_file", path}});
+    line["extras"] = {{"input_file", path}};
+    return line;
+}
+
+}  // namespace
+
+std::string json_text(const json& value, int indent) {
+    return value.dump(indent, ' ', false, json::error_handler_t::replace);
+}
+
+BatchCommand parse_batch_command(const std::vector<std::string>& args) {
+    BatchCommand cmd;
+    std::vector<std::string> shared;  // handed to the single-run parser
+    bool options_ended = false;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        std::string arg = args[k];
+        if (options_ended) {
+            cmd.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_ended = true;
+            continue;
+        }
+        if (arg == "--batch") continue;
+        std::string value;
+        bool has_value = false;
+        const std::size_t eq = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            has_value = true;
+        }
+        auto take_value = [&]() {
+            if (has_value) return value;
+            if (k + 1 >= args.size()) refuse(arg + " expects a value");
+            return args[++k];
+        };
+        if (arg == "--jobs") {
+            cmd.jobs = parse_jobs(take_value());
+            continue;
+        }
+        if (arg == "-m" || arg == "--molden" || arg == "--json" || arg == "--qcschema")
+            refuse(arg + " cannot be used with --batch, which writes one JSON line per input on standard output");
+        bool known = false;
+        for (const SharedOption& o : shared_options) {
+            if (arg != o.name) continue;
+            known = true;
+            shared.push_back(arg);
+            if (o.takes_value) shared.push_back(take_value());
+            else if (has_value) refuse(arg + " takes no value");
+        }
+        if (known) continue;
+        if (arg.size() > 1 && arg[0] == '-' && arg != "-")
+            refuse("unknown option \"" + arg +
+                   "\" for --batch; expected --jobs, --basis, --charge, --multiplicity, --diis, --max-iterations or "
+                   "--integrals");
+        cmd.files.push_back(arg);
+    }
+    if (cmd.files.empty()) refuse("--batch expects one or more input files");
+
+    // The single-run parser reads the shared options; the last argument stands for the input file.
+    std::vector<const char*> argv{"velko"};
+    for (const std::string& s : shared) argv.push_back(s.c_str());
+    argv.push_back("input");
+    cmd.options = parse_command_line(static_cast<int>(argv.size()), argv.data());
+    return cmd;
+}
+
+json batch_result(const std::string& path, const Options& options) {
+    try {
+        // As a single run reads and computes it.
+        Molecule mol;
+        XyzRequest xyz;
+        if (!options.basis_name.empty()) xyz.basis_name = options.basis_name;
+        xyz.charge = options.charge;
+        xyz.multiplicity = options.multiplicity;
+        if (read_molecule(mol, path, xyz) == InputFormat::velko) {
+            std::string notice;
+            if (!options.basis_name.empty()) notice += "velko: --basis applies to XYZ input only; " + path + " names its own basis set\n";
+            if (options.charge) notice += "velko: --charge applies to XYZ input only; " + path + " gives the charge on its line 2\n";
+            if (!notice.empty()) std::cerr << notice;  // one write, whole even beside other workers
+            if (options.multiplicity) mol.multiplicity = options.multiplicity;
+        }
+        Listing quiet(false);
+        Settings settings{options.integrals, options.diis, options.max_iterations};
+        settings.progress = false;
+        const Calculation calc = compute_molecule(mol, settings, path, quiet);
+        json line = atomic_result(calc);
+        line["extras"]["input_file"] = path;
+        if (line.contains("error")) line["error"]["extras"] = {{"exit_status", verdict(calc).status}};
+        return line;
+    } catch (const Failure& f) {
+        return failed_input(path, f.message, f.status);
+    } catch (const std::bad_alloc&) {
+        return failed_input(path, "Error: not enough memory to compute input file \"" + path + "\"",
+                            exit_status::out_of_memory);
+    } catch (const std::exception& e) {
+        // Not one of velko's own failures: reported for this input, the others go on.
+        json line = failed_input(path, "Error: computing input file \"" + path + "\" failed: " + e.what(), 0);
+        line["error"]["error_type"] = "unknown_error";
+        line["error"].erase("extras");
+        return line;
+    }
+}
+
+std::size_t run_batch(const std::vector<std::string>& files, const Options& options, unsigned jobs, std::ostream& out,
+                      const std::function<void(std::size_t)>& written) {
+    const std::size_t n = files.size();
+    std::size_t failures = 0;
+    auto write = [&](const json& line, std::size_t k) {
+        if (!line.value("success", false)) ++failures;
+        out << json_text(line) << "\n" << std::flush;
+        written(k + 1);
+    };
+    if (jobs <= 1 || n <= 1) {
+        for (std::size_t k = 0; k < n; ++k) write(batch_result(files[k], options), k);
+        return failures;
+    }
+
+    // Workers take the next input and leave its line in its slot; this thread
+    // writes the slots in order as they fill. Only this thread writes to `out`.
+    std::vector<json> lines(n);
+    std::vector<bool> ready(n, false);
+    std::mutex mutex;
+    std::condition_variable filled;
+    std::atomic<std::size_t> next{0};
+    auto work = [&]() {
+        for (std::size_t k = next++; k < n; k = next++) {
+            json line = batch_result(files[k], options);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                lines[k] = std::move(line);
+                ready[k] = true;
+            }
+            filled.notify_one();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned t = 0; t < jobs && t < n; ++t) workers.emplace_back(work);
+    for (std::size_t k = 0; k < n; ++k) {
+        json line;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            filled.wait(lock, [&] { return ready[k]; });
+            line = std::move(lines[k]);
+        }
+        write(line, k);
+    }
+    for (std::thread& w : workers) w.join();
+    return failures;
+}
+
+int batch_command(const std::vector<std::string>& args) {
+    const BatchCommand cmd = parse_batch_command(args);
+    Progress progress("Molecules", cmd.files.size());
+    const std::size_t failures =
+        run_batch(cmd.files, cmd.options, cmd.jobs, std::cout, [&progress](std::size_t k) { progress.update(k); });
+    progress.finish();
+    return failures == 0 ? exit_status::ok : exit_status::batch_failures;
+}

@@ -1,0 +1,154 @@
+// velko: Hartree-Fock (restricted for closed shells, unrestricted for open shells) in the STO-3G and STO-6G basis sets.
+#include <algorithm>
+#include <iostream>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/failure.h"
+#include "app/batch.h"
+#include "app/run.h"
+#include "properties/calculation_properties.h"
+#include "report/failure_report.h"
+#include "system/files.h"
+#include "report/listing.h"
+#include "report/molden.h"
+#include "app/options.h"
+#include "report/output.h"
+#include "report/qcschema.h"
+#include "app/qcschema_input.h"
+#include "report/verdict.h"
+#include "input/read_input.h"
+#include "system/memory.h"
+#include "molecule/molecule_check.h"
+#include "molecule/spin.h"
+#include "properties/properties.h"
+
+namespace {
+
+int run(const Options& opt, const Output& out) {
+    Clock clock;
+
+    // --- read the molecule ---
+    Molecule mol;
+    XyzRequest xyz;
+    if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
+    xyz.charge = opt.charge;
+    xyz.multiplicity = opt.multiplicity;
+    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko) {
+        if (!opt.basis_name.empty())
+            std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
+                      << " names its own basis set" << std::endl;
+        if (opt.charge)
+            std::cerr << "velko: --charge applies to XYZ input only; " << opt.input_path
+                      << " gives the charge on its line 2" << std::endl;
+        if (opt.multiplicity) mol.multiplicity = opt.multiplicity;
+    }
+    check_memory(function_count(mol), mol.nratoms(), opt.input_path);
+    check_molecule(mol, opt.input_path);
+    std::optional<long long> multiplicity;
+    if (mol.multiplicity) multiplicity = *mol.multiplicity;
+    const SpinState spin = spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol),
+                                      multiplicity, opt.input_path);
+    out.print_geometry(mol);
+
+    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
+    Listing listing(opt.verbose);
+    const Settings settings{opt.integrals, opt.diis, opt.max_iterations, opt.threads, opt.integral_direct};
+    const Calculation calc = spin.multiplicity == 1 ? compute_rhf(mol, settings, opt.input_path, listing)
+                                                    : compute_uhf(mol, spin, settings, opt.input_path, listing);
+
+    // --- report ---
+    if (calc.unrestricted) {
+        const UhfResult& r = calc.uhf;
+        if (r.iterations >= calc.iteration_limit && !r.converged)
+            std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        listing.scf_end_unrestricted(r.energies_alpha, r.C_alpha, r.energies_beta, r.C_beta, calc.basis.labels,
+                                     spin.alpha, spin.beta);
+        out.print_unrestricted_orbitals({"alpha", r.energies_alpha, r.C_alpha, spin.alpha},
+                                        {"beta", r.energies_beta, r.C_beta, spin.beta}, calc.basis.labels);
+        out.print_unrestricted_summary(r.iterations, r.energy, calc.molecule.nratoms(), calc.basis.size(),
+                                       calc.basis.primitives, calc.molecule.net_charge(), spin.multiplicity,
+                                       spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
+    } else {
+        if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        if (listing.enabled())
+            for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
+        listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
+        out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
+        out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
+                          calc.basis.primitives, calc.molecule.net_charge());
+    }
+    if (opt.properties) out.print_properties(calculation_properties(calc));
+
+    // --- files for other programs ---
+    try {
+        if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
+        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+    } catch (const Failure&) {
+        // Both faults of a run that neither converged nor wrote its file are reported.
+        const Verdict v = verdict(calc);
+        if (v.status != exit_status::ok) std::cerr << v.message << "\n";
+        throw;
+    }
+
+    clock.toc();
+    out.print_calculation_time(clock.passed());
+    const std::string unstable = instability_message(calc);
+    if (!unstable.empty()) std::cerr << unstable << "\n";
+    const Verdict v = verdict(calc);
+    if (v.status != exit_status::ok) std::cerr << v.message << "\n";
+    return v.status;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 1) {
+        std::cout << "Usage: " << argv[0] << " <input file>\n"
+                  << "Please provide a valid input file\n";
+        return exit_status::ok;
+    }
+
+    // Many inputs, or QCSchema in and out: standard output carries JSON only, so
+    // a bad command line is reported on standard error.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    auto given = [&args](const char* option) { return std::find(args.begin(), args.end(), option) != args.end(); };
+    if ((given("--batch") || given("--qcschema")) && !given("--help") && !given("-h") && !given("--version")) {
+        try {
+            return given("--batch") ? batch_command(args) : qcschema_command(args);
+        } catch (const Failure& f) {
+            std::cerr << f.message << std::endl;
+            return f.status;
+        }
+    }
+
+    Options opt;
+    try {
+        opt = parse_command_line(argc, argv);
+        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path);
+    } catch (const Failure& f) {
+        return report_failure(f);
+    }
+    if (opt.help) {
+        std::cout << help_text(argv[0]);
+        return exit_status::ok;
+    }
+    if (opt.version) {
+        std::cout << version_text();
+        return exit_status::ok;
+    }
+
+    Output out;
+    out.print_version();
+    try {
+        return run(opt, out);
+    } catch (const Failure& f) {
+        return report_failure(f);
+    } catch (const std::bad_alloc&) {
+        return report_failure(Failure{"Error: not enough memory to compute input file \"" + opt.input_path + "\"",
+                                      exit_status::out_of_memory});
+    }
+}

@@ -1,0 +1,195 @@
+#include "app/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+#include "common/failure.h"
+#include "common/quote.h"
+#include "report/version.h"
+
+namespace {
+
+const char* const option_list =
+    "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --diis, "
+    "--max-iterations, --integrals, --threads, --direct, --help (-h), --version";
+
+[[noreturn]] void refuse(const std::string& what) {
+    throw Failure{"Error on the command line: " + what, exit_status::bad_input};
+}
+
+[[noreturn]] void refuse_value(const std::string& option, const std::string& expected, const std::string& text) {
+    refuse(option + " expects " + expected + ", found " + quoted(text));
+}
+
+bool all_digits(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// A whole number from 1 to largest.
+unsigned long long parse_positive(const std::string& option, const std::string& text, unsigned long long largest) {
+    const char* expected = "a positive whole number";
+    if (!all_digits(text)) refuse_value(option, expected, text);
+    errno = 0;
+    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno != 0 || value == 0 || value > largest) refuse_value(option, expected, text);
+    return value;
+}
+
+// A whole number with an optional sign, within the range of int.
+int parse_signed(const std::string& option, const std::string& text) {
+    const char* expected = "a whole number such as 0, 1 or -1";
+    const bool sign = !text.empty() && (text[0] == '+' || text[0] == '-');
+    if (!all_digits(sign ? text.substr(1) : text)) refuse_value(option, expected, text);
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno != 0 || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        refuse_value(option, expected, text);
+    return static_cast<int>(value);
+}
+
+// Options that take a value.
+bool takes_value(const std::string& name) {
+    return name == "--molden" || name == "--json" || name == "--basis" || name == "--max-iterations" ||
+           name == "--integrals" || name == "--charge" || name == "--multiplicity" || name == "--threads";
+}
+
+void set_value(Options& opt, const std::string& name, const std::string& value) {
+    if (name == "--molden" || name == "--json") {
+        if (value.empty()) refuse(name + " expects a file name, found an empty one");
+        (name == "--molden" ? opt.molden_path : opt.json_path) = value;
+    } else if (name == "--basis") {
+        if (value.empty()) refuse(name + " expects a basis-set name, found an empty one");
+        opt.basis_name = value;
+    } else if (name == "--integrals") {
+        if (value == "auto")
+            opt.integrals = IntegralPath::automatic;
+        else if (value == "exact")
+            opt.integrals = IntegralPath::exact;
+        else if (value == "fast")
+            opt.integrals = IntegralPath::fast;
+        else
+            refuse_value(name, "auto, exact or fast", value);
+    } else if (name == "--max-iterations") {
+        opt.max_iterations = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
+    } else if (name == "--threads") {
+        opt.threads = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
+    } else if (name == "--charge") {
+        opt.charge = parse_signed(name, value);
+    } else if (name == "--multiplicity") {
+        opt.multiplicity = static_cast<int>(parse_positive(name, value, std::numeric_limits<int>::max()));
+    }
+}
+
+}  // namespace
+
+Options parse_command_line(int argc, const char* const argv[]) {
+    Options opt;
+    // --help and --version answer whatever else the command line holds.
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        if (arg == "--") break;
+        if (arg == "--help" || arg == "-h") opt.help = true;
+        if (arg == "--version") opt.version = true;
+    }
+    if (opt.help || opt.version) return opt;
+
+    std::vector<std::string> given;  // value options already set
+    std::vector<std::string> files;
+    bool options_ended = false;
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        if (options_ended || arg.size() < 2 || arg[0] != '-') {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_ended = true;
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        const bool joined = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
+        const std::string name = joined ? arg.substr(0, eq) : arg;
+        if (name == "-m" || name == "--diis" || name == "--properties" || name == "--json-wavefunction" ||
+            name == "--direct") {
+            if (joined) refuse(name + " takes no value, found " + quoted(arg));
+            if (name == "-m") opt.verbose = true;
+            if (name == "--diis") opt.diis = true;
+            if (name == "--direct") opt.integral_direct = true;
+            if (name == "--properties") opt.properties = true;
+            if (name == "--json-wavefunction") opt.json_wavefunction = true;
+            continue;
+        }
+        if (!takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
+        if (!joined && k + 1 >= argc) refuse(name + " expects a value");
+        const std::string value = joined ? arg.substr(eq + 1) : argv[++k];
+        for (const std::string& g : given)
+            if (g == name) refuse(name + " is given more than once");
+        given.push_back(name);
+        set_value(opt, name, value);
+    }
+    if (files.empty()) refuse("no input file given");
+    if (files.size() > 1) {
+        std::string list;
+        for (const std::string& f : files) list += (list.empty() ? "" : ", ") + quoted(f);
+        refuse("velko reads one input file per run, found " + std::to_string(files.size()) + ": " + list +
+               "; use --batch to compute several");
+    }
+    if (opt.json_wavefunction && opt.json_path.empty()) refuse("--json-wavefunction needs --json FILE");
+    opt.input_path = files.front();
+    return opt;
+}
+
+std::string help_text(const std::string& program) {
+    return "Usage: " + program + " [options] <input file>\n"
+           "       " + program + " --batch [--jobs N] [options] <input file>...\n"
+           "       " + program + " --qcschema <AtomicInput JSON file, or - for standard input>\n"
+           "Hartree-Fock energy and orbitals in STO-3G or STO-6G: restricted for singlets,\n"
+           "unrestricted for open shells.\n"
+           "Options may stand before or after the input file; a value follows its option\n"
+           "as the next argument or after \"=\" (--json=out.json).\n"
+           "\n"
+           "  -m                  verbose report\n"
+           "  --basis NAME        basis set for an .xyz input: sto-3g (default) or sto-6g\n"
+           "  --charge N          molecular charge of an XYZ input, a whole number (default: charge=\n"
+           "                      on its comment line, else 0)\n"
+           "  --multiplicity N    spin multiplicity 2S+1 (default: multiplicity= on an XYZ comment line,\n"
+           "                      else 1 for an even electron count, 2 for odd); all but 1 are\n"
+           "                      computed with unrestricted Hartree-Fock\n"
+           "  --molden FILE       write the converged orbitals as a Molden file\n"
+           "  --json FILE         write the result as QCSchema JSON (AtomicResult)\n"
+           "  --json-wavefunction with --json: add the basis set, orbitals, orbital energies and\n"
+           "                      occupations (QCSchema wavefunction protocol \"all\")\n"
+           "  --properties        append the PROPERTIES block: energy parts, HOMO and LUMO, Mulliken\n"
+           "                      and Loewdin charges, dipole moment about the coordinate origin\n"
+           "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
+           "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
+           "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
+           "                      auto (default): exact while it is cheap, fast for larger molecules\n"
+           "  --threads N         threads of the fast path's integral and Fock builds (default: every core);\n"
+           "                      the result is the same to the last bit for any N\n"
+           "  --direct            fast path: recompute the two-electron integrals at every step instead of\n"
+           "                      storing them (chosen by itself when they do not fit in memory)\n"
+           "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
+           "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
+           "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"
+           "  -h, --help          show this text\n"
+           "  --version           show the version and the compiler of this build\n"
+           "  --                  end of the options: the next argument is the input file\n"
+           "\n"
+           "The input file is velko's own format, or an XYZ file (by its content, or a name\n"
+           "ending in .xyz).\n"
+           "The output files may be neither the input file nor each other.\n"
+           "\n"
+           "Exit status: 0 success; 1 unknown basis set; 2 bad input or command line; 3 a molecule\n"
+           "closed-shell Hartree-Fock cannot treat; 4 non-finite energy; 5 not enough memory;\n"
+           "6 the SCF did not converge to a self-consistent state; 7 the SCF solution is not the\n"
+           "lowest closed-shell state (unstable, or a lower one was found; try --diis);\n"
+           "8 with --batch: one or more of the inputs failed.\n";
+}
+
+std::string version_text() { return "velko " + version_number() + "\ncompiler: " + compiler_description() + "\n"; }

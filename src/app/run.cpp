@@ -1,0 +1,221 @@
+#include "app/run.h"
+
+#include <cmath>
+#include <cstdint>
+#include <iomanip>
+#include <memory>
+#include <new>
+#include <sstream>
+
+#include "common/failure.h"
+#include "common/quote.h"
+#include "report/listing.h"
+#include "system/progress.h"
+#include "app/scf_search.h"
+#include "linalg/canorg.h"
+#include "scf/guess.h"
+#include "system/memory.h"
+#include "system/parallel.h"
+
+namespace {
+
+// Below this smallest overlap eigenvalue lambda the basis is numerically linearly
+// dependent for the SCF. In the AO basis the orbital coefficients grow like
+// lambda^(-1/2), the density like 1/lambda and the two-electron energy, quadratic in
+// it, like 1/lambda^2, each amplifying the rounding of double precision (2^-53 =
+// 1.1e-16): the energy error reaches 1.1e-16 / lambda^2, 1e-8 (the last printed digit)
+// at lambda = 1e-4. He with two H at 1e-3 bohr (lambda = 5e-7) gave -3324.6 Hartree
+// against a nuclear repulsion of +4707; at lambda = 5e-6 the exact and fast integral
+// paths already differ by 7e-5 Hartree. Minimal bases at ordinary geometries have lambda
+// above 0.1 (the examples and benchmark molecules: 0.16 to 0.76).
+constexpr double singular_overlap_threshold = 1e-4;
+
+// Up to this many functions the fast path keeps the dense table of distinct integrals,
+// its single-threaded Fock scatter and the built-in matrix products: there the screening
+// removes little (14% of caffeine's 80-function table), the scatter of the dense table is
+// faster than the quartet lists, and the reports of these molecules (naphthalene,
+// caffeine, benzene in STO-6G) keep their digits, noise-level ones included.
+constexpr unsigned dense_fast_path_functions = 80;
+
+// Fast path: the Schwarz-screened quartets, stored when they fit in the memory left to
+// the process, else recomputed at every build; refused only when not even the quartet
+// list and the build's matrices fit.
+std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, unsigned n, std::uint64_t other_bytes,
+                                                    const Settings& settings, const std::string& path) {
+    const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
+    auto op = std::make_shared<ScreenedOperator>(integrals.shell_pairs(), n, threads);
+    // Each chunk of a build sums into an n x n matrix of its own.
+    const std::uint64_t direct_bytes = op->list_bytes() + other_bytes + matrix_bytes(n, ScreenedOperator::chunk_count + 4);
+    const std::uint64_t available = available_memory_bytes();
+    auto refuse = [&]() {
+        std::ostringstream msg;
+        msg << "Error: not enough memory for input file " << quoted(path) << ": even computing the "
+            << op->surviving_integrals() << " two-electron integrals at every step (integral-direct) needs "
+            << static_cast<double>(direct_bytes) / (1024.0 * 1024.0) << " MiB, "
+            << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+        throw Failure{msg.str(), exit_status::out_of_memory};
+    };
+    if (available != 0 && direct_bytes > available) refuse();
+    try {
+        op->list_quartets();
+    } catch (const std::bad_alloc&) {
+        refuse();
+    }
+    if (!settings.integral_direct && (available == 0 || direct_bytes + op->stored_bytes() <= available)) {
+        try {
+            Progress progress("Two-electron integrals", 1);
+            if (!settings.progress) progress.out = nullptr;
+            op->store([&progress](std::uint64_t done, std::uint64_t total) {
+                progress.total = total;
+                progress.update(done);
+            });
+        } catch (const std::bad_alloc&) {
+            // Not there after all: integral-direct.
+        }
+    }
+    return op;
+}
+
+}  // namespace
+
+MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
+                                     Listing& listing, bool dense) {
+    MolecularIntegrals m;
+    // --- basis ---
+    m.basis = molecular_basis(molecule.atoms);
+    const unsigned n = m.basis.size();
+    const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
+    const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
+    dense = dense || integral_path == IntegralPath::exact || (n <= dense_fast_path_functions && !settings.integral_direct);
+    if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
+    TwoElectronTable& te_table = m.te_table;
+    listing.input(m.basis.labels);
+
+    // --- one-electron matrices and the two-electron table ---
+    const Integrals integrals(integral_path, m.basis.functions);
+    m.exact = integrals.exact();
+    listing.phase("S matrix");
+    m.S = integrals.overlap();
+    const Matrix<double>& S = m.S;
+    listing.phase_done();
+    listing.phase("T matrix");
+    m.T = integrals.kinetic();
+    listing.phase_done();
+    listing.phase("V matrices");
+    m.V = integrals.nuclear_attraction(molecule.atoms);
+    m.H = core_hamiltonian(m.T, m.V);
+    listing.phase_done();
+    listing.repulsion_phase(TwoElectronTable::entries(n));
+    if (dense) {
+        Progress progress("Two-electron integrals", 1);
+        if (!settings.progress) progress.out = nullptr;
+        integrals.repulsion(te_table, [&progress](std::uint64_t done, std::uint64_t total) {
+            progress.total = total;
+            progress.update(done);
+        });
+    } else {
+        m.screened = fast_two_electron(integrals, n, matrices, settings, path);
+    }
+    listing.repulsion_done(TwoElectronTable::entries(n));
+    listing.matrix("--- Smatrix ---", S);
+
+    // --- orthogonaliser ---
+    const Orthogonaliser orth = canorg_checked(S);
+    if (n > 0 && !(orth.smallest_eigenvalue >= singular_overlap_threshold)) {
+        std::ostringstream msg;
+        msg << "Error in input file " << quoted(path) << ": the overlap matrix is singular (smallest eigenvalue "
+            << orth.smallest_eigenvalue
+            << "); atoms are so close together that their basis functions are linearly dependent";
+        throw Failure{msg.str(), exit_status::unsupported};
+    }
+    listing.matrix("--- Xmatrix ---", orth.X);
+    m.X = orth.X;
+    m.nuclear_repulsion = calcnuclrepul(molecule.atoms);
+    return m;
+}
+
+Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
+                        Listing& listing) {
+    Calculation calc;
+    calc.molecule = molecule;
+    // check_molecule has made sure the count, charge included, is positive and fits.
+    calc.electrons = static_cast<unsigned>(molecule.electron_count());
+    calc.occupied = calc.electrons / 2;
+    calc.spin = SpinState{1, calc.occupied, calc.occupied};
+    calc.diis = settings.diis;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing, false);
+    calc.basis = m.basis;
+    calc.S = m.S;
+    calc.H = m.H;
+    calc.nuclear_repulsion = m.nuclear_repulsion;
+
+    // --- SCF ---
+    HF hf;
+    hf.H = calc.H;
+    hf.S = m.S;
+    hf.X = m.X;
+    hf.X_t = transpose(m.X);
+    // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
+    // scatters the distinct integrals.
+    const TableOperator table_operator(m.te_table, m.exact);
+    hf.two_electron_operator = m.screened ? static_cast<const TwoElectronOperator*>(m.screened.get()) : &table_operator;
+    hf.free_order_products = m.screened != nullptr;
+    hf.nuclear_repulsion = calc.nuclear_repulsion;
+    hf.occupied = calc.occupied;
+    hf.listener = &listing;
+    if (settings.max_iterations != 0)
+        (settings.diis ? hf.diis_max_iterations : hf.max_iterations) = settings.max_iterations;
+    calc.iteration_limit = settings.diis ? hf.diis_max_iterations : hf.max_iterations;
+
+    listing.scf_start();
+    std::vector<unsigned> electrons;
+    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
+    const Matrix<double> atomic_start =
+        superposition_density(m.S, m.T, m.V, *hf.two_electron_operator, calc.basis.first, electrons);
+    search_scf(calc, hf, atomic_start, settings, path);
+    return calc;
+}
+
+Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing) {
+    Calculation calc;
+    calc.molecule = molecule;
+    calc.electrons = spin.alpha + spin.beta;
+    calc.occupied = spin.beta;
+    calc.spin = spin;
+    calc.unrestricted = true;
+    calc.diis = true;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    calc.basis = m.basis;
+    calc.S = m.S;
+    calc.H = m.H;
+    calc.nuclear_repulsion = m.nuclear_repulsion;
+
+    UhfSettings uhf;
+    if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
+    calc.iteration_limit = uhf.max_iterations;
+    std::vector<unsigned> electrons;
+    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
+    listing.scf_start();
+    // A non-finite energy stops the run at once, with the step's number and energy.
+    const UhfStepReport report = [&](unsigned step, double energy, double ms) {
+        listing.step(step, energy, ms);
+        if (!std::isfinite(energy)) {
+            ScfResult stopped;
+            stopped.iterations = step;
+            stopped.energy = energy;
+            throw nonfinite_energy_failure(path, stopped);
+        }
+    };
+    calc.uhf = run_uhf(m.H, m.S, m.X, m.te_table,
+                       superposition_density(m.S, m.T, m.V, TableOperator(m.te_table, true), calc.basis.first, electrons), spin.alpha,
+                       spin.beta, m.nuclear_repulsion, uhf, report);
+    return calc;
+}
+
+Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
+    std::ostringstream msg;
+    msg << "Error in input file " << quoted(path) << ": the SCF energy became " << r.energy << " at step "
+        << r.iterations << "; no result can be reported";
+    return Failure{msg.str(), exit_status::numerical};
+}

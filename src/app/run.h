@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "basis/basis_set.h"
+#include "molecule/molecule.h"
+#include "integrals/integrals.h"
+#include "linalg/matrix.h"
+#include "scf/hf.h"
+#include "scf/screened.h"
+#include "molecule/spin.h"
+#include "scf/calculation.h"
+
+class Listing;
+
+// How to compute: chosen on the command line.
+struct Settings {
+    IntegralPath integrals = IntegralPath::automatic;
+    bool diis = false;
+    unsigned max_iterations = 0;  // 0: the mode's default
+    unsigned threads = 0;         // fast path; 0: every core
+    bool integral_direct = false; // fast path: recompute the integrals at every step even when they would fit
+    bool progress = true;  // the progress line of the integrals on a terminal; off where several runs share it
+};
+
+// What every SCF needs of a molecule: its basis, one-electron matrices, two-electron
+// table and orthogonaliser.
+struct MolecularIntegrals {
+    BasisSet basis;
+    Matrix<double> S, T, H, X;
+    std::vector<Matrix<double>> V;  // nuclear attraction, one matrix per atom
+    TwoElectronTable te_table;  // every distinct integral: exact path, or an open shell
+    std::shared_ptr<ScreenedOperator> screened;  // otherwise: the fast path's screened quartets
+    bool exact = true;  // computed by the exact integral path
+    double nuclear_repulsion = 0.0;
+};
+
+// Basis -> one-electron matrices and two-electron table -> orthogonaliser, listed as
+// they are computed. Throws Failure when the molecule is too large for memory or its
+// basis is linearly dependent.
+// `dense`: the table of every distinct integral even on the fast path (the open-shell code reads it).
+MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
+                                     Listing& listing, bool dense = true);
+
+// Restricted Hartree-Fock of a molecule, in the order of the algorithm:
+// basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF.
+// `path` names the input file in messages. Throws Failure when the molecule is too
+// large for memory, its basis is linearly dependent, or the SCF energy becomes
+// non-finite.
+Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
+                        Listing& listing);
+
+// Unrestricted Hartree-Fock of an open-shell molecule in the given spin state, from the
+// superposition of atomic densities (DIIS, the iteration limit of --diis), followed by
+// the stability check.
+Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing);
+
+// The Failure of a run whose SCF energy became non-finite (r.finite false).
+struct Failure;
+Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r);

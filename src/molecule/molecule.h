@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "basis/atom.h"
+#include "basis/basis.h"
+
+// The molecule to compute: atoms in input order (positions in bohr), the basis
+// library every atom draws its functions from, and the header values of the input.
+struct Molecule {
+    std::vector<Atom> atoms;
+    unsigned atom_count = 0;
+    Basis basis;
+    std::string basis_name;           // canonical: "sto-3g" or "sto-6g"
+    std::optional<int> charge;        // net charge in units of e, when the input gives one
+    std::optional<int> multiplicity;  // 2S + 1, when the input gives one
+
+    void addAtom(std::string symbol, double x, double y, double z);
+    unsigned nratoms() const { return atom_count; }
+    const Atom& operator[](unsigned i) const { return atoms[i]; }
+
+    // The charge, 0 when the input gives none.
+    int net_charge() const { return charge.value_or(0); }
+    // Electrons of the molecule: the sum of the atomic numbers minus the charge
+    // (wide enough for any int charge).
+    long long electron_count() const;
+};

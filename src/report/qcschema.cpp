@@ -1,0 +1,195 @@
+#include "report/qcschema.h"
+
+#include <cmath>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "common/failure.h"
+#include "scf/calculation.h"
+#include "properties/calculation_properties.h"
+#include "report/verdict.h"
+#include "system/files.h"
+#include "report/version.h"
+#include "properties/properties.h"
+
+namespace {
+
+using nlohmann::json;
+
+json shell(int angular_momentum, const CGF& f) {
+    json exponents = json::array(), coefficients = json::array();
+    for (const GTO& g : f.gtos) {
+        exponents.push_back(g.alpha);
+        coefficients.push_back(g.c);
+    }
+    return {{"angular_momentum", {angular_momentum}},
+            {"harmonic_type", "cartesian"},
+            {"exponents", exponents},
+            {"coefficients", {coefficients}}};
+}
+
+// QCSchema BasisSet: the shells of each element once, and the element of every atom.
+// 1s and 2s are s shells; 2px, 2py, 2pz (same primitives) one p shell.
+json basis_set(const Calculation& calc) {
+    json centers = json::object(), atom_map = json::array();
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
+        atom_map.push_back(atom.ps());
+        if (centers.contains(atom.ps())) continue;
+        json shells = json::array();
+        for (unsigned j = 0; j < atom.nrorbs(); ++j) {
+            const CGF& f = atom[j];
+            if (f.type == "1s" || f.type == "2s") shells.push_back(shell(0, f));
+            if (f.type == "2px") shells.push_back(shell(1, f));
+        }
+        centers[atom.ps()] = {{"electron_shells", shells}};
+    }
+    return {{"schema_name", "qcschema_basis"}, {"schema_version", 1}, {"name", calc.molecule.basis_name},
+            {"center_data", centers},          {"atom_map", atom_map}, {"nbf", calc.basis.size()}};
+}
+
+json orbital_rows(const Matrix<double>& C) {
+    json orbitals = json::array();
+    for (int i = 0; i < C.rows(); ++i) {
+        json row = json::array();
+        for (int k = 0; k < C.cols(); ++k) row.push_back(C[i][k]);
+        orbitals.push_back(row);
+    }
+    return orbitals;
+}
+
+json occupation_list(unsigned functions, unsigned occupied) {
+    json occupations = json::array();
+    for (unsigned k = 0; k < functions; ++k) occupations.push_back(k < occupied ? 1.0 : 0.0);
+    return occupations;
+}
+
+// An open shell's section has the beta orbitals (_b) beside the alpha ones and restricted false.
+json wavefunction_section(const Calculation& calc) {
+    const unsigned n = calc.basis.size();
+    if (!calc.unrestricted)
+        return {{"basis", basis_set(calc)},
+                {"restricted", true},
+                {"scf_orbitals_a", orbital_rows(calc.scf.C)},
+                {"scf_eigenvalues_a", calc.scf.orbital_energies},
+                {"scf_occupations_a", occupation_list(n, calc.occupied)},
+                {"orbitals_a", "scf_orbitals_a"},
+                {"eigenvalues_a", "scf_eigenvalues_a"},
+                {"occupations_a", "scf_occupations_a"}};
+    return {{"basis", basis_set(calc)},
+            {"restricted", false},
+            {"scf_orbitals_a", orbital_rows(calc.uhf.C_alpha)},
+            {"scf_eigenvalues_a", calc.uhf.energies_alpha},
+            {"scf_occupations_a", occupation_list(n, calc.spin.alpha)},
+            {"scf_orbitals_b", orbital_rows(calc.uhf.C_beta)},
+            {"scf_eigenvalues_b", calc.uhf.energies_beta},
+            {"scf_occupations_b", occupation_list(n, calc.spin.beta)},
+            {"orbitals_a", "scf_orbitals_a"},
+            {"eigenvalues_a", "scf_eigenvalues_a"},
+            {"occupations_a", "scf_occupations_a"},
+            {"orbitals_b", "scf_orbitals_b"},
+            {"eigenvalues_b", "scf_eigenvalues_b"},
+            {"occupations_b", "scf_occupations_b"}};
+}
+
+}  // namespace
+
+std::string qcschema_json(const Calculation& calc, bool wavefunction) {
+    const Properties p = calculation_properties(calc);
+
+    json symbols = json::array();
+    json geometry = json::array();
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
+        const Atom& atom = calc.molecule[a];
+        symbols.push_back(atom.ps());
+        geometry.push_back(atom.gr().getx());
+        geometry.push_back(atom.gr().gety());
+        geometry.push_back(atom.gr().getz());
+    }
+    // The molecule in the frame given.
+    const json molecule = {{"schema_name", "qcschema_molecule"},
+                           {"schema_version", 2},
+                           {"symbols", symbols},
+                           {"geometry", geometry},
+                           {"molecular_charge", static_cast<double>(calc.molecule.net_charge())},
+                           {"molecular_multiplicity", calc.spin.multiplicity},
+                           {"fix_com", true},
+                           {"fix_orientation", true}};
+
+    const bool open = calc.unrestricted;
+    const double energy = open ? calc.uhf.energy : calc.scf.energy;
+    const unsigned iterations = open ? calc.uhf.iterations : calc.scf.iterations;
+    const bool converged = open ? calc.uhf.converged : calc.scf.converged;
+    const json properties = {{"calcinfo_natom", calc.molecule.nratoms()},
+                             {"calcinfo_nbasis", calc.basis.size()},
+                             {"calcinfo_nmo", calc.basis.size()},
+                             {"calcinfo_nalpha", calc.spin.alpha},
+                             {"calcinfo_nbeta", calc.spin.beta},
+                             {"nuclear_repulsion_energy", calc.nuclear_repulsion},
+                             {"scf_one_electron_energy", p.energies.one_electron},
+                             {"scf_two_electron_energy", p.energies.two_electron},
+                             {"scf_total_energy", energy},
+                             {"scf_dipole_moment", p.dipole},
+                             {"scf_iterations", iterations},
+                             {"return_energy", energy}};
+
+    json extras = {{"orbital_energies", open ? calc.uhf.energies_alpha : calc.scf.orbital_energies},
+                   {"mulliken_charges", p.mulliken_charges},
+                   {"loewdin_charges", p.loewdin_charges}};
+    if (open) {
+        extras["orbital_energies_beta"] = calc.uhf.energies_beta;
+        extras["s_squared"] = calc.uhf.s_squared;
+        extras["lowest_orbital_hessian_eigenvalue"] = calc.uhf.lowest_hessian_eigenvalue;
+        extras["instabilities_followed"] = calc.uhf.instabilities_followed;
+    }
+    if (!p.mulliken_spin.empty()) {
+        extras["mulliken_spin_populations"] = p.mulliken_spin;
+        extras["loewdin_spin_populations"] = p.loewdin_spin;
+    }
+    if (p.frontier.homo) extras["homo_energy"] = p.frontier.homo->energy;
+    if (p.frontier.lumo) extras["lumo_energy"] = p.frontier.lumo->energy;
+    if (const std::optional<double> gap = p.frontier.gap()) extras["homo_lumo_gap"] = *gap;
+
+    json result = {{"schema_name", "qcschema_output"},
+                   {"schema_version", 1},
+                   {"molecule", molecule},
+                   {"driver", "energy"},
+                   {"model", {{"method", "hf"}, {"basis", calc.molecule.basis_name}}},
+                   {"keywords", {{"reference", calc.unrestricted ? "uhf" : "rhf"}}},
+                   {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
+                   {"properties", properties},
+                   {"return_result", energy},
+                   {"success", false},
+                   {"extras", extras}};
+    if (wavefunction) {
+        result["protocols"] = {{"wavefunction", "all"}};
+        result["wavefunction"] = wavefunction_section(calc);
+    }
+    // Whether a closed-shell solution is a minimum among closed-shell determinants
+    // (scf/stability.h); null when the run was not converged far enough to check, and for
+    // an open shell (its own stability check is part of the UHF run).
+    json& ex = result["extras"];
+    ex["scf_stable"] = calc.stability_checked ? json(calc.stable) : json(nullptr);
+    // The eigenvalue itself only where the iteration converged it (always when negative);
+    // for a stable solution it may stop at an upper bound once the sign is settled.
+    ex["scf_lowest_hessian_eigenvalue"] =
+        calc.stability_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
+            ? json(calc.lowest.eigenvalue)
+            : json(nullptr);
+    const Verdict v = verdict(calc);
+    result["success"] = v.status == exit_status::ok;
+    if (!converged)
+        result["error"] = {{"error_type", "convergence_error"},
+                           {"error_message", "the SCF did not converge in " + std::to_string(iterations) +
+                                                 " iterations; the energies are those of the last step"}};
+    else if (v.status != exit_status::ok)
+        result["error"] = {{"error_type", v.status == exit_status::not_converged ? "convergence_error" : "unstable_solution"},
+                           {"error_message", v.message.substr(v.message.find(": ") + 2)}};
+    // Strings from the input file may hold any bytes: invalid UTF-8 becomes U+FFFD.
+    return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction) {
+    replace_file(path, "JSON", qcschema_json(calc, wavefunction));
+}

@@ -1,0 +1,116 @@
+#include "report/verdict.h"
+
+#include <iomanip>
+#include <sstream>
+
+#include "common/failure.h"
+
+namespace {
+
+std::string energy_text(double e) {
+    std::ostringstream os;
+    os << std::fixed << std::setprecision(8) << e;
+    return os.str();
+}
+
+std::string number_text(double x) {
+    std::ostringstream os;
+    os << std::setprecision(3) << x;
+    return os.str();
+}
+
+std::string eigenvalue_text(double x) {
+    std::ostringstream os;
+    os << std::fixed << std::setprecision(6) << x;
+    return os.str();
+}
+
+}  // namespace
+
+Verdict verdict(const Calculation& calc) {
+    // An open shell is checked inside its own (UHF) run; only its convergence decides here.
+    if (calc.unrestricted) {
+        if (!calc.uhf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
+        return {};
+    }
+    const char* const scf = calc.diis ? "the DIIS SCF" : "the SCF";
+    if (!calc.scf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
+    const ConvergenceCheck& c = calc.convergence;
+    if (c.first_step)
+        return {exit_status::not_converged, std::string("velko: ") + scf +
+                                                " met its energy test at step 1, against the starting value; the "
+                                                "energy reported is not a converged one"};
+    if (!c.consistency.density_ok())
+        return {exit_status::not_converged,
+                std::string("velko: ") + scf + " did not reach a self-consistent state: the density of the reported " +
+                    "orbitals differs from the density of the reported energy by " +
+                    number_text(c.consistency.density_difference) + " (at most " +
+                    number_text(c.consistency.density_tolerance) + " allowed); the energy reported is not reliable" +
+                    (calc.diis ? "" : "; try --diis")};
+    if (!c.consistency.commutator_ok())
+        return {exit_status::not_converged,
+                std::string("velko: ") + scf + " did not reach a self-consistent state: the Fock and density " +
+                    "matrices do not commute (|X^T (FPS - SPF) X| = " + number_text(c.consistency.commutator) +
+                    ", at most " + number_text(c.consistency.commutator_tolerance) +
+                    " allowed); the energy reported is not reliable" + (calc.diis ? "" : "; try --diis")};
+    if (!calc.stable) {
+        std::string m = "velko: the SCF solution is unstable: the lowest eigenvalue of its RHF->RHF orbital Hessian is " +
+                        eigenvalue_text(calc.lowest.eigenvalue) + " Hartree, so a lower closed-shell state exists";
+        if (calc.diis)
+            m += "; following " + std::to_string(calc.followed.size()) + " instabilities did not reach a stable one";
+        else
+            m += "; try --diis";
+        return {exit_status::unstable, m};
+    }
+    if (calc.lower_found)
+        return {exit_status::unstable, "velko: a lower SCF solution exists, at " + energy_text(calc.lower_energy) +
+                                           " Hartree from the atomic-density start; try --diis"};
+    return {};
+}
+
+std::vector<std::string> search_notes(const Calculation& calc) {
+    std::vector<std::string> notes;
+    const bool other_start = calc.start != ReportedStart::atomic_density;
+    if (other_start) {
+        const char* const from = calc.start == ReportedStart::core_hamiltonian
+                                     ? "The core-Hamiltonian start"
+                                     : "The density-mixing loop continued by DIIS";
+        std::string note = std::string(from) + " reached a lower stable solution than the atomic-density start (";
+        note += calc.first_start_stable ? energy_text(calc.first_start_energy) + " Hartree"
+                                        : std::string("which reached no stable solution");
+        notes.push_back(note + "); it is reported, after " + std::to_string(calc.scf.iterations) +
+                        " iterations of its own");
+    }
+    for (const FollowedInstability& f : calc.followed)
+        notes.push_back(std::string(other_start ? "On that start, unstable" : "Unstable") + " solution after iteration " +
+                        std::to_string(f.step) + " (" + energy_text(f.energy) +
+                        " Hartree, lowest RHF->RHF Hessian eigenvalue " + eigenvalue_text(f.eigenvalue) +
+                        "): orbitals rotated along it to " + energy_text(f.rotated_energy) +
+                        " Hartree, converging again");
+    return notes;
+}
+
+std::string nonconvergence_message(const Calculation& calc) {
+    std::ostringstream msg;
+    if (calc.unrestricted) {
+        msg << "velko: the UHF SCF did not converge in " << calc.iteration_limit
+            << " iterations; the energy reported is not reliable; try a larger --max-iterations";
+    } else if (calc.diis) {
+        msg << "velko: the DIIS SCF did not converge in " << calc.iteration_limit
+            << " iterations; the energy reported is not reliable; try a larger --max-iterations";
+    } else {
+        msg << "velko: the SCF did not converge in " << calc.iteration_limit
+            << " iterations; the energy reported is not reliable; try --diis";
+    }
+    return msg.str();
+}
+
+std::string instability_message(const Calculation& calc) {
+    if (!calc.unrestricted || !calc.uhf.stability_checked || calc.uhf.stable) return "";
+    std::ostringstream msg;
+    msg << "velko: the UHF solution is unstable (lowest orbital Hessian eigenvalue " << std::setprecision(6)
+        << calc.uhf.lowest_hessian_eigenvalue << " Hartree) after following its unstable modes "
+        << calc.uhf.instabilities_followed << (calc.uhf.instabilities_followed == 1 ? " time" : " times")
+        << "; a lower solution may exist";
+    return msg.str();
+}
