@@ -65,6 +65,8 @@ int run(const Options& opt, const Output& out) {
         const UhfResult& r = calc.uhf;
         if (r.iterations >= calc.iteration_limit && !r.converged)
             std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+        if (listing.enabled())
+            for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
         listing.scf_end_unrestricted(r.energies_alpha, r.C_alpha, r.energies_beta, r.C_beta, calc.basis.labels,
                                      spin.alpha, spin.beta);
         out.print_unrestricted_orbitals({"alpha", r.energies_alpha, r.C_alpha, spin.alpha},
@@ -96,8 +98,6 @@ int run(const Options& opt, const Output& out) {
 
     clock.toc();
     out.print_calculation_time(clock.passed());
-    const std::string unstable = instability_message(calc);
-    if (!unstable.empty()) std::cerr << unstable << "\n";
     const Verdict v = verdict(calc);
     if (v.status != exit_status::ok) std::cerr << v.message << "\n";
     return v.status;

@@ -207,9 +207,9 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
             throw nonfinite_energy_failure(path, stopped);
         }
     };
-    calc.uhf = run_uhf(m.H, m.S, m.X, m.te_table,
-                       superposition_density(m.S, m.T, m.V, TableOperator(m.te_table, true), calc.basis.first, electrons), spin.alpha,
-                       spin.beta, m.nuclear_repulsion, uhf, report);
+    search_uhf(calc, m,
+               superposition_density(m.S, m.T, m.V, TableOperator(m.te_table, true), calc.basis.first, electrons), uhf,
+               report);
     return calc;
 }
 

@@ -3,12 +3,78 @@
 #include <utility>
 
 #include "common/failure.h"
+#include "linalg/canorg.h"
+#include "scf/roothaan.h"
+#include "scf/starts.h"
 #include "scf/trust.h"
 
 namespace {
 
-// --diis runs its second start always up to this many basis functions (see below).
-constexpr unsigned second_start_functions = 30;
+// Up to this many basis functions every start runs: the core Hamiltonian, the
+// Wolfsberg-Helmholz guess and the frontier occupation swaps besides the atomic densities.
+// There competing solutions are common (stretched bonds, ions and open shells of small
+// molecules) and a start costs milliseconds. Beyond, only the core-Hamiltonian start runs,
+// and only when the atomic-density start reached no stable state: every start would
+// double the SCF time of caffeine (0.5 s) for a check of well-behaved closed shells.
+constexpr unsigned all_starts_functions = 30;
+
+// Rounds of frontier swaps: from the lowest solution of the other starts, and once more
+// from a lower one that a swap reached.
+constexpr unsigned swap_rounds = 2;
+
+bool all_starts(const Matrix<double>& H) { return static_cast<unsigned>(H.rows()) <= all_starts_functions; }
+
+// Two solutions are distinct states, e below `than`.
+bool lower_state(double e, double than) { return e < than - distinct_state_tolerance(than); }
+
+// The closed-shell search after its first (atomic-density) start: `best` holds the lowest
+// stable solution of every start tried, or the first start's when none is stable.
+struct ClosedShellSearch {
+    const HF& hf;  // quiet: the further starts are not listed
+    StableSearch best;
+    ReportedStart start = ReportedStart::atomic_density;
+
+    void consider(StableSearch other, ReportedStart from) {
+        if (!other.scf.finite || !other.stable) return;
+        if (best.stable && !lower_state(other.scf.energy, best.scf.energy)) return;
+        best = std::move(other);
+        start = from;
+    }
+
+    void run_starts() {
+        const bool all = all_starts(hf.H);
+        const int n = hf.H.rows();
+        if (!best.stable || all) consider(diis_with_following(hf, Matrix<double>(n, n)), ReportedStart::core_hamiltonian);
+        if (all) {
+            const Matrix<double> gwh =
+                roothaan_step(wolfsberg_helmholz(hf.H, hf.S), hf.X, hf.X_t, hf.occupied, hf.free_order_products).density;
+            consider(diis_with_following(hf, gwh), ReportedStart::wolfsberg_helmholz);
+            for (unsigned round = 0; round < swap_rounds && best.stable; ++round) {
+                const double before = best.scf.energy;
+                const Matrix<double> C = best.scf.C;
+                for (OccupationSwap swap : frontier_swaps(hf.occupied, static_cast<unsigned>(n)))
+                    consider(diis_with_following(hf, swapped_density(C, hf.occupied, swap, 2.0)),
+                             ReportedStart::occupation_swap);
+                if (!lower_state(best.scf.energy, before)) break;
+            }
+        }
+        if (!best.stable) {
+            // The density-mixing loop of the default mode, continued by DIIS.
+            const ScfResult mixed = hf.iterate();
+            if (mixed.finite && check_convergence(hf, mixed).converged)
+                consider(diis_with_following(hf, mixed.density), ReportedStart::density_mixing);
+        }
+    }
+};
+
+// The open-shell counterpart: converged and stable beats converged, which beats a run
+// stopped at its limit; within a rank the distinctly lower energy wins.
+int rank(const UhfResult& r) { return !r.converged ? 0 : r.stable ? 2 : 1; }
+
+bool better(const UhfResult& other, const UhfResult& best) {
+    if (rank(other) != rank(best)) return rank(other) > rank(best);
+    return rank(other) > 0 && lower_state(other.energy, best.energy);
+}
 
 }  // namespace
 
@@ -19,42 +85,23 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A limit set on the command line holds for every loop of the --diis search.
     if (settings.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
     if (settings.diis) {
-        StableSearch search = diis_with_following(hf, atomic_start);
-        if (!search.scf.finite) throw nonfinite_energy_failure(path, search.scf);
-        // Second opinions, not listed: the core-Hamiltonian start, and when neither DIIS run
-        // reaches a stable solution, the density-mixing loop of the default mode continued
-        // by DIIS. The lowest stable solution is reported. The core start runs always for
-        // up to second_start_functions basis functions, where competing states are common
-        // (stretched bonds of small molecules) and a run costs milliseconds; beyond, only
-        // when the atomic-density start reached no stable state: it would double the SCF
-        // time of caffeine (0.5 s) for a check of well-behaved closed shells.
-        const double first_energy = search.scf.energy;
-        const bool first_stable = search.stable;
-        auto consider = [&](StableSearch other, ReportedStart start) {
-            if (!other.scf.finite || !other.stable) return;
-            if (search.stable && !(other.scf.energy < search.scf.energy - distinct_state_tolerance(search.scf.energy)))
-                return;
-            search = std::move(other);
-            calc.start = start;
-        };
-        if (!search.stable || static_cast<unsigned>(hf.H.rows()) <= second_start_functions)
-            consider(diis_with_following(quiet, Matrix<double>(hf.H.rows(), hf.H.cols())),
-                     ReportedStart::core_hamiltonian);
-        if (!search.stable) {
-            const ScfResult mixed = quiet.iterate();
-            if (mixed.finite && check_convergence(quiet, mixed).converged)
-                consider(diis_with_following(quiet, mixed.density), ReportedStart::density_mixing);
-        }
+        ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
+        if (!search.best.scf.finite) throw nonfinite_energy_failure(path, search.best.scf);
+        const double first_energy = search.best.scf.energy;
+        const bool first_stable = search.best.stable;
+        search.run_starts();
+        calc.start = search.start;
         if (calc.start != ReportedStart::atomic_density) {
             calc.first_start_stable = first_stable;
             calc.first_start_energy = first_energy;
         }
-        calc.scf = std::move(search.scf);
-        calc.convergence = search.check;
-        calc.stability_checked = search.check.converged;
-        calc.lowest = std::move(search.lowest);
-        calc.stable = search.stable;
-        calc.followed = std::move(search.followed);
+        StableSearch& best = search.best;
+        calc.scf = std::move(best.scf);
+        calc.convergence = best.check;
+        calc.stability_checked = best.check.converged;
+        calc.lowest = std::move(best.lowest);
+        calc.stable = best.stable;
+        calc.followed = std::move(best.followed);
     } else {
         calc.scf = hf.iterate();
         if (!calc.scf.finite) throw nonfinite_energy_failure(path, calc.scf);
@@ -65,13 +112,57 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
         }
         if (calc.stable) {
-            // The --diis path from the atomic densities, as an independent start.
-            const StableSearch other = diis_with_following(quiet, atomic_start);
-            if (other.scf.finite && other.stable &&
-                other.scf.energy < calc.scf.energy - distinct_state_tolerance(calc.scf.energy)) {
+            // The search of --diis, as an independent check.
+            ClosedShellSearch search{quiet, diis_with_following(quiet, atomic_start)};
+            search.run_starts();
+            const StableSearch& other = search.best;
+            if (other.scf.finite && other.stable && lower_state(other.scf.energy, calc.scf.energy)) {
                 calc.lower_found = true;
                 calc.lower_energy = other.scf.energy;
+                calc.lower_start = search.start;
             }
         }
     }
+}
+
+void search_uhf(Calculation& calc, const MolecularIntegrals& m, const Matrix<double>& atomic_start,
+                const UhfSettings& settings, const UhfStepReport& report) {
+    const unsigned alpha = calc.spin.alpha, beta = calc.spin.beta;
+    auto from_densities = [&](const Matrix<double>& Pa, const Matrix<double>& Pb) {
+        return run_uhf_from(m.H, m.S, m.X, m.te_table, Pa, Pb, alpha, beta, m.nuclear_repulsion, settings, nullptr);
+    };
+    UhfResult best = run_uhf(m.H, m.S, m.X, m.te_table, atomic_start, alpha, beta, m.nuclear_repulsion, settings, report);
+    const UhfResult first = best;
+    auto consider = [&](UhfResult other, ReportedStart from) {
+        if (!better(other, best)) return;
+        best = std::move(other);
+        calc.start = from;
+    };
+
+    const int n = m.H.rows();
+    const bool all = all_starts(m.H);
+    if (all || rank(best) < 2)
+        consider(run_uhf(m.H, m.S, m.X, m.te_table, Matrix<double>(n, n), alpha, beta, m.nuclear_repulsion, settings,
+                         nullptr),
+                 ReportedStart::core_hamiltonian);
+    if (all) {
+        const Orbitals gwh = roothaan_orbitals(wolfsberg_helmholz(m.H, m.S), m.X, transpose(m.X));
+        consider(from_densities(spin_density(gwh.C, alpha), spin_density(gwh.C, beta)),
+                 ReportedStart::wolfsberg_helmholz);
+        for (unsigned round = 0; round < swap_rounds && best.converged; ++round) {
+            const UhfResult base = best;
+            for (OccupationSwap swap : frontier_swaps(alpha, static_cast<unsigned>(n)))
+                consider(from_densities(swapped_density(base.C_alpha, alpha, swap, 1.0), base.P_beta),
+                         ReportedStart::occupation_swap);
+            for (OccupationSwap swap : frontier_swaps(beta, static_cast<unsigned>(n)))
+                consider(from_densities(base.P_alpha, swapped_density(base.C_beta, beta, swap, 1.0)),
+                         ReportedStart::occupation_swap);
+            if (!better(best, base)) break;
+        }
+    }
+    if (calc.start != ReportedStart::atomic_density) {
+        calc.first_start_stable = rank(first) == 2;
+        calc.first_start_energy = first.energy;
+    }
+    calc.uhf = std::move(best);
 }

@@ -6,11 +6,21 @@
 
 // The SCF of compute_rhf and what is checked before its result counts as a success
 // (scf/trust.h), filling calc.scf and the check fields of calc:
+//   --diis: DIIS from atomic_start following instabilities (listed), then, not listed, the
+//     starts from the core Hamiltonian and the Wolfsberg-Helmholz guess and the frontier
+//     occupation swaps of the lowest solution (scf/starts.h; up to all_starts_functions
+//     basis functions, beyond only the core start and only when the first reached no
+//     stable state) and, when no start is stable, the density-mixing loop continued by
+//     DIIS; the lowest stable solution is reported;
 //   default mode: the plain loop (listed), its self-consistency and stability, and when
-//     it is stable the --diis path from atomic_start as an independent start;
-//   --diis: DIIS from atomic_start following instabilities (listed), a second start from
-//     the core Hamiltonian and, when no start is stable, the density-mixing loop
-//     continued by DIIS (not listed); the lowest stable solution is reported.
+//     it is stable the search of --diis as an independent check.
 // hf carries the listener of the listing. Throws the Failure of a non-finite energy.
 void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_start, const Settings& settings,
                 const std::string& path);
+
+// The UHF of compute_uhf in calc.uhf: run_uhf from atomic_start (listed through report),
+// then the same further starts as the closed-shell search, the occupation swaps made in
+// either spin. Reported: the lowest stable solution; when no start reached one, the lowest
+// converged; when none converged, the first start's run.
+void search_uhf(Calculation& calc, const MolecularIntegrals& m, const Matrix<double>& atomic_start,
+                const UhfSettings& settings, const UhfStepReport& report);

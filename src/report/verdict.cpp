@@ -1,5 +1,6 @@
 #include "report/verdict.h"
 
+#include <cctype>
 #include <iomanip>
 #include <sstream>
 
@@ -25,12 +26,25 @@ std::string eigenvalue_text(double x) {
     return os.str();
 }
 
+// Where a solution came from, as the messages name it.
+std::string start_name(ReportedStart start) {
+    switch (start) {
+    case ReportedStart::atomic_density: return "the atomic-density start";
+    case ReportedStart::core_hamiltonian: return "the core-Hamiltonian start";
+    case ReportedStart::wolfsberg_helmholz: return "the Wolfsberg-Helmholz start";
+    case ReportedStart::occupation_swap: return "a frontier occupation swap";
+    case ReportedStart::density_mixing: return "the density-mixing loop continued by DIIS";
+    }
+    return "";
+}
+
 }  // namespace
 
 Verdict verdict(const Calculation& calc) {
     // An open shell is checked inside its own (UHF) run; only its convergence decides here.
     if (calc.unrestricted) {
         if (!calc.uhf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
+        if (calc.uhf.stability_checked && !calc.uhf.stable) return {exit_status::unstable, instability_message(calc)};
         return {};
     }
     const char* const scf = calc.diis ? "the DIIS SCF" : "the SCF";
@@ -64,7 +78,7 @@ Verdict verdict(const Calculation& calc) {
     }
     if (calc.lower_found)
         return {exit_status::unstable, "velko: a lower SCF solution exists, at " + energy_text(calc.lower_energy) +
-                                           " Hartree from the atomic-density start; try --diis"};
+                                           " Hartree from " + start_name(calc.lower_start) + "; try --diis"};
     return {};
 }
 
@@ -72,10 +86,9 @@ std::vector<std::string> search_notes(const Calculation& calc) {
     std::vector<std::string> notes;
     const bool other_start = calc.start != ReportedStart::atomic_density;
     if (other_start) {
-        const char* const from = calc.start == ReportedStart::core_hamiltonian
-                                     ? "The core-Hamiltonian start"
-                                     : "The density-mixing loop continued by DIIS";
-        std::string note = std::string(from) + " reached a lower stable solution than the atomic-density start (";
+        std::string from = start_name(calc.start);
+        from[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(from[0])));
+        std::string note = from + " reached a lower stable solution than the atomic-density start (";
         note += calc.first_start_stable ? energy_text(calc.first_start_energy) + " Hartree"
                                         : std::string("which reached no stable solution");
         notes.push_back(note + "); it is reported, after " + std::to_string(calc.scf.iterations) +

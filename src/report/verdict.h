@@ -10,8 +10,9 @@
 //   6  the SCF did not converge: the iteration limit, the energy test passed at step 1,
 //      or a state that is not self-consistent (density or commutator test, scf/consistency.h);
 //   7  the solution is not the lowest closed-shell state: unstable (a negative eigenvalue of
-//      the RHF->RHF orbital Hessian), or the independent start found a lower solution.
-// An open-shell (UHF) run ends with 6 when it did not converge, 0 otherwise.
+//      the RHF->RHF orbital Hessian), or the independent search found a lower solution.
+// An open-shell (UHF) run ends with 6 when it did not converge, 7 when its solution is
+// unstable (instability_message), 0 otherwise.
 struct Verdict {
     int status = 0;
     std::string message;

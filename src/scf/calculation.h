@@ -10,9 +10,15 @@
 #include "scf/trust.h"
 #include "scf/uhf.h"
 
-// The start of the --diis search whose solution is reported: the superposed atomic
-// densities unless another start reached a lower stable solution.
-enum class ReportedStart { atomic_density, core_hamiltonian, density_mixing };
+// The start of the search whose solution is reported: the superposed atomic densities
+// unless another start reached a lower stable solution.
+enum class ReportedStart {
+    atomic_density,
+    core_hamiltonian,
+    wolfsberg_helmholz,
+    occupation_swap,
+    density_mixing
+};
 
 // A finished calculation: what the report and the files for other programs are
 // written from. A closed shell has its result in scf; an open shell (unrestricted)
@@ -38,10 +44,11 @@ struct Calculation {
     LowestRotation lowest{};         // lowest RHF->RHF Hessian eigenpair of scf
     bool stable = false;
     std::vector<FollowedInstability> followed;  // --diis: instabilities left on the way to scf
-    ReportedStart start = ReportedStart::atomic_density;  // --diis: where scf comes from
-    bool first_start_stable = false;  // --diis, another start reported: the atomic-density start's solution
+    ReportedStart start = ReportedStart::atomic_density;  // --diis and open shells: where the result comes from
+    bool first_start_stable = false;  // another start reported: the atomic-density start's solution
     double first_start_energy = 0.0;
-    bool lower_found = false;      // default mode: the --diis path found a lower stable solution
+    bool lower_found = false;      // default mode: the --diis search found a lower stable solution
     double lower_energy = 0.0;
+    ReportedStart lower_start = ReportedStart::atomic_density;
 };
 

@@ -188,8 +188,18 @@ UhfResult run_uhf(const Matrix<double>& H, const Matrix<double>& S, const Matrix
     Matrix<double> C;
     std::vector<double> eps;
     diagonalise(guess.alpha, X, X_t, C, eps);
-    converge(H, S, X, X_t, te_table, spin_density(C, alpha), spin_density(C, beta), alpha, beta, nuclear_repulsion,
-             settings, report, r);
+    return run_uhf_from(H, S, X, te_table, spin_density(C, alpha), spin_density(C, beta), alpha, beta,
+                        nuclear_repulsion, settings, report);
+}
+
+UhfResult run_uhf_from(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X,
+                       const TwoElectronTable& te_table, const Matrix<double>& Pa_start,
+                       const Matrix<double>& Pb_start, unsigned alpha, unsigned beta, double nuclear_repulsion,
+                       const UhfSettings& settings, const UhfStepReport& report) {
+    const int n = H.rows();
+    const Matrix<double> X_t = transpose(X);
+    UhfResult r;
+    converge(H, S, X, X_t, te_table, Pa_start, Pb_start, alpha, beta, nuclear_repulsion, settings, report, r);
 
     while (settings.check_stability && r.converged) {
         const SpinOrbitals a{r.C_alpha, r.energies_alpha, alpha}, b{r.C_beta, r.energies_beta, beta};

@@ -71,3 +71,10 @@ double s_squared(const Matrix<double>& Ca, const Matrix<double>& Cb, const Matri
 UhfResult run_uhf(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X,
                   const TwoElectronTable& te_table, const Matrix<double>& P_start, unsigned alpha, unsigned beta,
                   double nuclear_repulsion, const UhfSettings& settings, const UhfStepReport& report);
+
+// The same from the densities of each spin (alpha and beta orbitals occupied apart, as by
+// another guess or an occupation swap), which step 1 uses as they are.
+UhfResult run_uhf_from(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X,
+                       const TwoElectronTable& te_table, const Matrix<double>& Pa_start,
+                       const Matrix<double>& Pb_start, unsigned alpha, unsigned beta, double nuclear_repulsion,
+                       const UhfSettings& settings, const UhfStepReport& report);

@@ -98,4 +98,5 @@ def main():
                     f.write("set stability_analysis follow\n")
                 f.write("energy('scf')\n")
 
-main()
+if __name__ == "__main__":
+    main()
