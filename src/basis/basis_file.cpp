@@ -133,11 +133,11 @@ double coefficient_field(const std::string& path, const Line& line, const std::s
 
 // The shells of one shell entry with `columns` coefficient columns: an SP entry
 // gives an s and a p shell, any other one shell per column.
-void add_shells(std::vector<LibraryShell>& shells, int type, const std::vector<double>& exponents,
+void add_shells(ElementBasis& shells, int type, const std::vector<double>& exponents,
                 const std::vector<std::vector<double>>& columns) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        LibraryShell shell;
-        shell.l = type == sp_shell ? static_cast<int>(c) : type;
+        ElementShell shell;
+        shell.L = static_cast<unsigned>(type == sp_shell ? static_cast<int>(c) : type);
         shell.exponents = exponents;
         shell.coefficients = columns[c];
         shells.push_back(shell);
@@ -146,13 +146,13 @@ void add_shells(std::vector<LibraryShell>& shells, int type, const std::vector<d
 
 void set_purity(BasisFile& basis) {
     for (auto& element : basis.elements)
-        for (LibraryShell& shell : element.second) shell.pure = basis.kind != FunctionKind::cartesian;
+        for (ElementShell& shell : element.second) shell.pure = basis.kind != FunctionKind::cartesian;
 }
 
-int element_of(const std::string& path, const Line& line, const std::string& field, const std::string& expected) {
+unsigned element_of(const std::string& path, const Line& line, const std::string& field, const std::string& expected) {
     const int z = periodic_number(field);
     if (z == 0) refuse(path, line.number, expected, quoted(field));
-    return z;
+    return static_cast<unsigned>(z);
 }
 
 std::string read_text(const std::string& path) {
@@ -180,10 +180,6 @@ std::string read_text(const std::string& path) {
 
 }  // namespace
 
-int shell_functions(int l, bool pure) {
-    return pure ? 2 * l + 1 : (l + 1) * (l + 2) / 2;
-}
-
 BasisFile parse_gaussian94(const std::string& text, const std::string& path) {
     const Lines lines = content_lines(text, path, '!');
     const std::vector<Line>& all = lines.content;
@@ -205,11 +201,11 @@ BasisFile parse_gaussian94(const std::string& text, const std::string& path) {
         if (head.fields.size() == 1 && head.fields[0] == "****") continue;
         std::string symbol = head.fields[0];
         if (symbol.size() > 1 && symbol[0] == '-') symbol.erase(0, 1);  // Gaussian's general-basis marker
-        const int z = element_of(path, head, symbol, element_expected);
+        const unsigned z = element_of(path, head, symbol, element_expected);
         if (head.fields.size() != 2 || head.fields[1] != "0") refuse(path, head.number, element_expected, quoted(head.text));
         if (basis.elements.count(z) != 0)
             refuse(path, head.number, "each element once", "a second block for " + std::string(periodic_symbol(z)));
-        std::vector<LibraryShell>& shells = basis.elements[z];
+        ElementBasis& shells = basis.elements[z];
         const std::string block_end = "a shell line or \"****\" closing the block of " + std::string(periodic_symbol(z));
         for (;;) {
             const Line& shell = next(block_end);
@@ -299,7 +295,7 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
             const Line& shell = all[i++];
             if (shell.fields.size() == 1 && lower(shell.fields[0]) == "end") break;
             if (shell.fields.size() != 2 || real_field(shell.fields[0])) refuse(path, shell.number, block_end, quoted(shell.text));
-            const int z = element_of(path, shell, shell.fields[0], "an element symbol starting a shell (such as \"C S\")");
+            const unsigned z = element_of(path, shell, shell.fields[0], "an element symbol starting a shell (such as \"C S\")");
             const int type = checked_shell_type(path, shell, shell.fields[1]);
             std::vector<double> exponents;
             std::vector<std::vector<double>> columns;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <map>
 #include <string>
-#include <vector>
+
+#include "basis/shell.h"
 
 // Basis sets read from files in the two formats of the Basis Set Exchange and
 // the large programs' libraries: Gaussian94 and NWChem.
@@ -15,24 +15,15 @@ constexpr int max_shell_l = 5;
 // or, for a file that does not say, undeclared.
 enum class FunctionKind { undeclared, pure, cartesian };
 
-// One contracted shell as the file gives it: the coefficients multiply
-// unnormalised primitives as printed; normalising them is the consumer's task.
-struct LibraryShell {
-    int l = 0;
-    std::vector<double> exponents;
-    std::vector<double> coefficients;
-    bool pure = true;  // the file's declared kind; pure when it declares none
-};
-
+// A basis set as a file gives it: the shells of each element in the order of the
+// file (an SP entry gives an s, then a p shell), with the coefficients as printed
+// (those of normalised primitives), each shell pure unless the file declares
+// Cartesian functions.
 struct BasisFile {
     std::string path;
     FunctionKind kind = FunctionKind::undeclared;
-    // Atomic number -> shells in the order of the file (an SP shell gives S then P).
-    std::map<int, std::vector<LibraryShell>> elements;
+    BasisLibrary elements;
 };
-
-// Number of functions of a shell: 2L+1 pure, (L+1)(L+2)/2 Cartesian.
-int shell_functions(int l, bool pure);
 
 // The text of a basis-set file in Gaussian94 format:
 //   an optional first line "spherical" or "cartesian" (the function kind);

@@ -78,10 +78,10 @@ BasisFile load_library_set(const std::string& spelling, const std::string& direc
     return read_basis_file((fs::path(directory) / set->file).string());
 }
 
-const std::vector<LibraryShell>& element_shells(const BasisFile& basis, int z, const std::string& set_name) {
+const ElementBasis& element_shells(const BasisFile& basis, unsigned z, const std::string& set_name) {
     const auto found = basis.elements.find(z);
     if (found == basis.elements.end())
-        throw Failure{"Error: basis set " + quoted(set_name) + " has no functions for " + periodic_symbol(z),
+        throw Failure{"Error: basis set " + quoted(set_name) + " has no functions for " + periodic_symbol(static_cast<int>(z)),
                       exit_status::unknown_basis};
     return found->second;
 }

@@ -36,4 +36,4 @@ BasisFile load_library_set(const std::string& spelling, const std::string& direc
 
 // The shells of element z in `basis`, which `set_name` names in messages. An element
 // the set lacks is refused with exit status 1, naming the element and the set.
-const std::vector<LibraryShell>& element_shells(const BasisFile& basis, int z, const std::string& set_name);
+const ElementBasis& element_shells(const BasisFile& basis, unsigned z, const std::string& set_name);

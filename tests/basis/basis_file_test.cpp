@@ -85,13 +85,13 @@ TEST(BasisFile, SameShellsFromBothFormats) {
         const BasisFile b = parse(text == carbon_g94 ? g94 : nw, text);
         EXPECT_EQ(b.kind, FunctionKind::cartesian);
         ASSERT_EQ(b.elements.size(), 1u);
-        const std::vector<LibraryShell>& c = b.elements.at(6);
+        const ElementBasis& c = b.elements.at(6);
         ASSERT_EQ(c.size(), 4u);
         const int l[4] = {0, 0, 1, 2};
         const double first_exponent[4] = {71.6168370, 2.9412494, 2.9412494, 3.2};
         const double first_coefficient[4] = {0.15432897, -0.09996723, 0.15591627, 1.0};
         for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(c[k].l, l[k]);
+            EXPECT_EQ(c[k].L, static_cast<unsigned>(l[k]));
             EXPECT_FALSE(c[k].pure);
             EXPECT_DOUBLE_EQ(c[k].exponents[0], first_exponent[k]);
             EXPECT_EQ(c[k].coefficients[0], first_coefficient[k]);
@@ -106,7 +106,7 @@ TEST(BasisFile, SameShellsFromBothFormats) {
 TEST(BasisFile, NwchemGeneralContractionIsOneShellPerColumn) {
     const BasisFile b = parse(nw, "basis\nO S\n 10.0 0.5 0.0\n 1.0 0.5 1.0\nend\n");
     EXPECT_EQ(b.kind, FunctionKind::cartesian);
-    const std::vector<LibraryShell>& o = b.elements.at(8);
+    const ElementBasis& o = b.elements.at(8);
     ASSERT_EQ(o.size(), 2u);
     EXPECT_EQ(o[0].coefficients, (std::vector<double>{0.5, 0.5}));
     EXPECT_EQ(o[1].coefficients, (std::vector<double>{0.0, 1.0}));

@@ -50,8 +50,8 @@ TEST(BasisLibrary, EveryShippedFileAgainstPsi4Counts) {
         ASSERT_TRUE(name) << psi4_name;
         const BasisFile set = load_library_set(psi4_name, library);
         EXPECT_EQ(set.kind == FunctionKind::pure, expected["pure"].get<bool>()) << *name;
-        for (int z = 1; z <= 36; ++z) {
-            const std::string symbol = periodic_symbol(z);
+        for (unsigned z = 1; z <= 36; ++z) {
+            const std::string symbol = periodic_symbol(static_cast<int>(z));
             const bool defined = expected["elements"].contains(symbol);
             ASSERT_EQ(set.elements.count(z) == 1, defined) << *name << " " << symbol;
             if (!defined) {
@@ -64,21 +64,21 @@ TEST(BasisLibrary, EveryShippedFileAgainstPsi4Counts) {
                 }
                 continue;
             }
-            int primitives = 0, pure = 0, cartesian = 0, max_l = 0;
-            const std::vector<LibraryShell>& shells = element_shells(set, z, *name);
-            for (const LibraryShell& s : shells) {
-                primitives += static_cast<int>(s.exponents.size());
-                pure += shell_functions(s.l, true);
-                cartesian += shell_functions(s.l, false);
-                max_l = std::max(max_l, s.l);
+            unsigned primitives = 0, pure = 0, cartesian = 0, max_l = 0;
+            const ElementBasis& shells = element_shells(set, z, *name);
+            for (const ElementShell& s : shells) {
+                primitives += static_cast<unsigned>(s.exponents.size());
+                pure += shell_size(s.L, true);
+                cartesian += shell_size(s.L, false);
+                max_l = std::max(max_l, s.L);
                 EXPECT_EQ(s.coefficients.size(), s.exponents.size());
             }
             const nlohmann::json& e = expected["elements"][symbol];
-            EXPECT_EQ(static_cast<int>(shells.size()), e["shells"].get<int>()) << *name << " " << symbol;
-            EXPECT_EQ(primitives, e["primitives"].get<int>()) << *name << " " << symbol;
-            EXPECT_EQ(pure, e["pure_functions"].get<int>()) << *name << " " << symbol;
-            EXPECT_EQ(cartesian, e["cartesian_functions"].get<int>()) << *name << " " << symbol;
-            EXPECT_EQ(max_l, e["max_l"].get<int>()) << *name << " " << symbol;
+            EXPECT_EQ(shells.size(), e["shells"].get<std::size_t>()) << *name << " " << symbol;
+            EXPECT_EQ(primitives, e["primitives"].get<unsigned>()) << *name << " " << symbol;
+            EXPECT_EQ(pure, e["pure_functions"].get<unsigned>()) << *name << " " << symbol;
+            EXPECT_EQ(cartesian, e["cartesian_functions"].get<unsigned>()) << *name << " " << symbol;
+            EXPECT_EQ(max_l, e["max_l"].get<unsigned>()) << *name << " " << symbol;
         }
     }
 }
