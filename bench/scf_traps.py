@@ -7,14 +7,17 @@ build and mode, under nice -n 19), then counts per build and mode
             split into those reported as success (status 0) and as status 7,
   higher    successes (status 0) more than 1e-6 Hartree above the lowest energy any build,
             mode or reference reached on that molecule (a converged, stable state),
-  status 7  the other runs flagged as not the lowest (unstable, or a lower state known).
+  status 7  the other runs flagged as not the lowest (unstable, or a lower state known),
+and per build the molecules whose exact and fast integral paths both succeed on states
+more than 1e-6 Hartree apart.
 
     bench/scf_traps.py SAMPLE_DIR OUT.json NAME=VELKO [NAME=VELKO ...] [--modes "M1;M2"]
-        [--reference psi4.json]
+        [--reference psi4.json] [--reuse]
 
 The modes default to the default mode, `--diis` and `--diis --integrals fast`. A reference
 file (bench/psi4_traps.py) adds Psi4's energies to the lowest known ones. OUT.json keeps
-every run (file, build, mode, status, energy, stability) for a closer look."""
+every run (file, build, mode, status, energy, stability) for a closer look; with --reuse
+the runs it holds are read instead of made again."""
 import glob, json, os, subprocess, sys
 
 LOWER = 1e-6  # Hartree: a success this far above the lowest known state is a trap
@@ -49,9 +52,16 @@ def main():
         i = args.index("--reference")
         reference = json.load(open(args[i + 1]))
         del args[i:i + 2]
+    reuse = "--reuse" in args
+    if reuse:
+        args.remove("--reuse")
     sample, out, builds = args[0], args[1], [a.split("=", 1) for a in args[2:]]
     files = sorted(glob.glob(os.path.join(sample, "*.xyz")))
-    runs = {(b, m): run_batch(v, m, files) for b, v in builds for m in modes}
+    # --reuse: the runs of an earlier OUT.json stand for those of the same build and mode.
+    old = {}
+    if reuse and os.path.exists(out):
+        old = {tuple(k.split("|", 1)): rows for k, rows in json.load(open(out))["runs"].items()}
+    runs = {(b, m): old.get((b, m)) or run_batch(v, m, files) for b, v in builds for m in modes}
     # The lowest converged stable state any run or the reference reached.
     lowest = {}
     for rows in runs.values():
@@ -77,6 +87,16 @@ def main():
             elif r["status"] == 7:
                 c["other7"] += 1
         print(f"{b:10} {m or 'default':26} {c['limit']:6} {c['u0']:9} {c['u7']:9} {c['higher']:6} {c['other7']:6}")
+    # The integral path decides the state: the exact and the fast path both succeed, apart.
+    for b, _ in builds:
+        for m in modes:
+            fast = (m + " --integrals fast").strip()
+            if "fast" in m or (b, fast) not in runs:
+                continue
+            split = sum(1 for f, r in runs[(b, m)].items()
+                        if r["status"] == 0 and runs[(b, fast)][f]["status"] == 0
+                        and abs(r["energy"] - runs[(b, fast)][f]["energy"]) > LOWER)
+            print(f"{b:10} {m or 'default':26} both paths status 0, states apart: {split}")
     json.dump({"lowest": lowest, "runs": {f"{b}|{m}": rows for (b, m), rows in runs.items()}}, open(out, "w"), indent=1)
 
 
