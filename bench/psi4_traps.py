@@ -8,7 +8,9 @@ For each molecule a Psi4 1.3.2 input is written beside OUT.json (NAME.dat; same 
 velko's STO-3G tables written out by tests/scf/reference/uhf/make_inputs.py, Cartesian, PK
 integrals, e_convergence 1e-10, d_convergence 1e-8, at most 100 iterations) that runs the
 SCF from the SAD, core and GWH guesses: UHF for open shells with stability_analysis follow,
-RHF for singlets with stability_analysis check (Psi4 follows UHF instabilities only). It
+RHF for singlets, checked by the lowest eigenvalue of A + B built from Psi4's MO integrals
+(Psi4 follows UHF instabilities only; its RHF check printed negative 'singlet' eigenvalues
+on ions whose A + B has none). It
 prints one line per guess, "TRAP guess converged energy stable". OUT.json keeps per molecule
 the lowest energy of a converged run with a stable state, whether the SAD run converged,
 and every guess's line."""
@@ -41,16 +43,34 @@ def psi4_input(charge, mult, atoms):
         g94.append("****")
     A = make_inputs.A
     geo = "\n".join(f"  {s} {x * A:.10f} {y * A:.10f} {z * A:.10f}" for s, x, y, z in atoms)
-    ref, stab = ("uhf", "follow") if mult > 1 else ("rhf", "check")
+    ref = "uhf" if mult > 1 else "rhf"
     text = f"memory 500 mb\nmolecule m {{\n  {charge} {mult}\n  units bohr\n  no_reorient\n  no_com\n  symmetry c1\n{geo}\n}}\n"
     text += "basis {\ncartesian\n****\n" + "\n".join(g94) + "\n}\n"
     text += f"set reference {ref}\nset scf_type pk\nset puream false\nset e_convergence 1e-10\nset d_convergence 1e-8\n"
-    text += f"set maxiter 100\nset fail_on_maxiter true\nset stability_analysis {stab}\n"
-    text += """for guess in ('sad', 'core', 'gwh'):
+    text += "set maxiter 100\nset fail_on_maxiter true\n"
+    if mult > 1:
+        text += "set stability_analysis follow\n"
+    text += """import numpy as np
+def lowest_rhf_hessian(wfn):
+    # (A + B)_ia,jb = (e_a - e_i) d_ij d_ab + 4 (ia|jb) - (ib|ja) - (ij|ab) (Seeger and Pople, 1977)
+    C = wfn.Ca(); nocc = wfn.nalpha(); n = wfn.nmo(); nv = n - nocc
+    eri = np.asarray(psi4.core.MintsHelper(wfn.basisset()).mo_eri(C, C, C, C))
+    eps = np.asarray(wfn.epsilon_a())
+    M = np.zeros((nocc * nv, nocc * nv))
+    for i in range(nocc):
+        for a in range(nocc, n):
+            for j in range(nocc):
+                for b in range(nocc, n):
+                    M[i * nv + a - nocc, j * nv + b - nocc] = (4 * eri[i, a, j, b] - eri[i, b, j, a] - eri[i, j, a, b]
+                                                               + (eps[a] - eps[i] if i == j and a == b else 0.0))
+    return np.linalg.eigvalsh(M)[0] if nv and nocc else 1.0
+for guess in ('sad', 'core', 'gwh'):
     set_options({'guess': guess})
     try:
-        e = energy('scf')
+        e, wfn = energy('scf', return_wfn=True)
         ok = 1
+        if wfn.same_a_b_orbs():
+            print_out('\\nAPLUSB lowest %.6f\\n' % lowest_rhf_hessian(wfn))
     except Exception:
         e, ok = float('nan'), 0
     print_out('\\nTRAP ' + 'guess end\\n')  # split so that the echo of this input does not match
@@ -62,12 +82,12 @@ def psi4_input(charge, mult, atoms):
 
 def stable(block):
     """The verdict of the last stability analysis in a stretch of Psi4's output: UHF says
-    'Wavefunction stable' or 'unstable' (after following); RHF lists the lowest singlet
-    eigenvalues, stable when the lowest is not below velko's -1e-4 Hartree."""
+    'Wavefunction stable' or 'unstable' (after following); for RHF the lowest eigenvalue of
+    A + B from Psi4's MO integrals decides, stable when not below velko's -1e-4 Hartree."""
     uhf = re.findall(r"Wavefunction (stable|unstable)", block)
     if uhf:
         return uhf[-1] == "stable"
-    rhf = re.findall(r"Lowest singlet \(RHF->RHF\) stability eigenvalues:-\s*\n\s*\w+\s+(-?\d+\.\d+)", block)
+    rhf = re.findall(r"APLUSB lowest (\S+)", block)
     return float(rhf[-1]) >= -1e-4 if rhf else None
 
 

@@ -10,19 +10,19 @@
 
 namespace {
 
-// Up to this many basis functions every start runs: the core Hamiltonian, the
-// Wolfsberg-Helmholz guess and the frontier occupation swaps besides the atomic densities.
-// There competing solutions are common (stretched bonds, ions and open shells of small
-// molecules) and a start costs milliseconds. Beyond, only the core-Hamiltonian start runs,
-// and only when the atomic-density start reached no stable state: every start would
-// double the SCF time of caffeine (0.5 s) for a check of well-behaved closed shells.
-constexpr unsigned all_starts_functions = 30;
+// Up to thorough_search_functions basis functions (scf/trust.h) every start runs: the core
+// Hamiltonian, the Wolfsberg-Helmholz guess and the frontier occupation swaps besides the
+// atomic densities. There competing solutions are common (stretched bonds, ions and open
+// shells of small molecules) and a start costs milliseconds. Beyond, only the
+// core-Hamiltonian start runs, and only when the atomic-density start reached no stable
+// state: every start would double the SCF time of caffeine (0.5 s) for a check of
+// well-behaved closed shells.
 
 // Rounds of frontier swaps: from the lowest solution of the other starts, and once more
 // from a lower one that a swap reached.
 constexpr unsigned swap_rounds = 2;
 
-bool all_starts(const Matrix<double>& H) { return static_cast<unsigned>(H.rows()) <= all_starts_functions; }
+bool all_starts(const Matrix<double>& H) { return static_cast<unsigned>(H.rows()) <= thorough_search_functions; }
 
 // Two solutions are distinct states, e below `than`.
 bool lower_state(double e, double than) { return e < than - distinct_state_tolerance(than); }

@@ -8,7 +8,7 @@
 // (scf/trust.h), filling calc.scf and the check fields of calc:
 //   --diis: DIIS from atomic_start following instabilities (listed), then, not listed, the
 //     starts from the core Hamiltonian and the Wolfsberg-Helmholz guess and the frontier
-//     occupation swaps of the lowest solution (scf/starts.h; up to all_starts_functions
+//     occupation swaps of the lowest solution (scf/starts.h; up to thorough_search_functions
 //     basis functions, beyond only the core start and only when the first reached no
 //     stable state) and, when no start is stable, the density-mixing loop continued by
 //     DIIS; the lowest stable solution is reported;

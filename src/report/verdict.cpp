@@ -88,10 +88,15 @@ std::vector<std::string> search_notes(const Calculation& calc) {
     if (other_start) {
         std::string from = start_name(calc.start);
         from[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(from[0])));
-        std::string note = from + " reached a lower stable solution than the atomic-density start (";
+        // Another start is reported only for a stable solution, or, of an open shell, when
+        // no start reached one, for a converged solution where the first start reached none.
+        const bool stable = !calc.unrestricted || calc.uhf.stable;
+        std::string note = from + " reached a lower " + (stable ? "stable" : "converged") +
+                           " solution than the atomic-density start (";
         note += calc.first_start_stable ? energy_text(calc.first_start_energy) + " Hartree"
                                         : std::string("which reached no stable solution");
-        notes.push_back(note + "); it is reported, after " + std::to_string(calc.scf.iterations) +
+        const unsigned iterations = calc.unrestricted ? calc.uhf.iterations : calc.scf.iterations;
+        notes.push_back(note + "); it is reported, after " + std::to_string(iterations) +
                         " iterations of its own");
     }
     for (const FollowedInstability& f : calc.followed)

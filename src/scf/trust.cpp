@@ -27,8 +27,9 @@ ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r) {
 }
 
 LowestRotation check_stability(const HF& hf, const ScfResult& r) {
+    const bool thorough = static_cast<unsigned>(hf.H.rows()) <= thorough_search_functions;
     return lowest_rhf_rotation(r.C, r.fock, hf.occupied, [&hf](const Matrix<double>& D) { return hf.two_electron(D); },
-                               true);
+                               !thorough);
 }
 
 StableSearch diis_with_following(const HF& hf, const Matrix<double>& start) {

@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""psi4_from_velko.py NAME.dat VELKO.molden: writes NAME_from_velko.dat, the Psi4 input NAME.dat
+(bench/psi4_traps.py: SAD, core and GWH guesses) continued by one more SCF that starts from the
+orbitals of velko's Molden file (same basis and function order; alpha and beta apart for an
+open shell) and ends with Psi4's own stability analysis (UHF: follow; RHF: check). Psi4's check
+that velko's state is a stable stationary point, and its energy there, where none of Psi4's
+guesses reaches it.
+    build/velko --molden /tmp/NAME.molden NAME.xyz
+    python3 psi4_from_velko.py NAME.dat /tmp/NAME.molden
+    cd /tmp && psi4 -n 1 <path>/NAME_from_velko.dat NAME_from_velko.out"""
+import re, sys
+
+dat, molden = sys.argv[1], sys.argv[2]
+spins = {"Alpha": [], "Beta": []}
+for block in re.split(r"\n(?=\s*Sym=)", open(molden).read().split("[MO]")[1].strip()):
+    spin = re.search(r"Spin=\s*(\w+)", block).group(1)
+    spins[spin].append([float(l.split()[1]) for l in block.split("\n") if re.match(r"\s*\d+\s+-?\d", l)])
+src = open(dat).read()
+beta = spins["Beta"] if spins["Beta"] else spins["Alpha"]
+src += f"""set_options({{'guess': 'sad', 'fail_on_maxiter': False}})
+e, wfn = energy('scf', return_wfn=True)
+import numpy as np
+wfn.Ca().copy(psi4.core.Matrix.from_array(np.array({spins['Alpha']!r}).T))
+wfn.Cb().copy(psi4.core.Matrix.from_array(np.array({beta!r}).T))
+wfn.to_file(wfn.get_scratch_filename(180))
+set_options({{'guess': 'read'}})
+e, wfn = energy('scf', return_wfn=True)
+print_out('\\nTRAP ' + 'guess end\\n')
+print('TRAP velko 1 %.12f' % e)
+"""
+if not spins["Beta"]:
+    # The lowest eigenvalue of the real RHF->RHF Hessian A + B (Seeger and Pople, 1977),
+    # (A + B)_ia,jb = (e_a - e_i) d_ij d_ab + 4 (ia|jb) - (ib|ja) - (ij|ab), built from
+    # Psi4's MO integrals of the converged orbitals: on these ions Psi4's own check prints
+    # negative "singlet" eigenvalues that the matrix does not have.
+    src += """C = wfn.Ca(); nocc = wfn.nalpha(); n = wfn.nmo(); nv = n - nocc
+eri = np.asarray(psi4.core.MintsHelper(wfn.basisset()).mo_eri(C, C, C, C))
+eps = np.asarray(wfn.epsilon_a())
+M = np.zeros((nocc * nv, nocc * nv))
+for i in range(nocc):
+    for a in range(nocc, n):
+        for j in range(nocc):
+            for b in range(nocc, n):
+                M[i * nv + a - nocc, j * nv + b - nocc] = (4 * eri[i, a, j, b] - eri[i, b, j, a] - eri[i, j, a, b]
+                                                           + (eps[a] - eps[i] if i == j and a == b else 0.0))
+print('APLUSB lowest %.6f' % np.linalg.eigvalsh(M)[0])
+"""
+open(dat.replace(".dat", "_from_velko.dat"), "w").write(src)
