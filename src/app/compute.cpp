@@ -9,7 +9,7 @@
 Calculation compute_molecule(const Molecule& mol, const Settings& settings, const std::string& path,
                              Listing& listing) {
     check_memory(function_count(mol), mol.nratoms(), path);
-    check_molecule(mol, path);
+    check_molecule(mol, function_count(mol), path);
     std::optional<long long> multiplicity;
     if (mol.multiplicity) multiplicity = *mol.multiplicity;
     const SpinState spin =

@@ -47,7 +47,7 @@ int run(const Options& opt, const Output& out) {
         if (opt.multiplicity) mol.multiplicity = opt.multiplicity;
     }
     check_memory(function_count(mol), mol.nratoms(), opt.input_path);
-    check_molecule(mol, opt.input_path);
+    check_molecule(mol, function_count(mol), opt.input_path);
     std::optional<long long> multiplicity;
     if (mol.multiplicity) multiplicity = *mol.multiplicity;
     const SpinState spin = spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol),

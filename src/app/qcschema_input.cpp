@@ -15,6 +15,7 @@
 #include "report/qcschema.h"
 #include "report/version.h"
 #include "input/fieldparse.h"
+#include "molecule/element.h"
 #include "molecule/molecule.h"
 #include "app/compute.h"
 #include "report/verdict.h"
@@ -186,7 +187,6 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
                                "): velko's basis sets cover H, He, Li, Be, B, C, N, O, F and Ne");
 
     mol.basis_name = basis_name;
-    mol.basis.setType(basis_name);
     mol.charge = static_cast<int>(charge.get<double>());
     if (!multiplicity.is_null()) mol.multiplicity = static_cast<int>(multiplicity.get<double>());
     for (std::size_t a = 0; a < atoms.symbols.size(); ++a)
