@@ -5,10 +5,11 @@
 #include <cmath>
 
 #include "basis/cgf.h"
+#include "common/constants.h"
 
 namespace {
 
-const double pi = 3.14159265359;  // the rounded pi of every integral formula
+const double pi = pi_convention;  // the rounded pi of every integral formula
 
 // Closed forms of the normalisation constant, from int g^2 = 1:
 //   s:   (2a/pi)^(3/4)

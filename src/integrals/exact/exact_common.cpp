@@ -15,11 +15,6 @@ double library_pow(double x, double y) {
 
 namespace {
 
-// The constants of gamma.cpp, repeated bit for bit.
-constexpr double eps = 2.220446049250313e-16;
-constexpr double tiny = 1.0020841800044864e-292;
-constexpr double boys_floor = 1e-08;
-
 // ln Gamma(m + 1/2) and Gamma(m + 1/2) = exp(ln Gamma(m + 1/2)), from the reference
 // gammln itself: gser, gcf and gamm_inc each recompute them on every call.
 struct GammaTable {
