@@ -1,17 +1,14 @@
 #include "molecule/element.h"
 
-namespace {
-const char* const element_symbols[] = {"H", "He", "Li", "Be", "B", "C", "N", "O", "F", "Ne"};
-constexpr unsigned element_count = sizeof element_symbols / sizeof element_symbols[0];
-}  // namespace
+#include "molecule/periodic_table.h"
 
 unsigned element_number(const std::string& symbol) {
-    for (unsigned z = 1; z <= element_count; ++z)
-        if (symbol == element_symbols[z - 1]) return z;
-    return 0;
+    const int z = periodic_number(symbol);
+    if (z < 1 || static_cast<unsigned>(z) > last_computed_element || symbol != periodic_symbol(z)) return 0;
+    return static_cast<unsigned>(z);
 }
 
 std::string element_symbol(unsigned z) {
-    if (z >= 1 && z <= element_count) return element_symbols[z - 1];
+    if (z >= 1 && z <= last_computed_element) return periodic_symbol(static_cast<int>(z));
     return "?";
 }
