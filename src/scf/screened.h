@@ -62,7 +62,7 @@ public:
     Matrix<double> G(const Matrix<double>& D) const override;
     Matrix<double> G_change(const Matrix<double>& dD) const override;
     bool incremental() const override { return true; }
-    std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const override;
+    JK jk(const std::vector<Matrix<double>>& densities) const override;
     std::vector<double> block(const std::vector<unsigned>& f) const override;
 
 private:

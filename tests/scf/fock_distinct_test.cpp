@@ -6,6 +6,7 @@
 
 #include "integrals/reference/repulsion.h"
 #include "scf/fock.h"
+#include "scf/two_electron.h"
 
 // The distinct-integral Fock build against the plain n^4 build. Any table indexed by
 // teindex has the eightfold symmetry by construction, so random entries test every

@@ -9,7 +9,7 @@
 
 #include "integrals/eri_table.h"
 #include "scf/fock.h"
-#include "scf/jk.h"
+#include "scf/two_electron.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ TEST(CoulombExchange, MatchAllQuadrupleSumsAndTheClosedShellBuild) {
         TwoElectronTable table(static_cast<unsigned>(n));
         for (std::size_t k = 0; k < table.size(); ++k) table[k] = u(rng);
         const Matrix<double> Pa = random_symmetric(n, rng), Pb = random_symmetric(n, rng);
-        const CoulombExchange jk = coulomb_exchange(Pa, Pb, table);
+        const TableOperator op(table, true);
+        const TwoElectronOperator::JK jk = op.jk({Pa, Pb});
         auto te = [&](int a, int b, int c, int d) { return table(a, b, c, d); };
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
@@ -43,16 +44,16 @@ TEST(CoulombExchange, MatchAllQuadrupleSumsAndTheClosedShellBuild) {
                         Kb += Pb[k][l] * te(i, k, j, l);
                     }
                 EXPECT_NEAR(jk.J[i][j], J, 1e-12);
-                EXPECT_NEAR(jk.K_alpha[i][j], Ka, 1e-12);
-                EXPECT_NEAR(jk.K_beta[i][j], Kb, 1e-12);
+                EXPECT_NEAR(jk.K[0][i][j], Ka, 1e-12);
+                EXPECT_NEAR(jk.K[1][i][j], Kb, 1e-12);
             }
         // Pa = Pb = P / 2: J[P] - K[P / 2] is the closed-shell G = J[P] - 1/2 K[P].
         Matrix<double> half(n, n);
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) half[i][j] = 0.5 * Pa[i][j];
-        const CoulombExchange c = coulomb_exchange(half, half, table);
+        const TwoElectronOperator::JK c = op.jk({half, half});
         const Matrix<double> G = two_electron_reference(Pa, table);
         for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) EXPECT_NEAR(c.J[i][j] - c.K_alpha[i][j], G[i][j], 1e-12);
+            for (int j = 0; j < n; ++j) EXPECT_NEAR(c.J[i][j] - c.K[0][i][j], G[i][j], 1e-12);
     }
 }
