@@ -245,12 +245,29 @@ Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build
 Matrix<double> ScreenedOperator::G_change(const Matrix<double>& dD) const { return build_g(dD, true); }
 
 TwoElectronOperator::JK ScreenedOperator::jk(const std::vector<Matrix<double>>& densities) const {
+    return build_jk(densities, false);
+}
+
+TwoElectronOperator::JK ScreenedOperator::jk_change(const std::vector<Matrix<double>>& changes) const {
+    return build_jk(changes, true);
+}
+
+TwoElectronOperator::JK ScreenedOperator::build_jk(const std::vector<Matrix<double>>& densities,
+                                                   bool density_screened) const {
     assert(listed_);
     const PackedDensities packed(densities);
+    // The screen: the largest change of any channel, element by element.
+    Matrix<double> screen;
+    if (density_screened && !densities.empty()) {
+        screen = Matrix<double>(densities[0].rows(), densities[0].cols());
+        for (const Matrix<double>& D : densities)
+            for (int i = 0; i < D.rows(); ++i)
+                for (int j = 0; j < D.cols(); ++j) screen[i][j] = std::fmax(screen[i][j], std::fabs(D[i][j]));
+    }
     std::vector<HalfJK> parts(chunk_count, HalfJK(0, 0));
     run_parallel(threads_, chunk_count, [&](unsigned c) {
         HalfJK A(packed.n, packed.m);
-        for_each_quartet(c, nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
+        for_each_quartet(c, density_screened ? &screen : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
             quartet_bras(pairs_[x], pairs_[y], x == y, vals, [&](std::size_t i, std::size_t j, auto&& kets) {
                 scatter_jk_bra(i, j, packed.T.data(), packed.P.data(), A.J.data(), A.K.data(), packed.n, packed.m,
                                kets);

@@ -57,14 +57,15 @@ Matrix<double> orbital_density(const Matrix<double>& C, unsigned occupied, doubl
 }
 
 std::vector<Matrix<double>> fock_matrices(const SpinSystem& system, const std::vector<Matrix<double>>& P,
-                                          const std::function<Matrix<double>(const Matrix<double>&)>& G) {
-    if (P.size() == 1) return {matsum(system.H, G(P[0]))};
-    const TwoElectronOperator::JK jk = system.two_electron->jk(P);
+                                          const GBuild& G, const JKBuild& jk) {
+    const TwoElectronOperator& op = *system.two_electron;
+    if (P.size() == 1) return {matsum(system.H, G ? G(P[0]) : op.G(P[0]))};
+    const TwoElectronOperator::JK parts = jk ? jk(P) : op.jk(P);
     const int n = system.H.rows();
     std::vector<Matrix<double>> F(P.size(), Matrix<double>(n, n));
     for (std::size_t s = 0; s < P.size(); ++s)
         for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) F[s][i][j] = system.H[i][j] + jk.J[i][j] - jk.K[s][i][j];
+            for (int j = 0; j < n; ++j) F[s][i][j] = system.H[i][j] + parts.J[i][j] - parts.K[s][i][j];
     return F;
 }
 
@@ -86,8 +87,7 @@ std::vector<Matrix<double>> start_densities(const SpinSystem& system, const Matr
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) share[i][j] = system.channels() == 1 ? P_start[i][j] : part * P_start[i][j];
     const std::vector<Matrix<double>> shares(system.channels(), share);
-    const auto G = [&system](const Matrix<double>& D) { return system.two_electron->G(D); };
-    return occupied_densities(system, stacked(fock_matrices(system, shares, G)));
+    return occupied_densities(system, stacked(fock_matrices(system, shares)));
 }
 
 void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, const SpinLoopSettings& settings,
@@ -96,26 +96,45 @@ void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, cons
     const unsigned m = system.channels();
     const double error_threshold = diis_error_threshold(m);
 
-    // Incremental build (closed shell): G(D_n) = G(D_(n-1)) + G(D_n - D_(n-1)) (G is linear
-    // in D); the change shrinks as the SCF converges, so density screening skips more and
-    // more quartets. A full build every full_build_interval steps keeps rounding from piling up.
+    // Incremental build: G(D_n) = G(D_(n-1)) + G(D_n - D_(n-1)), likewise J and K (they
+    // are linear in D); the change shrinks as the SCF converges, so density screening skips
+    // more and more quartets. A full build every full_build_interval steps keeps rounding
+    // from piling up.
     const TwoElectronOperator& op = *system.two_electron;
     const bool incremental = system.incremental_fock && op.incremental();
-    Matrix<double> G_last, P_last;
+    std::vector<Matrix<double>> P_last;
     unsigned since_full = 0;
-    auto build_g = [&](const Matrix<double>& D) {
+    auto full_build = [&]() {
+        const bool full = P_last.empty() || ++since_full >= system.full_build_interval;
+        if (full) since_full = 0;
+        return full;
+    };
+    auto changes = [&](const std::vector<Matrix<double>>& D) {
+        std::vector<Matrix<double>> dD(D.size(), Matrix<double>(D[0].rows(), D[0].cols()));
+        for (std::size_t s = 0; s < D.size(); ++s)
+            for (int i = 0; i < D[s].rows(); ++i)
+                for (int j = 0; j < D[s].cols(); ++j) dD[s][i][j] = D[s][i][j] - P_last[s][i][j];
+        return dD;
+    };
+    Matrix<double> G_last;
+    const GBuild build_g = [&](const Matrix<double>& D) {
         if (!incremental) return op.G(D);
-        if (G_last.rows() == 0 || ++since_full >= system.full_build_interval) {
-            since_full = 0;
-            G_last = op.G(D);
+        G_last = full_build() ? op.G(D) : matsum(G_last, op.G_change(changes({D})[0]));
+        P_last = {D};
+        return G_last;
+    };
+    TwoElectronOperator::JK jk_last;
+    const JKBuild build_jk = [&](const std::vector<Matrix<double>>& D) {
+        if (!incremental) return op.jk(D);
+        if (full_build()) {
+            jk_last = op.jk(D);
         } else {
-            Matrix<double> change(D.rows(), D.cols());
-            for (int i = 0; i < D.rows(); ++i)
-                for (int j = 0; j < D.cols(); ++j) change[i][j] = D[i][j] - P_last[i][j];
-            G_last = matsum(G_last, op.G_change(change));
+            const TwoElectronOperator::JK c = op.jk_change(changes(D));
+            jk_last.J = matsum(jk_last.J, c.J);
+            for (std::size_t s = 0; s < D.size(); ++s) jk_last.K[s] = matsum(jk_last.K[s], c.K[s]);
         }
         P_last = D;
-        return G_last;
+        return jk_last;
     };
 
     Diis history;
@@ -130,7 +149,7 @@ void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, cons
     for (;;) {
         clock.tic();
         ++run.iterations;
-        const std::vector<Matrix<double>> F = fock_matrices(system, P, build_g);
+        const std::vector<Matrix<double>> F = fock_matrices(system, P, build_g, build_jk);
         run.energy = scf_energy(system, P, F);
         for (unsigned s = 0; s < m; ++s) {
             run.channels[s].density = P[s];

@@ -37,7 +37,7 @@ struct SpinSystem {
     // Matrix products in any order of summation (the BLAS when there is one): the fast
     // path. False keeps the exact path's products and digits.
     bool free_order_products = false;
-    // Closed shell, when the operator offers it (the fast path): G from the density change
+    // When the operator offers it (the fast path): G, or J and K, from the density change
     // from the second step on, in full every full_build_interval steps.
     bool incremental_fock = true;
     unsigned full_build_interval = 8;
@@ -50,9 +50,12 @@ struct SpinSystem {
 // Density D_ij = w sum_{k < occupied} C_ik C_jk of orbitals (columns of C), w electrons each.
 Matrix<double> orbital_density(const Matrix<double>& C, unsigned occupied, double w);
 
-// The Fock matrices of the channels' densities; `G` gives the closed shell's two-electron part.
+// The Fock matrices of the channels' densities: one channel H + G[P], two H + J - K_s.
+// `G` and `jk` build the two-electron parts (by default the system's operator).
+using GBuild = std::function<Matrix<double>(const Matrix<double>&)>;
+using JKBuild = std::function<TwoElectronOperator::JK(const std::vector<Matrix<double>>&)>;
 std::vector<Matrix<double>> fock_matrices(const SpinSystem& system, const std::vector<Matrix<double>>& P,
-                                          const std::function<Matrix<double>(const Matrix<double>&)>& G);
+                                          const GBuild& G = nullptr, const JKBuild& jk = nullptr);
 // E = 1/2 sum_s sum_ij P_s,ij (H + F_s)_ij + E_nuc.
 double scf_energy(const SpinSystem& system, const std::vector<Matrix<double>>& P,
                   const std::vector<Matrix<double>>& F);

@@ -23,7 +23,8 @@ public:
     // G of a density change dD from one step to the next; may leave out quartets
     // whose contribution is negligible for a change this small (see incremental()).
     virtual Matrix<double> G_change(const Matrix<double>& dD) const { return G(dD); }
-    // True when G_change is cheaper than G, so that G(D_n) = G(D_(n-1)) + G_change(D_n - D_(n-1)) pays.
+    // True when G_change (jk_change) is cheaper than G (jk), so that
+    // G(D_n) = G(D_(n-1)) + G_change(D_n - D_(n-1)) pays.
     virtual bool incremental() const { return false; }
 
     // J of the sum of one or two densities (the spin channels) and K of each, in one pass
@@ -33,6 +34,8 @@ public:
         std::vector<Matrix<double>> K;  // K[D_s]
     };
     virtual JK jk(const std::vector<Matrix<double>>& densities) const = 0;
+    // J and K of density changes, like G_change.
+    virtual JK jk_change(const std::vector<Matrix<double>>& changes) const { return jk(changes); }
 
     // The integrals among a few functions (one atom's): with m = f.size(),
     //   out[((a m + b) m + c) m + d] = (f[a] f[b] | f[c] f[d]).

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "linalg/matfunc.h"
+#include "scf/stability.h"
 #include "scf/uhf_stability.h"
 
 namespace {
@@ -83,8 +84,8 @@ UhfResult run_uhf(const SpinSystem& system, const Matrix<double>& P_start, const
         const LowestMode mode = lowest_mode(system, run, stability_tolerance);
         r.stability_checked = true;
         r.lowest_hessian_eigenvalue = mode.eigenvalue;
-        r.stable = !(mode.eigenvalue < settings.instability_threshold);
-        if (r.stable || r.instabilities_followed >= settings.max_follow) break;
+        r.stable = !(mode.eigenvalue < instability_threshold);
+        if (r.stable || r.instabilities_followed >= max_followed_instabilities) break;
         // Rotate the occupied orbitals along the unstable mode and converge again;
         // keep the new solution only if it is lower.
         SpinRun next_run = run;

@@ -12,9 +12,7 @@
 
 struct UhfSettings {
     unsigned max_iterations = 100;  // SCF steps of the whole run, instability follow-ups included
-    bool check_stability = true;
-    unsigned max_follow = 5;  // restarts along an unstable mode
-    double instability_threshold = -1e-5;  // Hartree; lower Hessian eigenvalues are followed
+    bool check_stability = true;  // and follow instabilities (stability.h: instability_threshold, max_followed_instabilities)
 };
 
 struct UhfResult {
