@@ -37,12 +37,12 @@ std::vector<CGF> reference_functions(const GaussianShell& s) {
     std::vector<CGF> functions;
     const Vec3 at(s.centre[0], s.centre[1], s.centre[2]);
     for (const CartesianPowers& k : cartesian_components(s.l)) {
-        std::vector<GTO> g;
+        CGF f{at, {}};
         for (std::size_t p = 0; p < s.exponents.size(); ++p) {
-            g.emplace_back(s.coefficients[p], at, s.exponents[p], k.x, k.y, k.z);
-            g.back().norm = component_scale(k);
+            f.gtos.emplace_back(s.coefficients[p], s.exponents[p], k.x, k.y, k.z);
+            f.gtos.back().norm = component_scale(k);
         }
-        functions.emplace_back("1s", 1, at, g);
+        functions.push_back(f);
     }
     return functions;
 }
@@ -80,7 +80,8 @@ TEST(MdEngine, AgreesWithReferenceOverL) {
                 for (std::size_t j = 0; j < b.size(); ++j) {
                     double v = 0.0;
                     for (const GTO& ga : a[i].gtos)
-                        for (const GTO& gb : b[j].gtos) v += ga.c * gb.c * gto_nuclear(ga, gb, C);
+                        for (const GTO& gb : b[j].gtos)
+                            v += ga.c * gb.c * gto_nuclear(ga, a[i].position, gb, b[j].position, C);
                     expect_near(S[i * b.size() + j], cgf_overlap(a[i], b[j]), "overlap", row);
                     expect_near(T[i * b.size() + j], cgf_kinetic(a[i], b[j]), "kinetic", row);
                     expect_near(V[i * b.size() + j], Z * v, "nuclear", row);
