@@ -125,13 +125,10 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     }
 }
 
-void search_uhf(Calculation& calc, const MolecularIntegrals& m, const Matrix<double>& atomic_start,
-                const UhfSettings& settings, const UhfStepReport& report) {
-    const unsigned alpha = calc.spin.alpha, beta = calc.spin.beta;
-    auto from_densities = [&](const Matrix<double>& Pa, const Matrix<double>& Pb) {
-        return run_uhf_from(m.H, m.S, m.X, m.te_table, Pa, Pb, alpha, beta, m.nuclear_repulsion, settings, nullptr);
-    };
-    UhfResult best = run_uhf(m.H, m.S, m.X, m.te_table, atomic_start, alpha, beta, m.nuclear_repulsion, settings, report);
+void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+                const UhfSettings& settings, const StepListener& report) {
+    const unsigned alpha = system.occupied[0], beta = system.occupied[1];
+    UhfResult best = run_uhf(system, atomic_start, settings, report);
     const UhfResult first = best;
     auto consider = [&](UhfResult other, ReportedStart from) {
         if (!better(other, best)) return;
@@ -139,23 +136,24 @@ void search_uhf(Calculation& calc, const MolecularIntegrals& m, const Matrix<dou
         calc.start = from;
     };
 
-    const int n = m.H.rows();
-    const bool all = all_starts(m.H);
+    const int n = system.H.rows();
+    const bool all = all_starts(system.H);
     if (all || rank(best) < 2)
-        consider(run_uhf(m.H, m.S, m.X, m.te_table, Matrix<double>(n, n), alpha, beta, m.nuclear_repulsion, settings,
-                         nullptr),
-                 ReportedStart::core_hamiltonian);
+        consider(run_uhf(system, Matrix<double>(n, n), settings, nullptr), ReportedStart::core_hamiltonian);
     if (all) {
-        const Orbitals gwh = roothaan_orbitals(wolfsberg_helmholz(m.H, m.S), m.X, transpose(m.X));
-        consider(from_densities(spin_density(gwh.C, alpha), spin_density(gwh.C, beta)),
+        const Orbitals gwh = roothaan_orbitals(wolfsberg_helmholz(system.H, system.S), system.X, system.X_t);
+        consider(run_uhf_from(system, {orbital_density(gwh.C, alpha, 1.0), orbital_density(gwh.C, beta, 1.0)}, settings,
+                              nullptr),
                  ReportedStart::wolfsberg_helmholz);
         for (unsigned round = 0; round < swap_rounds && best.converged; ++round) {
             const UhfResult base = best;
             for (OccupationSwap swap : frontier_swaps(alpha, static_cast<unsigned>(n)))
-                consider(from_densities(swapped_density(base.C_alpha, alpha, swap, 1.0), base.P_beta),
+                consider(run_uhf_from(system, {swapped_density(base.C_alpha, alpha, swap, 1.0), base.P_beta}, settings,
+                                      nullptr),
                          ReportedStart::occupation_swap);
             for (OccupationSwap swap : frontier_swaps(beta, static_cast<unsigned>(n)))
-                consider(from_densities(base.P_alpha, swapped_density(base.C_beta, beta, swap, 1.0)),
+                consider(run_uhf_from(system, {base.P_alpha, swapped_density(base.C_beta, beta, swap, 1.0)}, settings,
+                                      nullptr),
                          ReportedStart::occupation_swap);
             if (!better(best, base)) break;
         }

@@ -22,5 +22,5 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
 // then the same further starts as the closed-shell search, the occupation swaps made in
 // either spin. Reported: the lowest stable solution; when no start reached one, the lowest
 // converged; when none converged, the first start's run.
-void search_uhf(Calculation& calc, const MolecularIntegrals& m, const Matrix<double>& atomic_start,
-                const UhfSettings& settings, const UhfStepReport& report);
+void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+                const UhfSettings& settings, const StepListener& report);
