@@ -37,7 +37,10 @@ int run(const Options& opt, const Output& out) {
     if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
     xyz.charge = opt.charge;
     xyz.multiplicity = opt.multiplicity;
-    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko) {
+    std::vector<std::string> notes;  // frames left, a geometry in the wrong unit
+    const InputFormat format = read_molecule(mol, opt.input_path, xyz, &notes);
+    for (const std::string& note : notes) std::cerr << note << "\n";
+    if (format == InputFormat::velko) {
         if (!opt.basis_name.empty())
             std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
                       << " names its own basis set" << std::endl;
