@@ -17,7 +17,7 @@
 #include "input/fieldparse.h"
 #include "input/geometry_units.h"
 #include "molecule/molecule.h"
-#include "app/compute.h"
+#include "app/prepare.h"
 #include "report/verdict.h"
 
 using nlohmann::json;
@@ -259,7 +259,7 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         const std::string warning = unit_warning(mol, LengthUnit::bohr, source, "QCSchema geometry is in bohr");
         if (!warning.empty()) std::cerr << warning << "\n";
         Listing quiet(false);
-        const Calculation calc = compute_molecule(mol, settings, source, quiet);
+        const Calculation calc = compute_run(prepare_run(mol, source), settings, source, quiet);
 
         const json computed = atomic_result(calc);
         for (const char* key : {"properties", "return_result", "success"}) result[key] = computed[key];
