@@ -190,7 +190,7 @@ std::string help_text(const std::string& program) {
            "The output files may be neither the input file nor each other.\n"
            "\n"
            "Exit status: 0 success; 1 unknown basis set; 2 bad input or command line; 3 a molecule\n"
-           "closed-shell Hartree-Fock cannot treat; 4 non-finite energy; 5 not enough memory;\n"
+           "velko cannot treat; 4 non-finite energy; 5 not enough memory;\n"
            "6 the SCF did not converge to a self-consistent state; 7 the SCF solution is not the\n"
            "lowest closed-shell state (unstable, or a lower one was found; try --diis);\n"
            "8 with --batch: one or more of the inputs failed.\n";

@@ -10,5 +10,5 @@ LowestRotation lowest_triplet_rotation(const Matrix<double>& C, const Matrix<dou
             for (int j = 0; j < K.cols(); ++j) K[i][j] *= -0.5;
         return K;
     };
-    return lowest_rhf_rotation(C, F, nocc, minus_half_exchange, true);
+    return lowest_rhf_rotation(C, F, nocc, minus_half_exchange, true, triplet_residual_tolerance);
 }
