@@ -15,6 +15,7 @@ std::optional<AtomPair> closest_pair(const Molecule& mol) {
     std::optional<AtomPair> best;
     for (unsigned i = 0; i < mol.nratoms(); ++i)
         for (unsigned j = i + 1; j < mol.nratoms(); ++j) {
+            if (mol[i].ghost || mol[j].ghost) continue;  // basis functions without a nucleus: anywhere
             const Vec3 a = mol[i].gr();
             const Vec3 b = mol[j].gr();
             const double dx = a.getx() - b.getx(), dy = a.gety() - b.gety(), dz = a.getz() - b.getz();
@@ -22,7 +23,7 @@ std::optional<AtomPair> closest_pair(const Molecule& mol) {
             pair.first = i;
             pair.second = j;
             pair.distance_angstrom = std::sqrt(dx * dx + dy * dy + dz * dz) / bohr_per_angstrom;
-            pair.bond_angstrom = covalent_radius_angstrom(mol[i].nucl_chg()) + covalent_radius_angstrom(mol[j].nucl_chg());
+            pair.bond_angstrom = covalent_radius_angstrom(mol[i].element) + covalent_radius_angstrom(mol[j].element);
             if (!best || pair.ratio() < best->ratio()) best = pair;
         }
     return best;

@@ -20,7 +20,8 @@ struct AtomPair {
     double ratio() const { return distance_angstrom / bond_angstrom; }
 };
 
-// The pair closest relative to its bond length (smallest ratio); nothing below two atoms.
+// The pair closest relative to its bond length (smallest ratio); ghost atoms are left out;
+// nothing below two atoms.
 std::optional<AtomPair> closest_pair(const Molecule& mol);
 
 // Coordinates written in angstrom but read as bohr shrink every distance by 0.529; below

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <optional>
 
-#include "basis/atom.h"
+#include "molecule/element.h"
 #include "common/failure.h"
 #include "common/quote.h"
 #include "input/fieldparse.h"

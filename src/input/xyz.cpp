@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "basis/atom.h"
+#include "basis/basis.h"
 #include "common/constants.h"
 #include "common/failure.h"
 #include "common/quote.h"
@@ -124,7 +124,6 @@ std::size_t read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& reques
     const CommentValues given = xyz_comment_values(path, *comment);
 
     mol.basis_name = *basis_name;
-    mol.basis.setType(mol.basis_name);
     mol.charge = request.charge ? request.charge : given.charge;
     mol.multiplicity = request.multiplicity ? request.multiplicity : given.multiplicity;
 

@@ -4,7 +4,7 @@
 #include "properties/properties.h"
 
 Properties calculation_properties(const Calculation& calc) {
-    const std::vector<AtomSite> atoms = atom_sites(calc.molecule);
+    const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
     if (!calc.unrestricted) {
         const ScfResult& scf = calc.tightened ? *calc.tightened : calc.scf;
         const ScfValues values{calc.basis.functions, atoms,         calc.S, calc.H, scf.fock, scf.density,
