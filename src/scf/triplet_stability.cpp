@@ -5,7 +5,7 @@
 LowestRotation lowest_triplet_rotation(const Matrix<double>& C, const Matrix<double>& F, unsigned nocc,
                                        const TwoElectronOperator& two_electron) {
     const TwoElectronBuilder minus_half_exchange = [&two_electron](const Matrix<double>& D) {
-        Matrix<double> K = two_electron.jk({D}).front().K;
+        Matrix<double> K = two_electron.jk({D}).K.front();
         for (int i = 0; i < K.rows(); ++i)
             for (int j = 0; j < K.cols(); ++j) K[i][j] *= -0.5;
         return K;
