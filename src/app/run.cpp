@@ -83,7 +83,7 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     listing.input(m.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(integral_path, m.basis);
+    const Integrals integrals(integral_path, m.basis, molecule.atoms);
     m.exact = integrals.exact();
     listing.phase("S matrix");
     m.S = integrals.overlap();
