@@ -125,20 +125,39 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     return m;
 }
 
-Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
-                        Listing& listing) {
+namespace {
+
+// What every calculation carries from its molecule, spin state and integrals.
+Calculation calculation_of(const Molecule& molecule, const SpinState& spin, const MolecularIntegrals& m) {
     Calculation calc;
     calc.molecule = molecule;
-    // check_molecule has made sure the count, charge included, is positive and fits.
-    calc.electrons = static_cast<unsigned>(molecule.electron_count());
-    calc.occupied = calc.electrons / 2;
-    calc.spin = SpinState{1, calc.occupied, calc.occupied};
-    calc.diis = settings.diis;
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    calc.electrons = spin.alpha + spin.beta;
+    calc.occupied = spin.beta;
+    calc.spin = spin;
     calc.basis = m.basis;
     calc.S = m.S;
     calc.H = m.H;
     calc.nuclear_repulsion = m.nuclear_repulsion;
+    return calc;
+}
+
+// The superposition of the atoms' own densities, each atom with the electrons of its neutral atom.
+Matrix<double> atomic_start_density(const Molecule& molecule, const MolecularIntegrals& m,
+                                    const TwoElectronOperator& two_electron) {
+    std::vector<unsigned> electrons;
+    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
+    return superposition_density(m.S, m.T, m.V, two_electron, m.basis.first, electrons);
+}
+
+}  // namespace
+
+Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
+                        Listing& listing) {
+    // check_molecule has made sure the count, charge included, is positive and fits.
+    const unsigned pairs = static_cast<unsigned>(molecule.electron_count()) / 2;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    Calculation calc = calculation_of(molecule, SpinState{1, pairs, pairs}, m);
+    calc.diis = settings.diis;
 
     // --- SCF ---
     HF hf;
@@ -159,28 +178,17 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.iteration_limit = settings.diis ? hf.diis_max_iterations : hf.max_iterations;
 
     listing.scf_start();
-    std::vector<unsigned> electrons;
-    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
-    const Matrix<double> atomic_start =
-        superposition_density(m.S, m.T, m.V, *hf.two_electron_operator, calc.basis.first, electrons);
+    const Matrix<double> atomic_start = atomic_start_density(molecule, m, *hf.two_electron_operator);
     search_scf(calc, hf, atomic_start, settings, path);
     return calc;
 }
 
 Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
                         const std::string& path, Listing& listing) {
-    Calculation calc;
-    calc.molecule = molecule;
-    calc.electrons = spin.alpha + spin.beta;
-    calc.occupied = spin.beta;
-    calc.spin = spin;
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    Calculation calc = calculation_of(molecule, spin, m);
     calc.unrestricted = true;
     calc.diis = true;
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
-    calc.basis = m.basis;
-    calc.S = m.S;
-    calc.H = m.H;
-    calc.nuclear_repulsion = m.nuclear_repulsion;
 
     UhfSettings uhf;
     if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
@@ -195,8 +203,6 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
     system.free_order_products = m.screened != nullptr;
     system.nuclear_repulsion = m.nuclear_repulsion;
     system.occupied = {spin.alpha, spin.beta};
-    std::vector<unsigned> electrons;
-    for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
     listing.scf_start();
     // A non-finite energy stops the run at once, with the step's number and energy.
     const StepListener report = [&](unsigned step, double energy, double ms) {
@@ -208,8 +214,7 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
             throw nonfinite_energy_failure(path, stopped);
         }
     };
-    search_uhf(calc, system, superposition_density(m.S, m.T, m.V, *system.two_electron, calc.basis.first, electrons),
-               uhf, report);
+    search_uhf(calc, system, atomic_start_density(molecule, m, *system.two_electron), uhf, report);
     return calc;
 }
 
