@@ -5,6 +5,7 @@
 #include <iostream>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "common/failure.h"
@@ -160,15 +161,21 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
                       const std::function<void(std::size_t)>& written) {
     const std::size_t n = files.size();
     std::size_t failures = 0;
+    std::atomic<std::size_t> next{0};  // the next input a worker takes
+    // Once the output fails (a full disk, a closed pipe) no later line can be
+    // delivered: no new input is started and the caller sees the failed stream.
     auto write = [&](const json& line, std::size_t k) {
+        if (!out) return;
         if (!line.value("success", false)) ++failures;
         out << json_text(line) << "\n" << std::flush;
+        if (!out) next = n;
         written(k + 1);
     };
-    if (jobs <= 1 || n <= 1) {
-        for (std::size_t k = 0; k < n; ++k) write(batch_result(files[k], options), k);
+    auto one_by_one = [&]() {
+        for (std::size_t k = next++; k < n && out; k = next++) write(batch_result(files[k], options), k);
         return failures;
-    }
+    };
+    if (jobs <= 1 || n <= 1) return one_by_one();
 
     // Workers take the next input and leave its line in its slot; this thread
     // writes the slots in order as they fill. Only this thread writes to `out`.
@@ -176,7 +183,6 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
     std::vector<bool> ready(n, false);
     std::mutex mutex;
     std::condition_variable filled;
-    std::atomic<std::size_t> next{0};
     auto work = [&]() {
         for (std::size_t k = next++; k < n; k = next++) {
             json line = batch_result(files[k], options);
@@ -189,8 +195,14 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
         }
     };
     std::vector<std::thread> workers;
-    for (unsigned t = 0; t < jobs && t < n; ++t) workers.emplace_back(work);
-    for (std::size_t k = 0; k < n; ++k) {
+    try {
+        for (unsigned t = 0; t < jobs && t < n; ++t) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // The system has no more threads to give (a limit on processes or on the
+        // address space): the workers started share the inputs, or this thread alone.
+    }
+    if (workers.empty()) return one_by_one();
+    for (std::size_t k = 0; k < n && out; ++k) {
         json line;
         {
             std::unique_lock<std::mutex> lock(mutex);
