@@ -7,16 +7,15 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "common/failure.h"
 #include "app/run.h"
-#include "app/compute.h"
+#include "app/prepare.h"
 #include "report/verdict.h"
 #include "report/listing.h"
 #include "system/progress.h"
 #include "app/qcschema_input.h"
-#include "molecule/molecule.h"
-#include "input/read_input.h"
 
 using nlohmann::json;
 
@@ -123,22 +122,14 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
 json batch_result(const std::string& path, const Options& options) {
     try {
         // As a single run reads and computes it.
-        Molecule mol;
-        XyzRequest xyz;
-        if (!options.basis_name.empty()) xyz.basis_name = options.basis_name;
-        xyz.charge = options.charge;
-        xyz.multiplicity = options.multiplicity;
-        if (read_molecule(mol, path, xyz) == InputFormat::velko) {
-            std::string notice;
-            if (!options.basis_name.empty()) notice += "velko: --basis applies to XYZ input only; " + path + " names its own basis set\n";
-            if (options.charge) notice += "velko: --charge applies to XYZ input only; " + path + " gives the charge on its line 2\n";
-            if (!notice.empty()) std::cerr << notice;  // one write, whole even beside other workers
-            if (options.multiplicity) mol.multiplicity = options.multiplicity;
-        }
+        std::string notices;
+        Molecule mol = read_run_input(path, options, notices);
+        if (!notices.empty()) std::cerr << notices;  // one write, whole even beside other workers
+        const PreparedRun run = prepare_run(std::move(mol), path);
         Listing quiet(false);
         Settings settings{options.integrals, options.diis, options.max_iterations};
         settings.progress = false;
-        const Calculation calc = compute_molecule(mol, settings, path, quiet);
+        const Calculation calc = compute_run(run, settings, path, quiet);
         json line = atomic_result(calc);
         line["extras"]["input_file"] = path;
         if (line.contains("error")) line["error"]["extras"] = {{"exit_status", verdict(calc).status}};

@@ -6,11 +6,13 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/clock.h"
 #include "common/failure.h"
 #include "app/batch.h"
+#include "app/prepare.h"
 #include "app/run.h"
 #include "properties/calculation_properties.h"
 #include "report/failure_report.h"
@@ -22,10 +24,6 @@
 #include "report/qcschema.h"
 #include "app/qcschema_input.h"
 #include "report/verdict.h"
-#include "input/read_input.h"
-#include "system/memory.h"
-#include "molecule/molecule_check.h"
-#include "molecule/spin.h"
 #include "properties/properties.h"
 
 extern "C" void __lsan_do_leak_check() __attribute__((weak));
@@ -35,34 +33,18 @@ namespace {
 int run(const Options& opt, const Output& out) {
     Clock clock;
 
-    // --- read the molecule ---
-    Molecule mol;
-    XyzRequest xyz;
-    if (!opt.basis_name.empty()) xyz.basis_name = opt.basis_name;
-    xyz.charge = opt.charge;
-    xyz.multiplicity = opt.multiplicity;
-    if (read_molecule(mol, opt.input_path, xyz) == InputFormat::velko) {
-        if (!opt.basis_name.empty())
-            std::cerr << "velko: --basis applies to XYZ input only; " << opt.input_path
-                      << " names its own basis set" << std::endl;
-        if (opt.charge)
-            std::cerr << "velko: --charge applies to XYZ input only; " << opt.input_path
-                      << " gives the charge on its line 2" << std::endl;
-        if (opt.multiplicity) mol.multiplicity = opt.multiplicity;
-    }
-    check_memory(function_count(mol), mol.nratoms(), opt.input_path);
-    check_molecule(mol, opt.input_path);
-    std::optional<long long> multiplicity;
-    if (mol.multiplicity) multiplicity = *mol.multiplicity;
-    const SpinState spin = spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol),
-                                      multiplicity, opt.input_path);
-    out.print_geometry(mol);
+    // --- prepare: read, check, spin state ---
+    std::string notices;
+    Molecule mol = read_run_input(opt.input_path, opt, notices);
+    std::cerr << notices << std::flush;
+    const PreparedRun prepared = prepare_run(std::move(mol), opt.input_path);
+    const SpinState& spin = prepared.spin;
+    out.print_geometry(prepared.molecule);
 
     // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
     Listing listing(opt.verbose);
     const Settings settings{opt.integrals, opt.diis, opt.max_iterations, opt.threads, opt.integral_direct};
-    const Calculation calc = spin.multiplicity == 1 ? compute_rhf(mol, settings, opt.input_path, listing)
-                                                    : compute_uhf(mol, spin, settings, opt.input_path, listing);
+    const Calculation calc = compute_run(prepared, settings, opt.input_path, listing);
 
     // --- report ---
     if (calc.unrestricted) {

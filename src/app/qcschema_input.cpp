@@ -17,7 +17,7 @@
 #include "report/version.h"
 #include "input/fieldparse.h"
 #include "molecule/molecule.h"
-#include "app/compute.h"
+#include "app/prepare.h"
 #include "report/verdict.h"
 
 using nlohmann::json;
@@ -289,7 +289,7 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         Settings settings = read_request(input, atoms, source, mol);
         settings.progress = show_progress;
         Listing quiet(false);
-        const Calculation calc = compute_molecule(mol, settings, source, quiet);
+        const Calculation calc = compute_run(prepare_run(mol, source), settings, source, quiet);
 
         const json computed = atomic_result(calc);
         for (const char* key : {"properties", "return_result", "success"}) result[key] = computed[key];

@@ -19,22 +19,13 @@
 
 namespace {
 
-// Below this smallest overlap eigenvalue lambda the basis is numerically linearly
-// dependent for the SCF. In the AO basis the orbital coefficients grow like
-// lambda^(-1/2), the density like 1/lambda and the two-electron energy, quadratic in
-// it, like 1/lambda^2, each amplifying the rounding of double precision (2^-53 =
-// 1.1e-16): the energy error reaches 1.1e-16 / lambda^2, 1e-8 (the last printed digit)
-// at lambda = 1e-4. He with two H at 1e-3 bohr (lambda = 5e-7) gave -3324.6 Hartree
-// against a nuclear repulsion of +4707; at lambda = 5e-6 the exact and fast integral
-// paths already differ by 7e-5 Hartree. Minimal bases at ordinary geometries have lambda
-// above 0.1 (the examples and benchmark molecules: 0.16 to 0.76).
+// Below this smallest overlap eigenvalue lambda the basis is numerically linearly dependent:
+// the energy error grows like 1.1e-16 / lambda^2, 1e-8 (the last printed digit) at 1e-4
+// (docs/design_notes.md).
 constexpr double singular_overlap_threshold = 1e-4;
 
-// Up to this many functions the fast path keeps the dense table of distinct integrals,
-// its single-threaded Fock scatter and the built-in matrix products: there the screening
-// removes little (14% of caffeine's 80-function table), the scatter of the dense table is
-// faster than the quartet lists, and the reports of these molecules (naphthalene,
-// caffeine, benzene in STO-6G) keep their digits, noise-level ones included.
+// Up to this many functions the fast path keeps the dense table and its single-threaded
+// scatter: screening removes little there and the scatter is faster (docs/design_notes.md).
 constexpr unsigned dense_fast_path_functions = 80;
 
 // Fast path: the Schwarz-screened quartets, stored when they fit in the memory left to
@@ -218,4 +209,9 @@ Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
     msg << "Error in input file " << quoted(path) << ": the SCF energy became " << r.energy << " at step "
         << r.iterations << "; no result can be reported";
     return Failure{msg.str(), exit_status::numerical};
+}
+
+Calculation compute_run(const PreparedRun& run, const Settings& settings, const std::string& path, Listing& listing) {
+    return run.spin.multiplicity == 1 ? compute_rhf(run.molecule, settings, path, listing)
+                                      : compute_uhf(run.molecule, run.spin, settings, path, listing);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/prepare.h"
 #include "basis/basis_set.h"
 #include "molecule/molecule.h"
 #include "integrals/integrals.h"
@@ -57,6 +58,9 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
 // the stability check.
 Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
                         const std::string& path, Listing& listing);
+
+// The calculation of a prepared run: restricted Hartree-Fock for a singlet, unrestricted otherwise.
+Calculation compute_run(const PreparedRun& run, const Settings& settings, const std::string& path, Listing& listing);
 
 // The Failure of a run whose SCF energy became non-finite (r.finite false).
 struct Failure;

@@ -1,0 +1,35 @@
+#include "app/prepare.h"
+
+#include <optional>
+#include <utility>
+
+#include "input/read_input.h"
+#include "molecule/molecule_check.h"
+#include "system/memory.h"
+
+Molecule read_run_input(const std::string& path, const Options& options, std::string& notices) {
+    Molecule mol;
+    XyzRequest xyz;
+    if (!options.basis_name.empty()) xyz.basis_name = options.basis_name;
+    xyz.charge = options.charge;
+    xyz.multiplicity = options.multiplicity;
+    if (read_molecule(mol, path, xyz) == InputFormat::velko) {
+        if (!options.basis_name.empty())
+            notices += "velko: --basis applies to XYZ input only; " + path + " names its own basis set\n";
+        if (options.charge)
+            notices += "velko: --charge applies to XYZ input only; " + path + " gives the charge on its line 2\n";
+        if (options.multiplicity) mol.multiplicity = options.multiplicity;
+    }
+    return mol;
+}
+
+PreparedRun prepare_run(Molecule molecule, const std::string& path) {
+    check_memory(function_count(molecule), molecule.nratoms(), path);
+    check_molecule(molecule, path);
+    std::optional<long long> multiplicity;
+    if (molecule.multiplicity) multiplicity = *molecule.multiplicity;
+    PreparedRun run;
+    run.spin = spin_state(static_cast<unsigned>(molecule.electron_count()), function_count(molecule), multiplicity, path);
+    run.molecule = std::move(molecule);
+    return run;
+}
