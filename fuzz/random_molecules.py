@@ -6,9 +6,10 @@ Usage: random_molecules.py VELKO COUNT [SEED]
 Makes COUNT molecules of 1 to 5 atoms of H to Ne in STO-3G (random charge -1..+1,
 now and then a higher multiplicity, bond lengths from 0.3 to 6 bohr, now and then
 two atoms closer than velko accepts) and computes each with and without --diis,
-in --batch runs of 50 molecules. Prints the counts of each status and every
-finding: a sanitizer report, a crash, a status other than the documented ones,
-or standard output that is not one JSON line per molecule. Exits 1 on a finding.
+in --batch runs of 50 molecules. Prints the counts of each status after every
+50 molecules, and every finding: a sanitizer report, a crash, a status other
+than the documented ones, or standard output that is not one JSON line per
+molecule. Exits 1 on a finding.
 Build VELKO with -fsanitize=address,undefined; run it with nice -n 19.
 """
 import json
@@ -85,16 +86,19 @@ def main():
             f.write(molecule(rng))
         files.append(path)
     found = False
-    for mode, extra in (("plain", []), ("--diis", ["--diis"])):
-        total = Counter()
-        for at in range(0, count, CHUNK):
-            chunk = files[at:at + CHUNK]
+    modes = (("plain", []), ("--diis", ["--diis"]))
+    total = {mode: Counter() for mode, _ in modes}
+    for at in range(0, count, CHUNK):
+        chunk = files[at:at + CHUNK]
+        for mode, extra in modes:
             statuses, findings = run_chunk(velko, chunk, extra)
-            total.update(statuses)
+            total[mode].update(statuses)
             for f in findings:
                 found = True
                 print(f"FINDING ({mode}, {chunk[0]} ..): {f}", flush=True)
-        print(f"{mode}: {count} molecules, statuses {dict(sorted(total.items(), key=str))}", flush=True)
+        done = at + len(chunk)
+        print(f"{done} molecules: " + "; ".join(f"{mode} statuses {dict(sorted(total[mode].items(), key=str))}"
+                                               for mode, _ in modes), flush=True)
     print("molecules kept in", folder)
     return 1 if found else 0
 

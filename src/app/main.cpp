@@ -26,8 +26,6 @@
 #include "report/verdict.h"
 #include "properties/properties.h"
 
-extern "C" void __lsan_do_leak_check() __attribute__((weak));
-
 namespace {
 
 int run(const Options& opt, const Output& out) {
@@ -89,18 +87,6 @@ int run(const Options& opt, const Output& out) {
     return v.status;
 }
 
-// The process ends once its output is flushed, without the shutdown of the shared
-// libraries: OpenBLAS's waits for its helper threads, which under an address-space
-// limit keep trying to allocate their buffers and never stop. A sanitizer build
-// still checks for leaks first.
-[[noreturn]] void end_process(int status) {
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    if (__lsan_do_leak_check != nullptr) __lsan_do_leak_check();
-    std::_Exit(status);
-}
-
 }  // namespace
 
 int velko_main(int argc, char* argv[]) {
@@ -160,5 +146,19 @@ int velko_main(int argc, char* argv[]) {
 }
 
 #ifndef VELKO_EMBEDDED_MAIN
+extern "C" void __lsan_do_leak_check() __attribute__((weak));
+
+// The process ends once its output is flushed, without the shutdown of the shared
+// libraries: OpenBLAS's waits for its helper threads, which under an address-space
+// limit keep trying to allocate their buffers and never stop. A sanitizer build
+// still checks for leaks first.
+[[noreturn]] static void end_process(int status) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    if (__lsan_do_leak_check != nullptr) __lsan_do_leak_check();
+    std::_Exit(status);
+}
+
 int main(int argc, char* argv[]) { end_process(velko_main(argc, argv)); }
 #endif
