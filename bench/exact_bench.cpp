@@ -12,6 +12,7 @@
 #include "integrals/exact/exact.h"
 #include "integrals/reference/kinetic.h"
 #include "integrals/reference/nuclear.h"
+#include "basis/basis_set.h"
 #include "integrals/reference/overlap.h"
 #include "integrals/reference/repulsion.h"
 
@@ -25,12 +26,7 @@ struct Input {
 Input example(const std::string& name) {
     Molecule mol;
     read_velko_file(mol, std::string(VELKO_EXAMPLES_DIR) + "/" + name + ".in");
-    Input in;
-    for (unsigned a = 0; a < mol.nratoms(); ++a) {
-        in.atoms.push_back(mol[a]);
-        for (const CGF& f : mol[a].cgfs) in.cgfs.push_back(f);
-    }
-    return in;
+    return Input{mol.atoms, molecular_basis(mol).functions};
 }
 
 TwoElectronTable empty_table(unsigned n) { return TwoElectronTable(n); }

@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
     for (int a = 1; a < argc; ++a) {
         Molecule molecule;
         read_velko_file(molecule, argv[a]);
-        const BasisSet basis = molecular_basis(molecule.atoms);
-        const Integrals integrals(IntegralPath::fast, basis.functions);
+        const BasisSet basis = molecular_basis(molecule);
+        const Integrals integrals(IntegralPath::fast, basis);
         const Matrix<double> S = integrals.overlap(), T = integrals.kinetic();
         const std::vector<Matrix<double>> V = integrals.nuclear_attraction(molecule.atoms);
         std::vector<unsigned> electrons;

@@ -9,29 +9,27 @@
 #include <string>
 #include <vector>
 
+#include "basis/basis_set.h"
 #include "input/velko_format.h"
 #include "integrals/fast/fast_eri.h"
 #include "integrals/reference/repulsion.h"
 
 namespace {
 
-std::vector<CGF> basis_of(const std::string& name) {
+BasisSet basis_of(const std::string& name) {
     Molecule mol;
     read_velko_file(mol, std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
-    std::vector<CGF> cgfs;
-    for (unsigned a = 0; a < mol.nratoms(); ++a)
-        for (const CGF& f : mol[a].cgfs) cgfs.push_back(f);
-    return cgfs;
+    return molecular_basis(mol);
 }
 
 std::uint64_t distinct(unsigned n) { return teindex(n - 1, n - 1, n - 1, n - 1) + 1; }
 
 void fast_table(benchmark::State& state, const std::string& name) {
-    const std::vector<CGF> cgfs = basis_of(name);
-    const unsigned n = static_cast<unsigned>(cgfs.size());
+    const BasisSet basis = basis_of(name);
+    const unsigned n = basis.size();
     TwoElectronTable table(n);
     for (auto _ : state) {
-        repulsion_table(cgfs, table);
+        repulsion_table(basis, table);
         benchmark::DoNotOptimize(table.data());
     }
     state.counters["integrals"] = static_cast<double>(distinct(n));
@@ -40,7 +38,7 @@ void fast_table(benchmark::State& state, const std::string& name) {
 }
 
 void reference_table(benchmark::State& state, const std::string& name, std::uint64_t stride) {
-    const std::vector<CGF> cgfs = basis_of(name);
+    const std::vector<CGF> cgfs = basis_of(name).functions;
     const unsigned n = static_cast<unsigned>(cgfs.size());
     std::uint64_t done = 0;
     double sink = 0.0;

@@ -28,10 +28,10 @@ struct Engine {
     explicit Engine(const std::string& name) {
         Molecule mol;
         read_velko_file(mol, std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
-        const BasisSet basis = molecular_basis(mol.atoms);
+        const BasisSet basis = molecular_basis(mol);
         const unsigned n = basis.size();
         table = TwoElectronTable(n);
-        const Integrals integrals(choose_integral_path(IntegralPath::automatic, basis.functions), basis.functions);
+        const Integrals integrals(choose_integral_path(IntegralPath::automatic, basis.functions), basis);
         const Matrix<double> S = integrals.overlap(), T = integrals.kinetic();
         const std::vector<Matrix<double>> V = integrals.nuclear_attraction(mol.atoms);
         integrals.repulsion(table, [](std::uint64_t, std::uint64_t) {});

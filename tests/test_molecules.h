@@ -11,7 +11,6 @@
 inline Molecule make_molecule(const std::string& basis, std::initializer_list<std::tuple<const char*, double, double, double>> atoms) {
     Molecule m;
     m.basis_name = basis;
-    m.basis.setType(basis);
     for (const auto& [symbol, x, y, z] : atoms) m.addAtom(symbol, x, y, z);
     return m;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "basis/basis_set.h"
 #include "input/read_input.h"
 #include "molecule/molecule_check.h"
 #include "system/memory.h"
@@ -24,12 +25,13 @@ Molecule read_run_input(const std::string& path, const Options& options, std::st
 }
 
 PreparedRun prepare_run(Molecule molecule, const std::string& path) {
-    check_memory(function_count(molecule), molecule.nratoms(), path);
-    check_molecule(molecule, path);
+    const unsigned functions = function_count(molecule);
+    check_memory(functions, molecule.nratoms(), path);
+    check_molecule(molecule, functions, path);
     std::optional<long long> multiplicity;
     if (molecule.multiplicity) multiplicity = *molecule.multiplicity;
     PreparedRun run;
-    run.spin = spin_state(static_cast<unsigned>(molecule.electron_count()), function_count(molecule), multiplicity, path);
+    run.spin = spin_state(static_cast<unsigned>(molecule.electron_count()), functions, multiplicity, path);
     run.molecule = std::move(molecule);
     return run;
 }

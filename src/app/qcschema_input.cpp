@@ -16,6 +16,8 @@
 #include "report/qcschema.h"
 #include "report/version.h"
 #include "input/fieldparse.h"
+#include "molecule/element.h"
+#include "molecule/periodic_table.h"
 #include "molecule/molecule.h"
 #include "app/prepare.h"
 #include "report/verdict.h"
@@ -23,17 +25,6 @@
 using nlohmann::json;
 
 namespace {
-
-// Every element qcelemental knows, so that a molecule velko cannot compute (Na, Cl)
-// still gets an AtomicResult that validates, while a made-up symbol does not.
-const char* const periodic_symbols[] = {
-    "H",  "He", "Li", "Be", "B",  "C",  "N",  "O",  "F",  "Ne", "Na", "Mg", "Al", "Si", "P",  "S",  "Cl",
-    "Ar", "K",  "Ca", "Sc", "Ti", "V",  "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn", "Ga", "Ge", "As", "Se",
-    "Br", "Kr", "Rb", "Sr", "Y",  "Zr", "Nb", "Mo", "Tc", "Ru", "Rh", "Pd", "Ag", "Cd", "In", "Sn", "Sb",
-    "Te", "I",  "Xe", "Cs", "Ba", "La", "Ce", "Pr", "Nd", "Pm", "Sm", "Eu", "Gd", "Tb", "Dy", "Ho", "Er",
-    "Tm", "Yb", "Lu", "Hf", "Ta", "W",  "Re", "Os", "Ir", "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At",
-    "Rn", "Fr", "Ra", "Ac", "Th", "Pa", "U",  "Np", "Pu", "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No",
-    "Lr", "Rf", "Db", "Sg", "Bh", "Hs", "Mt", "Ds", "Rg", "Cn", "Nh", "Fl", "Mc", "Lv", "Ts", "Og"};
 
 // Positions beyond this are refused, as by the input readers: the integrals'
 // squared distances overflow and the incomplete gamma function no longer converges.
@@ -59,11 +50,9 @@ std::string canonical_symbol(const std::string& text) {
     return s;
 }
 
-bool known_element(const std::string& symbol) {
-    for (const char* s : periodic_symbols)
-        if (symbol == s) return true;
-    return false;
-}
+// Every element of the periodic table, so that a molecule velko cannot compute (Na, Cl)
+// still gets an AtomicResult that validates, while a made-up symbol does not.
+bool known_element(const std::string& symbol) { return periodic_number(symbol) != 0; }
 
 bool is_one_of(const std::string& value, const char* const* first, const char* const* last) {
     for (; first != last; ++first)
@@ -210,7 +199,6 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
                                "): velko's basis sets cover H, He, Li, Be, B, C, N, O, F and Ne");
 
     mol.basis_name = basis_name;
-    mol.basis.setType(basis_name);
     mol.charge = static_cast<int>(charge.get<double>());
     if (!multiplicity.is_null()) mol.multiplicity = static_cast<int>(multiplicity.get<double>());
     for (std::size_t a = 0; a < atoms.symbols.size(); ++a)

@@ -73,7 +73,7 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
                                      Listing& listing, bool dense) {
     MolecularIntegrals m;
     // --- basis ---
-    m.basis = molecular_basis(molecule.atoms);
+    m.basis = molecular_basis(molecule);
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
     const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
@@ -83,7 +83,7 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     listing.input(m.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(integral_path, m.basis.functions);
+    const Integrals integrals(integral_path, m.basis);
     m.exact = integrals.exact();
     listing.phase("S matrix");
     m.S = integrals.overlap();

@@ -1,5 +1,6 @@
 #include "basis/basis.h"
 
+#include "basis/sto_ng.h"
 #include "common/failure.h"
 
 std::optional<std::string> canonical_basis_name(const std::string& name) {
@@ -13,31 +14,30 @@ std::optional<std::string> canonical_basis_name(const std::string& name) {
     return std::nullopt;
 }
 
-void Basis::set(std::string orbital, unsigned Z, Vec3 centre) {
-    gtos.clear();
-    if (type == "sto-3g")
-        addGTOs_sto3g(orbital, Z, centre);
-    else if (type == "sto-6g")
-        addGTOs_sto6g(orbital, Z, centre);
-    else
-        throw Failure{"Unrecognized basis set", exit_status::unknown_basis};
+const BasisLibrary& builtin_basis(const std::string& name) {
+    static const BasisLibrary sto3g = sto3g_library();
+    static const BasisLibrary sto6g = sto6g_library();
+    if (name == "sto-3g") return sto3g;
+    if (name == "sto-6g") return sto6g;
+    throw Failure{"Unrecognized basis set", exit_status::unknown_basis};
 }
 
-void Basis::addGTO_s(double alpha, double c, Vec3 centre) { gtos.emplace_back(c, centre, alpha, 0, 0, 0); }
-void Basis::addGTO_px(double alpha, double c, Vec3 centre) { gtos.emplace_back(c, centre, alpha, 1, 0, 0); }
-void Basis::addGTO_py(double alpha, double c, Vec3 centre) { gtos.emplace_back(c, centre, alpha, 0, 1, 0); }
-void Basis::addGTO_pz(double alpha, double c, Vec3 centre) { gtos.emplace_back(c, centre, alpha, 0, 0, 1); }
+namespace {
+ElementShell table_shell(unsigned L, int n, const double* exponents, const double* coefficients) {
+    ElementShell shell;
+    shell.L = L;
+    shell.exponents.assign(exponents, exponents + n);
+    shell.coefficients.assign(coefficients, coefficients + n);
+    return shell;
+}
+}  // namespace
 
-void Basis::add_row(const std::string& orbital, const double* exponents, const double* coefficients, int count,
-                    Vec3 centre) {
-    for (int k = 0; k < count; ++k) {
-        if (orbital == "1s" || orbital == "2s")
-            addGTO_s(exponents[k], coefficients[k], centre);
-        else if (orbital == "2px")
-            addGTO_px(exponents[k], coefficients[k], centre);
-        else if (orbital == "2py")
-            addGTO_py(exponents[k], coefficients[k], centre);
-        else if (orbital == "2pz")
-            addGTO_pz(exponents[k], coefficients[k], centre);
+ElementBasis sto_ng_element(unsigned Z, int n, const double* e1s, const double* c1s, const double* e2sp,
+                            const double* c2s, const double* c2p) {
+    ElementBasis shells{table_shell(0, n, e1s, c1s)};
+    if (Z >= 3) {
+        shells.push_back(table_shell(0, n, e2sp, c2s));
+        shells.push_back(table_shell(1, n, e2sp, c2p));
     }
+    return shells;
 }

@@ -202,21 +202,24 @@ BasisFile parse_gaussian94(const std::string& text, const std::string& path) {
         std::string symbol = head.fields[0];
         if (symbol.size() > 1 && symbol[0] == '-') symbol.erase(0, 1);  // Gaussian's general-basis marker
         const unsigned z = element_of(path, head, symbol, element_expected);
-        if (head.fields.size() != 2 || head.fields[1] != "0") refuse(path, head.number, element_expected, quoted(head.text));
+        if (head.fields.size() != 2 || head.fields[1] != "0")
+            refuse(path, head.number, element_expected, quoted(head.text));
         if (basis.elements.count(z) != 0)
             refuse(path, head.number, "each element once", "a second block for " + std::string(periodic_symbol(z)));
         ElementBasis& shells = basis.elements[z];
-        const std::string block_end = "a shell line or \"****\" closing the block of " + std::string(periodic_symbol(z));
+        const std::string block_end =
+            "a shell line or \"****\" closing the block of " + std::string(periodic_symbol(z));
         for (;;) {
             const Line& shell = next(block_end);
             if (shell.fields.size() == 1 && shell.fields[0] == "****") {
                 if (shells.empty())
-                    refuse(path, shell.number, "a shell line (such as \"S 3 1.00\") for " + std::string(periodic_symbol(z)),
-                           "\"****\"");
+                    refuse(path, shell.number,
+                           "a shell line (such as \"S 3 1.00\") for " + std::string(periodic_symbol(z)), "\"****\"");
                 break;
             }
             if (shell.fields.size() < 2 || shell.fields.size() > 3)
-                refuse(path, shell.number, "a shell line: type, number of primitives and scale factor (such as \"S 3 1.00\")",
+                refuse(path, shell.number,
+                       "a shell line: type, number of primitives and scale factor (such as \"S 3 1.00\")",
                        quoted(shell.text));
             const int type = checked_shell_type(path, shell, shell.fields[0]);
             const std::optional<int> n = count_field(shell.fields[1]);
@@ -230,15 +233,16 @@ BasisFile parse_gaussian94(const std::string& text, const std::string& path) {
                 scale = *s;
             }
             const std::size_t ncol = type == sp_shell ? 2 : 1;
-            const std::string primitive_expected =
-                ncol == 2 ? "a primitive line: exponent, s and p coefficient" : "a primitive line: exponent and coefficient";
+            const std::string primitive_expected = ncol == 2 ? "a primitive line: exponent, s and p coefficient"
+                                                             : "a primitive line: exponent and coefficient";
             std::vector<double> exponents;
             std::vector<std::vector<double>> columns(ncol);
             for (int k = 0; k < *n; ++k) {
                 const Line& p = next(primitive_expected + " (" + std::to_string(*n) + " of them)");
                 if (p.fields.size() != ncol + 1) refuse(path, p.number, primitive_expected, quoted(p.text));
                 exponents.push_back(exponent_field(path, p, p.fields[0]) * scale * scale);
-                for (std::size_t c = 0; c < ncol; ++c) columns[c].push_back(coefficient_field(path, p, p.fields[c + 1]));
+                for (std::size_t c = 0; c < ncol; ++c)
+                    columns[c].push_back(coefficient_field(path, p, p.fields[c + 1]));
             }
             add_shells(shells, type, exponents, columns);
         }
@@ -268,7 +272,8 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
         const std::size_t q1 = options.find('"');
         if (q1 != std::string::npos) {
             const std::size_t q2 = options.find('"', q1 + 1);
-            if (q2 == std::string::npos) refuse(path, open.number, "a closing quote after the block name", quoted(open.text));
+            if (q2 == std::string::npos)
+                refuse(path, open.number, "a closing quote after the block name", quoted(open.text));
             options.erase(q1, q2 - q1 + 1);
         }
         // NWChem reads a block that names no kind as Cartesian.
@@ -288,14 +293,16 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
                    quoted(open.text));
         if (basis.kind == FunctionKind::undeclared) first_block_line = open.number;
         basis.kind = kind;
-        const std::string block_end = "a shell line (such as \"C S\") or END closing the BASIS block of line " +
-                                      std::to_string(open.number);
+        const std::string block_end =
+            "a shell line (such as \"C S\") or END closing the BASIS block of line " + std::to_string(open.number);
         for (;;) {
             if (i == all.size()) refuse(path, lines.total, block_end, "the end of the file");
             const Line& shell = all[i++];
             if (shell.fields.size() == 1 && lower(shell.fields[0]) == "end") break;
-            if (shell.fields.size() != 2 || real_field(shell.fields[0])) refuse(path, shell.number, block_end, quoted(shell.text));
-            const unsigned z = element_of(path, shell, shell.fields[0], "an element symbol starting a shell (such as \"C S\")");
+            if (shell.fields.size() != 2 || real_field(shell.fields[0]))
+                refuse(path, shell.number, block_end, quoted(shell.text));
+            const unsigned z =
+                element_of(path, shell, shell.fields[0], "an element symbol starting a shell (such as \"C S\")");
             const int type = checked_shell_type(path, shell, shell.fields[1]);
             std::vector<double> exponents;
             std::vector<std::vector<double>> columns;
@@ -310,16 +317,18 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
                                quoted(p.text));
                     columns.resize(ncol);
                 } else if (ncol != columns.size()) {
-                    refuse(path, p.number, "an exponent and " + std::to_string(columns.size()) + " coefficients, as above",
+                    refuse(path, p.number,
+                           "an exponent and " + std::to_string(columns.size()) + " coefficients, as above",
                            quoted(p.text));
                 }
                 exponents.push_back(exponent_field(path, p, p.fields[0]));
-                for (std::size_t c = 0; c < ncol; ++c) columns[c].push_back(coefficient_field(path, p, p.fields[c + 1]));
+                for (std::size_t c = 0; c < ncol; ++c)
+                    columns[c].push_back(coefficient_field(path, p, p.fields[c + 1]));
             }
             if (exponents.empty()) {
                 const std::size_t at = i < all.size() ? all[i].number : lines.total;
-                refuse(path, at, "primitive lines \"exponent coefficient\" for the shell of line " +
-                                     std::to_string(shell.number),
+                refuse(path, at,
+                       "primitive lines \"exponent coefficient\" for the shell of line " + std::to_string(shell.number),
                        i < all.size() ? quoted(all[i].text) : "the end of the file");
             }
             add_shells(basis.elements[z], type, exponents, columns);

@@ -39,13 +39,24 @@ const LibrarySet* find_set(const std::string& spelling) {
 }  // namespace
 
 const std::vector<LibrarySet>& library_sets() {
-    static const std::vector<LibrarySet> sets = {
-        {"STO-3G", "sto-3g.gbs"},       {"STO-6G", "sto-6g.gbs"},           {"3-21G", "3-21g.gbs"},
-        {"6-31G", "6-31g.gbs"},         {"6-31G*", "6-31gs.gbs"},           {"6-31G**", "6-31gss.gbs"},
-        {"6-31+G*", "6-31pgs.gbs"},     {"6-31++G**", "6-31ppgss.gbs"},     {"6-311G**", "6-311gss.gbs"},
-        {"cc-pVDZ", "cc-pvdz.gbs"},     {"cc-pVTZ", "cc-pvtz.gbs"},         {"cc-pVQZ", "cc-pvqz.gbs"},
-        {"aug-cc-pVDZ", "aug-cc-pvdz.gbs"}, {"aug-cc-pVTZ", "aug-cc-pvtz.gbs"}, {"def2-SVP", "def2-svp.gbs"},
-        {"def2-TZVP", "def2-tzvp.gbs"}, {"def2-TZVPP", "def2-tzvpp.gbs"},   {"def2-QZVP", "def2-qzvp.gbs"}};
+    static const std::vector<LibrarySet> sets = {{"STO-3G", "sto-3g.gbs"},
+                                                 {"STO-6G", "sto-6g.gbs"},
+                                                 {"3-21G", "3-21g.gbs"},
+                                                 {"6-31G", "6-31g.gbs"},
+                                                 {"6-31G*", "6-31gs.gbs"},
+                                                 {"6-31G**", "6-31gss.gbs"},
+                                                 {"6-31+G*", "6-31pgs.gbs"},
+                                                 {"6-31++G**", "6-31ppgss.gbs"},
+                                                 {"6-311G**", "6-311gss.gbs"},
+                                                 {"cc-pVDZ", "cc-pvdz.gbs"},
+                                                 {"cc-pVTZ", "cc-pvtz.gbs"},
+                                                 {"cc-pVQZ", "cc-pvqz.gbs"},
+                                                 {"aug-cc-pVDZ", "aug-cc-pvdz.gbs"},
+                                                 {"aug-cc-pVTZ", "aug-cc-pvtz.gbs"},
+                                                 {"def2-SVP", "def2-svp.gbs"},
+                                                 {"def2-TZVP", "def2-tzvp.gbs"},
+                                                 {"def2-TZVPP", "def2-tzvpp.gbs"},
+                                                 {"def2-QZVP", "def2-qzvp.gbs"}};
     return sets;
 }
 
@@ -71,9 +82,9 @@ BasisFile load_library_set(const std::string& spelling, const std::string& direc
     if (set == nullptr) {
         std::string names;
         for (const LibrarySet& known : library_sets()) names += std::string(names.empty() ? "" : ", ") + known.name;
-        throw Failure{"Unrecognized basis set\nError: no basis set " + quoted(spelling) + " in the library; it holds " +
-                          names,
-                      exit_status::unknown_basis};
+        throw Failure{
+            "Unrecognized basis set\nError: no basis set " + quoted(spelling) + " in the library; it holds " + names,
+            exit_status::unknown_basis};
     }
     return read_basis_file((fs::path(directory) / set->file).string());
 }
@@ -81,7 +92,8 @@ BasisFile load_library_set(const std::string& spelling, const std::string& direc
 const ElementBasis& element_shells(const BasisFile& basis, unsigned z, const std::string& set_name) {
     const auto found = basis.elements.find(z);
     if (found == basis.elements.end())
-        throw Failure{"Error: basis set " + quoted(set_name) + " has no functions for " + periodic_symbol(static_cast<int>(z)),
-                      exit_status::unknown_basis};
+        throw Failure{
+            "Error: basis set " + quoted(set_name) + " has no functions for " + periodic_symbol(static_cast<int>(z)),
+            exit_status::unknown_basis};
     return found->second;
 }

@@ -1,6 +1,7 @@
 // STO-3G: three Gaussians fitted to each Slater orbital. The contraction
 // coefficients depend only on the shell; the exponents scale with the element.
 #include "basis/basis.h"
+#include "basis/sto_ng.h"
 
 namespace {
 
@@ -29,16 +30,11 @@ const Row rows[10] = {
 
 }  // namespace
 
-void Basis::addGTOs_sto3g(const std::string& orbital, unsigned Z, Vec3 centre) {
-    if (Z < 1 || Z > 10) return;
-    const Row& row = rows[Z - 1];
-    if (orbital == "1s") {
-        add_row(orbital, row.e1s, c1s, 3, centre);
-        return;
+BasisLibrary sto3g_library() {
+    BasisLibrary library;
+    for (unsigned Z = 1; Z <= 10; ++Z) {
+        const Row& row = rows[Z - 1];
+        library[Z] = sto_ng_element(Z, 3, row.e1s, c1s, row.e2sp, c2s, c2p);
     }
-    if (Z < 3) return;
-    if (orbital == "2s")
-        add_row(orbital, row.e2sp, c2s, 3, centre);
-    else if (orbital == "2px" || orbital == "2py" || orbital == "2pz")
-        add_row(orbital, row.e2sp, c2p, 3, centre);
+    return library;
 }

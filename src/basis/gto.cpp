@@ -5,8 +5,8 @@
 #include "common/constants.h"
 #include "common/factorial.h"
 
-GTO::GTO(double c_, Vec3 position_, double alpha_, unsigned l_, unsigned m_, unsigned n_)
-    : c(c_), l(l_), m(m_), n(n_), alpha(alpha_), position(position_), norm(0.0) {
+GTO::GTO(double c_, double alpha_, unsigned l_, unsigned m_, unsigned n_)
+    : c(c_), l(l_), m(m_), n(n_), alpha(alpha_), norm(0.0) {
     norm = calcnorm();
 }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "basis/atom.h"
+#include "molecule/element.h"
 #include "common/failure.h"
 #include "common/quote.h"
 #include "input/fieldparse.h"

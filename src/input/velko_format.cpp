@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "basis/basis.h"
 #include "common/constants.h"
 #include "common/failure.h"
 #include "common/quote.h"
@@ -73,7 +74,6 @@ void read_velko_format(Molecule& mol, LineReader& reader) {
                           " (any letter case, with or without the hyphen), found " + quoted(basis_value),
                       exit_status::unknown_basis};
     mol.basis_name = *basis_name;
-    mol.basis.setType(mol.basis_name);
 
     const std::string charge_value = next_header_value(reader, 2);
     const std::optional<int> charge = parse_whole(charge_value);

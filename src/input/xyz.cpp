@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "basis/atom.h"
+#include "basis/basis.h"
 #include "common/constants.h"
 #include "common/failure.h"
 #include "common/quote.h"
@@ -106,7 +106,6 @@ void read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request) {
     const CommentValues given = xyz_comment_values(path, *comment);
 
     mol.basis_name = *basis_name;
-    mol.basis.setType(mol.basis_name);
     mol.charge = request.charge ? request.charge : given.charge;
     mol.multiplicity = request.multiplicity ? request.multiplicity : given.multiplicity;
 

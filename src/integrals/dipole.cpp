@@ -8,19 +8,19 @@ double component(const Vec3& r, int axis) { return axis == 0 ? r.x : axis == 1 ?
 
 }  // namespace
 
-double gto_dipole(const GTO& a, const GTO& b, int axis, const Vec3& origin) {
+double gto_dipole(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, int axis, const Vec3& origin) {
     const int la = static_cast<int>(a.l), ma = static_cast<int>(a.m), na = static_cast<int>(a.n);
     const int lb = static_cast<int>(b.l), mb = static_cast<int>(b.m), nb = static_cast<int>(b.n);
-    const double raised = overlap(a.alpha, la, ma, na, a.position, b.alpha, lb + (axis == 0), mb + (axis == 1),
-                                  nb + (axis == 2), b.position);
-    const double shift = component(b.position, axis) - component(origin, axis);
-    return raised + shift * overlap(a.alpha, la, ma, na, a.position, b.alpha, lb, mb, nb, b.position);
+    const double raised = overlap(a.alpha, la, ma, na, A, b.alpha, lb + (axis == 0), mb + (axis == 1),
+                                  nb + (axis == 2), B);
+    const double shift = component(B, axis) - component(origin, axis);
+    return raised + shift * overlap(a.alpha, la, ma, na, A, b.alpha, lb, mb, nb, B);
 }
 
 double cgf_dipole(const CGF& a, const CGF& b, int axis, const Vec3& origin) {
     double sum = 0.0;
     for (const GTO& ga : a.gtos)
-        for (const GTO& gb : b.gtos) sum += gto_dipole(ga, gb, axis, origin) * (((ga.c * gb.c) * ga.norm) * gb.norm);
+        for (const GTO& gb : b.gtos) sum += gto_dipole(ga, a.position, gb, b.position, axis, origin) * (((ga.c * gb.c) * ga.norm) * gb.norm);
     return sum;
 }
 

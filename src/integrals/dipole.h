@@ -5,7 +5,7 @@
 
 #include "basis/cgf.h"
 #include "basis/gto.h"
-#include "basis/vec3.h"
+#include "common/vec3.h"
 #include "linalg/matrix.h"
 
 // First-moment (dipole) integrals <a| (r - O)_k |b>, k = x, y, z, about the point O.
@@ -16,7 +16,7 @@
 // binomial expansion of the overlap in overlap.cpp carries it; Obara and Saika,
 // J. Chem. Phys. 84, 3963 (1986), eq. 19 with the moment centred on B).
 // Axis k is 0 for x, 1 for y, 2 for z.
-double gto_dipole(const GTO& a, const GTO& b, int axis, const Vec3& origin);
+double gto_dipole(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, int axis, const Vec3& origin);
 // sum_ij c_i c_j N_i N_j gto_dipole(g_i, g_j), contracted as cgf_overlap is.
 double cgf_dipole(const CGF& a, const CGF& b, int axis, const Vec3& origin);
 // The three symmetric matrices D_k[mu][nu] = <mu| (r - O)_k |nu> of a basis.

@@ -22,9 +22,9 @@ IntegralPath choose_integral_path(IntegralPath requested, const std::vector<CGF>
     return primitive_quartet_count(cgfs) <= exact_quartet_limit ? IntegralPath::exact : IntegralPath::fast;
 }
 
-Integrals::Integrals(IntegralPath path, const std::vector<CGF>& functions) : path_(path), functions_(functions) {
+Integrals::Integrals(IntegralPath path, const BasisSet& basis) : path_(path), functions_(basis.functions) {
     if (!exact()) {
-        shells_ = build_shells(functions_);
+        shells_ = build_shells(basis);
         pairs_ = build_shell_pairs(shells_);
     }
 }

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "basis/atom.h"
+#include "basis/basis_set.h"
 #include "basis/cgf.h"
+#include "molecule/atom.h"
 #include "integrals/eri_table.h"
 #include "integrals/fast/fast_eri.h"
 #include "integrals/fast/shells.h"
@@ -31,7 +32,7 @@ IntegralPath choose_integral_path(IntegralPath requested, const std::vector<CGF>
 class Integrals {
 public:
     // `path` must be exact or fast (see choose_integral_path).
-    Integrals(IntegralPath path, const std::vector<CGF>& functions);
+    Integrals(IntegralPath path, const BasisSet& basis);
 
     bool exact() const { return path_ == IntegralPath::exact; }
     Matrix<double> overlap() const;
@@ -46,7 +47,7 @@ public:
 private:
     IntegralPath path_;
     const std::vector<CGF>& functions_;
-    std::vector<Shell> shells_;     // fast path only
+    std::vector<ShellBlock> shells_;     // fast path only
     std::vector<ShellPair> pairs_;  // fast path only
 };
 

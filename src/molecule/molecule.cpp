@@ -1,10 +1,9 @@
 #include "molecule/molecule.h"
 
 #include <string>
-#include <utility>
 
-void Molecule::addAtom(std::string symbol, double x, double y, double z) {
-    atoms.emplace_back(std::move(symbol), x, y, z, basis);
+void Molecule::addAtom(const std::string& symbol, double x, double y, double z) {
+    atoms.emplace_back(symbol, x, y, z);
     ++atom_count;
 }
 

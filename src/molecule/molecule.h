@@ -4,20 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "basis/atom.h"
-#include "basis/basis.h"
+#include "molecule/atom.h"
 
-// The molecule to compute: atoms in input order (positions in bohr), the basis
-// library every atom draws its functions from, and the header values of the input.
+// The molecule to compute: atoms in input order (positions in bohr) and the header
+// values of the input, among them the name of the basis set it asks for.
 struct Molecule {
     std::vector<Atom> atoms;
     unsigned atom_count = 0;
-    Basis basis;
     std::string basis_name;           // canonical: "sto-3g" or "sto-6g"
     std::optional<int> charge;        // net charge in units of e, when the input gives one
     std::optional<int> multiplicity;  // 2S + 1, when the input gives one
 
-    void addAtom(std::string symbol, double x, double y, double z);
+    void addAtom(const std::string& symbol, double x, double y, double z);
     unsigned nratoms() const { return atom_count; }
     const Atom& operator[](unsigned i) const { return atoms[i]; }
 

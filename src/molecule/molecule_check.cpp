@@ -95,18 +95,12 @@ void check_nuclear_distances(const Molecule& mol, const std::string& path) {
 
 }  // namespace
 
-unsigned function_count(const Molecule& mol) {
-    unsigned functions = 0;
-    for (const Atom& atom : mol.atoms) functions += atom.nrorbs();
-    return functions;
-}
-
-void check_molecule(const Molecule& mol, const std::string& path) {
+void check_molecule(const Molecule& mol, unsigned function_count, const std::string& path) {
     const long long electrons = mol.electron_count();
     if (electrons <= 0)
         refuse(path, the_molecule(mol) + electrons_text(electrons) +
                          "; expected a charge that leaves at least one electron");
-    const long long functions = function_count(mol);
+    const long long functions = function_count;
     if (electrons > 2 * functions)
         refuse(path, the_molecule(mol) + electrons_text(electrons) + " but its " + std::to_string(functions) +
                          " basis functions hold at most " + std::to_string(2 * functions));

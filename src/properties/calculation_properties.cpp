@@ -4,7 +4,7 @@
 #include "properties/properties.h"
 
 Properties calculation_properties(const Calculation& calc) {
-    const std::vector<AtomSite> atoms = atom_sites(calc.molecule);
+    const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
     if (!calc.unrestricted) {
         const ScfValues values{calc.basis.functions, atoms,         calc.S, calc.H, calc.scf.fock, calc.scf.density,
                                calc.scf.orbital_energies, calc.nuclear_repulsion, calc.occupied, calc.electrons};

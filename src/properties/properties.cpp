@@ -7,13 +7,11 @@
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
 
-std::vector<AtomSite> atom_sites(const Molecule& mol) {
+std::vector<AtomSite> atom_sites(const Molecule& mol, const BasisSet& basis) {
     std::vector<AtomSite> sites;
-    unsigned first = 0;
     for (unsigned a = 0; a < mol.nratoms(); ++a) {
         const Atom& atom = mol[a];
-        sites.push_back(AtomSite{atom.ps(), atom.nucl_chg(), atom.gr(), first, atom.nrorbs()});
-        first += atom.nrorbs();
+        sites.push_back(AtomSite{atom.ps(), atom.nucl_chg(), atom.gr(), basis.first[a], basis.first[a + 1] - basis.first[a]});
     }
     return sites;
 }

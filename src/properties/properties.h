@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "basis/basis_set.h"
 #include "basis/cgf.h"
-#include "basis/vec3.h"
+#include "common/vec3.h"
 #include "molecule/molecule.h"
 #include "linalg/matrix.h"
 
@@ -22,8 +23,8 @@ struct AtomSite {
     unsigned first = 0;
     unsigned count = 0;
 };
-// The sites of a molecule, its basis functions numbered atom by atom in input order.
-std::vector<AtomSite> atom_sites(const Molecule& mol);
+// The sites of a molecule with the atoms' ranges of its basis.
+std::vector<AtomSite> atom_sites(const Molecule& mol, const BasisSet& basis);
 
 // Energy of a closed-shell density split into its parts:
 //   one-electron  E1 = sum_ij P_ij H_ij

@@ -17,27 +17,26 @@ std::string number(double x) {
 
 // One shell: its letter, primitive count and scale factor 1.00, then
 // "exponent coefficient" per primitive.
-void write_shell(std::ostringstream& out, const char* letter, const CGF& f) {
-    out << letter << " " << f.gtos.size() << " 1.00\n";
-    for (const GTO& g : f.gtos) out << number(g.alpha) << " " << number(g.c) << "\n";
+void write_shell(std::ostringstream& out, const Shell& shell) {
+    out << shell_letter(shell.L) << " " << shell.exponents.size() << " 1.00\n";
+    for (std::size_t i = 0; i < shell.exponents.size(); ++i)
+        out << number(shell.exponents[i]) << " " << number(shell.coefficients[i]) << "\n";
 }
 
-// The functions of an atom form shells: 1s and 2s one s shell each, and the
-// three 2p functions (same exponents, px py pz in that order) one p shell.
-void write_atom_shells(std::ostringstream& out, const Atom& atom, unsigned number_in_molecule) {
-    out << number_in_molecule << " 0\n";
-    for (unsigned j = 0; j < atom.nrorbs(); ++j) {
-        const CGF& f = atom[j];
-        if (f.gtos.empty())
-            throw Failure{"Error: cannot write a Molden file: the basis tables hold no functions for " + atom.ps() +
-                              " (atom " + std::to_string(number_in_molecule) + ")",
+// The shells of atom a, numbered from 1 in the file. Molden reads Cartesian
+// functions beyond p only under [6D]/[10F] flags, and pure ones under [5D]/[7F].
+void write_atom_shells(std::ostringstream& out, const Calculation& calc, unsigned a) {
+    const BasisSet& basis = calc.basis;
+    if (basis.atom_shells[a] == basis.atom_shells[a + 1])
+        throw Failure{"Error: cannot write a Molden file: the basis holds no functions for " + calc.molecule[a].ps() +
+                          " (atom " + std::to_string(a + 1) + ")",
+                      exit_status::unsupported};
+    out << a + 1 << " 0\n";
+    for (unsigned s = basis.atom_shells[a]; s < basis.atom_shells[a + 1]; ++s) {
+        if (basis.shells[s].L > 1)
+            throw Failure{"Error: cannot write a Molden file: functions beyond p are not written yet",
                           exit_status::unsupported};
-        if (f.type == "1s" || f.type == "2s") {
-            write_shell(out, "s", f);
-        } else if (f.type == "2px") {
-            write_shell(out, "p", f);
-            j += 2;  // 2py and 2pz belong to the same shell
-        }
+        write_shell(out, basis.shells[s]);
     }
     out << "\n";
 }
@@ -72,7 +71,7 @@ std::string molden_text(const Calculation& calc) {
     }
 
     out << "[GTO]\n";
-    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) write_atom_shells(out, calc.molecule[a], a + 1);
+    for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) write_atom_shells(out, calc, a);
 
     out << "[MO]\n";
     const unsigned n = calc.basis.size();

@@ -17,33 +17,24 @@ namespace {
 
 using nlohmann::json;
 
-json shell(int angular_momentum, const CGF& f) {
-    json exponents = json::array(), coefficients = json::array();
-    for (const GTO& g : f.gtos) {
-        exponents.push_back(g.alpha);
-        coefficients.push_back(g.c);
-    }
-    return {{"angular_momentum", {angular_momentum}},
-            {"harmonic_type", "cartesian"},
-            {"exponents", exponents},
-            {"coefficients", {coefficients}}};
+json shell(const Shell& s) {
+    return {{"angular_momentum", {s.L}},
+            {"harmonic_type", s.pure ? "spherical" : "cartesian"},
+            {"exponents", s.exponents},
+            {"coefficients", {s.coefficients}}};
 }
 
 // QCSchema BasisSet: the shells of each element once, and the element of every atom.
-// 1s and 2s are s shells; 2px, 2py, 2pz (same primitives) one p shell.
 json basis_set(const Calculation& calc) {
+    const BasisSet& basis = calc.basis;
     json centers = json::object(), atom_map = json::array();
     for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
-        const Atom& atom = calc.molecule[a];
-        atom_map.push_back(atom.ps());
-        if (centers.contains(atom.ps())) continue;
+        const std::string element = calc.molecule[a].ps();
+        atom_map.push_back(element);
+        if (centers.contains(element)) continue;
         json shells = json::array();
-        for (unsigned j = 0; j < atom.nrorbs(); ++j) {
-            const CGF& f = atom[j];
-            if (f.type == "1s" || f.type == "2s") shells.push_back(shell(0, f));
-            if (f.type == "2px") shells.push_back(shell(1, f));
-        }
-        centers[atom.ps()] = {{"electron_shells", shells}};
+        for (unsigned s = basis.atom_shells[a]; s < basis.atom_shells[a + 1]; ++s) shells.push_back(shell(basis.shells[s]));
+        centers[element] = {{"electron_shells", shells}};
     }
     return {{"schema_name", "qcschema_basis"}, {"schema_version", 1}, {"name", calc.molecule.basis_name},
             {"center_data", centers},          {"atom_map", atom_map}, {"nbf", calc.basis.size()}};

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "basis/atom.h"
+#include "molecule/atom.h"
 #include "common/clock.h"
 #include "integrals/reference/func.h"
 #include "linalg/matfunc.h"

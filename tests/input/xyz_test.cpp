@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "basis/basis_set.h"
+
 #include <optional>
 #include <string>
 
@@ -57,16 +59,17 @@ TEST_F(XyzRead, WaterInAngstromIsConvertedToBohrAndGetsStoBasisFunctions) {
     // 0.7572 A = 0.7572 * 1.8897261245650618 bohr (CODATA) = 1.4309006215 bohr.
     EXPECT_NEAR(mol[1].gr().gety(), 1.4309006215, 1e-9);
     // O: 1s 2s 2px 2py 2pz of three primitives each; H: one 1s.
-    EXPECT_EQ(mol[0].nrorbs(), 5u);
-    EXPECT_EQ(mol[0][0].gtos.size(), 3u);
-    EXPECT_EQ(mol[2].nrorbs(), 1u);
+    const BasisSet basis = molecular_basis(mol);
+    EXPECT_EQ(basis.first, (std::vector<unsigned>{0, 5, 6, 7}));
+    EXPECT_EQ(basis.functions[0].gtos.size(), 3u);
 }
 
 TEST_F(XyzRead, BasisNameIsTakenFromTheCaller) {
     const Molecule mol = read("1\n\nHe 0 0 0\n", "sto-6g");
     EXPECT_EQ(mol.basis_name, "sto-6g");
-    EXPECT_EQ(mol[0][0].gtos.size(), 6u);
-    EXPECT_DOUBLE_EQ(mol[0][0].gtos[0].alpha, 65.98456824);  // He 1s, first STO-6G exponent
+    const BasisSet basis = molecular_basis(mol);
+    EXPECT_EQ(basis.functions[0].gtos.size(), 6u);
+    EXPECT_DOUBLE_EQ(basis.functions[0].gtos[0].alpha, 65.98456824);  // He 1s, first STO-6G exponent
 }
 
 TEST_F(XyzRead, AnyWhitespaceCarriageReturnsAndExtraColumnsAndLines) {
@@ -103,7 +106,7 @@ TEST_F(XyzRead, SymbolsInAnyLetterCase) {
         const Molecule mol = read(std::string("1\n\n") + c.text + " 0 0 0\n");
         ASSERT_EQ(mol.nratoms(), 1u) << c.text;
         EXPECT_EQ(mol[0].nucl_chg(), c.z) << c.text;
-        EXPECT_EQ(mol[0].symbol, c.symbol) << c.text;
+        EXPECT_EQ(mol[0].ps(), c.symbol) << c.text;
     }
 }
 

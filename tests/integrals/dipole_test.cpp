@@ -13,7 +13,8 @@
 
 #include <cmath>
 
-#include "basis/atom.h"
+#include "basis/basis_set.h"
+#include "../test_molecules.h"
 #include "integrals/reference/overlap.h"
 #include "primitives.h"
 
@@ -61,16 +62,12 @@ TEST(Dipole, ClosedFormsOfPrimitivePairs) {
 // function), move with the origin as <a|x|b> - O_x <a|b>, and do not change when
 // the atoms and the origin move together.
 TEST(Dipole, SymmetryOriginShiftAndTranslation) {
-    Basis basis;
-    basis.setType("sto-3g");
-    const Atom o("O", 0.2, -0.4, 0.7, basis);
-    const Atom h("H", 1.6, 0.9, -0.3, basis);
     const Vec3 shift(1.5, -2.0, 0.25);
-    const Atom o2("O", 0.2 + shift.x, -0.4 + shift.y, 0.7 + shift.z, basis);
-    const Atom h2("H", 1.6 + shift.x, 0.9 + shift.y, -0.3 + shift.z, basis);
-    std::vector<CGF> f = o.cgfs, g = o2.cgfs;
-    f.push_back(h[0]);
-    g.push_back(h2[0]);
+    const std::vector<CGF> f = molecular_basis(make_molecule("sto-3g", {{"O", 0.2, -0.4, 0.7}, {"H", 1.6, 0.9, -0.3}})).functions;
+    const std::vector<CGF> g =
+        molecular_basis(make_molecule("sto-3g", {{"O", 0.2 + shift.x, -0.4 + shift.y, 0.7 + shift.z},
+                                                 {"H", 1.6 + shift.x, 0.9 + shift.y, -0.3 + shift.z}}))
+            .functions;
     const Vec3 O(-0.7, 0.3, 1.1);
     const auto d = dipole_matrices(f, origin);
     const auto dO = dipole_matrices(f, O);

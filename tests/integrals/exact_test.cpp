@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "basis/atom.h"
+#include "basis/basis_set.h"
 #include "basis/cgf.h"
 #include "basis/gto.h"
 #include "molecule/molecule.h"
@@ -32,12 +32,10 @@ struct System {
     std::vector<Atom> atoms;
     std::vector<CGF> cgfs;
     System(const std::vector<Placed>& placed, const std::string& basis) {
-        mol.basis.setType(basis);
+        mol.basis_name = basis;
         for (const Placed& p : placed) mol.addAtom(p.symbol, p.x, p.y, p.z);
-        for (unsigned a = 0; a < mol.nratoms(); ++a) {
-            atoms.push_back(mol[a]);
-            for (const CGF& f : mol[a].cgfs) cgfs.push_back(f);
-        }
+        atoms = mol.atoms;
+        cgfs = molecular_basis(mol).functions;
     }
 };
 
@@ -140,12 +138,12 @@ TEST(ExactRepulsion, SignedZeroCoordinates) { expect_repulsion_exact(System(sign
 TEST(ExactFallback, HigherPowerFunctionMixedIn) {
     System s(lih, "sto-3g");
     const Vec3 centre(0.3, -0.2, 1.1);
-    std::vector<GTO> d_prims = {GTO(0.6, centre, 1.3, 2, 0, 0), GTO(0.5, centre, 0.4, 2, 0, 0)};
-    s.cgfs.insert(s.cgfs.begin() + 2, CGF("3dxx", 3, centre, d_prims));
+    std::vector<GTO> d_prims = {GTO(0.6, 1.3, 2, 0, 0), GTO(0.5, 0.4, 2, 0, 0)};
+    s.cgfs.insert(s.cgfs.begin() + 2, CGF{centre, d_prims});
     // An s function whose primitives differ in exponent from every group, and one
     // with mixed powers, to exercise grouping.
-    std::vector<GTO> mixed = {GTO(0.7, centre, 0.9, 0, 0, 0), GTO(0.3, centre, 0.9, 1, 0, 0)};
-    s.cgfs.push_back(CGF("mixed", 3, centre, mixed));
+    std::vector<GTO> mixed = {GTO(0.7, 0.9, 0, 0, 0), GTO(0.3, 0.9, 1, 0, 0)};
+    s.cgfs.push_back(CGF{centre, mixed});
     expect_one_electron_exact(s);
     expect_repulsion_exact(s.cgfs);
 }
@@ -159,11 +157,9 @@ namespace {
 // orders give tables that differ in at least one bit while agreeing to 1e-14.
 TEST(ExactRepulsion, PairOrdersDifferOnlyInRounding) {
     Molecule mol;
-    mol.basis.setType("sto-3g");
+    mol.basis_name = "sto-3g";
     for (const Placed& p : ethylene) mol.addAtom(p.symbol, p.x, p.y, p.z);
-    std::vector<CGF> cgfs;
-    for (unsigned a = 0; a < mol.nratoms(); ++a)
-        for (const CGF& f : mol[a].cgfs) cgfs.push_back(f);
+    const std::vector<CGF> cgfs = molecular_basis(mol).functions;
     const unsigned n = static_cast<unsigned>(cgfs.size());
     TwoElectronTable ket_first(n), bra_first(n);
     exact_repulsion_table(cgfs, ket_first, PairOrder::ket_not_below_bra);

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "basis/atom.h"
-#include "basis/basis.h"
+#include "basis/basis_set.h"
+#include "molecule/atom.h"
+#include "../test_molecules.h"
 #include "integrals/reference/kinetic.h"
 #include "integrals/reference/nuclear.h"
 #include "integrals/reference/overlap.h"
@@ -22,13 +23,14 @@
 namespace {
 
 struct H2 {
-    Atom a, b;
-    H2() : a(make(0.0)), b(make(1.4)) {}
-    static Atom make(double z) {
-        Basis basis;
-        basis.setType("sto-3g");
-        return Atom("H", 0.0, 0.0, z, basis);
-    }
+    Atom a{"H", 0.0, 0.0, 0.0}, b{"H", 0.0, 0.0, 1.4};
+    std::vector<CGF> functions = molecular_basis(make_molecule("sto-3g", {{"H", 0.0, 0.0, 0.0}, {"H", 0.0, 0.0, 1.4}})).functions;
+};
+
+// A primitive of a function with the function's centre.
+struct Prim {
+    double alpha;
+    Vec3 position;
 };
 
 double F0(double t) {
@@ -45,22 +47,22 @@ Vec3 centre(double a, const Vec3& A, double b, const Vec3& B) {
 }
 
 // Normalised s primitives (Szabo & Ostlund, appendix A).
-double s_overlap(const GTO& p, const GTO& q) {
+double s_overlap(const Prim& p, const Prim& q) {
     const double g = p.alpha + q.alpha;
     return norm_s(p.alpha) * norm_s(q.alpha) * std::pow(exact_pi / g, 1.5) *
            std::exp(-p.alpha * q.alpha / g * d2(p.position, q.position));
 }
-double s_kinetic(const GTO& p, const GTO& q) {
+double s_kinetic(const Prim& p, const Prim& q) {
     const double mu = p.alpha * q.alpha / (p.alpha + q.alpha);
     return mu * (3.0 - 2.0 * mu * d2(p.position, q.position)) * s_overlap(p, q);
 }
-double s_nuclear(const GTO& p, const GTO& q, const Vec3& C) {
+double s_nuclear(const Prim& p, const Prim& q, const Vec3& C) {
     const double g = p.alpha + q.alpha;
     const Vec3 P = centre(p.alpha, p.position, q.alpha, q.position);
     return -2.0 * exact_pi / g * norm_s(p.alpha) * norm_s(q.alpha) *
            std::exp(-p.alpha * q.alpha / g * d2(p.position, q.position)) * F0(g * d2(P, C));
 }
-double s_repulsion(const GTO& p, const GTO& q, const GTO& r, const GTO& s) {
+double s_repulsion(const Prim& p, const Prim& q, const Prim& r, const Prim& s) {
     const double g1 = p.alpha + q.alpha, g2 = r.alpha + s.alpha;
     const Vec3 P = centre(p.alpha, p.position, q.alpha, q.position);
     const Vec3 Q = centre(r.alpha, r.position, s.alpha, s.position);
@@ -73,7 +75,7 @@ template <class F>
 double contract2(const CGF& a, const CGF& b, F f) {
     double sum = 0.0;
     for (const GTO& p : a.gtos)
-        for (const GTO& q : b.gtos) sum += p.c * q.c * f(p, q);
+        for (const GTO& q : b.gtos) sum += p.c * q.c * f(Prim{p.alpha, a.position}, Prim{q.alpha, b.position});
     return sum;
 }
 double contract4(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
@@ -81,7 +83,10 @@ double contract4(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
     for (const GTO& p : a.gtos)
         for (const GTO& q : b.gtos)
             for (const GTO& r : c.gtos)
-                for (const GTO& s : d.gtos) sum += p.c * q.c * r.c * s.c * s_repulsion(p, q, r, s);
+                for (const GTO& s : d.gtos)
+                    sum += p.c * q.c * r.c * s.c *
+                           s_repulsion(Prim{p.alpha, a.position}, Prim{q.alpha, b.position}, Prim{r.alpha, c.position},
+                                       Prim{s.alpha, d.position});
     return sum;
 }
 
@@ -89,7 +94,7 @@ double contract4(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
 
 TEST(H2Sto3g, OneElectron) {
     const H2 m;
-    const CGF &f1 = m.a[0], &f2 = m.b[0];
+    const CGF &f1 = m.functions[0], &f2 = m.functions[1];
     ASSERT_EQ(f1.gtos.size(), 3u);
 
     const double s11 = cgf_overlap(f1, f1);
@@ -104,11 +109,11 @@ TEST(H2Sto3g, OneElectron) {
         {cgf_kinetic(f1, f1), 0.7600, contract2(f1, f1, s_kinetic)},
         {cgf_kinetic(f1, f2), 0.2365, contract2(f1, f2, s_kinetic)},
         {cgf_nuclear(f1, f1, m.a), -1.2266,
-         contract2(f1, f1, [&](const GTO& p, const GTO& q) { return s_nuclear(p, q, m.a.gr()); })},
+         contract2(f1, f1, [&](const Prim& p, const Prim& q) { return s_nuclear(p, q, m.a.gr()); })},
         {cgf_nuclear(f1, f1, m.b), -0.6538,
-         contract2(f1, f1, [&](const GTO& p, const GTO& q) { return s_nuclear(p, q, m.b.gr()); })},
+         contract2(f1, f1, [&](const Prim& p, const Prim& q) { return s_nuclear(p, q, m.b.gr()); })},
         {cgf_nuclear(f1, f2, m.a), -0.5974,
-         contract2(f1, f2, [&](const GTO& p, const GTO& q) { return s_nuclear(p, q, m.a.gr()); })},
+         contract2(f1, f2, [&](const Prim& p, const Prim& q) { return s_nuclear(p, q, m.a.gr()); })},
     };
     for (const auto& r : rows) {
         EXPECT_NEAR(r.value, r.published, 1e-4);
@@ -121,7 +126,7 @@ TEST(H2Sto3g, OneElectron) {
 
 TEST(H2Sto3g, TwoElectron) {
     const H2 m;
-    const CGF &f1 = m.a[0], &f2 = m.b[0];
+    const CGF &f1 = m.functions[0], &f2 = m.functions[1];
     const struct {
         double value, published, closed;
     } rows[] = {

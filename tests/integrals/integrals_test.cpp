@@ -28,10 +28,10 @@ Calculation rhf(const Molecule& m, IntegralPath path) {
 TEST(IntegralPath, PrimitiveQuartetsOfTheDistinctIntegrals) {
     // H2 in STO-3G: three distinct pairs of weight 9 give ((27)^2 + 3*81)/2 = 486
     // primitive quartets, i.e. six distinct integrals of 81 quartets each.
-    const BasisSet h2 = molecular_basis(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}).atoms);
+    const BasisSet h2 = molecular_basis(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}}));
     EXPECT_EQ(primitive_quartet_count(h2.functions), 6u * 81u);
     // Water: 406 distinct integrals of 81 quartets.
-    const BasisSet w = molecular_basis(water().atoms);
+    const BasisSet w = molecular_basis(water());
     EXPECT_EQ(primitive_quartet_count(w.functions), 406u * 81u);
     EXPECT_EQ(choose_integral_path(IntegralPath::automatic, w.functions), IntegralPath::exact);
     EXPECT_EQ(choose_integral_path(IntegralPath::fast, w.functions), IntegralPath::fast);
@@ -41,9 +41,9 @@ TEST(IntegralPath, LargeMoleculesTakeTheFastPath) {
     // Ten carbon atoms in STO-6G: 50 functions of 6 primitives, 1275 pairs,
     // 813450 distinct integrals of 1296 quartets each: far beyond the exact limit.
     Molecule m;
-    m.basis.setType("sto-6g");
+    m.basis_name = "sto-6g";
     for (int k = 0; k < 10; ++k) m.addAtom("C", 2.5 * k, 0, 0);
-    const BasisSet basis = molecular_basis(m.atoms);
+    const BasisSet basis = molecular_basis(m);
     EXPECT_EQ(primitive_quartet_count(basis.functions), 813450ull * 1296ull);
     EXPECT_EQ(choose_integral_path(IntegralPath::automatic, basis.functions), IntegralPath::fast);
     EXPECT_EQ(choose_integral_path(IntegralPath::exact, basis.functions), IntegralPath::exact);

@@ -3,18 +3,13 @@
 #include <cmath>
 #include <vector>
 
-#include "basis/atom.h"
-#include "basis/basis.h"
+#include "molecule/atom.h"
 #include "integrals/reference/nuclear.h"
 #include "primitives.h"
 
 namespace {
 
-Atom nucleus(const char* symbol, double x) {
-    Basis b;
-    b.setType("sto-3g");
-    return Atom(symbol, x, 0.0, 0.0, b);
-}
+Atom nucleus(const char* symbol, double x) { return Atom(symbol, x, 0.0, 0.0); }
 
 }  // namespace
 

@@ -71,8 +71,8 @@ TEST(Overlap, NormalisedPrimitives) {
     EXPECT_NEAR(cgf_overlap(s_at(0), py_at(0, 1)), -std::exp(-0.5), tol);
 
     // bare primitives: (pi/2)^(3/2) exp(-1/2), with the program's rounded pi
-    const GTO g0(1.0, Vec3(), 1.0, 0, 0, 0), g1(1.0, Vec3(1, 0, 0), 1.0, 0, 0, 0);
-    EXPECT_NEAR(gto_overlap(g0, g1), std::pow(pi_convention / 2.0, 1.5) * std::exp(-0.5), 1e-15);
+    const GTO g0(1.0, 1.0, 0, 0, 0);
+    EXPECT_NEAR(gto_overlap(g0, Vec3(), g0, Vec3(1, 0, 0)), std::pow(pi_convention / 2.0, 1.5) * std::exp(-0.5), 1e-15);
 
     // unequal exponents: (4ab/(a+b)^2)^(3/4) exp(-ab R^2/(a+b)), a = 1, b = 0.5, R^2 = 2
     EXPECT_NEAR(cgf_overlap(s_at(0), s_at(1, 1, 0, 0.5)), std::pow(2.0 / 2.25, 0.75) * std::exp(-(0.5 / 1.5) * 2.0),
@@ -100,6 +100,6 @@ TEST(Kinetic, NormalisedPrimitives) {
     EXPECT_NEAR(ab, mu * (3.0 - 2.0 * mu) * std::pow(2.0 / 2.25, 0.75) * std::exp(-mu), tol);
 
     // bare s primitive with itself: (3/2)(pi/2)^(3/2)
-    const GTO g(1.0, Vec3(), 1.0, 0, 0, 0);
-    EXPECT_NEAR(gto_kinetic(g, g), 1.5 * std::pow(pi_convention / 2.0, 1.5), 1e-14);
+    const GTO g(1.0, 1.0, 0, 0, 0);
+    EXPECT_NEAR(gto_kinetic(g, Vec3(), g, Vec3()), 1.5 * std::pow(pi_convention / 2.0, 1.5), 1e-14);
 }

@@ -6,12 +6,12 @@
 
 #include "basis/cgf.h"
 #include "basis/gto.h"
-#include "basis/vec3.h"
+#include "common/vec3.h"
 
 // Contracted functions of a single normalised primitive (c = 1), the setting in
 // which the integrals have simple closed forms.
 inline CGF single(double alpha, Vec3 at, unsigned l = 0, unsigned m = 0, unsigned n = 0) {
-    return CGF("test", 1, at, std::vector<GTO>{GTO(1.0, at, alpha, l, m, n)});
+    return CGF{at, std::vector<GTO>{GTO(1.0, alpha, l, m, n)}};
 }
 inline CGF s_at(double x, double y = 0.0, double z = 0.0, double alpha = 1.0) { return single(alpha, Vec3(x, y, z)); }
 inline CGF px_at(double x, double y = 0.0, double z = 0.0, double alpha = 1.0) {

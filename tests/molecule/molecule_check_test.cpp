@@ -2,6 +2,8 @@
 // (The multiplicity is checked by spin_state, tests/molecule/spin_test.cpp.) Electron counts are sums of atomic numbers minus the charge.
 #include "molecule/molecule_check.h"
 
+#include "basis/basis_set.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -20,7 +22,6 @@ struct Placed {
 Molecule molecule(const std::vector<Placed>& atoms, int charge, std::optional<int> multiplicity = std::nullopt) {
     Molecule mol;
     mol.basis_name = "sto-3g";
-    mol.basis.setType("sto-3g");
     mol.charge = charge;
     mol.multiplicity = multiplicity;
     for (const Placed& a : atoms) mol.addAtom(a.symbol, a.x, a.y, a.z);
@@ -30,7 +31,7 @@ Molecule molecule(const std::vector<Placed>& atoms, int charge, std::optional<in
 // The message of the refusal, empty when the molecule is accepted.
 std::string refusal(const Molecule& mol) {
     try {
-        check_molecule(mol, "m.in");
+        check_molecule(mol, function_count(mol), "m.in");
     } catch (const Failure& f) {
         EXPECT_EQ(f.status, exit_status::unsupported);
         return f.message;

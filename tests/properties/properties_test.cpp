@@ -138,7 +138,7 @@ TEST(Frontier, HomoLumoAndGapByOccupation) {
 // about any origin. With Z = 2 (a one-electron cation) it is R - O: it depends on O.
 TEST(DipoleMoment, OneElectronAroundANucleus) {
     const Vec3 R(0.4, -1.1, 2.0);
-    const std::vector<CGF> basis{CGF("1s", 1, R, {GTO(1.0, R, 0.9, 0, 0, 0)})};
+    const std::vector<CGF> basis{CGF{R, {GTO(1.0, 0.9, 0, 0, 0)}}};
     Matrix<double> P(1, 1);
     P[0][0] = 1.0;
     for (const Vec3& O : {Vec3(0, 0, 0), Vec3(1.0, 2.0, -3.0)}) {
@@ -158,11 +158,11 @@ TEST(DipoleMoment, OneElectronAroundANucleus) {
 
 TEST(AtomSites, FunctionsNumberedAtomByAtom) {
     Molecule m;
-    m.basis.setType("sto-3g");
+    m.basis_name = "sto-3g";
     m.addAtom("H", 0.0, 0.0, -1.0);
     m.addAtom("O", 0.0, 0.0, 0.0);
     m.addAtom("N", 1.0, 2.0, 3.0);
-    const std::vector<AtomSite> s = atom_sites(m);
+    const std::vector<AtomSite> s = atom_sites(m, molecular_basis(m));
     ASSERT_EQ(s.size(), 3u);
     const unsigned expected[3][3] = {{1, 0, 1}, {8, 1, 5}, {7, 6, 5}};  // Z, first function, count
     for (std::size_t a = 0; a < 3; ++a) {

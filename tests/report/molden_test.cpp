@@ -20,7 +20,7 @@ namespace {
 Calculation bare_calculation(const Molecule& mol) {
     Calculation calc;
     calc.molecule = mol;
-    calc.basis = molecular_basis(mol.atoms);
+    calc.basis = molecular_basis(mol);
     for (const Atom& atom : mol.atoms) calc.electrons += atom.nrelecs();
     calc.occupied = calc.electrons / 2;
     const int n = static_cast<int>(calc.basis.size());
@@ -34,7 +34,6 @@ Calculation bare_calculation(const Molecule& mol) {
 Calculation water_engine(const std::string& basis = "sto-3g") {
     Molecule mol;
     mol.basis_name = basis;
-    mol.basis.setType(basis);
     mol.addAtom("O", 0.0, 0.0, 0.0);
     mol.addAtom("H", 1.435969546, 1.101858187, 0.0);
     mol.addAtom("H", -1.435969546, 1.101858187, 0.0);
@@ -172,7 +171,6 @@ TEST(MoldenText, ShellsCarryTheTableCoefficientsOfNormalisedPrimitives) {
 TEST(MoldenText, StoSixGAndLithiumWithItsSpShell) {
     Molecule mol;
     mol.basis_name = "sto-6g";
-    mol.basis.setType("sto-6g");
     mol.addAtom("Li", 0.0, 0.0, 0.0);
     mol.addAtom("H", 0.0, 0.0, 3.0);
     const std::vector<std::vector<Shell>> atoms = read_shells(lines_of(molden_text(bare_calculation(mol))));
@@ -212,11 +210,11 @@ TEST(MoldenText, EveryOrbitalWithEnergyOccupationAndIndexedCoefficients) {
     EXPECT_EQ(i, lines.size());
 }
 
-// A function without primitives (an element the tables lacked) has no Molden
-// shell; the file is refused rather than written with shells missing.
-TEST(MoldenText, FunctionWithoutPrimitivesIsRefused) {
+// An atom without shells has nothing to write under [GTO]; the file is refused
+// rather than written with shells missing.
+TEST(MoldenText, AtomWithoutShellsIsRefused) {
     Calculation hf = water_engine();
-    hf.molecule.atoms[1].cgfs[0].gtos.clear();
+    hf.basis.atom_shells[2] = hf.basis.atom_shells[1];
     try {
         molden_text(hf);
         FAIL() << "no Failure";

@@ -30,9 +30,9 @@ const std::string geometry_rule = "|----------|----------|----------|----------|
 // Atoms are pushed directly, positions already in bohr, as the reader would leave them.
 Molecule molecule_of(const std::vector<std::pair<std::string, Vec3>>& atoms) {
     Molecule m;
-    m.basis.setType("sto-3g");
+    m.basis_name = "sto-3g";
     for (const auto& a : atoms) {
-        m.atoms.emplace_back(a.first, a.second.getx(), a.second.gety(), a.second.getz(), m.basis);
+        m.atoms.emplace_back(a.first, a.second.getx(), a.second.gety(), a.second.getz());
         m.atom_count++;
     }
     return m;

@@ -14,7 +14,6 @@ namespace {
 Calculation h2_calculation(unsigned max_iterations = 0) {
     Molecule mol;
     mol.basis_name = "sto-3g";
-    mol.basis.setType("sto-3g");
     mol.addAtom("H", 0.0, 0.0, 0.0);
     mol.addAtom("H", 0.0, 0.0, 1.4);
     Listing quiet(false);
@@ -166,7 +165,6 @@ TEST(QcschemaJson, UnconvergedRunIsNotASuccess) {
 TEST(QcschemaJson, UnstableSolutionIsNotASuccess) {
     Molecule mol;
     mol.basis_name = "sto-3g";
-    mol.basis.setType("sto-3g");
     mol.addAtom("B", 0.0, 0.0, 0.0);
     mol.addAtom("H", 0.0, 0.0, 2.336);
     Listing quiet(false);
@@ -199,7 +197,6 @@ TEST(QcschemaJson, InvalidUtf8IsReplacedAndTheDocumentParses) {
 TEST(QcschemaJson, ChargedMoleculeCarriesItsCharge) {
     Molecule mol;
     mol.basis_name = "sto-3g";
-    mol.basis.setType("sto-3g");
     mol.charge = 1;
     mol.addAtom("He", 0.0, 0.0, 0.0);
     mol.addAtom("H", 0.0, 0.0, 1.4632);

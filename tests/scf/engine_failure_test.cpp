@@ -25,7 +25,6 @@ namespace {
 Molecule hydrogen_molecule() {
     Molecule mol;
     mol.basis_name = "sto-3g";
-    mol.basis.setType("sto-3g");
     mol.addAtom("H", 0.0, 0.0, 0.0);
     mol.addAtom("H", 0.0, 0.0, 1.4);
     return mol;
@@ -38,8 +37,8 @@ struct H2Engine {
     HF hf;
     H2Engine() {
         const Molecule mol = hydrogen_molecule();
-        const BasisSet basis = molecular_basis(mol.atoms);
-        const Integrals integrals(IntegralPath::exact, basis.functions);
+        const BasisSet basis = molecular_basis(mol);
+        const Integrals integrals(IntegralPath::exact, basis);
         hf.S = integrals.overlap();
         hf.H = core_hamiltonian(integrals.kinetic(), integrals.nuclear_attraction(mol.atoms));
         hf.X = canorg(hf.S);

@@ -60,12 +60,11 @@ TEST(SuperpositionDensity, HoldsEveryAtomsElectronsInItsOwnBlock) {
     const double half = 105.0 / 2 * 3.14159265358979 / 180;
     Molecule m;
     m.basis_name = "sto-3g";
-    m.basis.setType("sto-3g");
     m.addAtom("O", 0, 0, 0);
     m.addAtom("H", 1.81 * std::sin(half), 1.81 * std::cos(half), 0);
     m.addAtom("H", -1.81 * std::sin(half), 1.81 * std::cos(half), 0);
-    const BasisSet basis = molecular_basis(m.atoms);
-    const Integrals integrals(IntegralPath::exact, basis.functions);
+    const BasisSet basis = molecular_basis(m);
+    const Integrals integrals(IntegralPath::exact, basis);
     TwoElectronTable table(basis.size());
     integrals.repulsion(table);
     const TableOperator op(table, true);

@@ -32,8 +32,8 @@ Calculation rhf(const Molecule& m, IntegralPath path = IntegralPath::automatic) 
 
 TEST(HFSetup, CoreHamiltonianIsKineticPlusEveryAttractionAndXOrthogonalises) {
     const Molecule w = water();
-    const BasisSet basis = molecular_basis(w.atoms);
-    const Integrals integrals(IntegralPath::exact, basis.functions);
+    const BasisSet basis = molecular_basis(w);
+    const Integrals integrals(IntegralPath::exact, basis);
     const Matrix<double> T = integrals.kinetic();
     const std::vector<Matrix<double>> V = integrals.nuclear_attraction(w.atoms);
     ASSERT_EQ(V.size(), 3u);

@@ -31,8 +31,8 @@ struct System {
 
     explicit System(const std::string& relative) {
         read_velko_file(molecule, std::string(VELKO_SOURCE_DIR) + "/" + relative);
-        basis = molecular_basis(molecule.atoms);
-        integrals = std::make_unique<Integrals>(IntegralPath::fast, basis.functions);
+        basis = molecular_basis(molecule);
+        integrals = std::make_unique<Integrals>(IntegralPath::fast, basis);
         S = integrals->overlap();
         T = integrals->kinetic();
         V = integrals->nuclear_attraction(molecule.atoms);

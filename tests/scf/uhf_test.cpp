@@ -37,7 +37,6 @@ struct Radical {
     Radical() {
         Molecule m;
         m.basis_name = "sto-3g";
-        m.basis.setType("sto-3g");
         m.addAtom("O", 0.0, 0.0, 0.0);
         m.addAtom("H", 0.0, 0.0, 1.833);
         hf = integrals_of(m);

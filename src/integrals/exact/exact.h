@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "basis/atom.h"
 #include "basis/cgf.h"
+#include "molecule/atom.h"
 #include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 

@@ -15,11 +15,6 @@ double library_pow(double x, double y) {
 
 namespace {
 
-// The constants of gamma.cpp, repeated bit for bit.
-constexpr double eps = 2.220446049250313e-16;
-constexpr double tiny = 1.0020841800044864e-292;
-constexpr double boys_floor = 1e-08;
-
 // ln Gamma(m + 1/2) and Gamma(m + 1/2) = exp(ln Gamma(m + 1/2)), from the reference
 // gammln itself: gser, gcf and gamm_inc each recompute them on every call.
 struct GammaTable {
@@ -68,12 +63,11 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 
 bool same_primitives(const CGF& f, const Group& g) {
     if (static_cast<int>(f.gtos.size()) != g.nprim()) return false;
-    for (int p = 0; p < g.nprim(); ++p) {
-        const GTO& q = f.gtos[static_cast<std::size_t>(p)];
-        if (!same_bits(q.alpha, g.alpha[p]) || !same_bits(q.position.x, g.position[p].x) ||
-            !same_bits(q.position.y, g.position[p].y) || !same_bits(q.position.z, g.position[p].z))
-            return false;
-    }
+    if (!same_bits(f.position.x, g.centre.x) || !same_bits(f.position.y, g.centre.y) ||
+        !same_bits(f.position.z, g.centre.z))
+        return false;
+    for (int p = 0; p < g.nprim(); ++p)
+        if (!same_bits(f.gtos[static_cast<std::size_t>(p)].alpha, g.alpha[p])) return false;
     return true;
 }
 
@@ -109,10 +103,8 @@ GroupedBasis group_functions(const std::vector<CGF>& cgfs, int limit) {
             if (same_primitives(f, basis.groups[k])) fn.group = static_cast<int>(k);
         if (fn.group < 0) {
             Group g;
-            for (const GTO& q : f.gtos) {
-                g.alpha.push_back(q.alpha);
-                g.position.push_back(q.position);
-            }
+            g.centre = f.position;
+            for (const GTO& q : f.gtos) g.alpha.push_back(q.alpha);
             fn.group = static_cast<int>(basis.groups.size());
             basis.groups.push_back(g);
         }

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "basis/cgf.h"
-#include "basis/vec3.h"
+#include "common/vec3.h"
 
 namespace exact {
 
@@ -80,7 +80,7 @@ struct Function {
 
 struct Group {
     std::vector<double> alpha;
-    std::vector<Vec3> position;
+    Vec3 centre;
     std::vector<int> members;  // function indices, ascending
     int nprim() const { return static_cast<int>(alpha.size()); }
 };

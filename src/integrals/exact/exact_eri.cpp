@@ -124,7 +124,7 @@ public:
             for (const Group& gb : basis_.groups)
                 for (int p = 0; p < ga.nprim(); ++p)
                     for (int q = 0; q < gb.nprim(); ++q)
-                        pairs_.push_back(make_eri_pair(ga.alpha[p], ga.position[p], gb.alpha[q], gb.position[q]));
+                        pairs_.push_back(make_eri_pair(ga.alpha[p], ga.centre, gb.alpha[q], gb.centre));
     }
 
     void run() {

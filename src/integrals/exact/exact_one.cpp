@@ -95,7 +95,7 @@ Matrix<double> one_electron(const std::vector<CGF>& cgfs, bool kinetic) {
             acc.assign(ga.members.size() * nb, 0.0);
             for (int p = 0; p < ga.nprim(); ++p)
                 for (int q = 0; q < gb.nprim(); ++q) {
-                    const Pair pr = make_pair(ga.alpha[p], ga.position[p], gb.alpha[q], gb.position[q]);
+                    const Pair pr = make_pair(ga.alpha[p], ga.centre, gb.alpha[q], gb.centre);
                     const PowerTable pw(pr, max_shifted_power);
                     const OneElectronPair op{library_pow(pi_convention / pr.gamma, 1.5) * pr.e, Overlap1D(pr, pw)};
                     for (std::size_t x = 0; x < ga.members.size(); ++x) {
@@ -189,7 +189,7 @@ std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs,
             acc.assign(members.size() * natoms, 0.0);
             for (int p = 0; p < ga.nprim(); ++p)
                 for (int q = 0; q < gb.nprim(); ++q) {
-                    const Pair pr = make_pair(ga.alpha[p], ga.position[p], gb.alpha[q], gb.position[q]);
+                    const Pair pr = make_pair(ga.alpha[p], ga.centre, gb.alpha[q], gb.centre);
                     const PowerTable pw(pr, max_power);
                     double f[3][nl][nl][max_pair_power + 1];
                     for (int d = 0; d < 3; ++d)

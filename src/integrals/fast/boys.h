@@ -2,11 +2,12 @@
 
 #include <cmath>
 
+#include "integrals/reference/gamma.h"
+
 // Fast Boys function
 //   F_m(t) = int_0^1 u^(2m) exp(-t u^2) du,   m = 0 ... boys_max_order,
 // evaluated at t' = max(|t|, boys_floor) like Fgamma, to full double precision.
 constexpr int boys_max_order = 4;
-constexpr double boys_floor = 1e-08;
 constexpr double boys_table_end = 36.0;
 
 // Fills F[0 .. m_max] with F_m(t'), m_max <= boys_max_order.

@@ -25,12 +25,12 @@ void overlap_1d(double PA, double PB, double p, double s[2][4]) {
 // Visits every primitive pair of every shell pair a >= b (every ordered pair when
 // `ordered`) with its one-dimensional overlaps and the factor (pi/p)^(3/2) K_ab.
 template <typename Visit>
-void for_each_primitive_pair(const std::vector<Shell>& shells, bool ordered, Visit visit) {
+void for_each_primitive_pair(const std::vector<ShellBlock>& shells, bool ordered, Visit visit) {
     for (unsigned a = 0; a < shells.size(); ++a) {
         const unsigned b_end = ordered ? static_cast<unsigned>(shells.size()) : a + 1;
         for (unsigned b = 0; b < b_end; ++b) {
-            const Shell& A = shells[a];
-            const Shell& B = shells[b];
+            const ShellBlock& A = shells[a];
+            const ShellBlock& B = shells[b];
             double r2 = 0.0;
             for (int d = 0; d < 3; ++d) {
                 const double x = coord(A.centre, d) - coord(B.centre, d);
@@ -65,9 +65,9 @@ void mirror(Matrix<double>& M) {
 
 }  // namespace
 
-Matrix<double> overlap_matrix(const std::vector<Shell>& shells) {
+Matrix<double> overlap_matrix(const std::vector<ShellBlock>& shells) {
     unsigned n = 0;
-    for (const Shell& s : shells) n += static_cast<unsigned>(s.functions.size());
+    for (const ShellBlock& s : shells) n += static_cast<unsigned>(s.functions.size());
     Matrix<double> S(static_cast<int>(n), static_cast<int>(n));
     for_each_primitive_pair(shells, false, [&](const ShellFunction& fa, const ShellFunction& fb, std::size_t i,
                                                std::size_t j, double, double pre, const double s[3][2][4]) {
@@ -80,9 +80,9 @@ Matrix<double> overlap_matrix(const std::vector<Shell>& shells) {
     return S;
 }
 
-Matrix<double> kinetic_matrix(const std::vector<Shell>& shells) {
+Matrix<double> kinetic_matrix(const std::vector<ShellBlock>& shells) {
     unsigned n = 0;
-    for (const Shell& s : shells) n += static_cast<unsigned>(s.functions.size());
+    for (const ShellBlock& s : shells) n += static_cast<unsigned>(s.functions.size());
     Matrix<double> T(static_cast<int>(n), static_cast<int>(n));
     // The Laplacian acts on the second function; like gto_kinetic, T_ij and T_ji are
     // computed separately, since at functions that do not interact (same-centre s and p)

@@ -10,41 +10,26 @@
 
 namespace {
 
-bool same_point(const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-
 double coord(const Vec3& v, int d) { return d == 0 ? v.x : (d == 1 ? v.y : v.z); }
 
-// Checks that all primitives of f share powers and centre; returns the member.
+// The function of a Cartesian shell with powers `power`: its weights c_i N_i.
 ShellFunction member_of(const CGF& f, unsigned index) {
     ShellFunction m;
     m.index = index;
-    if (!f.gtos.empty()) {
-        const GTO& g0 = f.gtos[0];
-        m.power[0] = static_cast<int>(g0.l);
-        m.power[1] = static_cast<int>(g0.m);
-        m.power[2] = static_cast<int>(g0.n);
-    } else if (f.type.size() == 3 && f.type[1] == 'p') {
-        m.power[f.type[2] - 'x'] = 1;
-    }
-    if (m.power[0] + m.power[1] + m.power[2] > 1)
-        throw Failure{"Error: the fast integrals take s and p functions only", exit_status::unsupported};
-    for (const GTO& g : f.gtos) {
-        if (static_cast<int>(g.l) != m.power[0] || static_cast<int>(g.m) != m.power[1] ||
-            static_cast<int>(g.n) != m.power[2] || !same_point(g.position, f.gtos[0].position))
-            throw Failure{"Error: a contracted basis function mixes Cartesian powers or centres", exit_status::unsupported};
-        m.weight.push_back(g.c * g.norm);
-    }
+    const GTO& g0 = f.gtos.front();
+    m.power[0] = static_cast<int>(g0.l);
+    m.power[1] = static_cast<int>(g0.m);
+    m.power[2] = static_cast<int>(g0.n);
+    for (const GTO& g : f.gtos) m.weight.push_back(g.c * g.norm);
     return m;
 }
 
-bool joins(const Shell& s, const CGF& f, const ShellFunction& m) {
-    const Vec3 centre = f.gtos.empty() ? f.position : f.gtos[0].position;
-    if (!same_point(s.centre, centre) || s.alpha.size() != f.gtos.size()) return false;
-    for (std::size_t i = 0; i < f.gtos.size(); ++i)
-        if (s.alpha[i] != f.gtos[i].alpha) return false;
-    for (const ShellFunction& other : s.functions)
-        if (other.power[0] == m.power[0] && other.power[1] == m.power[1] && other.power[2] == m.power[2])
-            return false;
+// Shell s of the basis joins the block when it sits on the block's atom with the
+// same exponents and adds new powers (the 2p shell to the 2s shell of one atom).
+bool joins(const ShellBlock& block, unsigned atom, const Shell& s) {
+    if (block.atom != atom || block.alpha != s.exponents) return false;
+    for (const ShellFunction& other : block.functions)
+        if (other.power[0] + other.power[1] + other.power[2] == static_cast<int>(s.L)) return false;
     return true;
 }
 
@@ -121,28 +106,29 @@ void sort_for_repulsion(ShellPair& sp) {
 
 }  // namespace
 
-std::vector<Shell> build_shells(const std::vector<CGF>& cgfs) {
-    std::vector<Shell> shells;
-    for (unsigned i = 0; i < cgfs.size(); ++i) {
-        const CGF& f = cgfs[i];
-        ShellFunction m = member_of(f, i);
-        const int l = m.power[0] + m.power[1] + m.power[2];
-        if (shells.empty() || !joins(shells.back(), f, m)) {
-            Shell s;
-            s.centre = f.gtos.empty() ? f.position : f.gtos[0].position;
-            for (const GTO& g : f.gtos) s.alpha.push_back(g.alpha);
-            shells.push_back(s);
+std::vector<ShellBlock> build_shells(const BasisSet& basis) {
+    std::vector<ShellBlock> blocks;
+    for (std::size_t s = 0; s < basis.shells.size(); ++s) {
+        const Shell& shell = basis.shells[s];
+        if (shell.L > 1) throw Failure{"Error: the fast integrals take s and p functions only", exit_status::unsupported};
+        if (blocks.empty() || !joins(blocks.back(), shell.atom, shell)) {
+            ShellBlock block;
+            block.atom = shell.atom;
+            block.centre = basis.functions[basis.shell_first[s]].position;
+            block.alpha = shell.exponents;
+            blocks.push_back(block);
         }
-        Shell& s = shells.back();
-        if (l > s.max_l) s.max_l = l;
-        s.functions.push_back(std::move(m));
+        ShellBlock& block = blocks.back();
+        if (static_cast<int>(shell.L) > block.max_l) block.max_l = static_cast<int>(shell.L);
+        for (unsigned i = basis.shell_first[s]; i < basis.shell_first[s + 1]; ++i)
+            block.functions.push_back(member_of(basis.functions[i], i));
     }
-    return shells;
+    return blocks;
 }
 
-ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigned b) {
-    const Shell& A = shells[a];
-    const Shell& B = shells[b];
+ShellPair build_shell_pair(const std::vector<ShellBlock>& shells, unsigned a, unsigned b) {
+    const ShellBlock& A = shells[a];
+    const ShellBlock& B = shells[b];
     ShellPair sp;
     sp.a = a;
     sp.b = b;
@@ -222,7 +208,7 @@ ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigne
     return sp;
 }
 
-std::vector<ShellPair> build_shell_pairs(const std::vector<Shell>& shells) {
+std::vector<ShellPair> build_shell_pairs(const std::vector<ShellBlock>& shells) {
     std::vector<ShellPair> pairs;
     pairs.reserve(shells.size() * (shells.size() + 1) / 2);
     for (unsigned a = 0; a < shells.size(); ++a)

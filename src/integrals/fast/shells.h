@@ -3,13 +3,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "basis/cgf.h"
-#include "basis/vec3.h"
+#include "basis/basis_set.h"
+#include "common/vec3.h"
 
-// Basis functions grouped into shells: consecutive functions on one centre with
-// the same exponents (the 2s and 2p functions of an atom) share every primitive
-// pair set-up and every Boys evaluation. Only s and p functions (each Cartesian
-// power 0 or 1, at most one power set to 1) are handled.
+// The shells of a basis in blocks: consecutive shells of one atom with the same
+// exponents (the 2s and 2p shells of an atom) share every primitive pair set-up and
+// every Boys evaluation. Only s and p shells are handled.
 
 // One member function of a shell: its row in the matrices, its Cartesian powers
 // and, per primitive, the weight c_i N_i that multiplies the unnormalised primitive.
@@ -19,16 +18,16 @@ struct ShellFunction {
     std::vector<double> weight;
 };
 
-struct Shell {
+struct ShellBlock {
+    unsigned atom = 0;
     Vec3 centre;
     std::vector<double> alpha;  // exponents, shared by all members
     std::vector<ShellFunction> functions;
     int max_l = 0;  // 0 for an s shell, 1 when a p function is a member
 };
 
-// Groups the functions in basis order. Throws Failure (unsupported) for a
-// function beyond p or with primitives of differing powers or centres.
-std::vector<Shell> build_shells(const std::vector<CGF>& cgfs);
+// Groups the shells in basis order. Throws Failure (unsupported) for a shell beyond p.
+std::vector<ShellBlock> build_shells(const BasisSet& basis);
 
 // A term E * Lambda_tuv of the Hermite expansion of the product of two member
 // functions (McMurchie and Davidson, J. Comput. Phys. 26 (1978) 218):
@@ -85,7 +84,7 @@ struct ShellPair {
 // digit and below the rounding error of the integrals themselves.
 constexpr double primitive_pair_cutoff = 1e-30;
 
-ShellPair build_shell_pair(const std::vector<Shell>& shells, unsigned a, unsigned b);
+ShellPair build_shell_pair(const std::vector<ShellBlock>& shells, unsigned a, unsigned b);
 
 // All pairs a >= b in the order (0,0), (1,0), (1,1), (2,0), ...
-std::vector<ShellPair> build_shell_pairs(const std::vector<Shell>& shells);
+std::vector<ShellPair> build_shell_pairs(const std::vector<ShellBlock>& shells);

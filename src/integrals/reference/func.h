@@ -1,6 +1,6 @@
 #pragma once
 
-#include "basis/vec3.h"
+#include "common/vec3.h"
 #include "common/factorial.h"
 
 

@@ -13,7 +13,6 @@ namespace {
 
 constexpr double eps = 2.220446049250313e-16;          // 2^-52, machine epsilon
 constexpr double tiny = 1.0020841800044864e-292;       // 2^-970, smallest normal / eps
-constexpr double boys_floor = 1e-08;                   // smallest argument handed to the Boys function
 constexpr double lanczos_shift = 5.2421875;            // 671/128
 constexpr double sqrt_two_pi = 2.5066282746310007;
 

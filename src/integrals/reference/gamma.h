@@ -12,4 +12,7 @@ double gcf(double a, double x);
 double gammpapprox(double a, double x, int lower);
 double gammp(double a, double x);
 double gamm_inc(double a, double x);
+// Fgamma raises arguments below boys_floor to it: its series and continued fraction
+// are not taken to t = 0, and every integral path reproduces this value.
+constexpr double boys_floor = 1e-08;
 double Fgamma(double m, double t);

@@ -5,9 +5,9 @@
 namespace {
 
 // Overlap of a with b's exponent and centre but the powers (l, m, n).
-double shifted_overlap(const GTO& a, const GTO& b, int l, int m, int n) {
-    return overlap(a.alpha, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n), a.position, b.alpha,
-                   l, m, n, b.position);
+double shifted_overlap(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, int l, int m, int n) {
+    return overlap(a.alpha, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n), A, b.alpha, l, m, n,
+                   B);
 }
 
 }  // namespace
@@ -17,21 +17,21 @@ double shifted_overlap(const GTO& a, const GTO& b, int l, int m, int n) {
 //     - 2 alpha^2 [S(l+2,m,n) + S(l,m+2,n) + S(l,m,n+2)]
 //     - 1/2 [l(l-1) S(l-2,m,n) + m(m-1) S(l,m-2,n) + n(n-1) S(l,m,n-2)]
 // with alpha, l, m, n those of b (Taketa, Huzinaga, O-ohata).
-double gto_kinetic(const GTO& a, const GTO& b) {
+double gto_kinetic(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B) {
     const double alpha = b.alpha;
     const unsigned l = b.l, m = b.m, n = b.n;
     const int il = static_cast<int>(l), im = static_cast<int>(m), in = static_cast<int>(n);
 
-    const double t0 = (static_cast<double>(2 * (l + m + n) + 3) * alpha) * gto_overlap(a, b);
+    const double t0 = (static_cast<double>(2 * (l + m + n) + 3) * alpha) * gto_overlap(a, A, b, B);
 
-    const double sxp = shifted_overlap(a, b, il + 2, im, in);
-    const double syp = shifted_overlap(a, b, il, im + 2, in);
-    const double szp = shifted_overlap(a, b, il, im, in + 2);
+    const double sxp = shifted_overlap(a, A, b, B, il + 2, im, in);
+    const double syp = shifted_overlap(a, A, b, B, il, im + 2, in);
+    const double szp = shifted_overlap(a, A, b, B, il, im, in + 2);
     const double t1 = ((alpha * alpha) * -2.0) * (szp + (syp + sxp));
 
-    const double sxm = static_cast<double>(l * (l - 1)) * shifted_overlap(a, b, il - 2, im, in);
-    const double sym = static_cast<double>(m * (m - 1)) * shifted_overlap(a, b, il, im - 2, in);
-    const double szm = static_cast<double>(n * (n - 1)) * shifted_overlap(a, b, il, im, in - 2);
+    const double sxm = static_cast<double>(l * (l - 1)) * shifted_overlap(a, A, b, B, il - 2, im, in);
+    const double sym = static_cast<double>(m * (m - 1)) * shifted_overlap(a, A, b, B, il, im - 2, in);
+    const double szm = static_cast<double>(n * (n - 1)) * shifted_overlap(a, A, b, B, il, im, in - 2);
     const double t2 = (szm + (sxm + sym)) * -0.5;
 
     return (t0 + t1) + t2;
@@ -42,7 +42,7 @@ double cgf_kinetic(const CGF& a, const CGF& b) {
     for (const GTO& ga : a.gtos) {
         for (const GTO& gb : b.gtos) {
             const double w = ((ga.c * gb.c) * ga.norm) * gb.norm;
-            sum += gto_kinetic(ga, gb) * w;
+            sum += gto_kinetic(ga, a.position, gb, b.position) * w;
         }
     }
     return sum;

@@ -54,9 +54,9 @@ double nuclear(Vec3 A, double norm_a, int l_a, int m_a, int n_a, double alpha_a,
            sum;
 }
 
-double gto_nuclear(const GTO& a, const GTO& b, const Vec3& C) {
-    return nuclear(a.position, a.norm, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n), a.alpha,
-                   b.position, b.norm, static_cast<int>(b.l), static_cast<int>(b.m), static_cast<int>(b.n), b.alpha,
+double gto_nuclear(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, const Vec3& C) {
+    return nuclear(A, a.norm, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n), a.alpha,
+                   B, b.norm, static_cast<int>(b.l), static_cast<int>(b.m), static_cast<int>(b.n), b.alpha,
                    C);
 }
 
@@ -67,7 +67,7 @@ double cgf_nuclear(const CGF& a, const CGF& b, const Atom& atom) {
     for (const GTO& ga : a.gtos) {
         for (const GTO& gb : b.gtos) {
             const double w = ga.c * gb.c;
-            sum += gto_nuclear(ga, gb, atom.gr()) * w;
+            sum += gto_nuclear(ga, a.position, gb, b.position, atom.gr()) * w;
         }
     }
     return static_cast<double>(atom.nucl_chg()) * sum;

@@ -34,9 +34,9 @@ double overlap(double alpha_a, int l_a, int m_a, int n_a, const Vec3& A, double 
 }
 
 // Overlap of the bare primitives: no coefficient, no normalisation.
-double gto_overlap(const GTO& a, const GTO& b) {
-    return overlap(a.alpha, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n), a.position, b.alpha,
-                   static_cast<int>(b.l), static_cast<int>(b.m), static_cast<int>(b.n), b.position);
+double gto_overlap(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B) {
+    return overlap(a.alpha, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n), A, b.alpha,
+                   static_cast<int>(b.l), static_cast<int>(b.m), static_cast<int>(b.n), B);
 }
 
 double cgf_overlap(const CGF& a, const CGF& b) {
@@ -44,7 +44,7 @@ double cgf_overlap(const CGF& a, const CGF& b) {
     for (const GTO& ga : a.gtos) {
         for (const GTO& gb : b.gtos) {
             const double w = ((ga.c * gb.c) * ga.norm) * gb.norm;
-            sum += gto_overlap(ga, gb) * w;
+            sum += gto_overlap(ga, a.position, gb, b.position) * w;
         }
     }
     return sum;

@@ -2,7 +2,7 @@
 
 #include "basis/cgf.h"
 #include "basis/gto.h"
-#include "basis/vec3.h"
+#include "common/vec3.h"
 
 // One-dimensional overlap factor
 //   sum_{i=0}^{floor((l_a+l_b)/2)} f_2i(l_a, l_b, PAx, PBx) (2i-1)!! / (2 gamma)^i
@@ -11,6 +11,6 @@ double overlap_1D(int l_a, int l_b, double PAx, double PBx, double gamma);
 //   (pi/gamma)^(3/2) exp(-a b |A-B|^2 / gamma) I_x I_y I_z
 double overlap(double alpha_a, int l_a, int m_a, int n_a, const Vec3& A, double alpha_b, int l_b, int m_b, int n_b,
                const Vec3& B);
-double gto_overlap(const GTO& a, const GTO& b);
+double gto_overlap(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B);
 // S_ab = sum_ij c_i c_j N_i N_j gto_overlap(g_i, g_j)
 double cgf_overlap(const CGF& a, const CGF& b);

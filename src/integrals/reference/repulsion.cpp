@@ -87,11 +87,12 @@ double coulomb_repulsion(const Vec3& A, const double& norm_a, int l_a, int m_a, 
     return ((((e2 * (e1 * pre)) * sum) * norm_a) * norm_b * norm_c) * norm_d;
 }
 
-double gto_repulsion(const GTO& a, const GTO& b, const GTO& c, const GTO& d) {
-    return coulomb_repulsion(a.position, a.norm, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n),
-                             a.alpha, b.position, b.norm, static_cast<int>(b.l), static_cast<int>(b.m),
-                             static_cast<int>(b.n), b.alpha, c.position, c.norm, static_cast<int>(c.l),
-                             static_cast<int>(c.m), static_cast<int>(c.n), c.alpha, d.position, d.norm,
+double gto_repulsion(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, const GTO& c, const Vec3& C,
+                     const GTO& d, const Vec3& D) {
+    return coulomb_repulsion(A, a.norm, static_cast<int>(a.l), static_cast<int>(a.m), static_cast<int>(a.n),
+                             a.alpha, B, b.norm, static_cast<int>(b.l), static_cast<int>(b.m),
+                             static_cast<int>(b.n), b.alpha, C, c.norm, static_cast<int>(c.l),
+                             static_cast<int>(c.m), static_cast<int>(c.n), c.alpha, D, d.norm,
                              static_cast<int>(d.l), static_cast<int>(d.m), static_cast<int>(d.n), d.alpha);
 }
 
@@ -103,7 +104,7 @@ double cgf_repulsion(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
             for (const GTO& gc : c.gtos)
                 for (const GTO& gd : d.gtos) {
                     const double w = ((ga.c * gb.c) * gc.c) * gd.c;
-                    sum += gto_repulsion(ga, gb, gc, gd) * w;
+                    sum += gto_repulsion(ga, a.position, gb, b.position, gc, c.position, gd, d.position) * w;
                 }
     return sum;
 }

@@ -5,7 +5,7 @@
 
 #include "basis/cgf.h"
 #include "basis/gto.h"
-#include "basis/vec3.h"
+#include "common/vec3.h"
 #include "integrals/eri_table.h"
 
 double fact_ratio2(int a, int b);
@@ -22,7 +22,8 @@ double coulomb_repulsion(const Vec3& A, const double& norm_a, int l_a, int m_a, 
                          const Vec3& B, const double& norm_b, int l_b, int m_b, int n_b, const double& alpha_b,
                          const Vec3& C, const double& norm_c, int l_c, int m_c, int n_c, const double& alpha_c,
                          const Vec3& D, const double& norm_d, int l_d, int m_d, int n_d, const double& alpha_d);
-double gto_repulsion(const GTO& a, const GTO& b, const GTO& c, const GTO& d);
+double gto_repulsion(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, const GTO& c, const Vec3& C,
+                     const GTO& d, const Vec3& D);
 // (ab|cd) = sum_ijkl c_i c_j c_k c_l gto_repulsion(a_i, b_j, c_k, d_l)
 double cgf_repulsion(const CGF& a, const CGF& b, const CGF& c, const CGF& d);
 // Canonical index of (ij|kl) under the eightfold permutational symmetry.

@@ -1,0 +1,68 @@
+#include "integrals/md/boys.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr double grid_step = 0.05;
+constexpr double grid_end = 36.0;
+constexpr int taylor_terms = 8;
+constexpr int grid_orders = boys_any_max_order + taylor_terms;
+constexpr int grid_points = static_cast<int>(grid_end / grid_step) + 2;
+constexpr double sqrt_pi = 1.7724538509055160273;
+
+// Row k: F_m(k * grid_step) for m = 0 ... grid_orders-1.
+std::vector<double> make_grid() {
+    std::vector<double> grid(static_cast<std::size_t>(grid_points) * grid_orders);
+    for (int k = 0; k < grid_points; ++k) {
+        const long double t = static_cast<long double>(k) * grid_step;
+        const long double e = std::exp(-t);
+        const int top = grid_orders - 1;
+        long double term = 1.0L / (2 * top + 1);
+        long double sum = term;
+        for (int i = 1; i < 4000 && term >= sum * 1e-22L; ++i) {
+            term *= (2.0L * t) / (2 * top + 2 * i + 1);
+            sum += term;
+        }
+        long double f = e * sum;
+        double* row = &grid[static_cast<std::size_t>(k) * grid_orders];
+        row[top] = static_cast<double>(f);
+        for (int m = top - 1; m >= 0; --m) {
+            f = (2.0L * t * f + e) / (2 * m + 1);
+            row[m] = static_cast<double>(f);
+        }
+    }
+    return grid;
+}
+
+const std::vector<double>& grid() {
+    static const std::vector<double> values = make_grid();
+    return values;
+}
+
+}  // namespace
+
+void boys_any(int m_max, double t, double* F) {
+    if (t >= grid_end) {
+        const double e = std::exp(-t);
+        F[0] = 0.5 * sqrt_pi / std::sqrt(t);
+        for (int m = 0; m < m_max; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) / (2.0 * t);
+        return;
+    }
+    const int k = static_cast<int>(t / grid_step + 0.5);
+    const double d = k * grid_step - t;  // t0 - t
+    const double* row = &grid()[static_cast<std::size_t>(k) * grid_orders];
+    double s = 0.0;
+    double factorial = 1.0;
+    for (int i = 1; i < taylor_terms; ++i) factorial *= i;
+    // Horner in d of sum_i F_(m_max+i)(t0) d^i / i!
+    for (int i = taylor_terms - 1; i >= 0; --i) {
+        s = s * d + row[m_max + i] / factorial;
+        if (i > 0) factorial /= i;
+    }
+    F[m_max] = s;
+    if (m_max == 0) return;
+    const double e = std::exp(-t);
+    for (int m = m_max - 1; m >= 0; --m) F[m] = (2.0 * t * F[m + 1] + e) / (2 * m + 1);
+}

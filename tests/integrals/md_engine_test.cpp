@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "basis/cgf.h"
+#include "common/constants.h"
+#include "integrals/md/boys.h"
+#include "integrals/md/one_body.h"
+#include "integrals/md/pure.h"
+#include "integrals/md/repulsion.h"
+#include "integrals/reference/kinetic.h"
+#include "integrals/reference/nuclear.h"
+#include "integrals/reference/overlap.h"
+#include "integrals/reference/repulsion.h"
+
+namespace {
+
+// Uniform numbers from the Mersenne twister, whose sequence the standard fixes.
+struct Random {
+    std::mt19937 g{20261207u};
+    double operator()(double lo, double hi) { return lo + (hi - lo) * (g() / 4294967296.0); }
+};
+
+// Two primitives up to d, one above (reference/ is slow at high L).
+GaussianShell random_shell(Random& r, int l) {
+    const std::array<double, 3> at{r(-1, 1), r(-1, 1), r(-1, 1)};
+    if (l > 2) return normalised_shell(l, false, at, {r(0.3, 3)}, {1.0});
+    return normalised_shell(l, false, at, {r(0.3, 3), r(0.3, 3)}, {r(0.2, 1), r(0.2, 1)});
+}
+
+// The shell's Cartesian functions for reference/: primitive p of component k carries
+// c_p and, as its norm, component_scale(k), exactly the engine's function.
+std::vector<CGF> reference_functions(const GaussianShell& s) {
+    std::vector<CGF> functions;
+    const Vec3 at(s.centre[0], s.centre[1], s.centre[2]);
+    for (const CartesianPowers& k : cartesian_components(s.l)) {
+        CGF f{at, {}};
+        for (std::size_t p = 0; p < s.exponents.size(); ++p) {
+            f.gtos.emplace_back(s.coefficients[p], s.exponents[p], k.x, k.y, k.z);
+            f.gtos.back().norm = component_scale(k);
+        }
+        functions.push_back(f);
+    }
+    return functions;
+}
+
+void expect_near(double value, double expected, const char* what, int row) {
+    EXPECT_LE(std::fabs(value - expected), 1e-12 * std::max(1.0, std::fabs(expected)))
+        << what << " row " << row << ": " << value << " against " << expected;
+}
+
+// Shell quartets over L = 0 ... 5, with random centres and exponents; expected
+// values from reference/ (Taketa, Huzinaga, O-ohata formulas:
+// independent of the Hermite recursions), to 1e-12. reference/ holds factorials in
+// 32-bit integers, which limits a quartet to la + lb + lc + ld <= 12.
+const int quartets[][4] = {{0, 0, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 1}, {2, 0, 1, 2}, {2, 2, 2, 2},
+                           {3, 1, 2, 0}, {3, 3, 3, 3}, {4, 0, 2, 1}, {4, 4, 2, 2}, {5, 0, 1, 0},
+                           {5, 2, 3, 1}, {5, 5, 1, 1}};
+
+TEST(MdEngine, AgreesWithReferenceOverL) {
+    Random r;
+    int row = 0;
+    for (const int* q : quartets) {
+        const GaussianShell s[4] = {random_shell(r, q[0]), random_shell(r, q[1]), random_shell(r, q[2]),
+                                    random_shell(r, q[3])};
+        std::vector<CGF> f[4];
+        for (int k = 0; k < 4; ++k) f[k] = reference_functions(s[k]);
+        const Vec3 C(r(-1, 1), r(-1, 1), r(-1, 1));
+        const double Z = 7.0;
+        for (int pair = 0; pair < 4; pair += 2) {
+            const std::vector<CGF>& a = f[pair];
+            const std::vector<CGF>& b = f[pair + 1];
+            const std::vector<double> S = overlap_block(s[pair], s[pair + 1]);
+            const std::vector<double> T = kinetic_block(s[pair], s[pair + 1]);
+            const std::vector<double> V = nuclear_block(s[pair], s[pair + 1], {{Z, {C.x, C.y, C.z}}});
+            for (std::size_t i = 0; i < a.size(); ++i)
+                for (std::size_t j = 0; j < b.size(); ++j) {
+                    double v = 0.0;
+                    for (const GTO& ga : a[i].gtos)
+                        for (const GTO& gb : b[j].gtos)
+                            v += ga.c * gb.c * gto_nuclear(ga, a[i].position, gb, b[j].position, C);
+                    expect_near(S[i * b.size() + j], cgf_overlap(a[i], b[j]), "overlap", row);
+                    expect_near(T[i * b.size() + j], cgf_kinetic(a[i], b[j]), "kinetic", row);
+                    expect_near(V[i * b.size() + j], Z * v, "nuclear", row);
+                }
+        }
+        // About 100 integrals of the quartet, spread over it.
+        const std::vector<double> eri = repulsion_block(s[0], s[1], s[2], s[3]);
+        const std::size_t n[4] = {f[0].size(), f[1].size(), f[2].size(), f[3].size()};
+        for (std::size_t k = 0; k < eri.size(); k += eri.size() / 100 + 1) {
+            const std::size_t d = k % n[3], c = k / n[3] % n[2], b = k / (n[3] * n[2]) % n[1],
+                              a = k / (n[3] * n[2] * n[1]);
+            expect_near(eri[k], cgf_repulsion(f[0][a], f[1][b], f[2][c], f[3][d]), "repulsion", row);
+        }
+        ++row;
+    }
+}
+
+// Pure functions on one centre are orthonormal for every L, and so are the diagonals
+// of Cartesian ones (each component at unit norm); closed form: the identity.
+TEST(MdEngine, OneCentreFunctionsAreNormalised) {
+    for (int l = 0; l <= max_engine_l; ++l)
+        for (bool pure : {true, false}) {
+            const GaussianShell s = normalised_shell(l, pure, {0.1, -0.2, 0.3}, {4.0, 0.7, 0.2}, {0.3, 0.5, 0.4});
+            const std::vector<double> S = overlap_block(s, s);
+            const int n = function_count(s);
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j)
+                    if (pure || i == j) {
+                        EXPECT_NEAR(S[i * n + j], i == j ? 1.0 : 0.0, 1e-14) << l << " " << i << " " << j;
+                    }
+        }
+}
+
+// Solid harmonics in components of x^l norm, Molden's order; closed forms from
+// S_lm (Helgaker et al. 6.4.47) normalised by hand with <x^2 z^2> / <x^4> = 1/3 and the like.
+const double r3 = std::sqrt(3.0), r58 = std::sqrt(5.0 / 8.0);
+const struct {
+    int l, row, column;  // column among cartesian_components(l)
+    double value;
+} harmonics[] = {{2, 0, 0, -0.5}, {2, 0, 2, 1.0},   {2, 1, 4, r3},     {2, 2, 5, r3},         {2, 3, 0, r3 / 2},
+                 {2, 3, 1, -r3 / 2}, {2, 4, 3, r3}, {3, 0, 2, 1.0},    {3, 0, 5, -1.5},       {3, 0, 8, -1.5},
+                 {3, 5, 0, r58},  {3, 5, 3, -3 * r58}, {3, 6, 1, -r58}, {3, 6, 4, 3 * r58}};
+
+TEST(MdEngine, SolidHarmonicCoefficients) {
+    for (const auto& h : harmonics)
+        EXPECT_NEAR(solid_harmonics(h.l)[h.row * cartesian_count(h.l) + h.column], h.value, 1e-15)
+            << h.l << " " << h.row << " " << h.column;
+}
+
+// One centre, where t = 0 (reference/ raises t to 1e-8 there): normalised s primitives
+// of exponents a, b, c, d, p = a + b, q = c + d, N(a) = (2a/pi)^(3/4), closed forms
+//   <a| 1/r |b> = 2 pi / p N(a) N(b),   (ab|cd) = 2 pi^(5/2) / (p q sqrt(p + q)) N(a) N(b) N(c) N(d).
+TEST(MdEngine, OneCentreClosedForms) {
+    const double e[4] = {0.4, 1.3, 2.2, 0.9};
+    GaussianShell s[4];
+    double N[4];
+    for (int k = 0; k < 4; ++k) {
+        s[k] = normalised_shell(ElementShell{0, true, {e[k]}, {1.0}}, {0.5, 0.5, 0.5});
+        N[k] = std::pow(2.0 * e[k] / pi_convention, 0.75);
+    }
+    const double p = e[0] + e[1], q = e[2] + e[3];
+    EXPECT_NEAR(nuclear_block(s[0], s[1], {{1.0, {0.5, 0.5, 0.5}}})[0], -2.0 * pi_convention / p * N[0] * N[1], 1e-14);
+    EXPECT_NEAR(repulsion_block(s[0], s[1], s[2], s[3])[0],
+                two_pi_2_5 / (p * q * std::sqrt(p + q)) * N[0] * N[1] * N[2] * N[3], 1e-14);
+}
+
+// Pure quartets: (ab|cd) against reference/'s Cartesian integrals contracted with the
+// solid harmonics (checked above) in the test's own loops, and the permutational
+// symmetry (ab|cd) = (ba|cd) = (cd|ab) of the engine's pure blocks.
+TEST(MdEngine, PureQuartetsAgainstReferenceAndSymmetric) {
+    Random r;
+    GaussianShell s[4] = {random_shell(r, 2), random_shell(r, 1), random_shell(r, 3), random_shell(r, 2)};
+    std::vector<CGF> f[4];
+    for (int k = 0; k < 4; ++k) f[k] = reference_functions(s[k]), s[k].pure = true;
+    const std::vector<double> abcd = repulsion_block(s[0], s[1], s[2], s[3]);
+    const std::vector<double> bacd = repulsion_block(s[1], s[0], s[2], s[3]);
+    const std::vector<double> cdab = repulsion_block(s[2], s[3], s[0], s[1]);
+    const int n[4] = {5, 3, 7, 5};
+    const std::vector<double>& d = solid_harmonics(2);
+    const std::vector<double>& g = solid_harmonics(3);
+    // reference/'s components carry unit norms; the harmonics take those of x^l.
+    const auto x_l = [](int l, int i) { return 1.0 / component_scale(cartesian_components(l)[i]); };
+    for (int a = 0; a < 5; ++a)
+        for (int c = 0; c < 7; ++c)
+            for (int x = 0; x < 5; ++x) {
+                const int b = (a + c + x) % 3;  // a third of the quartet
+                double expected = 0.0;
+                for (int i = 0; i < 6; ++i)
+                    for (int k = 0; k < 10; ++k)
+                        for (int m = 0; m < 6; ++m)
+                            if (d[a * 6 + i] != 0 && g[c * 10 + k] != 0 && d[x * 6 + m] != 0)
+                                expected += d[a * 6 + i] * x_l(2, i) * g[c * 10 + k] * x_l(3, k) * d[x * 6 + m] *
+                                            x_l(2, m) * cgf_repulsion(f[0][i], f[1][b], f[2][k], f[3][m]);
+                const std::size_t at = ((a * n[1] + b) * n[2] + c) * n[3] + x;
+                expect_near(abcd[at], expected, "pure repulsion", 0);
+                EXPECT_NEAR(bacd[((b * n[0] + a) * n[2] + c) * n[3] + x], abcd[at], 1e-14);
+                EXPECT_NEAR(cdab[((c * n[3] + x) * n[0] + a) * n[1] + b], abcd[at], 1e-14);
+            }
+}
+
+// F_m(t) against Simpson quadrature of int_0^1 u^(2m) exp(-t u^2) du in long double
+// (200000 intervals), to 1e-14 relative, orders to 4 L = 20, across the grid's end at 36.
+TEST(MdEngine, BoysFunctionToFourL) {
+    const double ts[] = {0.0, 1e-10, 0.3, 2.5, 11.7, 35.99, 36.01, 60.0, 200.0};
+    const int orders[] = {0, 1, 5, 12, 20};
+    for (double t : ts) {
+        double F[boys_any_max_order + 1];
+        boys_any(boys_any_max_order, t, F);
+        const int n = 200000;
+        long double sum[5] = {};
+        for (int i = 0; i <= n; ++i) {
+            const long double u = static_cast<long double>(i) / n;
+            const long double w = (i == 0 || i == n ? 1 : (i % 2 == 1 ? 4 : 2)) * std::exp(-t * u * u);
+            long double power = 1.0L;  // u^(2m)
+            for (int m = 0, k = 0; k < 5; ++m, power *= u * u)
+                if (m == orders[k]) sum[k++] += w * power;
+        }
+        for (int k = 0; k < 5; ++k) {
+            const double expected = static_cast<double>(sum[k] / (3.0L * n));
+            EXPECT_NEAR(F[orders[k]], expected, 1e-14 * expected) << "m " << orders[k] << " t " << t;
+        }
+    }
+}
+
+}  // namespace
