@@ -176,8 +176,9 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
         }
     }
 
-    // Ghost atoms (basis functions without nucleus or electrons) are not computed:
-    // taken as real they would give another molecule's energy.
+    // Ghost atoms (molecule.real false): basis functions without nucleus or electrons,
+    // as a counterpoise correction places them.
+    std::vector<bool> ghost(atoms.symbols.size(), false);
     if (molecule.contains("real")) {
         const json& real = molecule["real"];
         if (!real.is_array() || real.size() != atoms.symbols.size())
@@ -186,10 +187,7 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
         for (std::size_t a = 0; a < real.size(); ++a) {
             if (!real[a].is_boolean())
                 refuse(source, "expected true or false in molecule.real, found " + real[a].dump());
-            if (!real[a].get<bool>())
-                refuse(source, "atom " + std::to_string(a + 1) + " (" + atoms.symbols[a] +
-                                   ") is a ghost atom (molecule.real false); velko computes real atoms only",
-                       exit_status::unsupported);
+            ghost[a] = !real[a].get<bool>();
         }
     }
 
@@ -201,8 +199,10 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
     mol.basis_name = basis_name;
     mol.charge = static_cast<int>(charge.get<double>());
     if (!multiplicity.is_null()) mol.multiplicity = static_cast<int>(multiplicity.get<double>());
-    for (std::size_t a = 0; a < atoms.symbols.size(); ++a)
+    for (std::size_t a = 0; a < atoms.symbols.size(); ++a) {
         mol.addAtom(atoms.symbols[a], atoms.xyz[3 * a], atoms.xyz[3 * a + 1], atoms.xyz[3 * a + 2]);
+        mol.atoms.back().ghost = ghost[a];
+    }
 
     // velko computes a singlet restricted and every other multiplicity unrestricted.
     const long long spin_multiplicity = mol.multiplicity ? *mol.multiplicity : (mol.electron_count() % 2 == 0 ? 1 : 2);

@@ -78,6 +78,7 @@ void check_nuclear_distances(const Molecule& mol, const std::string& path) {
     for (unsigned k = 0; k < n; ++k) {
         const Vec3 a = mol[order[k]].gr();
         for (unsigned l = k + 1; l < n && mol[order[l]].gr().x - a.x < min_nuclear_distance_bohr; ++l) {
+            if (mol[order[k]].ghost || mol[order[l]].ghost) continue;  // no nucleus
             const Vec3 b = mol[order[l]].gr();
             const double r = std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
             if (!(r < min_nuclear_distance_bohr)) continue;

@@ -36,7 +36,7 @@ void make_files(const fs::path& dir) {
     const std::string doc = R"({"molecule":{"symbols":["He","He"],"geometry":[0,0,0,0,0,5.6]REAL},"driver":"energy",)"
                             R"("model":{"method":"hf","basis":"sto-3g"}})";
     std::ofstream(dir / "he2.json") << std::regex_replace(doc, std::regex("REAL"), "");
-    std::ofstream(dir / "ghost.json") << std::regex_replace(doc, std::regex("REAL"), ",\"real\":[true,false]");
+    std::ofstream(dir / "ghost.json") << std::regex_replace(doc, std::regex("REAL"), ",\"real\":[false,false]");
     std::ofstream(dir / "deep.json") << std::string(100000, '[') + std::string(100000, ']');
     std::ofstream ne(dir / "ne30.xyz");  // 150 functions: the exact table needs 483 MiB
     ne << "30\n\n";
@@ -55,7 +55,7 @@ const Hostile hostile_inputs[] = {
     {"a folder as the document", "$V --qcschema folder", 2, "cannot read QCSchema input \"folder\": it is a directory"},
     {"JSON 100,000 levels deep", "$V --qcschema deep.json | wc -c", 0, "^2[0-9]{5}\\n[\\s\\S]*nested at most 64 levels"},
     {"--qcschema=FILE", "$V --qcschema=he2.json", 0, "\"return_result\": -5.6"},
-    {"a ghost atom", "$V --qcschema ghost.json", 3, "atom 2 \\(He\\) is a ghost atom"},
+    {"a ghost atom alone: no electrons", "$V --qcschema ghost.json", 3, "has 0 electrons"},
     {"\"--\" then a file called --batch", "$V -- --batch", 0, "Total energy"},
     // Standard output on a full disk: status 2 and a line on standard error.
     {"report to /dev/full", "$V h2.in > /dev/full", 2, "cannot write standard output"},
