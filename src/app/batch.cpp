@@ -1,6 +1,8 @@
 #include "app/batch.h"
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 #include <condition_variable>
 #include <iostream>
 #include <mutex>
@@ -10,6 +12,8 @@
 #include <utility>
 
 #include "common/failure.h"
+#include "common/quote.h"
+#include "system/memory.h"
 #include "app/run.h"
 #include "app/prepare.h"
 #include "report/verdict.h"
@@ -35,6 +39,12 @@ const SharedOption shared_options[] = {{"--basis", true},          {"--charge", 
 
 // More threads than this are refused: each holds a whole two-electron table.
 constexpr unsigned max_jobs = 256;
+
+// Address space a worker takes before any molecule: the malloc arena of its thread
+// (64 MiB reserved by 64-bit glibc) and its stack (8 MiB). Under an address-space
+// limit the workers are as many as fit, so that none runs out of memory where not
+// even its failure can be reported.
+constexpr std::uint64_t worker_address_space = 72ull << 20;
 
 unsigned parse_jobs(const std::string& text) {
     unsigned long value = 0;
@@ -171,16 +181,23 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
     // Workers take the next input and leave its line in its slot; this thread
     // writes the slots in order as they fill. Only this thread writes to `out`.
     std::vector<json> lines(n);
-    std::vector<bool> ready(n, false);
+    std::vector<bool> ready(n, false), redo(n, false);
     std::mutex mutex;
     std::condition_variable filled;
     auto work = [&]() {
         for (std::size_t k = next++; k < n; k = next++) {
-            json line = batch_result(files[k], options);
+            json line;
+            bool done = true;
+            try {
+                line = batch_result(files[k], options);
+            } catch (...) {
+                done = false;  // not even the memory for its failure: this thread computes it again
+            }
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 lines[k] = std::move(line);
                 ready[k] = true;
+                redo[k] = !done;
             }
             filled.notify_one();
         }
@@ -191,14 +208,26 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
     } catch (const std::system_error&) {
         // The system has no more threads to give (a limit on processes or on the
         // address space): the workers started share the inputs, or this thread alone.
+    } catch (const std::bad_alloc&) {
+        // Nor the memory for another thread's state.
     }
     if (workers.empty()) return one_by_one();
     for (std::size_t k = 0; k < n && out; ++k) {
         json line;
+        bool again = false;
         {
             std::unique_lock<std::mutex> lock(mutex);
             filled.wait(lock, [&] { return ready[k]; });
             line = std::move(lines[k]);
+            again = redo[k];
+        }
+        if (again) {
+            try {
+                line = batch_result(files[k], options);
+            } catch (const std::bad_alloc&) {
+                line = failed_input(files[k], "Error: not enough memory to compute input file " + quoted(files[k]),
+                                    exit_status::out_of_memory);
+            }
         }
         write(line, k);
     }
@@ -207,7 +236,9 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
 }
 
 int batch_command(const std::vector<std::string>& args) {
-    const BatchCommand cmd = parse_batch_command(args);
+    BatchCommand cmd = parse_batch_command(args);
+    if (const std::optional<std::uint64_t> left = address_space_left())
+        cmd.jobs = static_cast<unsigned>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(cmd.jobs, *left / worker_address_space)));
     Progress progress("Molecules", cmd.files.size());
     const std::size_t failures =
         run_batch(cmd.files, cmd.options, cmd.jobs, std::cout, [&progress](std::size_t k) { progress.update(k); });

@@ -209,13 +209,16 @@ MemoryRoom available_memory() {
     if (paths.v1) consider(cgroup_tree_room("/sys/fs/cgroup/memory", *paths.v1, "memory.limit_in_bytes",
                                             "memory.usage_in_bytes"),
                            "the memory cgroup's limit");
+    consider(address_space_left(), "the address-space limit, ulimit -v");
+    return smallest;
+}
+
+std::optional<std::uint64_t> address_space_left() {
     struct rlimit as;
     // The first field of /proc/self/statm is the virtual size in pages.
     const std::optional<std::uint64_t> pages = leading_number(read_file("/proc/self/statm"));
-    if (::getrlimit(RLIMIT_AS, &as) == 0 && pages)
-        consider(address_space_room(as.rlim_cur, mul_sat(*pages, static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)))),
-                 "the address-space limit, ulimit -v");
-    return smallest;
+    if (::getrlimit(RLIMIT_AS, &as) != 0 || !pages) return std::nullopt;
+    return address_space_room(as.rlim_cur, mul_sat(*pages, static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE))));
 }
 
 std::uint64_t available_memory_bytes() { return available_memory().bytes; }

@@ -59,6 +59,9 @@ std::uint64_t available_memory_bytes();
 // ", <MiB> MiB are available (<limit>)" for a known room, empty otherwise.
 std::string available_text(const MemoryRoom& room);
 
+// Address space left to the process under its limit (RLIMIT_AS), none when unlimited.
+std::optional<std::uint64_t> address_space_left();
+
 // Room under an address-space limit: limit less the virtual size (0 when it is
 // used up), none when unlimited.
 std::optional<std::uint64_t> address_space_room(std::uint64_t limit, std::uint64_t virtual_size);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -30,6 +31,8 @@ void run_parallel(unsigned threads, unsigned count, const std::function<void(uns
         for (unsigned t = 0; t < helpers; ++t) pool.emplace_back(work);
     } catch (const std::system_error&) {
         // No more threads to be had (a process or address-space limit): fewer do the work.
+    } catch (const std::bad_alloc&) {
+        // Nor the memory for another thread's state.
     }
     work();
     for (std::thread& t : pool) t.join();
