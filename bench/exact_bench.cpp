@@ -21,6 +21,7 @@ namespace {
 struct Input {
     std::vector<Atom> atoms;
     std::vector<CGF> cgfs;
+    Vec3 at(unsigned i) const { return centre_of(cgfs[i], atoms); }
 };
 
 Input example(const std::string& name) {
@@ -35,7 +36,7 @@ void exact_eri(benchmark::State& state, const std::string& name) {
     const Input in = example(name);
     TwoElectronTable table = empty_table(static_cast<unsigned>(in.cgfs.size()));
     for (auto _ : state) {
-        exact_repulsion_table(in.cgfs, table);
+        exact_repulsion_table(in.cgfs, in.atoms, table);
         benchmark::DoNotOptimize(table.data());
     }
 }
@@ -50,7 +51,8 @@ void reference_eri(benchmark::State& state, const std::string& name) {
                 for (unsigned k = 0; k < n; ++k)
                     for (unsigned l = 0; l <= k; ++l) {
                         if (k * (k + 1) / 2 + l < i * (i + 1) / 2 + j) continue;
-                        table[teindex(i, j, k, l)] = cgf_repulsion(in.cgfs[i], in.cgfs[j], in.cgfs[k], in.cgfs[l]);
+                        table[teindex(i, j, k, l)] = cgf_repulsion(in.cgfs[i], in.at(i), in.cgfs[j], in.at(j), in.cgfs[k],
+                                                                in.at(k), in.cgfs[l], in.at(l));
                     }
         benchmark::DoNotOptimize(table.data());
     }
@@ -59,9 +61,9 @@ void reference_eri(benchmark::State& state, const std::string& name) {
 void exact_one_electron(benchmark::State& state, const std::string& name) {
     const Input in = example(name);
     for (auto _ : state) {
-        Matrix<double> S = exact_overlap_matrix(in.cgfs);
-        Matrix<double> T = exact_kinetic_matrix(in.cgfs);
-        std::vector<Matrix<double>> V = exact_nuclear_matrices(in.cgfs, in.atoms);
+        Matrix<double> S = exact_overlap_matrix(in.cgfs, in.atoms);
+        Matrix<double> T = exact_kinetic_matrix(in.cgfs, in.atoms);
+        std::vector<Matrix<double>> V = exact_nuclear_matrices(in.cgfs, in.atoms, in.atoms);
         benchmark::DoNotOptimize(S[0]);
         benchmark::DoNotOptimize(T[0]);
         benchmark::DoNotOptimize(V[0][0]);
@@ -70,16 +72,16 @@ void exact_one_electron(benchmark::State& state, const std::string& name) {
 
 void reference_one_electron(benchmark::State& state, const std::string& name) {
     const Input in = example(name);
-    const int n = static_cast<int>(in.cgfs.size());
+    const unsigned n = static_cast<unsigned>(in.cgfs.size());
     for (auto _ : state) {
         Matrix<double> S(n, n), T(n, n);
         std::vector<Matrix<double>> V(in.atoms.size(), Matrix<double>(n, n));
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) {
-                S[i][j] = cgf_overlap(in.cgfs[i], in.cgfs[j]);
-                T[i][j] = cgf_kinetic(in.cgfs[i], in.cgfs[j]);
+        for (unsigned i = 0; i < n; ++i)
+            for (unsigned j = 0; j < n; ++j) {
+                S[i][j] = cgf_overlap(in.cgfs[i], in.at(i), in.cgfs[j], in.at(j));
+                T[i][j] = cgf_kinetic(in.cgfs[i], in.at(i), in.cgfs[j], in.at(j));
                 for (std::size_t k = 0; k < in.atoms.size(); ++k)
-                    V[k][i][j] = cgf_nuclear(in.cgfs[i], in.cgfs[j], in.atoms[k]);
+                    V[k][i][j] = cgf_nuclear(in.cgfs[i], in.at(i), in.cgfs[j], in.at(j), in.atoms[k]);
             }
         benchmark::DoNotOptimize(S[0]);
         benchmark::DoNotOptimize(T[0]);

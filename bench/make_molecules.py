@@ -107,10 +107,21 @@ def alkane(nc):
             atoms.append(("H", x + ch / cc * (nx - x), y + ch / cc * (ny - y), 0.0))
     return atoms
 
+def alkyl(nc):
+    """The 1-alkyl radical CnH2n+1: the alkane less the hydrogen at the end of the chain that
+    lies in its plane (a doublet, the open-shell member of the size series)."""
+    atoms = alkane(nc)
+    del atoms[nc + 2]  # the in-plane H of the first carbon, after its two out-of-plane ones
+    return atoms
+
 here = os.path.dirname(os.path.abspath(__file__))
 if len(sys.argv) == 3 and sys.argv[1].startswith("C"):
-    # make_molecules.py C<n> FILE: the alkane CnH2n+2 in STO-3G, for the size series.
-    write("alkane", alkane(int(sys.argv[1][1:])), "sto-3g", sys.argv[2])
+    # make_molecules.py C<n> FILE: the alkane CnH2n+2 in STO-3G, for the size series;
+    # C<n>r: the 1-alkyl radical CnH2n+1.
+    if sys.argv[1].endswith("r"):
+        write("alkyl", alkyl(int(sys.argv[1][1:-1])), "sto-3g", sys.argv[2])
+    else:
+        write("alkane", alkane(int(sys.argv[1][1:])), "sto-3g", sys.argv[2])
     sys.exit(0)
 for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("naphthyl", naphthyl), ("octane", octane),
                  ("caffeine", caffeine)):

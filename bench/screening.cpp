@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         Molecule molecule;
         read_velko_file(molecule, argv[a]);
         const BasisSet basis = molecular_basis(molecule);
-        const Integrals integrals(IntegralPath::fast, basis);
+        const Integrals integrals(IntegralPath::fast, basis, molecule.atoms);
         const Matrix<double> S = integrals.overlap(), T = integrals.kinetic();
         const std::vector<Matrix<double>> V = integrals.nuclear_attraction(molecule.atoms);
         std::vector<unsigned> electrons;

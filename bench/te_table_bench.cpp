@@ -16,20 +16,21 @@
 
 namespace {
 
-BasisSet basis_of(const std::string& name) {
+Molecule molecule_of(const std::string& name) {
     Molecule mol;
     read_velko_file(mol, std::string(VELKO_BENCH_DIR) + "/molecules/" + name + ".in");
-    return molecular_basis(mol);
+    return mol;
 }
 
 std::uint64_t distinct(unsigned n) { return teindex(n - 1, n - 1, n - 1, n - 1) + 1; }
 
 void fast_table(benchmark::State& state, const std::string& name) {
-    const BasisSet basis = basis_of(name);
+    const Molecule mol = molecule_of(name);
+    const BasisSet basis = molecular_basis(mol);
     const unsigned n = basis.size();
     TwoElectronTable table(n);
     for (auto _ : state) {
-        repulsion_table(basis, table);
+        repulsion_table(basis, mol.atoms, table);
         benchmark::DoNotOptimize(table.data());
     }
     state.counters["integrals"] = static_cast<double>(distinct(n));
@@ -38,7 +39,9 @@ void fast_table(benchmark::State& state, const std::string& name) {
 }
 
 void reference_table(benchmark::State& state, const std::string& name, std::uint64_t stride) {
-    const std::vector<CGF> cgfs = basis_of(name).functions;
+    const Molecule mol = molecule_of(name);
+    const std::vector<CGF> cgfs = molecular_basis(mol).functions;
+    auto at = [&](unsigned i) { return centre_of(cgfs[i], mol.atoms); };
     const unsigned n = static_cast<unsigned>(cgfs.size());
     std::uint64_t done = 0;
     double sink = 0.0;
@@ -51,7 +54,7 @@ void reference_table(benchmark::State& state, const std::string& name, std::uint
                     for (unsigned l = 0; l <= k; ++l) {
                         if (k * (k + 1) / 2 + l < i * (i + 1) / 2 + j) continue;
                         if (counter++ % stride != 0) continue;
-                        sink += cgf_repulsion(cgfs[i], cgfs[j], cgfs[k], cgfs[l]);
+                        sink += cgf_repulsion(cgfs[i], at(i), cgfs[j], at(j), cgfs[k], at(k), cgfs[l], at(l));
                         ++done;
                     }
         benchmark::DoNotOptimize(sink);

@@ -70,20 +70,20 @@ std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, 
 }  // namespace
 
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
-                                     Listing& listing, bool dense) {
+                                     Listing& listing) {
     MolecularIntegrals m;
     // --- basis ---
     m.basis = molecular_basis(molecule);
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
     const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
-    dense = dense || integral_path == IntegralPath::exact || (n <= dense_fast_path_functions && !settings.integral_direct);
+    const bool dense = integral_path == IntegralPath::exact || (n <= dense_fast_path_functions && !settings.integral_direct);
     if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     TwoElectronTable& te_table = m.te_table;
     listing.input(m.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(integral_path, m.basis);
+    const Integrals integrals(integral_path, m.basis, molecule.atoms);
     m.exact = integrals.exact();
     listing.phase("S matrix");
     m.S = integrals.overlap();
@@ -134,7 +134,7 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     calc.occupied = calc.electrons / 2;
     calc.spin = SpinState{1, calc.occupied, calc.occupied};
     calc.diis = settings.diis;
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing, false);
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
     calc.basis = m.basis;
     calc.S = m.S;
     calc.H = m.H;
@@ -185,11 +185,21 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
     UhfSettings uhf;
     if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
     calc.iteration_limit = uhf.max_iterations;
+    SpinSystem system;
+    system.H = m.H;
+    system.S = m.S;
+    system.X = m.X;
+    system.X_t = transpose(m.X);
+    const TableOperator table_operator(m.te_table, true);
+    system.two_electron = m.screened ? static_cast<const TwoElectronOperator*>(m.screened.get()) : &table_operator;
+    system.free_order_products = m.screened != nullptr;
+    system.nuclear_repulsion = m.nuclear_repulsion;
+    system.occupied = {spin.alpha, spin.beta};
     std::vector<unsigned> electrons;
     for (const Atom& atom : molecule.atoms) electrons.push_back(atom.nrelecs());
     listing.scf_start();
     // A non-finite energy stops the run at once, with the step's number and energy.
-    const UhfStepReport report = [&](unsigned step, double energy, double ms) {
+    const StepListener report = [&](unsigned step, double energy, double ms) {
         listing.step(step, energy, ms);
         if (!std::isfinite(energy)) {
             ScfResult stopped;
@@ -198,9 +208,9 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
             throw nonfinite_energy_failure(path, stopped);
         }
     };
-    calc.uhf = run_uhf(m.H, m.S, m.X, m.te_table,
-                       superposition_density(m.S, m.T, m.V, TableOperator(m.te_table, true), calc.basis.first, electrons), spin.alpha,
-                       spin.beta, m.nuclear_repulsion, uhf, report);
+    const Matrix<double> atomic_start =
+        superposition_density(m.S, m.T, m.V, *system.two_electron, calc.basis.first, electrons);
+    calc.uhf = run_uhf(system, atomic_start, uhf, report);
     return calc;
 }
 

@@ -32,7 +32,7 @@ struct MolecularIntegrals {
     BasisSet basis;
     Matrix<double> S, T, H, X;
     std::vector<Matrix<double>> V;  // nuclear attraction, one matrix per atom
-    TwoElectronTable te_table;  // every distinct integral: exact path, or an open shell
+    TwoElectronTable te_table;  // every distinct integral: the exact path and small molecules
     std::shared_ptr<ScreenedOperator> screened;  // otherwise: the fast path's screened quartets
     bool exact = true;  // computed by the exact integral path
     double nuclear_repulsion = 0.0;
@@ -41,9 +41,8 @@ struct MolecularIntegrals {
 // Basis -> one-electron matrices and two-electron table -> orthogonaliser, listed as
 // they are computed. Throws Failure when the molecule is too large for memory or its
 // basis is linearly dependent.
-// `dense`: the table of every distinct integral even on the fast path (the open-shell code reads it).
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
-                                     Listing& listing, bool dense = true);
+                                     Listing& listing);
 
 // Restricted Hartree-Fock of a molecule, in the order of the algorithm:
 // basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF.

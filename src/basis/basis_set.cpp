@@ -15,10 +15,10 @@ namespace {
 }
 
 // The functions of one shell: one contraction per Cartesian component.
-void expand(const Shell& shell, const Vec3& centre, std::vector<CGF>& functions) {
+void expand(const Shell& shell, std::vector<CGF>& functions) {
     for (unsigned k = 0; k < shell.size(); ++k) {
         const std::array<unsigned, 3> p = cartesian_powers(shell.L, k);
-        CGF f{centre, {}};
+        CGF f{shell.atom, {}};
         for (std::size_t i = 0; i < shell.exponents.size(); ++i)
             f.gtos.emplace_back(shell.coefficients[i], shell.exponents[i], p[0], p[1], p[2]);
         functions.push_back(std::move(f));
@@ -51,7 +51,7 @@ BasisSet basis_from_shells(const Molecule& mol, const BasisLibrary& library) {
                       << cartesian_name(from.L, k) << ")";
                 basis.labels.push_back(label.str());
             }
-            expand(shell, atom.gr(), basis.functions);
+            expand(shell, basis.functions);
             basis.primitives += shell.size() * static_cast<unsigned>(shell.exponents.size());
             basis.shells.push_back(std::move(shell));
             basis.shell_first.push_back(basis.size());

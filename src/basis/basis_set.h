@@ -15,7 +15,7 @@ struct BasisSet {
     std::vector<unsigned> shell_first;  // shell s owns functions shell_first[s] .. shell_first[s+1]-1
     std::vector<unsigned> atom_shells;  // atom a owns shells atom_shells[a] .. atom_shells[a+1]-1
     std::vector<unsigned> first;        // atom a owns functions first[a] .. first[a+1]-1
-    std::vector<CGF> functions;         // Cartesian, centred on the shell's atom
+    std::vector<CGF> functions;         // Cartesian, on the shell's atom
     std::vector<std::string> labels;    // "[r] <symbol><atom number>\t (<orbital>)", r counted from 1
     unsigned primitives = 0;            // Gaussian primitives over all functions
 

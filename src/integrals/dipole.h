@@ -18,6 +18,8 @@
 // Axis k is 0 for x, 1 for y, 2 for z.
 double gto_dipole(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, int axis, const Vec3& origin);
 // sum_ij c_i c_j N_i N_j gto_dipole(g_i, g_j), contracted as cgf_overlap is.
-double cgf_dipole(const CGF& a, const CGF& b, int axis, const Vec3& origin);
-// The three symmetric matrices D_k[mu][nu] = <mu| (r - O)_k |nu> of a basis.
-std::array<Matrix<double>, 3> dipole_matrices(const std::vector<CGF>& cgfs, const Vec3& origin);
+double cgf_dipole(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B, int axis, const Vec3& origin);
+// The three symmetric matrices D_k[mu][nu] = <mu| (r - O)_k |nu> of a basis whose
+// function mu is centred on atom_positions[cgfs[mu].atom].
+std::array<Matrix<double>, 3> dipole_matrices(const std::vector<CGF>& cgfs, const std::vector<Vec3>& atom_positions,
+                                              const Vec3& origin);

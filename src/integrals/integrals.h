@@ -31,8 +31,9 @@ IntegralPath choose_integral_path(IntegralPath requested, const std::vector<CGF>
 // The integral matrices of a basis by one path.
 class Integrals {
 public:
-    // `path` must be exact or fast (see choose_integral_path).
-    Integrals(IntegralPath path, const BasisSet& basis);
+    // `path` must be exact or fast (see choose_integral_path); the basis is placed on
+    // `atoms`, which must outlive this object.
+    Integrals(IntegralPath path, const BasisSet& basis, const std::vector<Atom>& atoms);
 
     bool exact() const { return path_ == IntegralPath::exact; }
     Matrix<double> overlap() const;
@@ -47,6 +48,7 @@ public:
 private:
     IntegralPath path_;
     const std::vector<CGF>& functions_;
+    const std::vector<Atom>& atoms_;  // the centres of the functions
     std::vector<ShellBlock> shells_;     // fast path only
     std::vector<ShellPair> pairs_;  // fast path only
 };

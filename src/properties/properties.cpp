@@ -137,6 +137,8 @@ Properties molecular_properties(const ScfValues& scf) {
         p.loewdin_spin = loewdin_populations(*scf.spin_density, scf.S, scf.atoms);
     }
     const Vec3 origin(0.0, 0.0, 0.0);
-    p.dipole = dipole_moment(scf.P, dipole_matrices(scf.basis, origin), scf.atoms, origin);
+    std::vector<Vec3> positions;
+    for (const AtomSite& atom : scf.atoms) positions.push_back(atom.position);
+    p.dipole = dipole_moment(scf.P, dipole_matrices(scf.basis, positions, origin), scf.atoms, origin);
     return p;
 }

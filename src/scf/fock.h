@@ -10,10 +10,6 @@
 // visiting all n^4 index quadruples and reading the table through teindex.
 Matrix<double> two_electron_reference(const Matrix<double>& P, const TwoElectronTable& te_table);
 
-// The same G from the distinct integrals, each read once in table order and
-// scattered to every element it contributes to. P must be symmetric.
-Matrix<double> two_electron_from_distinct(const Matrix<double>& P, const TwoElectronTable& te_table);
-
 // Total energy E = 1/2 sum_ij P_ji (H_ij + F_ij) + E_nuc.
 double total_energy(const Matrix<double>& P, const Matrix<double>& H, const Matrix<double>& F,
                     double nuclear_repulsion);

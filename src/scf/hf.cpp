@@ -6,24 +6,13 @@
 #include "common/clock.h"
 #include "integrals/reference/func.h"
 #include "linalg/matfunc.h"
-#include "scf/diis.h"
 #include "scf/fock.h"
 #include "scf/roothaan.h"
 
 namespace {
 
 constexpr double convergence_threshold = 1e-9;  // Hartree, on the change of the total energy
-// The plain loop compares step 1 with this; step 1's energy is the nuclear repulsion.
-constexpr double first_previous_energy = 1000.0;
 
-// DIIS mode. It stops when the energy change and the largest element of the
-// commutator error are both below these. The energy error is second order in the
-// density error, itself of the order of the commutator error over the HOMO-LUMO gap,
-// so the energy is then within about 1e-12 Hartree of the converged one; the energy
-// test stays at the plain loop's 1e-9, above the rounding noise of a large molecule.
-constexpr double diis_energy_threshold = 1e-9;  // Hartree
-constexpr double diis_error_threshold = 1e-7;   // Hartree, max_ij |X^T (FDS - SDF) X|_ij
-constexpr unsigned diis_history = 8;            // Fock matrices kept for the extrapolation
 
 }  // namespace
 
@@ -89,67 +78,41 @@ ScfResult HF::iterate() const {
     }
 }
 
+SpinSystem HF::spin_system() const {
+    SpinSystem s;
+    s.H = H;
+    s.S = S;
+    s.X = X;
+    s.X_t = X_t;
+    s.two_electron = two_electron_operator;
+    s.nuclear_repulsion = nuclear_repulsion;
+    s.occupied = {occupied};
+    s.free_order_products = free_order_products;
+    s.incremental_fock = incremental_fock;
+    s.full_build_interval = full_build_interval;
+    return s;
+}
+
 ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
     // That Fock build is part of the guess; step 1 is the first from an idempotent density.
-    const bool fo = free_order_products;
-    Matrix<double> P = roothaan_step(matsum(H, two_electron(start)), X, X_t, occupied, fo).density;
-
-    // Incremental build: G(D_n) = G(D_(n-1)) + G(D_n - D_(n-1)) (G is linear in D); the
-    // change shrinks as the SCF converges, so density screening skips more and more
-    // quartets. A full build every full_build_interval steps keeps rounding from piling up.
-    const bool incremental = incremental_fock && two_electron_operator->incremental();
-    Matrix<double> G_last, P_last;
-    unsigned since_full = 0;
-    auto build_g = [&](const Matrix<double>& D) {
-        if (!incremental) return two_electron(D);
-        if (G_last.rows() == 0 || ++since_full >= full_build_interval) {
-            since_full = 0;
-            G_last = two_electron(D);
-        } else {
-            Matrix<double> change(D.rows(), D.cols());
-            for (int i = 0; i < D.rows(); ++i)
-                for (int j = 0; j < D.cols(); ++j) change[i][j] = D[i][j] - P_last[i][j];
-            G_last = matsum(G_last, two_electron_operator->G_change(change));
-        }
-        P_last = D;
-        return G_last;
-    };
-
+    const SpinSystem system = spin_system();
+    SpinLoopSettings settings;
+    settings.last_step = diis_max_iterations;
+    StepListener step;
+    if (listener) step = [this](unsigned number, double energy, double ms) { listener->step(number, energy, ms); };
+    SpinRun run;
+    converge_diis(system, start_densities(system, start), settings, step, nullptr, run);
     ScfResult r;
-    Diis history;
-    history.max_vectors = diis_history;
-    double prev = first_previous_energy;
-    Clock clock;
-    for (;;) {
-        clock.tic();
-        ++r.iterations;
-        r.fock = matsum(H, build_g(P));
-        r.energy = calcen(P, r.fock);
-        r.density = P;
-        if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
-        const Matrix<double> error = diis_error(r.fock, P, S, X, fo);
-        const double max_error = max_abs_element(error);
-        const double d = std::fabs(r.energy - prev);
-        // The orbitals of F itself: the report is of the density P, its energy and its Fock matrix.
-        Orbitals o = roothaan_orbitals(r.fock, X, X_t, fo);
-        r.orbital_energies = std::move(o.energies);
-        r.C = std::move(o.C);
-        clock.toc();
-        if (listener) listener->step(r.iterations, r.energy, clock.passed());
-        const bool done = d <= diis_energy_threshold && max_error <= diis_error_threshold;
-        if (r.iterations == diis_max_iterations) {
-            r.reached_limit = true;
-            r.converged = done;
-            return r;
-        }
-        if (done) {
-            r.converged = true;
-            return r;
-        }
-        prev = r.energy;
-
-        history.add(r.fock, error);
-        P = roothaan_step(history.extrapolate(), X, X_t, occupied, fo).density;
-    }
+    r.converged = run.converged;
+    r.reached_limit = run.reached_limit;
+    r.finite = run.finite;
+    r.iterations = run.iterations;
+    r.energy = run.energy;
+    ChannelState& c = run.channels[0];
+    r.orbital_energies = std::move(c.energies);
+    r.C = std::move(c.C);
+    r.density = std::move(c.density);
+    r.fock = std::move(c.fock);
+    return r;
 }

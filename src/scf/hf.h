@@ -4,6 +4,7 @@
 
 #include "common/clock.h"
 #include "linalg/matrix.h"
+#include "scf/spin_scf.h"
 #include "scf/two_electron.h"
 
 // Told of each SCF step as it is taken, for a listing of the run.
@@ -54,10 +55,12 @@ struct HF {
     // The plain loop from the core-Hamiltonian guess (P = 0), stopping when the energy
     // changes by at most 1e-9 Hartree or at max_iterations.
     ScfResult iterate() const;
-    // Pulay DIIS (see diis.h) from the occupied orbitals of the Fock matrix of `start`
-    // (the superposed atomic densities), stopping when |dE| <= 1e-9 Hartree and no
-    // element of the commutator error exceeds 1e-7 Hartree, or at diis_max_iterations.
+    // The DIIS loop of spin_scf.h in one channel from the occupied orbitals of the Fock
+    // matrix of `start` (the superposed atomic densities), stopping at diis_max_iterations
+    // at the latest.
     ScfResult iterate_diis(const Matrix<double>& start) const;
+    // The closed shell as one spin channel.
+    SpinSystem spin_system() const;
 
     // G(D) = J[D] - 1/2 K[D] by the operator.
     Matrix<double> two_electron(const Matrix<double>& D) const;

@@ -19,61 +19,31 @@ constexpr std::size_t max_quartet_integrals = 256;
 // What the kernel's primitive screening can leave out of one integral (fast_eri.cpp).
 constexpr double diagonal_leftout = 1e-17;
 
-// Integrals of the quartet (bra, ket) with weights and symmetry: calls
-// add(i, j, k, l, v) with v = degeneracy * (ij|kl) for each distinct integral.
-template <class Add>
-inline void visit_integrals(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals, Add&& add) {
-    const std::size_t nb = bra.first.size(), nk = ket.first.size();
-    for (std::size_t f = 0; f < nb; ++f) {
-        const int i = static_cast<int>(bra.first[f]), j = static_cast<int>(bra.second[f]);
-        const std::uint64_t ij = TwoElectronTable::pair(i, j);
-        const double* row = vals + f * nk;
-        for (std::size_t g = 0; g < nk; ++g) {
-            const int k = static_cast<int>(ket.first[g]), l = static_cast<int>(ket.second[g]);
-            // Within one shell pair both (ij|kl) and (kl|ij) were computed; keep one.
-            if (same_pair && ij < TwoElectronTable::pair(k, l)) continue;
-            add(i, j, k, l, degeneracy(i, j, k, l) * row[g]);
-        }
-    }
-}
-
-// G of one quartet block into the half matrix A (row-major n x n, result A + A^T):
-// the scatter of scatter.h with the Coulomb element of the bra kept in a register.
-// Weights: 1/2 for i == j and for k == l; within one shell pair (same_pair) only
+// The weighted integrals of the quartet (bra, ket), bra function by bra function, for the
+// scatter of scatter.h: calls visit(i, j, kets). Weights: 1/2 for i == j and for k == l;
+// within one shell pair (same_pair) both (ij|kl) and (kl|ij) were computed, so only
 // (ij) >= (kl) is taken, with 1/2 for (ij) == (kl).
-void scatter_block_g(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals,
-                     const double* D, double* A, std::size_t n) {
+template <class Visit>
+inline void quartet_bras(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals, Visit&& visit) {
     const std::size_t nb = bra.first.size(), nk = ket.first.size();
     for (std::size_t f = 0; f < nb; ++f) {
         const std::size_t i = bra.first[f], j = bra.second[f];
         const std::uint64_t ij = TwoElectronTable::pair(i, j);
         const double w_ij = (i == j) ? 0.5 : 1.0;
-        const double D_ij2 = 2.0 * D[i * n + j];
-        const double* D_i = D + i * n;
-        const double* D_j = D + j * n;
-        double* A_i = A + i * n;
-        double* A_j = A + j * n;
         const double* row = vals + f * nk;
-        double coulomb = 0.0;
-        for (std::size_t g = 0; g < nk; ++g) {
-            const std::size_t k = ket.first[g], l = ket.second[g];
-            double w = w_ij;
-            if (k == l) w *= 0.5;
-            if (same_pair) {
-                const std::uint64_t kl = TwoElectronTable::pair(k, l);
-                if (ij < kl) continue;
-                if (ij == kl) w *= 0.5;
+        visit(i, j, [&](auto&& add) {
+            for (std::size_t g = 0; g < nk; ++g) {
+                const std::size_t k = ket.first[g], l = ket.second[g];
+                double w = w_ij;
+                if (k == l) w *= 0.5;
+                if (same_pair) {
+                    const std::uint64_t kl = TwoElectronTable::pair(k, l);
+                    if (ij < kl) continue;
+                    if (ij == kl) w *= 0.5;
+                }
+                add(k, l, w * row[g]);
             }
-            const double v = w * row[g];
-            coulomb += v * D[k * n + l];
-            A[k * n + l] += v * D_ij2;
-            const double x = 0.5 * v;
-            A_i[k] -= x * D_j[l];
-            A_j[l] -= x * D_i[k];
-            A_i[l] -= x * D_j[k];
-            A_j[k] -= x * D_i[l];
-        }
-        A_i[j] += 2.0 * coulomb;
+        });
     }
 }
 
@@ -259,7 +229,9 @@ Matrix<double> ScreenedOperator::build_g(const Matrix<double>& D, bool density_s
         double* a = n > 0 ? A[0] : nullptr;
         const double* d = n > 0 ? D[0] : nullptr;
         for_each_quartet(c, density_screened ? &D : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
-            scatter_block_g(pairs_[x], pairs_[y], x == y, vals, d, a, n_);
+            quartet_bras(pairs_[x], pairs_[y], x == y, vals, [&](std::size_t i, std::size_t j, auto&& kets) {
+                scatter_g_bra(i, j, d, a, n_, kets);
+            });
         });
         parts[c] = std::move(A);
     });
@@ -272,28 +244,40 @@ Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build
 
 Matrix<double> ScreenedOperator::G_change(const Matrix<double>& dD) const { return build_g(dD, true); }
 
-std::vector<TwoElectronOperator::JK> ScreenedOperator::jk(const std::vector<Matrix<double>>& densities) const {
+TwoElectronOperator::JK ScreenedOperator::jk(const std::vector<Matrix<double>>& densities) const {
+    return build_jk(densities, false);
+}
+
+TwoElectronOperator::JK ScreenedOperator::jk_change(const std::vector<Matrix<double>>& changes) const {
+    return build_jk(changes, true);
+}
+
+TwoElectronOperator::JK ScreenedOperator::build_jk(const std::vector<Matrix<double>>& densities,
+                                                   bool density_screened) const {
     assert(listed_);
-    const int n = static_cast<int>(n_);
-    std::vector<std::vector<HalfJK>> parts(chunk_count);
+    const PackedDensities packed(densities);
+    // The screen: the largest change of any channel, element by element.
+    Matrix<double> screen;
+    if (density_screened && !densities.empty()) {
+        screen = Matrix<double>(densities[0].rows(), densities[0].cols());
+        for (const Matrix<double>& D : densities)
+            for (int i = 0; i < D.rows(); ++i)
+                for (int j = 0; j < D.cols(); ++j) screen[i][j] = std::fmax(screen[i][j], std::fabs(D[i][j]));
+    }
+    std::vector<HalfJK> parts(chunk_count, HalfJK(0, 0));
     run_parallel(threads_, chunk_count, [&](unsigned c) {
-        std::vector<HalfJK> A(densities.size(), HalfJK(n));
-        for_each_quartet(c, nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
-            visit_integrals(pairs_[x], pairs_[y], x == y, vals, [&](int i, int j, int k, int l, double v) {
-                for (std::size_t d = 0; d < densities.size(); ++d) scatter_jk(i, j, k, l, v, densities[d], A[d]);
+        HalfJK A(packed.n, packed.m);
+        for_each_quartet(c, density_screened ? &screen : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
+            quartet_bras(pairs_[x], pairs_[y], x == y, vals, [&](std::size_t i, std::size_t j, auto&& kets) {
+                scatter_jk_bra(i, j, packed.T.data(), packed.P.data(), A.J.data(), A.K.data(), packed.n, packed.m,
+                               kets);
             });
         });
         parts[c] = std::move(A);
     });
-    std::vector<JK> out;
-    for (std::size_t d = 0; d < densities.size(); ++d) {
-        Matrix<double> J = std::move(parts[0][d].J), K = std::move(parts[0][d].K);
-        for (unsigned c = 1; c < chunk_count; ++c) {
-            add_into(J, parts[c][d].J);
-            add_into(K, parts[c][d].K);
-        }
-        out.push_back(JK{symmetrised(J), symmetrised(K)});
-    }
+    for (unsigned c = 1; c < chunk_count; ++c) parts[0].add(parts[c]);
+    JK out;
+    parts[0].finish(out.J, out.K);
     return out;
 }
 

@@ -23,7 +23,7 @@
 // their signs vary: measured against the unscreened fast path at 1e-12 (bench/screening.cpp,
 // README) the energy moves by at most 1.5e-11 Hartree (C30H62, 89% of the integrals left
 // out; caffeine 2e-13), growing slowly with size, below the 1e-10 promised.
-// Density screening (G_change only): a quartet adds at most 2 Q_x Q_y max|dD| over the
+// Density screening (G_change, jk_change only): a quartet adds at most 2 Q_x Q_y max|dD| over the
 // six density blocks it touches; it is skipped when that is below density_threshold.
 // The SCF rebuilds G in full every few steps, so what is skipped cannot pile up.
 //
@@ -62,13 +62,15 @@ public:
     Matrix<double> G(const Matrix<double>& D) const override;
     Matrix<double> G_change(const Matrix<double>& dD) const override;
     bool incremental() const override { return true; }
-    std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const override;
+    JK jk(const std::vector<Matrix<double>>& densities) const override;
+    JK jk_change(const std::vector<Matrix<double>>& changes) const override;
     std::vector<double> block(const std::vector<unsigned>& f) const override;
 
 private:
     template <class Visit>
     void for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const;
     Matrix<double> build_g(const Matrix<double>& D, bool density_screened) const;
+    JK build_jk(const std::vector<Matrix<double>>& densities, bool density_screened) const;
     std::vector<double> shell_block_max(const Matrix<double>& D) const;
 
     std::vector<ShellPair> pairs_;  // a copy: the operator outlives the integral engine

@@ -62,4 +62,10 @@ LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>
 // |e| = 4e-5, g = 0.8; DIIS states are 1e-3 of that); (c) rounding, about 1e-15 n |F|.
 // An eigenvalue below -1e-4 is negative beyond all three; the exact zero modes of
 // linear molecules with a broken-symmetry occupation (O2 as a closed shell) stay above it.
+// The same bound holds for the unrestricted Hessian: its terms are of the same kind and
+// its DIIS solutions are converged tighter.
 constexpr double instability_threshold = -1e-4;
+
+// The SCF follows at most this many instabilities, closed or open shell; each restarts a
+// DIIS run, and a solution still unstable after that many is reported as unstable.
+constexpr unsigned max_followed_instabilities = 6;

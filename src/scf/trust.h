@@ -41,9 +41,6 @@ struct StableSearch {
     std::vector<FollowedInstability> followed;
 };
 
-// Follows at most this many instabilities; each restarts a DIIS run.
-constexpr unsigned max_followed_instabilities = 6;
-
 // DIIS from `start` (see HF::iterate_diis); while the converged solution is unstable, the
 // occupied orbitals are rotated along the lowest Hessian eigenvector (follow_rotation) and
 // DIIS restarts from the rotated density. The listener of hf, if any, sees every step,

@@ -3,25 +3,30 @@
 #include "scf/fock.h"
 #include "scf/scatter.h"
 
+Matrix<double> two_electron_from_distinct(const Matrix<double>& P, const TwoElectronTable& te_table) {
+    const int n = P.rows();
+    Matrix<double> A(n, n);
+    if (n == 0) return A;
+    for_each_table_bra(te_table.data(), static_cast<std::size_t>(n), [&](std::size_t i, std::size_t j, auto&& kets) {
+        scatter_g_bra(i, j, P[0], A[0], static_cast<std::size_t>(n), kets);
+    });
+    return symmetrised(A);
+}
+
 Matrix<double> TableOperator::G(const Matrix<double>& D) const {
     return all_quadruples_ ? two_electron_reference(D, table_) : two_electron_from_distinct(D, table_);
 }
 
-std::vector<TwoElectronOperator::JK> TableOperator::jk(const std::vector<Matrix<double>>& densities) const {
-    const int n = static_cast<int>(table_.functions());
-    std::vector<HalfJK> half(densities.size(), HalfJK(n));
-    std::size_t index = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j <= i; ++j)
-            for (int k = 0; k <= i; ++k) {
-                const int l_end = (k == i) ? j : k;
-                for (int l = 0; l <= l_end; ++l, ++index) {
-                    const double v = degeneracy(i, j, k, l) * table_[index];
-                    for (std::size_t d = 0; d < densities.size(); ++d) scatter_jk(i, j, k, l, v, densities[d], half[d]);
-                }
-            }
-    std::vector<JK> out;
-    for (const HalfJK& h : half) out.push_back(JK{symmetrised(h.J), symmetrised(h.K)});
+TwoElectronOperator::JK TableOperator::jk(const std::vector<Matrix<double>>& densities) const {
+    const PackedDensities packed(densities);
+    HalfJK half(packed.n, packed.m);
+    if (packed.n > 0)
+        for_each_table_bra(table_.data(), packed.n, [&](std::size_t i, std::size_t j, auto&& kets) {
+            scatter_jk_bra(i, j, packed.T.data(), packed.P.data(), half.J.data(), half.K.data(), packed.n, packed.m,
+                           kets);
+        });
+    JK out;
+    half.finish(out.J, out.K);
     return out;
 }
 

@@ -5,6 +5,10 @@
 #include "integrals/eri_table.h"
 #include "linalg/matrix.h"
 
+// The closed-shell G = J[P] - 1/2 K[P] from the distinct integrals, each read once in table
+// order and scattered to every element it contributes to (scatter.h). P must be symmetric.
+Matrix<double> two_electron_from_distinct(const Matrix<double>& P, const TwoElectronTable& te_table);
+
 // The two-electron operator of the SCF: everything the SCF code needs from the
 // integrals (ij|kl), whichever way they are held. All densities are symmetric.
 //   J[D]_ij = sum_kl (ij|kl) D_kl        (Coulomb)
@@ -19,14 +23,19 @@ public:
     // G of a density change dD from one step to the next; may leave out quartets
     // whose contribution is negligible for a change this small (see incremental()).
     virtual Matrix<double> G_change(const Matrix<double>& dD) const { return G(dD); }
-    // True when G_change is cheaper than G, so that G(D_n) = G(D_(n-1)) + G_change(D_n - D_(n-1)) pays.
+    // True when G_change (jk_change) is cheaper than G (jk), so that
+    // G(D_n) = G(D_(n-1)) + G_change(D_n - D_(n-1)) pays.
     virtual bool incremental() const { return false; }
 
-    // J and K of several densities in one pass over the integrals.
+    // J of the sum of one or two densities (the spin channels) and K of each, in one pass
+    // over the integrals: for Pa and Pb, F_s = H + J[Pa + Pb] - K[P_s] (unrestricted).
     struct JK {
-        Matrix<double> J, K;
+        Matrix<double> J;               // J[sum_s D_s]
+        std::vector<Matrix<double>> K;  // K[D_s]
     };
-    virtual std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const = 0;
+    virtual JK jk(const std::vector<Matrix<double>>& densities) const = 0;
+    // J and K of density changes, like G_change.
+    virtual JK jk_change(const std::vector<Matrix<double>>& changes) const { return jk(changes); }
 
     // The integrals among a few functions (one atom's): with m = f.size(),
     //   out[((a m + b) m + c) m + d] = (f[a] f[b] | f[c] f[d]).
@@ -41,7 +50,7 @@ public:
     TableOperator(const TwoElectronTable& table, bool all_quadruples) : table_(table), all_quadruples_(all_quadruples) {}
     unsigned functions() const override { return table_.functions(); }
     Matrix<double> G(const Matrix<double>& D) const override;
-    std::vector<JK> jk(const std::vector<Matrix<double>>& densities) const override;
+    JK jk(const std::vector<Matrix<double>>& densities) const override;
     std::vector<double> block(const std::vector<unsigned>& f) const override;
 
 private:

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <vector>
 
-#include "integrals/eri_table.h"
 #include "linalg/matrix.h"
+#include "scf/spin_scf.h"
 
 // Unrestricted Hartree-Fock (J. A. Pople and R. K. Nesbet, J. Chem. Phys. 22, 571 (1954)):
 // separate alpha and beta orbitals, densities Pa = C_a,occ C_a,occ^T and Pb likewise,
@@ -13,17 +12,7 @@
 
 struct UhfSettings {
     unsigned max_iterations = 100;  // SCF steps of the whole run, instability follow-ups included
-    double energy_threshold = 1e-9;  // Hartree, |change of the energy|
-    // Hartree, max element of both commutator errors. Tighter than the closed-shell 1e-7:
-    // the energy is second order in the density error, but <S^2> is first order, and with
-    // 1e-7 a small-gap radical (NO in STO-6G) kept an <S^2> error of 1e-6.
-    double error_threshold = 1e-8;
-    unsigned diis_history = 8;
-    // Steps without a new smallest commutator error after which DIIS counts as stalled.
-    unsigned stagnation_steps = 8;
-    bool check_stability = true;
-    unsigned max_follow = 5;  // restarts along an unstable mode
-    double instability_threshold = -1e-5;  // Hartree; lower Hessian eigenvalues are followed
+    bool check_stability = true;  // and follow instabilities (stability.h: instability_threshold, max_followed_instabilities)
 };
 
 struct UhfResult {
@@ -43,31 +32,16 @@ struct UhfResult {
     unsigned instabilities_followed = 0;
 };
 
-// Called after every SCF step with its number (counted over the whole run), energy and
-// the milliseconds it took; it may throw to stop the run.
-using UhfStepReport = std::function<void(unsigned step, double energy, double ms)>;
-
-// Density sum_{k < occupied} C_ik C_jk of one spin.
-Matrix<double> spin_density(const Matrix<double>& C, unsigned occupied);
-
-double uhf_energy(const Matrix<double>& Pa, const Matrix<double>& Pb, const Matrix<double>& H,
-                  const Matrix<double>& Fa, const Matrix<double>& Fb, double nuclear_repulsion);
 
 // <S^2> = S_z (S_z + 1) + N_b - sum_ij |(C_a,occ^T S C_b,occ)_ij|^2
 // (A. Szabo and N. S. Ostlund, Modern Quantum Chemistry, eq. 3.272), S_z = (N_a - N_b) / 2.
 double s_squared(const Matrix<double>& Ca, const Matrix<double>& Cb, const Matrix<double>& S, unsigned alpha,
                  unsigned beta);
 
-// The UHF ground state from the closed-shell starting density P_start (a superposition
-// of atomic densities, or zero for the core Hamiltonian): its halves build the first
-// Fock matrix, whose lowest orbitals take alpha and beta electrons. DIIS extrapolates the
-// alpha and beta Fock matrices together from one error vector holding both commutators
-// X^T (F D S - S D F) X. The run stops when the energy changes by at most
-// energy_threshold and no commutator element exceeds error_threshold; then the stability
-// check runs and an unstable solution is rotated along its lowest mode and converged again
-// (kept when its energy is lower). When the commutator error has not reached a new
-// minimum for stagnation_steps steps, the orbitals are rotated along the lowest Hessian
-// mode if it is negative and DIIS starts afresh.
-UhfResult run_uhf(const Matrix<double>& H, const Matrix<double>& S, const Matrix<double>& X,
-                  const TwoElectronTable& te_table, const Matrix<double>& P_start, unsigned alpha, unsigned beta,
-                  double nuclear_repulsion, const UhfSettings& settings, const UhfStepReport& report);
+// The UHF ground state of `system` (two channels) from the closed-shell starting density
+// P_start (spin_scf.h: start_densities, converge_diis, with the escape from a stalled DIIS
+// along the lowest orbital Hessian mode when it is negative). Then the stability check runs
+// and an unstable solution is rotated along its lowest mode and converged again (kept when
+// its energy is lower). `report` sees every step, numbered over the whole run.
+UhfResult run_uhf(const SpinSystem& system, const Matrix<double>& P_start, const UhfSettings& settings,
+                  const StepListener& report);

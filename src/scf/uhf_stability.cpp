@@ -6,7 +6,6 @@
 
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
-#include "scf/jk.h"
 
 namespace {
 
@@ -66,17 +65,17 @@ std::size_t rotation_count(const SpinOrbitals& alpha, const SpinOrbitals& beta) 
 }
 
 std::vector<double> hessian_product(const SpinOrbitals& alpha, const SpinOrbitals& beta,
-                                    const TwoElectronTable& te_table, const std::vector<double>& x) {
+                                    const TwoElectronOperator& two_electron, const std::vector<double>& x) {
     const std::size_t na = std::size_t{alpha.occupied} * virtual_count(alpha);
     const Matrix<double> Da = trial_density(alpha, x.data());
     const Matrix<double> Db = trial_density(beta, x.data() + na);
-    const CoulombExchange jk = coulomb_exchange(Da, Db, te_table);
+    const TwoElectronOperator::JK jk = two_electron.jk({Da, Db});
     const int n = alpha.C.rows();
     Matrix<double> Ga(n, n), Gb(n, n);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
-            Ga[i][j] = jk.J[i][j] - jk.K_alpha[i][j];
-            Gb[i][j] = jk.J[i][j] - jk.K_beta[i][j];
+            Ga[i][j] = jk.J[i][j] - jk.K[0][i][j];
+            Gb[i][j] = jk.J[i][j] - jk.K[1][i][j];
         }
     std::vector<double> out(x.size());
     spin_product(alpha, Ga, x.data(), out.data());
@@ -85,7 +84,7 @@ std::vector<double> hessian_product(const SpinOrbitals& alpha, const SpinOrbital
 }
 
 LowestMode lowest_hessian_mode(const SpinOrbitals& alpha, const SpinOrbitals& beta,
-                               const TwoElectronTable& te_table, double tolerance) {
+                               const TwoElectronOperator& two_electron, double tolerance) {
     const std::size_t dim = rotation_count(alpha, beta);
     LowestMode mode;
     if (dim == 0) {
@@ -119,7 +118,7 @@ LowestMode lowest_hessian_mode(const SpinOrbitals& alpha, const SpinOrbitals& be
         const double norm = std::sqrt(dot(v, v));
         if (!(norm > 1e-8)) return false;
         for (double& e : v) e /= norm;
-        AV.push_back(hessian_product(alpha, beta, te_table, v));
+        AV.push_back(hessian_product(alpha, beta, two_electron, v));
         V.push_back(std::move(v));
         return true;
     };

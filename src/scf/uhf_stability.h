@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "integrals/eri_table.h"
+#include "scf/two_electron.h"
 #include "linalg/matrix.h"
 
 // Stability of a real UHF solution against real orbital rotations within UHF
@@ -27,7 +27,7 @@ std::size_t rotation_count(const SpinOrbitals& alpha, const SpinOrbitals& beta);
 // D_s = C_vir x_s C_occ^T + its transpose: G_s = J[D_a + D_b] - K[D_s], then
 // ((A + B) x)_ai = (e_a - e_i) x_ai + (C_vir^T G_s C_occ)_ai.
 std::vector<double> hessian_product(const SpinOrbitals& alpha, const SpinOrbitals& beta,
-                                    const TwoElectronTable& te_table, const std::vector<double>& x);
+                                    const TwoElectronOperator& two_electron, const std::vector<double>& x);
 
 // Lowest eigenvalue of A + B and its unit eigenvector, by Davidson's method
 // (E. R. Davidson, J. Comput. Phys. 17, 87 (1975)) with the diagonal e_a - e_i as
@@ -38,7 +38,7 @@ struct LowestMode {
     bool converged = false;
 };
 LowestMode lowest_hessian_mode(const SpinOrbitals& alpha, const SpinOrbitals& beta,
-                               const TwoElectronTable& te_table, double tolerance = 1e-6);
+                               const TwoElectronOperator& two_electron, double tolerance = 1e-6);
 
 // exp(A) of a real antisymmetric matrix by scaling and squaring of its Taylor series:
 // an orthogonal matrix.

@@ -54,11 +54,11 @@ TEST(GtoFields, ConstructorArgumentOrder) {
 
 TEST(Cgf, OwnsPrimitives) {
     std::vector<GTO> prims{GTO(0.5, 1.0, 0, 1, 0)};
-    const CGF a{Vec3(0, 0, 1), prims};
+    const CGF a{2, prims};
     prims.clear();
     ASSERT_EQ(a.gtos.size(), 1u);
     EXPECT_EQ(a.gtos[0].norm, GTO(0.5, 1.0, 0, 1, 0).norm);
-    EXPECT_EQ(a.position.z, 1.0);
+    EXPECT_EQ(a.atom, 2u);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ const Vec3 origin(0.0, 0.0, 0.0);
 
 struct ClosedForm {
     const char* what;
-    CGF a, b;
+    Placed a, b;
     int axis;
     Vec3 about;
     double expected;
@@ -63,15 +63,15 @@ TEST(Dipole, ClosedFormsOfPrimitivePairs) {
 // the atoms and the origin move together.
 TEST(Dipole, SymmetryOriginShiftAndTranslation) {
     const Vec3 shift(1.5, -2.0, 0.25);
-    const std::vector<CGF> f = molecular_basis(make_molecule("sto-3g", {{"O", 0.2, -0.4, 0.7}, {"H", 1.6, 0.9, -0.3}})).functions;
-    const std::vector<CGF> g =
-        molecular_basis(make_molecule("sto-3g", {{"O", 0.2 + shift.x, -0.4 + shift.y, 0.7 + shift.z},
-                                                 {"H", 1.6 + shift.x, 0.9 + shift.y, -0.3 + shift.z}}))
-            .functions;
+    const Molecule mf = make_molecule("sto-3g", {{"O", 0.2, -0.4, 0.7}, {"H", 1.6, 0.9, -0.3}});
+    const Molecule mg = make_molecule("sto-3g", {{"O", 0.2 + shift.x, -0.4 + shift.y, 0.7 + shift.z},
+                                                 {"H", 1.6 + shift.x, 0.9 + shift.y, -0.3 + shift.z}});
+    const std::vector<CGF> cgfs = molecular_basis(mf).functions;
+    const std::vector<Placed> f = placed(cgfs, mf.atoms);
     const Vec3 O(-0.7, 0.3, 1.1);
-    const auto d = dipole_matrices(f, origin);
-    const auto dO = dipole_matrices(f, O);
-    const auto dg = dipole_matrices(g, shift);
+    const auto d = dipole_matrices(cgfs, positions(mf.atoms), origin);
+    const auto dO = dipole_matrices(cgfs, positions(mf.atoms), O);
+    const auto dg = dipole_matrices(molecular_basis(mg).functions, positions(mg.atoms), shift);
     const double Ok[3] = {O.x, O.y, O.z};
     for (int k = 0; k < 3; ++k) {
         for (std::size_t i = 0; i < f.size(); ++i) {

@@ -27,16 +27,19 @@ struct Placed {
     double x, y, z;  // bohr
 };
 
+// Functions on `centres` (the atoms, unless a test adds more), nuclei at `atoms`.
 struct System {
     Molecule mol;
     std::vector<Atom> atoms;
+    std::vector<Atom> centres;
     std::vector<CGF> cgfs;
     System(const std::vector<Placed>& placed, const std::string& basis) {
         mol.basis_name = basis;
         for (const Placed& p : placed) mol.addAtom(p.symbol, p.x, p.y, p.z);
-        atoms = mol.atoms;
+        atoms = centres = mol.atoms;
         cgfs = molecular_basis(mol).functions;
     }
+    Vec3 at(int i) const { return centre_of(cgfs[static_cast<std::size_t>(i)], centres); }
 };
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -55,17 +58,17 @@ std::string at(int i, int j) { return "(" + std::to_string(i) + "," + std::to_st
 
 void expect_one_electron_exact(const System& s) {
     const int n = static_cast<int>(s.cgfs.size());
-    const Matrix<double> S = exact_overlap_matrix(s.cgfs);
-    const Matrix<double> T = exact_kinetic_matrix(s.cgfs);
-    const std::vector<Matrix<double>> V = exact_nuclear_matrices(s.cgfs, s.atoms);
+    const Matrix<double> S = exact_overlap_matrix(s.cgfs, s.centres);
+    const Matrix<double> T = exact_kinetic_matrix(s.cgfs, s.centres);
+    const std::vector<Matrix<double>> V = exact_nuclear_matrices(s.cgfs, s.centres, s.atoms);
     ASSERT_EQ(V.size(), s.atoms.size());
     Mismatches bad;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
-            bad.check(S[i][j], cgf_overlap(s.cgfs[i], s.cgfs[j]), "S" + at(i, j));
-            bad.check(T[i][j], cgf_kinetic(s.cgfs[i], s.cgfs[j]), "T" + at(i, j));
+            bad.check(S[i][j], cgf_overlap(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j)), "S" + at(i, j));
+            bad.check(T[i][j], cgf_kinetic(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j)), "T" + at(i, j));
             for (std::size_t k = 0; k < s.atoms.size(); ++k)
-                bad.check(V[k][i][j], cgf_nuclear(s.cgfs[i], s.cgfs[j], s.atoms[k]),
+                bad.check(V[k][i][j], cgf_nuclear(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j), s.atoms[k]),
                           "V" + std::to_string(k) + at(i, j));
         }
     EXPECT_EQ(bad.count, 0) << bad.first.str();
@@ -73,10 +76,11 @@ void expect_one_electron_exact(const System& s) {
 
 // The table is sized as the engine sizes it (teindex(n, n, n, n) + 1, filled with -1.0);
 // entries past the distinct range must stay untouched.
-void expect_repulsion_exact(const std::vector<CGF>& cgfs, PairOrder order = PairOrder::ket_not_below_bra) {
+void expect_repulsion_exact(const System& s, PairOrder order = PairOrder::ket_not_below_bra) {
+    const std::vector<CGF>& cgfs = s.cgfs;
     const unsigned n = static_cast<unsigned>(cgfs.size());
     TwoElectronTable table(n + 1);  // one function more than needed: the spare entries stay -1.0
-    exact_repulsion_table(cgfs, table, order);
+    exact_repulsion_table(cgfs, s.centres, table, order);
     Mismatches bad;
     std::uint64_t checked = 0;
     for (unsigned i = 0; i < n; ++i)
@@ -86,7 +90,9 @@ void expect_repulsion_exact(const std::vector<CGF>& cgfs, PairOrder order = Pair
                     const unsigned ij = i * (i + 1) / 2 + j, kl = k * (k + 1) / 2 + l;
                     if (order == PairOrder::ket_not_below_bra ? kl < ij : ij < kl) continue;
                     ++checked;
-                    bad.check(table[teindex(i, j, k, l)], cgf_repulsion(cgfs[i], cgfs[j], cgfs[k], cgfs[l]),
+                    bad.check(table[teindex(i, j, k, l)], cgf_repulsion(cgfs[i], s.at(static_cast<int>(i)), cgfs[j], s.at(static_cast<int>(j)),
+                                                                cgfs[k], s.at(static_cast<int>(k)), cgfs[l],
+                                                                s.at(static_cast<int>(l))),
                               "(" + std::to_string(i) + std::to_string(j) + "|" + std::to_string(k) +
                                   std::to_string(l) + ")");
                 }
@@ -122,22 +128,24 @@ TEST(ExactOneElectron, Co2Sto3g) { expect_one_electron_exact(System(co2, "sto-3g
 TEST(ExactOneElectron, LiHSto3g) { expect_one_electron_exact(System(lih, "sto-3g")); }
 TEST(ExactOneElectron, SignedZeroCoordinates) { expect_one_electron_exact(System(signed_zeros, "sto-3g")); }
 
-TEST(ExactRepulsion, WaterSto3g) { expect_repulsion_exact(System(water, "sto-3g").cgfs); }
+TEST(ExactRepulsion, WaterSto3g) { expect_repulsion_exact(System(water, "sto-3g")); }
 TEST(ExactRepulsion, WaterSto3gOtherPairOrder) {
-    expect_repulsion_exact(System(water, "sto-3g").cgfs, PairOrder::bra_not_below_ket);
+    expect_repulsion_exact(System(water, "sto-3g"), PairOrder::bra_not_below_ket);
 }
-TEST(ExactRepulsion, WaterSto6g) { expect_repulsion_exact(System(water, "sto-6g").cgfs); }
-TEST(ExactRepulsion, EthyleneSto3g) { expect_repulsion_exact(System(ethylene, "sto-3g").cgfs); }
-TEST(ExactRepulsion, HcnSto6g) { expect_repulsion_exact(System(hcn, "sto-6g").cgfs); }
-TEST(ExactRepulsion, Co2Sto3g) { expect_repulsion_exact(System(co2, "sto-3g").cgfs); }
-TEST(ExactRepulsion, LiHSto3g) { expect_repulsion_exact(System(lih, "sto-3g").cgfs); }
-TEST(ExactRepulsion, SignedZeroCoordinates) { expect_repulsion_exact(System(signed_zeros, "sto-3g").cgfs); }
+TEST(ExactRepulsion, WaterSto6g) { expect_repulsion_exact(System(water, "sto-6g")); }
+TEST(ExactRepulsion, EthyleneSto3g) { expect_repulsion_exact(System(ethylene, "sto-3g")); }
+TEST(ExactRepulsion, HcnSto6g) { expect_repulsion_exact(System(hcn, "sto-6g")); }
+TEST(ExactRepulsion, Co2Sto3g) { expect_repulsion_exact(System(co2, "sto-3g")); }
+TEST(ExactRepulsion, LiHSto3g) { expect_repulsion_exact(System(lih, "sto-3g")); }
+TEST(ExactRepulsion, SignedZeroCoordinates) { expect_repulsion_exact(System(signed_zeros, "sto-3g")); }
 
 // A function with a power above 1 (a d-type primitive) is outside the fast path and
 // must come from the reference routines, mixed with fast-path functions around it.
 TEST(ExactFallback, HigherPowerFunctionMixedIn) {
     System s(lih, "sto-3g");
-    const Vec3 centre(0.3, -0.2, 1.1);
+    // On a centre away from the nuclei.
+    const unsigned centre = static_cast<unsigned>(s.centres.size());
+    s.centres.emplace_back("H", 0.3, -0.2, 1.1);
     std::vector<GTO> d_prims = {GTO(0.6, 1.3, 2, 0, 0), GTO(0.5, 0.4, 2, 0, 0)};
     s.cgfs.insert(s.cgfs.begin() + 2, CGF{centre, d_prims});
     // An s function whose primitives differ in exponent from every group, and one
@@ -145,7 +153,7 @@ TEST(ExactFallback, HigherPowerFunctionMixedIn) {
     std::vector<GTO> mixed = {GTO(0.7, 0.9, 0, 0, 0), GTO(0.3, 0.9, 1, 0, 0)};
     s.cgfs.push_back(CGF{centre, mixed});
     expect_one_electron_exact(s);
-    expect_repulsion_exact(s.cgfs);
+    expect_repulsion_exact(s);
 }
 
 }  // namespace
@@ -162,8 +170,8 @@ TEST(ExactRepulsion, PairOrdersDifferOnlyInRounding) {
     const std::vector<CGF> cgfs = molecular_basis(mol).functions;
     const unsigned n = static_cast<unsigned>(cgfs.size());
     TwoElectronTable ket_first(n), bra_first(n);
-    exact_repulsion_table(cgfs, ket_first, PairOrder::ket_not_below_bra);
-    exact_repulsion_table(cgfs, bra_first, PairOrder::bra_not_below_ket);
+    exact_repulsion_table(cgfs, mol.atoms, ket_first, PairOrder::ket_not_below_bra);
+    exact_repulsion_table(cgfs, mol.atoms, bra_first, PairOrder::bra_not_below_ket);
     int differing = 0;
     for (std::size_t x = 0; x < ket_first.size(); ++x) {
         if (!same_bits(ket_first[x], bra_first[x])) ++differing;

@@ -37,6 +37,7 @@ struct System {
         basis = molecular_basis(mol);
         cgfs = basis.functions;
     }
+    Vec3 at(std::size_t i) const { return centre_of(cgfs[i], atoms); }
 };
 
 // Water of the examples: r(OH) = 1.81 bohr, HOH = 105 deg.
@@ -62,7 +63,7 @@ struct Deviation {
 };
 
 void compare_one_electron(const System& s, const char* label) {
-    const std::vector<ShellBlock> shells = build_shells(s.basis);
+    const std::vector<ShellBlock> shells = build_shells(s.basis, s.atoms);
     const unsigned n = static_cast<unsigned>(s.cgfs.size());
     const Matrix<double> S = overlap_matrix(shells);
     const Matrix<double> T = kinetic_matrix(shells);
@@ -72,10 +73,10 @@ void compare_one_electron(const System& s, const char* label) {
     Deviation dS, dT, dV;
     for (unsigned i = 0; i < n; ++i) {
         for (unsigned j = 0; j < n; ++j) {
-            dS.add(S[i][j], cgf_overlap(s.cgfs[i], s.cgfs[j]));
-            dT.add(T[i][j], cgf_kinetic(s.cgfs[i], s.cgfs[j]));
+            dS.add(S[i][j], cgf_overlap(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j)));
+            dT.add(T[i][j], cgf_kinetic(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j)));
             for (std::size_t k = 0; k < s.atoms.size(); ++k)
-                dV.add(V[k][i][j], cgf_nuclear(s.cgfs[i], s.cgfs[j], s.atoms[k]));
+                dV.add(V[k][i][j], cgf_nuclear(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j), s.atoms[k]));
         }
     }
     EXPECT_LE(dS.worst_excess, 1.0) << label << " S: max abs " << dS.max_abs << ", max rel " << dS.max_rel;
@@ -89,7 +90,7 @@ void compare_repulsion(const System& s, const char* label) {
     const unsigned n = static_cast<unsigned>(s.cgfs.size());
     const std::uint64_t count = teindex(n - 1, n - 1, n - 1, n - 1) + 1;
     TwoElectronTable table(n + 1);  // one function more than needed: the spare entries keep -1.0
-    repulsion_table(s.basis, table);
+    repulsion_table(s.basis, s.atoms, table);
     Deviation d;
     std::uint64_t visited = 0;
     for (unsigned i = 0; i < n; ++i)
@@ -98,7 +99,7 @@ void compare_repulsion(const System& s, const char* label) {
                 for (unsigned l = 0; l <= k; ++l) {
                     if (k * (k + 1) / 2 + l < i * (i + 1) / 2 + j) continue;
                     ++visited;
-                    d.add(table[teindex(i, j, k, l)], cgf_repulsion(s.cgfs[i], s.cgfs[j], s.cgfs[k], s.cgfs[l]));
+                    d.add(table[teindex(i, j, k, l)], cgf_repulsion(s.cgfs[i], s.at(i), s.cgfs[j], s.at(j), s.cgfs[k], s.at(k), s.cgfs[l], s.at(l)));
                 }
     EXPECT_EQ(visited, count);
     EXPECT_LE(d.worst_excess, 1.0) << label << " ERI: max abs " << d.max_abs << ", max rel " << d.max_rel;
@@ -131,7 +132,7 @@ TEST(FastIntegrals, FluorineAndLithium) {
 // Grouping: 1s alone, 2s with the three 2p (shared exponents), one shell per hydrogen.
 TEST(Shells, WaterGroupsTwoSAndTwoPIntoOneShell) {
     const System s(water, "sto-3g");
-    const std::vector<ShellBlock> shells = build_shells(s.basis);
+    const std::vector<ShellBlock> shells = build_shells(s.basis, s.atoms);
     ASSERT_EQ(shells.size(), 4u);
     EXPECT_EQ(shells[0].functions.size(), 1u);
     EXPECT_EQ(shells[1].functions.size(), 4u);
@@ -155,7 +156,7 @@ TEST(FastIntegrals, DistantAtomsScreenedWithinTolerance) {
 // Schwarz bound, with tail[k] the sum of the bounds from k on.
 TEST(Screening, PrimitiveBoundsSortedWithTailSums) {
     const System s(heavy, "sto-6g");
-    for (const ShellPair& sp : build_shell_pairs(build_shells(s.basis))) {
+    for (const ShellPair& sp : build_shell_pairs(build_shells(s.basis, s.atoms))) {
         const PrimitiveList& e = sp.eri;
         ASSERT_EQ(e.size(), sp.prims.size());
         for (std::size_t k = 0; k < e.size(); ++k) {
@@ -178,12 +179,13 @@ TEST(Screening, PrimitiveBoundsSortedWithTailSums) {
 TEST(Screening, TailBoundsTheReferenceDiagonalIntegral) {
     for (const char* basis : {"sto-3g", "sto-6g"}) {
         const System s(heavy, basis);
-        for (const ShellPair& sp : build_shell_pairs(build_shells(s.basis))) {
+        for (const ShellPair& sp : build_shell_pairs(build_shells(s.basis, s.atoms))) {
             double largest = 0.0;
             for (std::size_t f = 0; f < sp.first.size(); ++f) {
                 const CGF& a = s.cgfs[sp.first[f]];
                 const CGF& b = s.cgfs[sp.second[f]];
-                const double diag = std::sqrt(cgf_repulsion(a, b, a, b));
+                const Vec3 A = s.at(sp.first[f]), B = s.at(sp.second[f]);
+                const double diag = std::sqrt(cgf_repulsion(a, A, b, B, a, A, b, B));
                 EXPECT_LE(diag, sp.eri.tail[0] * (1.0 + 1e-12)) << basis << " pair " << sp.a << "," << sp.b;
                 largest = std::max(largest, diag);
             }

@@ -24,7 +24,7 @@ namespace {
 
 struct H2 {
     Atom a{"H", 0.0, 0.0, 0.0}, b{"H", 0.0, 0.0, 1.4};
-    std::vector<CGF> functions = molecular_basis(make_molecule("sto-3g", {{"H", 0.0, 0.0, 0.0}, {"H", 0.0, 0.0, 1.4}})).functions;
+    std::vector<Placed> functions = placed(molecular_basis(make_molecule("sto-3g", {{"H", 0.0, 0.0, 0.0}, {"H", 0.0, 0.0, 1.4}})).functions, {a, b});
 };
 
 // A primitive of a function with the function's centre.
@@ -72,21 +72,20 @@ double s_repulsion(const Prim& p, const Prim& q, const Prim& r, const Prim& s) {
 }
 
 template <class F>
-double contract2(const CGF& a, const CGF& b, F f) {
+double contract2(const Placed& a, const Placed& b, F f) {
     double sum = 0.0;
-    for (const GTO& p : a.gtos)
-        for (const GTO& q : b.gtos) sum += p.c * q.c * f(Prim{p.alpha, a.position}, Prim{q.alpha, b.position});
+    for (const GTO& p : a.f.gtos)
+        for (const GTO& q : b.f.gtos) sum += p.c * q.c * f(Prim{p.alpha, a.at}, Prim{q.alpha, b.at});
     return sum;
 }
-double contract4(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
+double contract4(const Placed& a, const Placed& b, const Placed& c, const Placed& d) {
     double sum = 0.0;
-    for (const GTO& p : a.gtos)
-        for (const GTO& q : b.gtos)
-            for (const GTO& r : c.gtos)
-                for (const GTO& s : d.gtos)
+    for (const GTO& p : a.f.gtos)
+        for (const GTO& q : b.f.gtos)
+            for (const GTO& r : c.f.gtos)
+                for (const GTO& s : d.f.gtos)
                     sum += p.c * q.c * r.c * s.c *
-                           s_repulsion(Prim{p.alpha, a.position}, Prim{q.alpha, b.position}, Prim{r.alpha, c.position},
-                                       Prim{s.alpha, d.position});
+                           s_repulsion(Prim{p.alpha, a.at}, Prim{q.alpha, b.at}, Prim{r.alpha, c.at}, Prim{s.alpha, d.at});
     return sum;
 }
 
@@ -94,8 +93,8 @@ double contract4(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
 
 TEST(H2Sto3g, OneElectron) {
     const H2 m;
-    const CGF &f1 = m.functions[0], &f2 = m.functions[1];
-    ASSERT_EQ(f1.gtos.size(), 3u);
+    const Placed &f1 = m.functions[0], &f2 = m.functions[1];
+    ASSERT_EQ(f1.f.gtos.size(), 3u);
 
     const double s11 = cgf_overlap(f1, f1);
     EXPECT_LT(s11, 1.0);  // the contraction is not renormalised
@@ -126,7 +125,7 @@ TEST(H2Sto3g, OneElectron) {
 
 TEST(H2Sto3g, TwoElectron) {
     const H2 m;
-    const CGF &f1 = m.functions[0], &f2 = m.functions[1];
+    const Placed &f1 = m.functions[0], &f2 = m.functions[1];
     const struct {
         double value, published, closed;
     } rows[] = {

@@ -15,6 +15,7 @@
 #include "integrals/reference/nuclear.h"
 #include "integrals/reference/overlap.h"
 #include "integrals/reference/repulsion.h"
+#include "primitives.h"
 
 namespace {
 
@@ -33,14 +34,14 @@ GaussianShell random_shell(Random& r, int l) {
 
 // The shell's Cartesian functions for reference/: primitive p of component k carries
 // c_p and, as its norm, component_scale(k), exactly the engine's function.
-std::vector<CGF> reference_functions(const GaussianShell& s) {
-    std::vector<CGF> functions;
+std::vector<Placed> reference_functions(const GaussianShell& s) {
+    std::vector<Placed> functions;
     const Vec3 at(s.centre[0], s.centre[1], s.centre[2]);
     for (const CartesianPowers& k : cartesian_components(s.l)) {
-        CGF f{at, {}};
+        Placed f{CGF{}, at};
         for (std::size_t p = 0; p < s.exponents.size(); ++p) {
-            f.gtos.emplace_back(s.coefficients[p], s.exponents[p], k.x, k.y, k.z);
-            f.gtos.back().norm = component_scale(k);
+            f.f.gtos.emplace_back(s.coefficients[p], s.exponents[p], k.x, k.y, k.z);
+            f.f.gtos.back().norm = component_scale(k);
         }
         functions.push_back(f);
     }
@@ -66,22 +67,22 @@ TEST(MdEngine, AgreesWithReferenceOverL) {
     for (const int* q : quartets) {
         const GaussianShell s[4] = {random_shell(r, q[0]), random_shell(r, q[1]), random_shell(r, q[2]),
                                     random_shell(r, q[3])};
-        std::vector<CGF> f[4];
+        std::vector<Placed> f[4];
         for (int k = 0; k < 4; ++k) f[k] = reference_functions(s[k]);
         const Vec3 C(r(-1, 1), r(-1, 1), r(-1, 1));
         const double Z = 7.0;
         for (int pair = 0; pair < 4; pair += 2) {
-            const std::vector<CGF>& a = f[pair];
-            const std::vector<CGF>& b = f[pair + 1];
+            const std::vector<Placed>& a = f[pair];
+            const std::vector<Placed>& b = f[pair + 1];
             const std::vector<double> S = overlap_block(s[pair], s[pair + 1]);
             const std::vector<double> T = kinetic_block(s[pair], s[pair + 1]);
             const std::vector<double> V = nuclear_block(s[pair], s[pair + 1], {{Z, {C.x, C.y, C.z}}});
             for (std::size_t i = 0; i < a.size(); ++i)
                 for (std::size_t j = 0; j < b.size(); ++j) {
                     double v = 0.0;
-                    for (const GTO& ga : a[i].gtos)
-                        for (const GTO& gb : b[j].gtos)
-                            v += ga.c * gb.c * gto_nuclear(ga, a[i].position, gb, b[j].position, C);
+                    for (const GTO& ga : a[i].f.gtos)
+                        for (const GTO& gb : b[j].f.gtos)
+                            v += ga.c * gb.c * gto_nuclear(ga, a[i].at, gb, b[j].at, C);
                     expect_near(S[i * b.size() + j], cgf_overlap(a[i], b[j]), "overlap", row);
                     expect_near(T[i * b.size() + j], cgf_kinetic(a[i], b[j]), "kinetic", row);
                     expect_near(V[i * b.size() + j], Z * v, "nuclear", row);
@@ -154,7 +155,7 @@ TEST(MdEngine, OneCentreClosedForms) {
 TEST(MdEngine, PureQuartetsAgainstReferenceAndSymmetric) {
     Random r;
     GaussianShell s[4] = {random_shell(r, 2), random_shell(r, 1), random_shell(r, 3), random_shell(r, 2)};
-    std::vector<CGF> f[4];
+    std::vector<Placed> f[4];
     for (int k = 0; k < 4; ++k) f[k] = reference_functions(s[k]), s[k].pure = true;
     const std::vector<double> abcd = repulsion_block(s[0], s[1], s[2], s[3]);
     const std::vector<double> bacd = repulsion_block(s[1], s[0], s[2], s[3]);

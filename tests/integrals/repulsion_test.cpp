@@ -24,7 +24,7 @@ TEST(Repulsion, FactorialRatios) {
 //   (ss|ss) = 2/sqrt(pi) (the Boys argument is raised to 1e-08: 3.3e-9 low),
 //   (ss|s's') = (2/sqrt(pi)) F_0(1) = erf(1).
 TEST(Repulsion, SFunctions) {
-    const CGF s = s_at(0), s1 = s_at(1);
+    const Placed s = s_at(0), s1 = s_at(1);
     const double ssss = cgf_repulsion(s, s, s, s);
     const double exact = 2.0 / std::sqrt(exact_pi);
     EXPECT_NEAR(ssss / exact, 1.0, 1e-8);
@@ -44,7 +44,7 @@ TEST(Repulsion, SFunctions) {
 // One-centre p functions: positivity and the rotational identity
 // (xx|xx) = (xx|yy) + 2 (xy|xy) for p functions sharing a radial part.
 TEST(Repulsion, PFunctions) {
-    const CGF s = s_at(0), px = px_at(0), py = py_at(0);
+    const Placed s = s_at(0), px = px_at(0), py = py_at(0);
     const double xxss = cgf_repulsion(px, px, s, s);
     const double xxyy = cgf_repulsion(px, px, py, py);
     const double xyxy = cgf_repulsion(px, py, px, py);
@@ -59,7 +59,7 @@ TEST(Repulsion, PFunctions) {
     EXPECT_EQ(cgf_repulsion(s, px, s, s), 0.0);
 
     // px' at (1,0,0) with the s' density beside it: same value from either electron
-    const CGF s1 = s_at(1), px1 = px_at(1);
+    const Placed s1 = s_at(1), px1 = px_at(1);
     const double v = cgf_repulsion(s, px1, s1, s1);
     EXPECT_LT(v, 0.0);
     EXPECT_NEAR(cgf_repulsion(px1, s, s1, s1), v, 1e-15);

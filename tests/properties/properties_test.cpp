@@ -138,11 +138,11 @@ TEST(Frontier, HomoLumoAndGapByOccupation) {
 // about any origin. With Z = 2 (a one-electron cation) it is R - O: it depends on O.
 TEST(DipoleMoment, OneElectronAroundANucleus) {
     const Vec3 R(0.4, -1.1, 2.0);
-    const std::vector<CGF> basis{CGF{R, {GTO(1.0, 0.9, 0, 0, 0)}}};
+    const std::vector<CGF> basis{CGF{0, {GTO(1.0, 0.9, 0, 0, 0)}}};
     Matrix<double> P(1, 1);
     P[0][0] = 1.0;
     for (const Vec3& O : {Vec3(0, 0, 0), Vec3(1.0, 2.0, -3.0)}) {
-        const auto moments = dipole_matrices(basis, O);
+        const auto moments = dipole_matrices(basis, {R}, O);
         const std::array<double, 3> neutral =
             dipole_moment(P, moments, {AtomSite{"H", 1, R, 0, 1}}, O);
         const std::array<double, 3> cation =

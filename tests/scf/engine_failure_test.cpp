@@ -38,7 +38,7 @@ struct H2Engine {
     H2Engine() {
         const Molecule mol = hydrogen_molecule();
         const BasisSet basis = molecular_basis(mol);
-        const Integrals integrals(IntegralPath::exact, basis);
+        const Integrals integrals(IntegralPath::exact, basis, mol.atoms);
         hf.S = integrals.overlap();
         hf.H = core_hamiltonian(integrals.kinetic(), integrals.nuclear_attraction(mol.atoms));
         hf.X = canorg(hf.S);

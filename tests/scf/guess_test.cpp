@@ -64,7 +64,7 @@ TEST(SuperpositionDensity, HoldsEveryAtomsElectronsInItsOwnBlock) {
     m.addAtom("H", 1.81 * std::sin(half), 1.81 * std::cos(half), 0);
     m.addAtom("H", -1.81 * std::sin(half), 1.81 * std::cos(half), 0);
     const BasisSet basis = molecular_basis(m);
-    const Integrals integrals(IntegralPath::exact, basis);
+    const Integrals integrals(IntegralPath::exact, basis, m.atoms);
     TwoElectronTable table(basis.size());
     integrals.repulsion(table);
     const TableOperator op(table, true);

@@ -33,7 +33,7 @@ Calculation rhf(const Molecule& m, IntegralPath path = IntegralPath::automatic) 
 TEST(HFSetup, CoreHamiltonianIsKineticPlusEveryAttractionAndXOrthogonalises) {
     const Molecule w = water();
     const BasisSet basis = molecular_basis(w);
-    const Integrals integrals(IntegralPath::exact, basis);
+    const Integrals integrals(IntegralPath::exact, basis, w.atoms);
     const Matrix<double> T = integrals.kinetic();
     const std::vector<Matrix<double>> V = integrals.nuclear_attraction(w.atoms);
     ASSERT_EQ(V.size(), 3u);

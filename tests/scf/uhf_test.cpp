@@ -3,17 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include <string>
 
 #include "input/velko_format.h"
 #include "linalg/eigsym.h"
+#include "linalg/canorg.h"
 #include "linalg/matfunc.h"
 #include "app/run.h"
 #include "report/listing.h"
 #include "scf/guess.h"
-#include "scf/jk.h"
 #include "scf/uhf.h"
 #include "scf/uhf_stability.h"
 
@@ -31,8 +32,22 @@ MolecularIntegrals integrals_of(const Molecule& m) {
     return compute_integrals(m, Settings{}, "test.in", quiet);
 }
 
+// The SCF system of two spin channels over the integrals' dense table.
+SpinSystem spin_system_of(const MolecularIntegrals& hf, const TableOperator& op, unsigned alpha, unsigned beta) {
+    SpinSystem s;
+    s.H = hf.H;
+    s.S = hf.S;
+    s.X = hf.X;
+    s.X_t = transpose(hf.X);
+    s.two_electron = &op;
+    s.nuclear_repulsion = hf.nuclear_repulsion;
+    s.occupied = {alpha, beta};
+    return s;
+}
+
 struct Radical {
     MolecularIntegrals hf;
+    std::unique_ptr<TableOperator> op;
     UhfResult r;
     Radical() {
         Molecule m;
@@ -43,23 +58,16 @@ struct Radical {
         UhfSettings s;
         s.check_stability = false;
         const std::vector<unsigned> electrons{8, 1};
-        r = run_uhf(hf.H, hf.S, hf.X, hf.te_table,
-                    superposition_density(hf.S, hf.T, hf.V, TableOperator(hf.te_table, true), hf.basis.first, electrons), 5, 4,
-                    hf.nuclear_repulsion, s, nullptr);
+        op = std::make_unique<TableOperator>(hf.te_table, true);
+        r = run_uhf(spin_system_of(hf, *op, 5, 4), superposition_density(hf.S, hf.T, hf.V, *op, hf.basis.first, electrons),
+                    s, nullptr);
     }
 };
 
 double energy_of(const Radical& m, const Matrix<double>& Ca, const Matrix<double>& Cb) {
-    const Matrix<double> Pa = spin_density(Ca, 5), Pb = spin_density(Cb, 4);
-    const CoulombExchange jk = coulomb_exchange(Pa, Pb, m.hf.te_table);
-    const int n = Pa.rows();
-    Matrix<double> Fa(n, n), Fb(n, n);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            Fa[i][j] = m.hf.H[i][j] + jk.J[i][j] - jk.K_alpha[i][j];
-            Fb[i][j] = m.hf.H[i][j] + jk.J[i][j] - jk.K_beta[i][j];
-        }
-    return uhf_energy(Pa, Pb, m.hf.H, Fa, Fb, m.hf.nuclear_repulsion);
+    const SpinSystem system = spin_system_of(m.hf, *m.op, 5, 4);
+    const std::vector<Matrix<double>> P{orbital_density(Ca, 5, 1.0), orbital_density(Cb, 4, 1.0)};
+    return scf_energy(system, P, fock_matrices(system, P, nullptr));
 }
 
 }  // namespace
@@ -96,7 +104,7 @@ TEST(UhfHessian, SecondDerivativeOfTheEnergyAlongRotations) {
         double norm = 0.0;
         for (std::size_t k = 0; k < dim; ++k) norm += (x[k] = std::sin(1.0 + 7.3 * (k + 1) * (seed + 1)))  * x[k];
         for (double& v : x) v /= std::sqrt(norm);
-        const std::vector<double> hx = hessian_product(a, b, m.hf.te_table, x);
+        const std::vector<double> hx = hessian_product(a, b, *m.op, x);
         double xhx = 0.0;
         for (std::size_t k = 0; k < dim; ++k) xhx += x[k] * hx[k];
         auto energy_at = [&](double t) {
@@ -116,14 +124,14 @@ TEST(UhfHessian, DavidsonFindsTheLowestEigenvalueOfTheFullMatrix) {
     for (int k = 0; k < dim; ++k) {
         std::vector<double> e(static_cast<std::size_t>(dim), 0.0);
         e[static_cast<std::size_t>(k)] = 1.0;
-        const std::vector<double> col = hessian_product(a, b, m.hf.te_table, e);
+        const std::vector<double> col = hessian_product(a, b, *m.op, e);
         for (int i = 0; i < dim; ++i) full[i][k] = col[static_cast<std::size_t>(i)];
     }
     for (int i = 0; i < dim; ++i)
         for (int k = 0; k < i; ++k) EXPECT_NEAR(full[i][k], full[k][i], 1e-12);
     std::vector<double> w;
     Eigsym(full, U, w);
-    const LowestMode mode = lowest_hessian_mode(a, b, m.hf.te_table);
+    const LowestMode mode = lowest_hessian_mode(a, b, *m.op);
     EXPECT_TRUE(mode.converged);
     EXPECT_NEAR(mode.eigenvalue, w[0], 1e-10);
     // The doublet ground state of OH is a minimum; its lowest mode, turning the singly
@@ -167,8 +175,9 @@ TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
         read_velko_file(m, std::string(VELKO_SOURCE_DIR) + "/tests/scf/reference/uhf/" + c.name + ".in");
         const MolecularIntegrals hf = integrals_of(m);
         const int n = static_cast<int>(hf.basis.size());
-        const UhfResult r = run_uhf(hf.H, hf.S, hf.X, hf.te_table, Matrix<double>(n, n), c.alpha, c.beta,
-                                    hf.nuclear_repulsion, UhfSettings{}, nullptr);
+        const TableOperator op(hf.te_table, true);
+        const SpinSystem system = spin_system_of(hf, op, c.alpha, c.beta);
+        const UhfResult r = run_uhf(system, Matrix<double>(n, n), UhfSettings{}, nullptr);
         EXPECT_TRUE(r.converged);
         EXPECT_GE(r.instabilities_followed, 1u);
         EXPECT_TRUE(r.stable);
@@ -176,8 +185,7 @@ TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
         EXPECT_NEAR(r.energy, c.psi4_energy, 1e-8 * std::fabs(c.psi4_energy));
         UhfSettings unchecked;
         unchecked.check_stability = false;
-        const UhfResult saddle = run_uhf(hf.H, hf.S, hf.X, hf.te_table, Matrix<double>(n, n), c.alpha, c.beta,
-                                         hf.nuclear_repulsion, unchecked, nullptr);
+        const UhfResult saddle = run_uhf(system, Matrix<double>(n, n), unchecked, nullptr);
         EXPECT_GT(saddle.energy, r.energy + 1e-4);
     }
 }

@@ -17,15 +17,18 @@
 // allocation in the inner loops. Functions with a Cartesian power above 1 fall back
 // to the reference routines.
 
+// Function i is centred on atoms[cgfs[i].atom].
+
 // S[i][j] = cgf_overlap(cgfs[i], cgfs[j]) for all i, j.
-Matrix<double> exact_overlap_matrix(const std::vector<CGF>& cgfs);
+Matrix<double> exact_overlap_matrix(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms);
 
 // T[i][j] = cgf_kinetic(cgfs[i], cgfs[j]) for all i, j; both orders are computed,
 // since the reference is not symmetric in the last bit.
-Matrix<double> exact_kinetic_matrix(const std::vector<CGF>& cgfs);
+Matrix<double> exact_kinetic_matrix(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms);
 
-// V[k][i][j] = cgf_nuclear(cgfs[i], cgfs[j], atoms[k]) for all i, j, k.
-std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms);
+// V[k][i][j] = cgf_nuclear(cgfs[i], cgfs[j], nuclei[k]) for all i, j, k.
+std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms,
+                                                   const std::vector<Atom>& nuclei);
 
 // Which of the two equal-in-exact-arithmetic orders (ij|kl) and (kl|ij) is computed
 // for a distinct integral (i >= j, k >= l). The engine's loop computes the one with
@@ -36,5 +39,5 @@ enum class PairOrder { ket_not_below_bra, bra_not_below_ket };
 // every i >= j, k >= l with kl >= ij (or ij >= kl for bra_not_below_ket), where
 // ij = i(i+1)/2 + j and kl = k(k+1)/2 + l. The table must already hold at least
 // teindex(n-1, n-1, n-1, n-1) + 1 entries; no other entry is written.
-void exact_repulsion_table(const std::vector<CGF>& cgfs, TwoElectronTable& te_table,
+void exact_repulsion_table(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms, TwoElectronTable& te_table,
                            PairOrder order = PairOrder::ket_not_below_bra);

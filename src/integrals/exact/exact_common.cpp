@@ -61,10 +61,9 @@ namespace {
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-bool same_primitives(const CGF& f, const Group& g) {
+bool same_primitives(const CGF& f, const Vec3& centre, const Group& g) {
     if (static_cast<int>(f.gtos.size()) != g.nprim()) return false;
-    if (!same_bits(f.position.x, g.centre.x) || !same_bits(f.position.y, g.centre.y) ||
-        !same_bits(f.position.z, g.centre.z))
+    if (!same_bits(centre.x, g.centre.x) || !same_bits(centre.y, g.centre.y) || !same_bits(centre.z, g.centre.z))
         return false;
     for (int p = 0; p < g.nprim(); ++p)
         if (!same_bits(f.gtos[static_cast<std::size_t>(p)].alpha, g.alpha[p])) return false;
@@ -85,12 +84,13 @@ bool regular(const CGF& f, int limit) {
 
 }  // namespace
 
-GroupedBasis group_functions(const std::vector<CGF>& cgfs, int limit) {
+GroupedBasis group_functions(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms, int limit) {
     GroupedBasis basis;
     basis.functions.resize(cgfs.size());
     for (std::size_t i = 0; i < cgfs.size(); ++i) {
         const CGF& f = cgfs[i];
         if (!regular(f, limit)) continue;
+        const Vec3 centre = centre_of(f, atoms);
         Function& fn = basis.functions[i];
         fn.l = static_cast<int>(f.gtos.front().l);
         fn.m = static_cast<int>(f.gtos.front().m);
@@ -100,10 +100,10 @@ GroupedBasis group_functions(const std::vector<CGF>& cgfs, int limit) {
             fn.norm.push_back(g.norm);
         }
         for (std::size_t k = 0; k < basis.groups.size() && fn.group < 0; ++k)
-            if (same_primitives(f, basis.groups[k])) fn.group = static_cast<int>(k);
+            if (same_primitives(f, centre, basis.groups[k])) fn.group = static_cast<int>(k);
         if (fn.group < 0) {
             Group g;
-            g.centre = f.position;
+            g.centre = centre;
             for (const GTO& q : f.gtos) g.alpha.push_back(q.alpha);
             fn.group = static_cast<int>(basis.groups.size());
             basis.groups.push_back(g);

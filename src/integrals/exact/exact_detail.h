@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "basis/cgf.h"
+#include "molecule/atom.h"
 #include "common/vec3.h"
 
 namespace exact {
@@ -90,8 +91,9 @@ struct GroupedBasis {
     std::vector<Group> groups;
 };
 
-// Groups the functions; `limit` is the highest power per direction accepted.
-GroupedBasis group_functions(const std::vector<CGF>& cgfs, int limit);
+// Groups the functions, centred on their atoms; `limit` is the highest power per
+// direction accepted.
+GroupedBasis group_functions(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms, int limit);
 
 // The quantities of a primitive pair (alpha_a, A; alpha_b, B) that every integral
 // formula forms identically:

@@ -109,8 +109,8 @@ bool computed_order(int i, int j, int k, int l, PairOrder order) {
 
 class EriBuilder {
 public:
-    EriBuilder(const std::vector<CGF>& cgfs, TwoElectronTable& table, PairOrder order)
-        : cgfs_(cgfs), table_(table), order_(order), basis_(group_functions(cgfs, max_power)) {
+    EriBuilder(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms, TwoElectronTable& table, PairOrder order)
+        : cgfs_(cgfs), atoms_(atoms), table_(table), order_(order), basis_(group_functions(cgfs, atoms, max_power)) {
         ng_ = basis_.groups.size();
         pair_offset_.resize(ng_ * ng_);
         std::size_t count = 0;
@@ -137,6 +137,7 @@ public:
 
 private:
     const std::vector<CGF>& cgfs_;
+    const std::vector<Atom>& atoms_;
     TwoElectronTable& table_;
     PairOrder order_;
     GroupedBasis basis_;
@@ -278,6 +279,16 @@ private:
         for (std::size_t x = 0; x < nm; ++x) table_[members_[x].index] = acc_[x];
     }
 
+    // (ij|kl) by the reference routine.
+    double repulsion(int i, int j, int k, int l) const {
+        const CGF& a = cgfs_[static_cast<std::size_t>(i)];
+        const CGF& b = cgfs_[static_cast<std::size_t>(j)];
+        const CGF& c = cgfs_[static_cast<std::size_t>(k)];
+        const CGF& d = cgfs_[static_cast<std::size_t>(l)];
+        return cgf_repulsion(a, centre_of(a, atoms_), b, centre_of(b, atoms_), c, centre_of(c, atoms_), d,
+                             centre_of(d, atoms_));
+    }
+
     // Integrals with a function outside the fast path come from the reference routine.
     void reference_remainder() {
         const int n = static_cast<int>(cgfs_.size());
@@ -294,8 +305,7 @@ private:
                         if (!is_outside(i) && !is_outside(j) && !is_outside(k) && !is_outside(l)) continue;
                         table_[teindex(static_cast<std::uint64_t>(i), static_cast<std::uint64_t>(j),
                                        static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(l))] =
-                            cgf_repulsion(cgfs_[static_cast<std::size_t>(i)], cgfs_[static_cast<std::size_t>(j)],
-                                          cgfs_[static_cast<std::size_t>(k)], cgfs_[static_cast<std::size_t>(l)]);
+                            repulsion(i, j, k, l);
                     }
     }
 };
@@ -307,7 +317,8 @@ private:
 //   pre = 2 pi^(5/2) / ((g1 g2) sqrt(g1 + g2)),
 //   sum = sum_IJK F_(I+J+K)((0.25 |P-Q|^2) / delta) B_x[I] B_y[J] B_z[K],
 // all as coulomb_repulsion and cgf_repulsion form them (Taketa, Huzinaga, O-ohata).
-void exact_repulsion_table(const std::vector<CGF>& cgfs, TwoElectronTable& te_table, PairOrder order) {
-    EriBuilder builder(cgfs, te_table, order);
+void exact_repulsion_table(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms, TwoElectronTable& te_table,
+                           PairOrder order) {
+    EriBuilder builder(cgfs, atoms, te_table, order);
     builder.run();
 }

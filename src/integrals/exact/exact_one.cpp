@@ -84,10 +84,10 @@ double kinetic_primitive(const OneElectronPair& q, double alpha, const Function&
 // S (kinetic = false) or T (kinetic = true) over the whole basis, group pair by group
 // pair: the primitive-pair quantities are formed once for all functions of the two
 // groups, and each element keeps its own sum in the reference's primitive order.
-Matrix<double> one_electron(const std::vector<CGF>& cgfs, bool kinetic) {
+Matrix<double> one_electron(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms, bool kinetic) {
     const int n = static_cast<int>(cgfs.size());
     Matrix<double> M(n, n);
-    const GroupedBasis basis = group_functions(cgfs, max_power);
+    const GroupedBasis basis = group_functions(cgfs, atoms, max_power);
     std::vector<double> acc;
     for (const Group& ga : basis.groups)
         for (const Group& gb : basis.groups) {
@@ -115,9 +115,12 @@ Matrix<double> one_electron(const std::vector<CGF>& cgfs, bool kinetic) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             if (basis.functions[static_cast<std::size_t>(i)].group < 0 ||
-                basis.functions[static_cast<std::size_t>(j)].group < 0)
-                M[i][j] = kinetic ? cgf_kinetic(cgfs[static_cast<std::size_t>(i)], cgfs[static_cast<std::size_t>(j)])
-                                  : cgf_overlap(cgfs[static_cast<std::size_t>(i)], cgfs[static_cast<std::size_t>(j)]);
+                basis.functions[static_cast<std::size_t>(j)].group < 0) {
+                const CGF& a = cgfs[static_cast<std::size_t>(i)];
+                const CGF& b = cgfs[static_cast<std::size_t>(j)];
+                const Vec3 A = centre_of(a, atoms), B = centre_of(b, atoms);
+                M[i][j] = kinetic ? cgf_kinetic(a, A, b, B) : cgf_overlap(a, A, b, B);
+            }
     return M;
 }
 
@@ -156,19 +159,24 @@ struct NuclearMember {
 
 }  // namespace
 
-Matrix<double> exact_overlap_matrix(const std::vector<CGF>& cgfs) { return one_electron(cgfs, false); }
+Matrix<double> exact_overlap_matrix(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms) {
+    return one_electron(cgfs, atoms, false);
+}
 
-Matrix<double> exact_kinetic_matrix(const std::vector<CGF>& cgfs) { return one_electron(cgfs, true); }
+Matrix<double> exact_kinetic_matrix(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms) {
+    return one_electron(cgfs, atoms, true);
+}
 
 // V[k][i][j] = Z_k sum_pq c_p c_q V_pq(C_k), with the primitive attraction
 //   V_pq = ((pi (2 (-N_p N_q))) / gamma) e sum_IJK F_(I+J+K)(gamma |C-P|^2) A_x[I] A_y[J] A_z[K]
 // as nuclear() forms it. Per group pair, primitive pair and nucleus the Boys functions and
 // the A arrays of each (direction, l_a, l_b) are formed once for all functions of the groups.
-std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms) {
+std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs, const std::vector<Atom>& atoms,
+                                                   const std::vector<Atom>& nuclei) {
     const int n = static_cast<int>(cgfs.size());
-    const std::size_t natoms = atoms.size();
+    const std::size_t natoms = nuclei.size();
     std::vector<Matrix<double>> V(natoms, Matrix<double>(n, n));
-    const GroupedBasis basis = group_functions(cgfs, max_power);
+    const GroupedBasis basis = group_functions(cgfs, atoms, max_power);
     constexpr int nl = max_power + 1;
 
     std::vector<NuclearMember> members;
@@ -202,7 +210,7 @@ std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs,
                     for (int e = 0; e <= max_power; ++e) g4[e] = int_pow(0.25 / pr.gamma, e);
 
                     for (std::size_t k = 0; k < natoms; ++k) {
-                        const Vec3 C = atoms[k].gr();
+                        const Vec3 C = nuclei[k].gr();
                         const double rcp2 = dist2(C, pr.P);
                         double F[max_boys + 1];
                         boys_orders(m_max, pr.gamma * rcp2, F);
@@ -235,14 +243,16 @@ std::vector<Matrix<double>> exact_nuclear_matrices(const std::vector<CGF>& cgfs,
             for (std::size_t x = 0; x < members.size(); ++x)
                 for (std::size_t k = 0; k < natoms; ++k)
                     V[k][members[x].i][members[x].j] =
-                        static_cast<double>(atoms[k].nucl_chg()) * acc[x * natoms + k];
+                        static_cast<double>(nuclei[k].nucl_chg()) * acc[x * natoms + k];
         }
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             if (basis.functions[static_cast<std::size_t>(i)].group < 0 ||
-                basis.functions[static_cast<std::size_t>(j)].group < 0)
-                for (std::size_t k = 0; k < natoms; ++k)
-                    V[k][i][j] = cgf_nuclear(cgfs[static_cast<std::size_t>(i)], cgfs[static_cast<std::size_t>(j)],
-                                             atoms[k]);
+                basis.functions[static_cast<std::size_t>(j)].group < 0) {
+                const CGF& a = cgfs[static_cast<std::size_t>(i)];
+                const CGF& b = cgfs[static_cast<std::size_t>(j)];
+                const Vec3 A = centre_of(a, atoms), B = centre_of(b, atoms);
+                for (std::size_t k = 0; k < natoms; ++k) V[k][i][j] = cgf_nuclear(a, A, b, B, nuclei[k]);
+            }
     return V;
 }

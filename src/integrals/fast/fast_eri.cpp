@@ -141,8 +141,8 @@ void shell_quartet(const ShellPair& bra, const ShellPair& ket, double* out) {
         for (std::size_t g = 0; g < nk; ++g) out[f * nk + g] = swapped[g * nb + f];
 }
 
-void repulsion_table(const BasisSet& basis, TwoElectronTable& te_table) {
-    repulsion_table(build_shell_pairs(build_shells(basis)), te_table);
+void repulsion_table(const BasisSet& basis, const std::vector<Atom>& atoms, TwoElectronTable& te_table) {
+    repulsion_table(build_shell_pairs(build_shells(basis, atoms)), te_table);
 }
 
 void repulsion_table(const std::vector<ShellPair>& pairs, TwoElectronTable& te_table,

@@ -18,7 +18,7 @@
 using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
 void repulsion_table(const std::vector<ShellPair>& pairs, TwoElectronTable& te_table,
                      const ProgressCallback& done = nullptr);
-void repulsion_table(const BasisSet& basis, TwoElectronTable& te_table);
+void repulsion_table(const BasisSet& basis, const std::vector<Atom>& atoms, TwoElectronTable& te_table);
 
 // The integrals of one shell quartet: out[f * ket.first.size() + g] = (ij|kl) with
 // (i, j) function pair f of bra and (k, l) function pair g of ket.

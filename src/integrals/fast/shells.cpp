@@ -106,7 +106,7 @@ void sort_for_repulsion(ShellPair& sp) {
 
 }  // namespace
 
-std::vector<ShellBlock> build_shells(const BasisSet& basis) {
+std::vector<ShellBlock> build_shells(const BasisSet& basis, const std::vector<Atom>& atoms) {
     std::vector<ShellBlock> blocks;
     for (std::size_t s = 0; s < basis.shells.size(); ++s) {
         const Shell& shell = basis.shells[s];
@@ -114,7 +114,7 @@ std::vector<ShellBlock> build_shells(const BasisSet& basis) {
         if (blocks.empty() || !joins(blocks.back(), shell.atom, shell)) {
             ShellBlock block;
             block.atom = shell.atom;
-            block.centre = basis.functions[basis.shell_first[s]].position;
+            block.centre = atoms[shell.atom].position;
             block.alpha = shell.exponents;
             blocks.push_back(block);
         }

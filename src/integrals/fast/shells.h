@@ -27,7 +27,7 @@ struct ShellBlock {
 };
 
 // Groups the shells in basis order. Throws Failure (unsupported) for a shell beyond p.
-std::vector<ShellBlock> build_shells(const BasisSet& basis);
+std::vector<ShellBlock> build_shells(const BasisSet& basis, const std::vector<Atom>& atoms);
 
 // A term E * Lambda_tuv of the Hermite expansion of the product of two member
 // functions (McMurchie and Davidson, J. Comput. Phys. 26 (1978) 218):

@@ -37,12 +37,12 @@ double gto_kinetic(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B) {
     return (t0 + t1) + t2;
 }
 
-double cgf_kinetic(const CGF& a, const CGF& b) {
+double cgf_kinetic(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B) {
     double sum = 0.0;
     for (const GTO& ga : a.gtos) {
         for (const GTO& gb : b.gtos) {
             const double w = ((ga.c * gb.c) * ga.norm) * gb.norm;
-            sum += gto_kinetic(ga, a.position, gb, b.position) * w;
+            sum += gto_kinetic(ga, A, gb, B) * w;
         }
     }
     return sum;

@@ -62,12 +62,12 @@ double gto_nuclear(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, con
 
 // The primitive integral already carries both norms and the sign; only the
 // coefficients and the nuclear charge remain.
-double cgf_nuclear(const CGF& a, const CGF& b, const Atom& atom) {
+double cgf_nuclear(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B, const Atom& atom) {
     double sum = 0.0;
     for (const GTO& ga : a.gtos) {
         for (const GTO& gb : b.gtos) {
             const double w = ga.c * gb.c;
-            sum += gto_nuclear(ga, a.position, gb, b.position, atom.gr()) * w;
+            sum += gto_nuclear(ga, A, gb, B, atom.gr()) * w;
         }
     }
     return static_cast<double>(atom.nucl_chg()) * sum;

@@ -13,5 +13,5 @@ std::vector<double> A_array(int l_a, int l_b, double PA, double PB, double CP, d
 double nuclear(Vec3 A, double norm_a, int l_a, int m_a, int n_a, double alpha_a, Vec3 B, double norm_b, int l_b,
                int m_b, int n_b, double alpha_b, Vec3 C);
 double gto_nuclear(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, const Vec3& C);
-// V_ab(atom) = Z sum_ij c_i c_j gto_nuclear(g_i, g_j, C)
-double cgf_nuclear(const CGF& a, const CGF& b, const Atom& atom);
+// V_ab(atom) = Z sum_ij c_i c_j gto_nuclear(g_i, g_j, C), a centred on A and b on B
+double cgf_nuclear(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B, const Atom& atom);

@@ -39,12 +39,12 @@ double gto_overlap(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B) {
                    static_cast<int>(b.l), static_cast<int>(b.m), static_cast<int>(b.n), B);
 }
 
-double cgf_overlap(const CGF& a, const CGF& b) {
+double cgf_overlap(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B) {
     double sum = 0.0;
     for (const GTO& ga : a.gtos) {
         for (const GTO& gb : b.gtos) {
             const double w = ((ga.c * gb.c) * ga.norm) * gb.norm;
-            sum += gto_overlap(ga, a.position, gb, b.position) * w;
+            sum += gto_overlap(ga, A, gb, B) * w;
         }
     }
     return sum;

@@ -97,14 +97,15 @@ double gto_repulsion(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, c
 }
 
 // The primitive integral already carries all four norms; only the coefficients remain.
-double cgf_repulsion(const CGF& a, const CGF& b, const CGF& c, const CGF& d) {
+double cgf_repulsion(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B, const CGF& c, const Vec3& C,
+                     const CGF& d, const Vec3& D) {
     double sum = 0.0;
     for (const GTO& ga : a.gtos)
         for (const GTO& gb : b.gtos)
             for (const GTO& gc : c.gtos)
                 for (const GTO& gd : d.gtos) {
                     const double w = ((ga.c * gb.c) * gc.c) * gd.c;
-                    sum += gto_repulsion(ga, a.position, gb, b.position, gc, c.position, gd, d.position) * w;
+                    sum += gto_repulsion(ga, A, gb, B, gc, C, gd, D) * w;
                 }
     return sum;
 }

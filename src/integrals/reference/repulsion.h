@@ -24,8 +24,9 @@ double coulomb_repulsion(const Vec3& A, const double& norm_a, int l_a, int m_a, 
                          const Vec3& D, const double& norm_d, int l_d, int m_d, int n_d, const double& alpha_d);
 double gto_repulsion(const GTO& a, const Vec3& A, const GTO& b, const Vec3& B, const GTO& c, const Vec3& C,
                      const GTO& d, const Vec3& D);
-// (ab|cd) = sum_ijkl c_i c_j c_k c_l gto_repulsion(a_i, b_j, c_k, d_l)
-double cgf_repulsion(const CGF& a, const CGF& b, const CGF& c, const CGF& d);
+// (ab|cd) = sum_ijkl c_i c_j c_k c_l gto_repulsion(a_i, b_j, c_k, d_l), a centred on A, b on B, ...
+double cgf_repulsion(const CGF& a, const Vec3& A, const CGF& b, const Vec3& B, const CGF& c, const Vec3& C,
+                     const CGF& d, const Vec3& D);
 // Canonical index of (ij|kl) under the eightfold permutational symmetry.
 inline std::uint64_t teindex(std::uint64_t i, std::uint64_t j, std::uint64_t k, std::uint64_t l) {
     return TwoElectronTable::index(i, j, k, l);
