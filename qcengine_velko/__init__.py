@@ -40,7 +40,7 @@ def executable() -> Optional[str]:
 
 
 class VelkoHarness(ProgramHarness):
-    """Restricted closed-shell Hartree-Fock energies in STO-3G and STO-6G, H to Ne."""
+    """Hartree-Fock energies in STO-3G and STO-6G, H to Ne: restricted for singlets, unrestricted otherwise."""
 
     _defaults = {
         "name": "velko",

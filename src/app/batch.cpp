@@ -126,6 +126,7 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
     for (const std::string& s : shared) argv.push_back(s.c_str());
     argv.push_back("input");
     cmd.options = parse_command_line(static_cast<int>(argv.size()), argv.data());
+    if (std::find(shared.begin(), shared.end(), "--integrals") == shared.end()) cmd.options.integrals = IntegralPath::fast;
     return cmd;
 }
 
@@ -159,7 +160,7 @@ json batch_result(const std::string& path, const Options& options) {
 }
 
 std::size_t run_batch(const std::vector<std::string>& files, const Options& options, unsigned jobs, std::ostream& out,
-                      const std::function<void(std::size_t)>& written) {
+                      const std::function<void(std::size_t)>& written, std::vector<std::string>* failed) {
     const std::size_t n = files.size();
     std::size_t failures = 0;
     std::atomic<std::size_t> next{0};  // the next input a worker takes
@@ -167,7 +168,16 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
     // delivered: no new input is started and the caller sees the failed stream.
     auto write = [&](const json& line, std::size_t k) {
         if (!out) return;
-        if (!line.value("success", false)) ++failures;
+        if (!line.value("success", false)) {
+            ++failures;
+            if (failed != nullptr) {
+                const json status = line.contains("error") ? line["error"].value("extras", json::object()).value("exit_status", json())
+                                                           : json();
+                failed->push_back(quoted(files[k]) + (status.is_number_integer() && status.get<int>() != 0
+                                                  ? " (status " + std::to_string(status.get<int>()) + ")"
+                                                  : std::string()));
+            }
+        }
         out << json_text(line) << "\n" << std::flush;
         if (!out) next = n;
         written(k + 1);
@@ -235,13 +245,23 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
     return failures;
 }
 
+std::string batch_summary(std::size_t total, const std::vector<std::string>& failed) {
+    const std::string inputs = std::to_string(total) + (total == 1 ? " input" : " inputs");
+    if (failed.empty()) return "velko: --batch: " + inputs + ", none failed";
+    std::string list;
+    for (const std::string& f : failed) list += (list.empty() ? "" : ", ") + f;
+    return "velko: --batch: " + std::to_string(failed.size()) + " of " + inputs + " failed: " + list;
+}
+
 int batch_command(const std::vector<std::string>& args) {
     BatchCommand cmd = parse_batch_command(args);
     if (const std::optional<std::uint64_t> left = address_space_left())
         cmd.jobs = static_cast<unsigned>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(cmd.jobs, *left / worker_address_space)));
     Progress progress("Molecules", cmd.files.size());
-    const std::size_t failures =
-        run_batch(cmd.files, cmd.options, cmd.jobs, std::cout, [&progress](std::size_t k) { progress.update(k); });
+    std::vector<std::string> failed;
+    const std::size_t failures = run_batch(
+        cmd.files, cmd.options, cmd.jobs, std::cout, [&progress](std::size_t k) { progress.update(k); }, &failed);
     progress.finish();
+    std::cerr << batch_summary(cmd.files.size(), failed) << std::endl;
     return failures == 0 ? exit_status::ok : exit_status::batch_failures;
 }

@@ -8,12 +8,13 @@
 #include "common/failure.h"
 #include "common/quote.h"
 #include "report/version.h"
+#include "system/parallel.h"
 
 namespace {
 
 const char* const option_list =
     "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --diis, "
-    "--max-iterations, --integrals, --threads, --direct, --help (-h), --version";
+    "--max-iterations, --integrals, --threads, --direct, --batch, --jobs, --qcschema, --help (-h), --version, --";
 
 [[noreturn]] void refuse(const std::string& what) {
     throw Failure{"Error on the command line: " + what, exit_status::bad_input};
@@ -98,7 +99,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
     }
     if (opt.help || opt.version) return opt;
 
-    std::vector<std::string> given;  // value options already set
+    std::vector<std::string> given;  // options already set
     std::vector<std::string> files;
     bool options_ended = false;
     for (int k = 1; k < argc; ++k) {
@@ -114,8 +115,14 @@ Options parse_command_line(int argc, const char* const argv[]) {
         const std::size_t eq = arg.find('=');
         const bool joined = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
         const std::string name = joined ? arg.substr(0, eq) : arg;
-        if (name == "-m" || name == "--diis" || name == "--properties" || name == "--json-wavefunction" ||
-            name == "--direct") {
+        if (name == "--jobs") refuse("--jobs needs --batch: it sets how many of a batch's inputs are computed at once");
+        const bool flag = name == "-m" || name == "--diis" || name == "--properties" ||
+                          name == "--json-wavefunction" || name == "--direct";
+        if (!flag && !takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
+        for (const std::string& g : given)
+            if (g == name) refuse(name + " is given more than once");
+        given.push_back(name);
+        if (flag) {
             if (joined) refuse(name + " takes no value, found " + quoted(arg));
             if (name == "-m") opt.verbose = true;
             if (name == "--diis") opt.diis = true;
@@ -124,12 +131,8 @@ Options parse_command_line(int argc, const char* const argv[]) {
             if (name == "--json-wavefunction") opt.json_wavefunction = true;
             continue;
         }
-        if (!takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
         if (!joined && k + 1 >= argc) refuse(name + " expects a value");
         const std::string value = joined ? arg.substr(eq + 1) : argv[++k];
-        for (const std::string& g : given)
-            if (g == name) refuse(name + " is given more than once");
-        given.push_back(name);
         set_value(opt, name, value);
     }
     if (files.empty()) refuse("no input file given");
@@ -170,15 +173,16 @@ std::string help_text(const std::string& program) {
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"
-           "  --threads N         threads of the fast path's integral and Fock builds (default: every core);\n"
-           "                      the result is the same to the last bit for any N\n"
+           "  --threads N         threads of the fast path's integral and Fock builds (default:\n"
+           "                      OMP_NUM_THREADS when set, else the cores of the CPU affinity mask\n"
+           "                      within the cgroup CPU quota); the same result to the last bit for any N\n"
            "  --direct            fast path: recompute the two-electron integrals at every step instead of\n"
            "                      storing them (chosen by itself when they do not fit in memory)\n"
            "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
            "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
            "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"
            "  -h, --help          show this text\n"
-           "  --version           show the version and the compiler of this build\n"
+           "  --version           show the version, the compiler of this build and the default thread count\n"
            "  --                  end of the options: the next argument is the input file\n"
            "\n"
            "The input file is velko's own format, or an XYZ file (by its content, or a name\n"
@@ -186,10 +190,13 @@ std::string help_text(const std::string& program) {
            "The output files may be neither the input file nor each other.\n"
            "\n"
            "Exit status: 0 success; 1 unknown basis set; 2 bad input or command line; 3 a molecule\n"
-           "closed-shell Hartree-Fock cannot treat; 4 non-finite energy; 5 not enough memory;\n"
+           "velko cannot treat; 4 non-finite energy; 5 not enough memory;\n"
            "6 the SCF did not converge to a self-consistent state; 7 the SCF solution is not the\n"
            "lowest closed-shell state (unstable, or a lower one was found; try --diis);\n"
            "8 with --batch: one or more of the inputs failed.\n";
 }
 
-std::string version_text() { return "velko " + version_number() + "\ncompiler: " + compiler_description() + "\n"; }
+std::string version_text() {
+    return "velko " + version_number() + "\ncompiler: " + compiler_description() +
+           "\nthreads of the fast path by default here: " + std::to_string(default_thread_count()) + "\n";
+}

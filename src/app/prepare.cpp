@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "basis/basis_set.h"
 #include "input/read_input.h"
@@ -14,7 +15,10 @@ Molecule read_run_input(const std::string& path, const Options& options, std::st
     if (!options.basis_name.empty()) xyz.basis_name = options.basis_name;
     xyz.charge = options.charge;
     xyz.multiplicity = options.multiplicity;
-    if (read_molecule(mol, path, xyz) == InputFormat::velko) {
+    std::vector<std::string> notes;  // frames left, a geometry in the wrong unit
+    const InputFormat format = read_molecule(mol, path, xyz, &notes);
+    for (const std::string& note : notes) notices += note + "\n";
+    if (format == InputFormat::velko) {
         if (!options.basis_name.empty())
             notices += "velko: --basis applies to XYZ input only; " + path + " names its own basis set\n";
         if (options.charge)

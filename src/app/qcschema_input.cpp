@@ -16,6 +16,7 @@
 #include "report/qcschema.h"
 #include "report/version.h"
 #include "input/fieldparse.h"
+#include "input/geometry_units.h"
 #include "molecule/element.h"
 #include "molecule/periodic_table.h"
 #include "molecule/molecule.h"
@@ -276,6 +277,8 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         Molecule mol;
         Settings settings = read_request(input, atoms, source, mol);
         settings.progress = show_progress;
+        const std::string warning = unit_warning(mol, LengthUnit::bohr, source, "QCSchema geometry is in bohr");
+        if (!warning.empty()) std::cerr << warning << "\n";
         Listing quiet(false);
         const Calculation calc = compute_run(prepare_run(mol, source), settings, source, quiet);
 

@@ -1,14 +1,30 @@
 #include "app/scf_search.h"
 
+#include <cmath>
+#include <optional>
 #include <utility>
 
 #include "common/failure.h"
+#include "scf/triplet_stability.h"
 #include "scf/trust.h"
 
 namespace {
 
 // --diis runs its second start always up to this many basis functions (see below).
 constexpr unsigned second_start_functions = 30;
+
+// A DIIS continuation that changes the energy by more than this has left the plain loop's
+// state instead of refining it (a converged plain loop is within 1e-8 Hartree of its state).
+constexpr double tightening_energy_tolerance = 1e-6;
+
+// DIIS from the plain loop's converged density, to the commutator threshold of --diis;
+// nothing when it does not converge there or lands elsewhere.
+std::optional<ScfResult> tighten(const HF& quiet, const ScfResult& plain) {
+    ScfResult tight = quiet.iterate_diis(plain.density);
+    if (!tight.finite || !tight.converged || !(std::fabs(tight.energy - plain.energy) <= tightening_energy_tolerance))
+        return std::nullopt;
+    return tight;
+}
 
 }  // namespace
 
@@ -60,6 +76,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
         if (!calc.scf.finite) throw nonfinite_energy_failure(path, calc.scf);
         calc.convergence = check_convergence(hf, calc.scf);
         if (calc.convergence.converged) {
+            calc.tightened = tighten(quiet, calc.scf);
             calc.stability_checked = true;
             calc.lowest = check_stability(hf, calc.scf);
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
@@ -74,4 +91,8 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             }
         }
     }
+    // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
+    // singlet): reported, the RHF answer stands.
+    if (calc.stability_checked)
+        calc.triplet = lowest_triplet_rotation(calc.scf.C, calc.scf.fock, hf.occupied, *hf.two_electron_operator);
 }

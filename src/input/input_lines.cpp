@@ -1,6 +1,9 @@
 #include "input/input_lines.h"
 
+#include <cerrno>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "molecule/element.h"
@@ -11,13 +14,17 @@
 namespace {
 constexpr double max_coordinate_bohr = 1e6;
 
-[[noreturn]] void refuse_unreadable(const std::string& path) {
-    throw Failure{"Error: cannot read input file " + quoted(path), exit_status::bad_input};
+// With the system's reason: "No such file or directory", "Permission denied", "Is a directory".
+[[noreturn]] void refuse_unreadable(const std::string& path, int error) {
+    throw Failure{"Error: cannot read input file " + quoted(path) + ": " + std::strerror(error != 0 ? error : EIO),
+                  exit_status::bad_input};
 }
 }  // namespace
 
-LineReader::LineReader(const std::string& path) : file_path(path), file(std::fopen(path.c_str(), "rb")) {
-    if (file == nullptr) refuse_unreadable(path);
+LineReader::LineReader(const std::string& path) : file_path(path) {
+    errno = 0;
+    file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) refuse_unreadable(path, errno);
 }
 
 LineReader::~LineReader() {
@@ -25,13 +32,14 @@ LineReader::~LineReader() {
 }
 
 std::optional<std::string> LineReader::read_line() {
-    const std::size_t line = number + 1;  // lines are read only one ahead of the caller
+    const std::size_t line = number + ahead.size() + 1;
     std::string text;
     bool any = false;
     for (;;) {
+        errno = 0;
         const int c = std::getc(file);
         if (c == EOF) {
-            if (std::ferror(file)) refuse_unreadable(file_path);
+            if (std::ferror(file)) refuse_unreadable(file_path, errno);
             if (!any) return std::nullopt;
             break;
         }
@@ -48,20 +56,17 @@ std::optional<std::string> LineReader::read_line() {
     return text;
 }
 
-const std::optional<std::string>& LineReader::peek() {
-    if (!peeked) {
-        ahead = read_line();
-        peeked = true;
-    }
-    return ahead;
+const std::optional<std::string>& LineReader::peek(std::size_t k) {
+    // Past the end every line is nothing: read no further.
+    while (ahead.size() <= k && (ahead.empty() || ahead.back())) ahead.push_back(read_line());
+    return ahead[std::min(k, ahead.size() - 1)];
 }
 
 std::optional<std::string> LineReader::next() {
     std::optional<std::string> line;
-    if (peeked) {
-        line = std::move(ahead);
-        ahead.reset();
-        peeked = false;
+    if (!ahead.empty()) {
+        line = std::move(ahead.front());
+        ahead.pop_front();
     } else {
         line = read_line();
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,8 +32,8 @@ public:
     // The next line, or nothing at the end of the file. Throws "cannot read
     // input file" on a read error (e.g. the path names a directory).
     std::optional<std::string> next();
-    // The line next() will return, without consuming it.
-    const std::optional<std::string>& peek();
+    // The line next() will return (k = 0) or the k-th after it, without consuming them.
+    const std::optional<std::string>& peek(std::size_t k = 0);
     // Number (from 1) of the line the last next() returned.
     std::size_t line_number() const { return number; }
     const std::string& path() const { return file_path; }
@@ -43,8 +44,7 @@ private:
     std::string file_path;
     std::FILE* file = nullptr;
     std::size_t number = 0;
-    std::optional<std::string> ahead;
-    bool peeked = false;
+    std::deque<std::optional<std::string>> ahead;  // lines read by peek, not yet by next
 };
 
 // Throws the bad-input Failure for one line of an input file:

@@ -62,7 +62,7 @@ void read_velko_file(Molecule& mol, const std::string& path) {
     read_velko_format(mol, reader);
 }
 
-void read_velko_format(Molecule& mol, LineReader& reader) {
+double read_velko_format(Molecule& mol, LineReader& reader) {
     const std::string& path = reader.path();
 
     // --- header ---
@@ -119,5 +119,6 @@ void read_velko_format(Molecule& mol, LineReader& reader) {
         for (int k = 0; k < 3; ++k) r[k] = coordinate_bohr(path, line_no, k, fields[1 + k], *scale);
         mol.addAtom(symbol, r[0], r[1], r[2]);
     }
+    return *scale;
 }
 

@@ -25,6 +25,24 @@ int comment_number(const std::string& path, const std::string& key, const std::s
     return *number;
 }
 
+struct XyzAtom {
+    std::string symbol;
+    double r[3];  // bohr
+};
+
+// One atom line: symbol x y z in angstrom, columns after z not read.
+XyzAtom atom_line(const std::string& path, std::size_t line_no, const std::string& line) {
+    const std::vector<std::string> fields = fields_of(line);
+    if (fields.size() < 4)
+        refuse_input_line(path, line_no, "an element symbol and three coordinates", quoted(trim_right(line)));
+    XyzAtom atom;
+    atom.symbol = element_field(path, line_no, fields[0]);
+    // The same product as the velko reader forms for angstrom input,
+    // so both formats give the same positions to the last bit.
+    for (int k = 0; k < 3; ++k) atom.r[k] = coordinate_bohr(path, line_no, k, fields[1 + k], bohr_per_angstrom);
+    return atom;
+}
+
 }  // namespace
 
 bool is_xyz_path(const std::string& path) {
@@ -76,12 +94,12 @@ CommentValues xyz_comment_values(const std::string& path, const std::string& com
     return values;
 }
 
-void read_xyz(Molecule& mol, const std::string& path, const XyzRequest& request) {
+std::size_t read_xyz(Molecule& mol, const std::string& path, const XyzRequest& request) {
     LineReader reader(path);
-    read_xyz(mol, reader, request);
+    return read_xyz(mol, reader, request);
 }
 
-void read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request) {
+std::size_t read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request) {
     const std::string& path = reader.path();
 
     const std::optional<std::string> basis_name = canonical_basis_name(request.basis_name);
@@ -117,15 +135,35 @@ void read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request) {
             refuse_input_line(path, line_no,
                               "atom " + std::to_string(i + 1) + " of " + std::to_string(*count) + " (symbol x y z)",
                               "end of file");
-        const std::vector<std::string> fields = fields_of(*line);
-        if (fields.size() < 4)
-            refuse_input_line(path, line_no, "an element symbol and three coordinates", quoted(trim_right(*line)));
+        const XyzAtom atom = atom_line(path, line_no, *line);
+        mol.addAtom(atom.symbol, atom.r[0], atom.r[1], atom.r[2]);
+    }
 
-        const std::string symbol = element_field(path, line_no, fields[0]);
-        // The same product as the velko reader forms for angstrom input,
-        // so both formats give the same positions to the last bit.
-        double r[3];
-        for (int k = 0; k < 3; ++k) r[k] = coordinate_bohr(path, line_no, k, fields[1 + k], bohr_per_angstrom);
-        mol.addAtom(symbol, r[0], r[1], r[2]);
+    // --- what follows: blank lines, or further frames of a trajectory ---
+    std::size_t frames = 1;
+    for (;;) {
+        std::optional<std::string> line = reader.next();
+        while (line && fields_of(*line).empty()) line = reader.next();
+        if (!line) return frames;
+        const std::size_t count_line = reader.line_number();
+        const std::vector<std::string> fields = fields_of(*line);
+        const std::optional<int> next_count = fields.size() == 1 ? parse_whole(fields[0]) : std::nullopt;
+        if (!next_count || *next_count < 1)
+            refuse_input_line(path, count_line,
+                              "the end of the file after the " + std::to_string(*count) +
+                                  " atoms line 1 announces, or the number of atoms of a next frame",
+                              quoted(trim_right(*line)));
+        if (!reader.next()) refuse_input_line(path, count_line + 1, "the comment line of a frame", "end of file");
+        for (int i = 0; i < *next_count; ++i) {
+            const std::size_t line_no = count_line + 2 + static_cast<std::size_t>(i);
+            const std::optional<std::string> atom = reader.next();
+            if (!atom)
+                refuse_input_line(path, line_no,
+                                  "atom " + std::to_string(i + 1) + " of " + std::to_string(*next_count) +
+                                      " of frame " + std::to_string(frames + 1) + " (symbol x y z)",
+                                  "end of file");
+            atom_line(path, line_no, *atom);
+        }
+        ++frames;
     }
 }

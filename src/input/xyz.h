@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -17,15 +18,19 @@ struct XyzRequest {
 // Reads an XYZ file into an empty molecule: line 1 the number of atoms, line 2
 // a comment, then one line "symbol x y z" per atom with coordinates in
 // angstrom, fields separated by any blanks or tabs. Element symbols are read in
-// any letter case ("h", "HE"), or as atomic numbers 1 to 10; columns after z and
-// lines after the last atom are not read. The comment line may carry the
+// any letter case ("h", "HE"), or as atomic numbers 1 to 10; columns after z are
+// not read. After the atoms may follow only blank lines or further frames of a
+// trajectory (each a count line, a comment and that many atom lines, all checked):
+// the first frame is the molecule, and the number of frames in the file is returned.
+// Anything else is refused naming its line, so a count line that is too small
+// never leaves atoms out unseen. The comment line may carry the
 // extended-XYZ key-value pairs charge=N and multiplicity=M (keys in any letter
 // case, values whole numbers, optionally in double quotes); every other word of
 // it is free text. Throws Failure (bad_input) naming the file and line for a
 // malformed file, in the same form as Molecule::read, and Failure
 // (unknown_basis) for an unknown basis-set name.
-void read_xyz(Molecule& mol, const std::string& path, const XyzRequest& request = {});
-void read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request);
+std::size_t read_xyz(Molecule& mol, const std::string& path, const XyzRequest& request = {});
+std::size_t read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request);
 
 // The values of the keys charge and multiplicity of an extended-XYZ comment
 // line; a key that is absent stays empty. Refuses, as bad input on line 2 of

@@ -6,8 +6,9 @@
 Properties calculation_properties(const Calculation& calc) {
     const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
     if (!calc.unrestricted) {
-        const ScfValues values{calc.basis.functions, atoms,         calc.S, calc.H, calc.scf.fock, calc.scf.density,
-                               calc.scf.orbital_energies, calc.nuclear_repulsion, calc.occupied, calc.electrons};
+        const ScfResult& scf = calc.tightened ? *calc.tightened : calc.scf;
+        const ScfValues values{calc.basis.functions, atoms,         calc.S, calc.H, scf.fock, scf.density,
+                               scf.orbital_energies, calc.nuclear_repulsion, calc.occupied, calc.electrons};
         Properties p = molecular_properties(values);
         p.converged = calc.scf.converged;
         return p;

@@ -173,8 +173,20 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
         calc.stability_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
             ? json(calc.lowest.eigenvalue)
             : json(nullptr);
+    // Stability towards unrestricted solutions (scf/triplet_stability.h); null when not checked.
+    ex["scf_triplet_stable"] = calc.triplet ? json(!(calc.triplet->eigenvalue < instability_threshold)) : json(nullptr);
+    ex["scf_lowest_triplet_hessian_eigenvalue"] =
+        calc.triplet && calc.triplet->converged ? json(calc.triplet->eigenvalue) : json(nullptr);
     const Verdict v = verdict(calc);
     result["success"] = v.status == exit_status::ok;
+    if (v.status != exit_status::ok) {
+        // A failed AtomicResult holds no number a reader could take for the energy; the
+        // energy of the last step stays under extras.
+        result["return_result"] = json::object();
+        result["properties"].erase("return_energy");
+        result["properties"].erase("scf_total_energy");
+        ex["last_energy"] = energy;
+    }
     if (!converged)
         result["error"] = {{"error_type", "convergence_error"},
                            {"error_message", "the SCF did not converge in " + std::to_string(iterations) +

@@ -9,7 +9,8 @@ struct Calculation;
 // "energy", model (method "hf", basis), provenance, properties (energy parts,
 // iteration and size counts, scf_dipole_moment in e a0 about the coordinate
 // origin), return_result and success (true exactly when the exit status is 0;
-// otherwise an error entry says why). extras: orbital_energies, mulliken_charges, loewdin_charges (per atom; for an
+// otherwise an error entry says why, return_result is an empty object, properties lack
+// return_energy and scf_total_energy, and extras.last_energy holds the last step's energy). extras: orbital_energies, mulliken_charges, loewdin_charges (per atom; for an
 // open shell also mulliken_spin_populations and loewdin_spin_populations),
 // homo_energy, lumo_energy and homo_lumo_gap (Hartree; each absent when there is
 // no such orbital), scf_stable and scf_lowest_hessian_eigenvalue (null when the SCF

@@ -106,7 +106,14 @@ std::string nonconvergence_message(const Calculation& calc) {
 }
 
 std::string instability_message(const Calculation& calc) {
-    if (!calc.unrestricted || !calc.uhf.stability_checked || calc.uhf.stable) return "";
+    if (!calc.unrestricted) {
+        if (!calc.triplet || !(calc.triplet->eigenvalue < instability_threshold)) return "";
+        return "velko: the closed-shell (RHF) solution is unstable towards an unrestricted one: the lowest eigenvalue "
+               "of its RHF->UHF (triplet) orbital Hessian is " +
+               eigenvalue_text(calc.triplet->eigenvalue) +
+               " Hartree, so a triplet or broken-symmetry state lies lower; try --multiplicity 3 (unrestricted)";
+    }
+    if (!calc.uhf.stability_checked || calc.uhf.stable) return "";
     std::ostringstream msg;
     msg << "velko: the UHF solution is unstable (lowest orbital Hessian eigenvalue " << std::setprecision(6)
         << calc.uhf.lowest_hessian_eigenvalue << " Hartree) after following its unstable modes "

@@ -26,5 +26,7 @@ std::vector<std::string> search_notes(const Calculation& calc);
 std::string nonconvergence_message(const Calculation& calc);
 
 // The line for standard error when an open-shell solution is still unstable after
-// following its unstable modes as often as allowed; empty otherwise.
+// following its unstable modes as often as allowed, or a closed-shell one has a negative
+// RHF->UHF (triplet) Hessian eigenvalue; empty otherwise. Neither changes the exit
+// status: the solution is the one asked for (restricted for a singlet).
 std::string instability_message(const Calculation& calc);

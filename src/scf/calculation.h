@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "basis/basis_set.h"
@@ -31,12 +32,19 @@ struct Calculation {
     double nuclear_repulsion = 0.0;
     ScfResult scf;
     UhfResult uhf;
+    // Default mode: DIIS continued from the converged density of the plain loop, which
+    // stops on the energy alone; the properties are computed from it (the density error
+    // is first order in the properties, second in the energy). Empty otherwise.
+    std::optional<ScfResult> tightened;
 
     // What was checked before the result is called a success (see scf/trust.h).
     ConvergenceCheck convergence;
     bool stability_checked = false;  // only a converged result is checked
     LowestRotation lowest{};         // lowest RHF->RHF Hessian eigenpair of scf
     bool stable = false;
+    // Lowest eigenpair of the RHF->UHF (triplet) orbital Hessian of a checked closed-shell
+    // solution (scf/triplet_stability.h); empty when none was checked.
+    std::optional<LowestRotation> triplet;
     std::vector<FollowedInstability> followed;  // --diis: instabilities left on the way to scf
     ReportedStart start = ReportedStart::atomic_density;  // --diis: where scf comes from
     bool first_start_stable = false;  // --diis, another start reported: the atomic-density start's solution

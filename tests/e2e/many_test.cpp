@@ -103,7 +103,8 @@ TEST(BatchMode, OneValidLinePerInputInOrderAndTheStatusTellsOfFailures) {
     for (const std::string& f : inputs) args += " \"" + f + "\"";
     const RunResult r = run_velko(args);
     EXPECT_EQ(r.status, 8);
-    EXPECT_EQ(r.err, "");  // no progress line: standard error is not a terminal
+    // No progress line (standard error is not a terminal), only the summary.
+    EXPECT_EQ(r.err, "velko: --batch: 1 of 5 inputs failed: \"" + bad + "\" (status 2)\n");
     const std::vector<std::string> lines = lines_of(r.out);
     ASSERT_EQ(lines.size(), inputs.size()) << r.out;
     for (std::size_t k = 0; k < inputs.size(); ++k) {

@@ -32,6 +32,16 @@ std::string read_text(const std::string& path) {
     return s.str();
 }
 
+std::string without_notes(const std::string& err) {
+    std::string kept, line;
+    std::istringstream lines(err);
+    while (std::getline(lines, line))
+        if (line.rfind("velko: the closed-shell (RHF) solution is unstable towards an unrestricted one", 0) != 0 &&
+            line.rfind("velko: warning: input ", 0) != 0)
+            kept += line + "\n";
+    return kept;
+}
+
 std::string write_temp(const std::string& name, const std::string& text) {
     const std::string path = temp_dir() + "/velko_test_" + std::to_string(::getpid()) + "_" + name;
     std::ofstream out(path, std::ios::binary);

@@ -25,6 +25,10 @@ std::string mask_report(const std::string& report);
 // Writes text to a fresh file in the test temp directory and returns its path.
 std::string write_temp(const std::string& name, const std::string& text);
 
+// Standard error without the notes a run may add to any result: the triplet (RHF->UHF)
+// instability and a geometry in the wrong unit.
+std::string without_notes(const std::string& err);
+
 // Standard output of a shell command (standard error as the command redirects it).
 std::string command_output(const std::string& cmd);
 

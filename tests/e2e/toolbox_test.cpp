@@ -281,7 +281,9 @@ TEST(QcschemaWithQcelemental, AtomicResultValidatesAndMatchesTheReport) {
     EXPECT_EQ(symbols, 3);
     EXPECT_EQ(nbasis, 7);
     EXPECT_EQ(success, "True");
-    EXPECT_NEAR(rest, 0.0, 1e-10);
+    // The default mode's energy parts are those of its properties' density (the plain loop
+    // continued by DIIS), whose energy is within half a printed digit of the reported one.
+    EXPECT_NEAR(rest, 0.0, 5e-9);
     ASSERT_EQ(dipole_key, "DIPOLE") << out;
     EXPECT_NEAR(dx, 0.0, 1e-6);
     EXPECT_NEAR(dy, 0.677432829810, 1e-6);

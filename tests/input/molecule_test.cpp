@@ -262,7 +262,7 @@ TEST_F(MoleculeRead, MissingFile) {
         read_velko_file(mol, path);
         FAIL() << "no Failure";
     } catch (const Failure& f) {
-        EXPECT_EQ(f.message, "Error: cannot read input file \"" + path + "\"");
+        EXPECT_EQ(f.message, "Error: cannot read input file \"" + path + "\": No such file or directory");
         EXPECT_EQ(f.status, exit_status::bad_input);
     }
 }
@@ -273,7 +273,7 @@ TEST_F(MoleculeRead, DirectoryIsUnreadable) {
         read_velko_file(mol, dir.string());
         FAIL() << "no Failure";
     } catch (const Failure& f) {
-        EXPECT_EQ(f.message, "Error: cannot read input file \"" + dir.string() + "\"");
+        EXPECT_EQ(f.message, "Error: cannot read input file \"" + dir.string() + "\": Is a directory");
         EXPECT_EQ(f.status, exit_status::bad_input);
     }
 }

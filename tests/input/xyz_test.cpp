@@ -78,7 +78,7 @@ TEST_F(XyzRead, AnyWhitespaceCarriageReturnsAndExtraColumnsAndLines) {
         "comment with  fields 1 2 3\r\n"
         "\tH\t0.0   0.0 \t 0.0\r\n"
         "H 0.0 0.0 0.74 0.123 extra\r\n"
-        "these lines are not read\n");
+        "\r\n \t\n");
     ASSERT_EQ(mol.nratoms(), 2u);
     EXPECT_EQ(mol[1].gr().getz(), 0.74 * bohr_per_angstrom);
     EXPECT_EQ(mol[1].gr().getx(), 0.0);
