@@ -265,8 +265,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     content = pieces.front();
     const bool input_in_scratch = starts_with(run.input_path, scratch().string());
     if (input_in_scratch) write_file(run.input_path, content);
-    for (std::size_t k = 1; k < run.files.size(); ++k)
-        if (run.files[k] != run.input_path && starts_with(run.files[k], scratch().string()))
+    for (std::size_t k = 1; run.batch && k < run.files.size(); ++k)
+        if (run.files[k] != run.input_path && run.outputs.count(run.files[k]) == 0 &&
+            starts_with(run.files[k], scratch().string()))
             write_file(run.files[k], pieces[k % pieces.size()]);
     std::error_code ignored;  // no link when the input itself is called "link"
     fs::create_symlink(run.input_path, scratch() / "link", ignored);
