@@ -14,10 +14,19 @@
 // neon atoms in STO-6G the exact integrals take a minute under the sanitizers,
 // while auto keeps them below 20 million primitive quartets.
 //
+// Batch lists: with --batch the input text is split at form feeds, and the k-th
+// file name gets the k-th piece (the pieces taken in turn when there are fewer);
+// --jobs is capped at 2. QCSchema documents: with --qcschema the input is one
+// JSON document of up to 1024 bytes, whose keywords are capped as the options
+// are (max_iterations 30, integrals "exact" as "auto") and whose molecule keeps
+// at most 5 atoms; no --max-iterations is added, as --qcschema takes no other option.
+//
 // Findings, besides crashes and sanitizer reports: an exit status outside the
 // documented ones; the input file changed; an output file that is neither the
 // earlier file nor a complete one (JSON that does not parse, a Molden file
-// without its header); a temporary file left behind.
+// without its header); a temporary file left behind; standard output of batch
+// or QCSchema mode (text that starts with "{") that is not one JSON document or
+// JSON lines.
 #include <unistd.h>
 
 #include <cstddef>
@@ -43,6 +52,9 @@ namespace {
 constexpr std::size_t max_file_bytes = 128;
 constexpr int max_file_lines = 7;
 constexpr std::size_t max_arguments = 12;
+constexpr std::size_t max_document_bytes = 1024;
+constexpr std::size_t max_document_atoms = 5;
+constexpr int max_iterations = 30;
 const std::string earlier_text = "earlier output\n";
 
 const fs::path& scratch() {
@@ -84,15 +96,70 @@ std::string sandboxed(const std::string& raw, bool output = false) {
 
 bool starts_with(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
-// The value of --max-iterations, capped.
-std::string capped(const std::string& value) {
+// The value of --max-iterations, capped (and of --jobs, at 2).
+std::string capped(const std::string& value, unsigned long cap = max_iterations) {
     if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos) return value;
-    return std::stoul(value) > 30 ? "30" : value;
+    return std::stoul(value) > cap ? std::to_string(cap) : value;
+}
+
+// An input file of at most max_file_lines lines of max_file_bytes bytes.
+std::string small_file(std::string content) {
+    if (content.size() > max_file_bytes) content.resize(max_file_bytes);
+    int lines = 0;
+    for (std::size_t i = 0; i < content.size(); ++i)
+        if (content[i] == '\n' && ++lines == max_file_lines) {
+            content.resize(i + 1);
+            break;
+        }
+    return content;
+}
+
+// A QCSchema document with its costs capped; other text as it is.
+std::string capped_document(std::string text) {
+    if (text.size() > max_document_bytes) text.resize(max_document_bytes);
+    nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
+    if (doc.is_discarded() || !doc.is_object()) return text;
+    if (doc.contains("keywords") && doc["keywords"].is_object()) {
+        nlohmann::json& k = doc["keywords"];
+        if (k.contains("max_iterations") && k["max_iterations"].is_number() && k["max_iterations"] > max_iterations)
+            k["max_iterations"] = max_iterations;
+        if (k.contains("integrals") && k["integrals"] == "exact") k["integrals"] = "auto";
+    }
+    if (doc.contains("molecule") && doc["molecule"].is_object()) {
+        nlohmann::json& m = doc["molecule"];
+        for (const char* key : {"symbols", "geometry"})
+            if (m.contains(key) && m[key].is_array() && m[key].size() > 3 * max_document_atoms)
+                m[key].erase(m[key].begin() + 3 * max_document_atoms, m[key].end());
+        if (m.contains("symbols") && m["symbols"].is_array() && m["symbols"].size() > max_document_atoms)
+            m["symbols"].erase(m["symbols"].begin() + max_document_atoms, m["symbols"].end());
+        if (!doc.contains("keywords")) doc["keywords"] = nlohmann::json::object();
+        if (doc["keywords"].is_object() && !doc["keywords"].contains("max_iterations"))
+            doc["keywords"]["max_iterations"] = max_iterations;
+    }
+    return doc.dump();
+}
+
+// Standard output of one run, kept for the check of batch and QCSchema output.
+std::stringbuf& captured() {
+    static std::stringbuf buffer;
+    return buffer;
+}
+
+// Output of batch or QCSchema mode: one JSON document, or one per line.
+bool json_output(const std::string& text) {
+    if (nlohmann::json::accept(text)) return true;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line))
+        if (!nlohmann::json::accept(line)) return false;
+    return true;
 }
 
 struct Run {
     std::vector<std::string> args;  // after the program name
     std::string input_path;
+    std::vector<std::string> files;  // every file name, in order
+    bool batch = false, qcschema = false;
     std::set<std::string> outputs;  // paths given to --molden or --json, in the scratch folder
     std::set<std::string> json, molden;
 };
@@ -109,15 +176,17 @@ Run build(const std::vector<std::string>& tokens) {
                 (pending == "--json" ? run.json : run.molden).insert(arg);
             }
             if (pending == "--max-iterations") arg = capped(t);
+            if (pending == "--jobs") arg = capped(t, 2);
             if (pending == "--integrals" && t == "exact") arg = "auto";
             pending.clear();
         } else if (options_ended || t.size() < 2 || t[0] != '-') {
             arg = sandboxed(t);
             if (run.input_path.empty()) run.input_path = arg;
+            run.files.push_back(arg);
         } else if (t == "--") {
             options_ended = true;
         } else if (t == "--molden" || t == "--json" || t == "--basis" || t == "--max-iterations" ||
-                   t == "--integrals" || t == "--charge" || t == "--multiplicity") {
+                   t == "--integrals" || t == "--charge" || t == "--multiplicity" || t == "--jobs") {
             pending = t;
             has_limit = has_limit || t == "--max-iterations";
         } else if (starts_with(t, "--molden=") || starts_with(t, "--json=")) {
@@ -130,10 +199,18 @@ Run build(const std::vector<std::string>& tokens) {
         } else if (starts_with(t, "--max-iterations=")) {
             arg = "--max-iterations=" + capped(t.substr(17));
             has_limit = true;
+        } else if (starts_with(t, "--jobs=")) {
+            arg = "--jobs=" + capped(t.substr(7), 2);
+        } else if (starts_with(t, "--qcschema=")) {
+            arg = "--qcschema=" + sandboxed(t.substr(11));
+            if (run.input_path.empty()) run.input_path = arg.substr(11);
+            run.files.push_back(arg.substr(11));
         }
+        if (!options_ended && t == "--batch") run.batch = true;
+        if (!options_ended && (t == "--qcschema" || starts_with(t, "--qcschema="))) run.qcschema = true;
         run.args.push_back(arg);
     }
-    if (!has_limit) run.args.push_back("--max-iterations=30");
+    if (!has_limit && !run.qcschema) run.args.push_back("--max-iterations=30");
     if (run.input_path.empty()) {
         run.input_path = sandboxed("in");
         if (!options_ended) run.args.push_back(run.input_path);
@@ -150,10 +227,13 @@ void clear_scratch() {
 
 }  // namespace
 
-// The report and the messages would flood the fuzzer's log.
+// The report and the messages would flood the fuzzer's log: standard output is
+// kept for the checks, standard error discarded (a stream without a buffer fails,
+// which velko would rightly report as lost output).
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cout.rdbuf(nullptr);
-    std::cerr.rdbuf(nullptr);
+    static std::stringbuf discarded;
+    std::cout.rdbuf(&captured());
+    std::cerr.rdbuf(&discarded);
     return 0;
 }
 
@@ -172,18 +252,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             from = to + 1;
         }
     }
-    if (content.size() > max_file_bytes) content.resize(max_file_bytes);
-    int lines = 0;
-    for (std::size_t i = 0; i < content.size(); ++i)
-        if (content[i] == '\n' && ++lines == max_file_lines) {
-            content.resize(i + 1);
-            break;
-        }
-
     clear_scratch();
     const Run run = build(tokens);
+    std::vector<std::string> pieces;  // the contents of the files, in order
+    if (run.qcschema) {
+        pieces.push_back(capped_document(content));
+    } else if (run.batch) {
+        std::istringstream split(content);
+        for (std::string piece; std::getline(split, piece, '\f');) pieces.push_back(small_file(piece));
+    }
+    if (pieces.empty()) pieces.push_back(small_file(content));
+    content = pieces.front();
     const bool input_in_scratch = starts_with(run.input_path, scratch().string());
     if (input_in_scratch) write_file(run.input_path, content);
+    for (std::size_t k = 1; run.batch && k < run.files.size(); ++k)
+        if (run.files[k] != run.input_path && run.outputs.count(run.files[k]) == 0 &&
+            starts_with(run.files[k], scratch().string()))
+            write_file(run.files[k], pieces[k % pieces.size()]);
     std::error_code ignored;  // no link when the input itself is called "link"
     fs::create_symlink(run.input_path, scratch() / "link", ignored);
     for (const std::string& p : run.outputs)
@@ -196,9 +281,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<char*> argv;
     for (std::string& a : argv_strings) argv.push_back(a.data());
     argv.push_back(nullptr);
+    captured().str("");
+    std::cout.clear();
+    std::cerr.clear();
     const int status = velko_main(static_cast<int>(argv_strings.size()), argv.data());
+    const std::string out = captured().str();
+    captured().str("");
 
     if (status < 0 || status > 8) std::abort();  // the statuses of the README table
+    if (starts_with(out, "{") && !json_output(out)) std::abort();
     if (input_in_scratch && fs::is_regular_file(run.input_path) && read_file(run.input_path) != content) std::abort();
     for (const auto& e : fs::directory_iterator(scratch()))
         if (before.count(e.path().string()) == 0) std::abort();  // a temporary file left

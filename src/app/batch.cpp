@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <condition_variable>
 #include <iostream>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 #include <utility>
 
 #include "common/failure.h"
 #include "common/quote.h"
+#include "system/memory.h"
 #include "app/run.h"
 #include "app/prepare.h"
 #include "report/verdict.h"
@@ -36,6 +39,12 @@ const SharedOption shared_options[] = {{"--basis", true},          {"--charge", 
 
 // More threads than this are refused: each holds a whole two-electron table.
 constexpr unsigned max_jobs = 256;
+
+// Address space a worker takes before any molecule: the malloc arena of its thread
+// (64 MiB reserved by 64-bit glibc) and its stack (8 MiB). Under an address-space
+// limit the workers are as many as fit, so that none runs out of memory where not
+// even its failure can be reported.
+constexpr std::uint64_t worker_address_space = 72ull << 20;
 
 unsigned parse_jobs(const std::string& text) {
     unsigned long value = 0;
@@ -154,7 +163,11 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
                       const std::function<void(std::size_t)>& written, std::vector<std::string>* failed) {
     const std::size_t n = files.size();
     std::size_t failures = 0;
+    std::atomic<std::size_t> next{0};  // the next input a worker takes
+    // Once the output fails (a full disk, a closed pipe) no later line can be
+    // delivered: no new input is started and the caller sees the failed stream.
     auto write = [&](const json& line, std::size_t k) {
+        if (!out) return;
         if (!line.value("success", false)) {
             ++failures;
             if (failed != nullptr) {
@@ -166,39 +179,65 @@ std::size_t run_batch(const std::vector<std::string>& files, const Options& opti
             }
         }
         out << json_text(line) << "\n" << std::flush;
+        if (!out) next = n;
         written(k + 1);
     };
-    if (jobs <= 1 || n <= 1) {
-        for (std::size_t k = 0; k < n; ++k) write(batch_result(files[k], options), k);
+    auto one_by_one = [&]() {
+        for (std::size_t k = next++; k < n && out; k = next++) write(batch_result(files[k], options), k);
         return failures;
-    }
+    };
+    if (jobs <= 1 || n <= 1) return one_by_one();
 
     // Workers take the next input and leave its line in its slot; this thread
     // writes the slots in order as they fill. Only this thread writes to `out`.
     std::vector<json> lines(n);
-    std::vector<bool> ready(n, false);
+    std::vector<bool> ready(n, false), redo(n, false);
     std::mutex mutex;
     std::condition_variable filled;
-    std::atomic<std::size_t> next{0};
     auto work = [&]() {
         for (std::size_t k = next++; k < n; k = next++) {
-            json line = batch_result(files[k], options);
+            json line;
+            bool done = true;
+            try {
+                line = batch_result(files[k], options);
+            } catch (...) {
+                done = false;  // not even the memory for its failure: this thread computes it again
+            }
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 lines[k] = std::move(line);
                 ready[k] = true;
+                redo[k] = !done;
             }
             filled.notify_one();
         }
     };
     std::vector<std::thread> workers;
-    for (unsigned t = 0; t < jobs && t < n; ++t) workers.emplace_back(work);
-    for (std::size_t k = 0; k < n; ++k) {
+    try {
+        for (unsigned t = 0; t < jobs && t < n; ++t) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // The system has no more threads to give (a limit on processes or on the
+        // address space): the workers started share the inputs, or this thread alone.
+    } catch (const std::bad_alloc&) {
+        // Nor the memory for another thread's state.
+    }
+    if (workers.empty()) return one_by_one();
+    for (std::size_t k = 0; k < n && out; ++k) {
         json line;
+        bool again = false;
         {
             std::unique_lock<std::mutex> lock(mutex);
             filled.wait(lock, [&] { return ready[k]; });
             line = std::move(lines[k]);
+            again = redo[k];
+        }
+        if (again) {
+            try {
+                line = batch_result(files[k], options);
+            } catch (const std::bad_alloc&) {
+                line = failed_input(files[k], "Error: not enough memory to compute input file " + quoted(files[k]),
+                                    exit_status::out_of_memory);
+            }
         }
         write(line, k);
     }
@@ -215,7 +254,9 @@ std::string batch_summary(std::size_t total, const std::vector<std::string>& fai
 }
 
 int batch_command(const std::vector<std::string>& args) {
-    const BatchCommand cmd = parse_batch_command(args);
+    BatchCommand cmd = parse_batch_command(args);
+    if (const std::optional<std::uint64_t> left = address_space_left())
+        cmd.jobs = static_cast<unsigned>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(cmd.jobs, *left / worker_address_space)));
     Progress progress("Molecules", cmd.files.size());
     std::vector<std::string> failed;
     const std::size_t failures = run_batch(

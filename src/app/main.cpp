@@ -1,5 +1,7 @@
 // velko: Hartree-Fock (restricted for closed shells, unrestricted for open shells) in the STO-3G and STO-6G basis sets.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -87,7 +89,7 @@ int run(const Options& opt, const Output& out) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int velko_main(int argc, char* argv[]) {
     if (argc == 1) {
         std::cout << "Usage: " << argv[0] << " <input file>\n"
                   << "Please provide a valid input file\n";
@@ -96,11 +98,17 @@ int main(int argc, char* argv[]) {
 
     // Many inputs, or QCSchema in and out: standard output carries JSON only, so
     // a bad command line is reported on standard error.
+    // Only the options before "--" choose the mode: "velko -- --batch" computes a file of that name.
     const std::vector<std::string> args(argv + 1, argv + argc);
-    auto given = [&args](const char* option) { return std::find(args.begin(), args.end(), option) != args.end(); };
+    const auto options_end = std::find(args.begin(), args.end(), "--");
+    auto given = [&](const std::string& option) {
+        return std::any_of(args.begin(), options_end, [&option](const std::string& a) {
+            return a == option || a.rfind(option + "=", 0) == 0;
+        });
+    };
     if ((given("--batch") || given("--qcschema")) && !given("--help") && !given("-h") && !given("--version")) {
         try {
-            return given("--batch") ? batch_command(args) : qcschema_command(args);
+            return checked_standard_output(given("--batch") ? batch_command(args) : qcschema_command(args));
         } catch (const Failure& f) {
             std::cerr << f.message << std::endl;
             return f.status;
@@ -125,12 +133,32 @@ int main(int argc, char* argv[]) {
 
     Output out;
     out.print_version();
+    int status = exit_status::ok;
     try {
-        return run(opt, out);
+        status = run(opt, out);
     } catch (const Failure& f) {
-        return report_failure(f);
+        status = report_failure(f);
     } catch (const std::bad_alloc&) {
-        return report_failure(Failure{"Error: not enough memory to compute input file \"" + opt.input_path + "\"",
-                                      exit_status::out_of_memory});
+        status = report_failure(Failure{"Error: not enough memory to compute input file \"" + opt.input_path + "\"",
+                                        exit_status::out_of_memory});
     }
+    return checked_standard_output(status);
 }
+
+#ifndef VELKO_EMBEDDED_MAIN
+extern "C" void __lsan_do_leak_check() __attribute__((weak));
+
+// The process ends once its output is flushed, without the shutdown of the shared
+// libraries: OpenBLAS's waits for its helper threads, which under an address-space
+// limit keep trying to allocate their buffers and never stop. A sanitizer build
+// still checks for leaks first.
+[[noreturn]] static void end_process(int status) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    if (__lsan_do_leak_check != nullptr) __lsan_do_leak_check();
+    std::_Exit(status);
+}
+
+int main(int argc, char* argv[]) { end_process(velko_main(argc, argv)); }
+#endif

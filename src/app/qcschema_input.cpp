@@ -1,6 +1,7 @@
 #include "app/qcschema_input.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -29,6 +30,12 @@ namespace {
 // Positions beyond this are refused, as by the input readers: the integrals'
 // squared distances overflow and the incomplete gamma function no longer converges.
 constexpr double max_coordinate_bohr = 1e6;
+
+// Arrays and objects nested deeper than this are refused. An AtomicInput nests four
+// levels (molecule.geometry rows); the limit leaves room for extras, while the echo
+// of the input into the result, a recursive walk, keeps to a small stack and an
+// output of linear size (its indentation grows with the depth).
+constexpr int max_json_depth = 64;
 
 // Drivers whose AtomicResult can stand without a result: a gradient or Hessian
 // must hold an array of the molecule's shape, which a failure has not got.
@@ -170,6 +177,21 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
         }
     }
 
+    // Ghost atoms (molecule.real false): basis functions without nucleus or electrons,
+    // as a counterpoise correction places them.
+    std::vector<bool> ghost(atoms.symbols.size(), false);
+    if (molecule.contains("real")) {
+        const json& real = molecule["real"];
+        if (!real.is_array() || real.size() != atoms.symbols.size())
+            refuse(source, "expected molecule.real, an array of " + std::to_string(atoms.symbols.size()) +
+                               " true or false, one per atom");
+        for (std::size_t a = 0; a < real.size(); ++a) {
+            if (!real[a].is_boolean())
+                refuse(source, "expected true or false in molecule.real, found " + real[a].dump());
+            ghost[a] = !real[a].get<bool>();
+        }
+    }
+
     for (std::size_t a = 0; a < atoms.symbols.size(); ++a)
         if (element_number(atoms.symbols[a]) == 0)
             refuse(source, "element " + atoms.symbols[a] + " (atom " + std::to_string(a + 1) +
@@ -178,8 +200,10 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
     mol.basis_name = basis_name;
     mol.charge = static_cast<int>(charge.get<double>());
     if (!multiplicity.is_null()) mol.multiplicity = static_cast<int>(multiplicity.get<double>());
-    for (std::size_t a = 0; a < atoms.symbols.size(); ++a)
+    for (std::size_t a = 0; a < atoms.symbols.size(); ++a) {
         mol.addAtom(atoms.symbols[a], atoms.xyz[3 * a], atoms.xyz[3 * a + 1], atoms.xyz[3 * a + 2]);
+        mol.atoms.back().ghost = ghost[a];
+    }
 
     // velko computes a singlet restricted and every other multiplicity unrestricted.
     const long long spin_multiplicity = mol.multiplicity ? *mol.multiplicity : (mol.electron_count() % 2 == 0 ? 1 : 2);
@@ -229,7 +253,16 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
     Atoms atoms;
     try {
         try {
-            input = json::parse(text);
+            const json::parser_callback_t within_depth = [&source](int depth, json::parse_event_t, json&) {
+                if (depth > max_json_depth)
+                    refuse(source, "expected JSON nested at most " + std::to_string(max_json_depth) +
+                                       " levels deep (arrays and objects)");
+                return true;
+            };
+            input = json::parse(text, within_depth);
+        } catch (const Failure&) {
+            input = text;
+            throw;
         } catch (const json::exception& e) {
             input = text;  // kept as text in the FailedOperation
             refuse(source, std::string("expected JSON text: ") + e.what());
@@ -278,8 +311,13 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
 
 int qcschema_command(const std::vector<std::string>& args) {
     std::vector<std::string> operands;
-    for (const std::string& arg : args)
-        if (arg != "--qcschema") operands.push_back(arg);
+    bool options_ended = false;
+    for (const std::string& arg : args) {
+        if (options_ended) operands.push_back(arg);
+        else if (arg == "--") options_ended = true;
+        else if (arg.rfind("--qcschema=", 0) == 0) operands.push_back(arg.substr(11));
+        else if (arg != "--qcschema") operands.push_back(arg);
+    }
     if (operands.size() != 1)
         throw Failure{"Error on the command line: --qcschema expects one input file (- for standard input) and no other "
                       "argument",
@@ -287,22 +325,29 @@ int qcschema_command(const std::vector<std::string>& args) {
     const std::string& path = operands[0];
 
     std::string text;
-    bool readable = true;
-    if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        readable = !std::cin.bad();
-    } else {
-        std::ifstream file(path, std::ios::binary);
-        readable = static_cast<bool>(file);
-        if (readable) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        readable = readable && !file.bad();
+    std::string unreadable;  // why the input could not be read
+    try {
+        if (path == "-") {
+            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+            if (std::cin.bad()) unreadable = "a read error";
+        } else if (std::filesystem::is_directory(path)) {
+            unreadable = "it is a directory";
+        } else {
+            std::ifstream file(path, std::ios::binary);
+            if (!file) unreadable = "it cannot be opened";
+            else text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            if (unreadable.empty() && file.bad()) unreadable = "a read error";
+        }
+    } catch (const std::exception& e) {
+        unreadable = e.what();
     }
     const std::string source = path == "-" ? "standard input" : path;
     SchemaAnswer answer =
-        readable ? answer_atomic_input(text, source, true)
-                 : SchemaAnswer{failed_operation("Error: cannot read QCSchema input " + quoted(source), exit_status::bad_input,
-                                                 json{{"input_file", path}}),
-                                exit_status::bad_input};
+        unreadable.empty()
+            ? answer_atomic_input(text, source, true)
+            : SchemaAnswer{failed_operation("Error: cannot read QCSchema input " + quoted(source) + ": " + unreadable,
+                                            exit_status::bad_input, json{{"input_file", path}}),
+                           exit_status::bad_input};
     std::cout << json_text(answer.result, 2) << "\n" << std::flush;
     if (answer.status != exit_status::ok && answer.result.contains("error"))
         std::cerr << "velko: " << answer.result["error"].value("error_message", "") << "\n";

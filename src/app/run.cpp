@@ -37,13 +37,13 @@ std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, 
     auto op = std::make_shared<ScreenedOperator>(integrals.shell_pairs(), n, threads);
     // Each chunk of a build sums into an n x n matrix of its own.
     const std::uint64_t direct_bytes = op->list_bytes() + other_bytes + matrix_bytes(n, ScreenedOperator::chunk_count + 4);
-    const std::uint64_t available = available_memory_bytes();
+    const MemoryRoom room = available_memory();
+    const std::uint64_t available = room.bytes;
     auto refuse = [&]() {
         std::ostringstream msg;
         msg << "Error: not enough memory for input file " << quoted(path) << ": even computing the "
             << op->surviving_integrals() << " two-electron integrals at every step (integral-direct) needs "
-            << static_cast<double>(direct_bytes) / (1024.0 * 1024.0) << " MiB, "
-            << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+            << static_cast<double>(direct_bytes) / (1024.0 * 1024.0) << " MiB" << available_text(room);
         throw Failure{msg.str(), exit_status::out_of_memory};
     };
     if (available != 0 && direct_bytes > available) refuse();

@@ -91,15 +91,19 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
 
     json symbols = json::array();
     json geometry = json::array();
+    json real = json::array();
+    bool ghosts = false;
     for (unsigned a = 0; a < calc.molecule.nratoms(); ++a) {
         const Atom& atom = calc.molecule[a];
         symbols.push_back(atom.ps());
+        real.push_back(!atom.ghost);
+        ghosts = ghosts || atom.ghost;
         geometry.push_back(atom.gr().getx());
         geometry.push_back(atom.gr().gety());
         geometry.push_back(atom.gr().getz());
     }
     // The molecule in the frame given.
-    const json molecule = {{"schema_name", "qcschema_molecule"},
+    json molecule = {{"schema_name", "qcschema_molecule"},
                            {"schema_version", 2},
                            {"symbols", symbols},
                            {"geometry", geometry},
@@ -107,6 +111,7 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                            {"molecular_multiplicity", calc.spin.multiplicity},
                            {"fix_com", true},
                            {"fix_orientation", true}};
+    if (ghosts) molecule["real"] = real;
 
     const bool open = calc.unrestricted;
     const double energy = open ? calc.uhf.energy : calc.scf.energy;

@@ -1,5 +1,8 @@
 #include "system/memory.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <fstream>
@@ -88,7 +91,7 @@ std::uint64_t engine_matrix_bytes(std::uint64_t functions, std::uint64_t atoms) 
 }
 
 std::string memory_message(const std::string& path, std::uint64_t entries, long double entries_ld,
-                           std::uint64_t other_bytes, std::uint64_t available) {
+                           std::uint64_t other_bytes, std::uint64_t available, const char* limit) {
     const long double table_mib = entries_ld * sizeof(double) / bytes_per_mib;
     std::ostringstream msg;
     msg << "Error: not enough memory for the two-electron integrals of input file " << quoted(path) << ": ";
@@ -99,7 +102,15 @@ std::string memory_message(const std::string& path, std::uint64_t entries, long 
     msg << " integrals need " << static_cast<double>(table_mib) << " MiB";
     if (other_bytes != 0)
         msg << " (" << static_cast<double>(table_mib + other_bytes / bytes_per_mib) << " MiB with the other matrices)";
-    if (available != 0) msg << ", " << static_cast<double>(available / bytes_per_mib) << " MiB are available";
+    if (available != 0) msg << available_text({available, limit});
+    return msg.str();
+}
+
+std::string available_text(const MemoryRoom& room) {
+    if (room.bytes == 0) return "";
+    std::ostringstream msg;
+    msg << ", " << static_cast<double>(room.bytes / bytes_per_mib) << " MiB are available";
+    if (room.limit != nullptr) msg << " (" << room.limit << ")";
     return msg.str();
 }
 
@@ -107,23 +118,25 @@ std::string memory_message(const std::string& path, std::uint64_t entries, long 
 // is known (the exact path's table, or the fast path's screened quartets, stored or direct).
 void check_memory(std::uint64_t functions, std::uint64_t atoms, const std::string& path) {
     const std::uint64_t needed = engine_matrix_bytes(functions, atoms);
-    const std::uint64_t available = available_memory_bytes();
+    const MemoryRoom room = available_memory();
+    const std::uint64_t available = room.bytes;
     if (needed >= std::numeric_limits<std::size_t>::max() || needed == saturated || (available != 0 && needed > available)) {
         std::ostringstream msg;
         msg << "Error: not enough memory for input file " << quoted(path) << ": the " << functions << " x "
             << functions << " matrices of the run alone need " << static_cast<double>(needed) / (1024.0 * 1024.0)
             << " MiB";
-        if (available != 0) msg << ", " << static_cast<double>(available) / (1024.0 * 1024.0) << " MiB are available";
+        msg << available_text(room);
         throw Failure{msg.str(), exit_status::out_of_memory};
     }
 }
 
 std::vector<double> allocate_integral_table(std::uint64_t entries, const std::string& path,
                                             std::uint64_t other_bytes) {
-    const std::uint64_t available = available_memory_bytes();
+    const MemoryRoom room = available_memory();
+    const std::uint64_t available = room.bytes;
     const std::uint64_t needed = add_sat(mul_sat(entries, sizeof(double)), other_bytes);
     auto refuse = [&]() {
-        return Failure{memory_message(path, entries, static_cast<long double>(entries), other_bytes, available),
+        return Failure{memory_message(path, entries, static_cast<long double>(entries), other_bytes, available, room.limit),
                        exit_status::out_of_memory};
     };
     if (entries > std::vector<double>().max_size() || needed >= std::numeric_limits<std::size_t>::max() ||
@@ -176,16 +189,37 @@ CgroupPaths memory_cgroup_paths(const std::string& proc_self_cgroup) {
     return paths;
 }
 
-std::uint64_t available_memory_bytes() {
-    std::optional<std::uint64_t> room = meminfo_available(read_file("/proc/meminfo"));
-    const CgroupPaths paths = memory_cgroup_paths(read_file("/proc/self/cgroup"));
-    const std::optional<std::uint64_t> tree[] = {
-        paths.v2 ? cgroup_tree_room("/sys/fs/cgroup", *paths.v2, "memory.max", "memory.current") : std::nullopt,
-        paths.v1 ? cgroup_tree_room("/sys/fs/cgroup/memory", *paths.v1, "memory.limit_in_bytes",
-                                    "memory.usage_in_bytes")
-                 : std::nullopt};
-    for (const std::optional<std::uint64_t>& r : tree)
-        if (r && (!room || *r < *room)) room = r;
-    // Zero room is a known figure, but 0 means unknown to the callers.
-    return room ? std::max<std::uint64_t>(*room, 1) : 0;
+std::optional<std::uint64_t> address_space_room(std::uint64_t limit, std::uint64_t virtual_size) {
+    if (limit == static_cast<std::uint64_t>(RLIM_INFINITY)) return std::nullopt;
+    return virtual_size >= limit ? 0 : limit - virtual_size;
 }
+
+MemoryRoom available_memory() {
+    MemoryRoom smallest;
+    auto consider = [&smallest](std::optional<std::uint64_t> room, const char* limit) {
+        if (!room) return;
+        // Zero room is a known figure, but 0 means unknown to the callers.
+        const std::uint64_t bytes = std::max<std::uint64_t>(*room, 1);
+        if (smallest.bytes == 0 || bytes < smallest.bytes) smallest = {bytes, limit};
+    };
+    consider(meminfo_available(read_file("/proc/meminfo")), "MemAvailable in /proc/meminfo");
+    const CgroupPaths paths = memory_cgroup_paths(read_file("/proc/self/cgroup"));
+    if (paths.v2) consider(cgroup_tree_room("/sys/fs/cgroup", *paths.v2, "memory.max", "memory.current"),
+                           "the memory cgroup's limit");
+    if (paths.v1) consider(cgroup_tree_room("/sys/fs/cgroup/memory", *paths.v1, "memory.limit_in_bytes",
+                                            "memory.usage_in_bytes"),
+                           "the memory cgroup's limit");
+    consider(address_space_left(), "the address-space limit, ulimit -v");
+    return smallest;
+}
+
+std::optional<std::uint64_t> address_space_left() {
+    struct rlimit as;
+    // The first field of /proc/self/statm is the virtual size in pages.
+    const std::optional<std::uint64_t> pages = leading_number(read_file("/proc/self/statm"));
+    if (::getrlimit(RLIMIT_AS, &as) != 0 || !pages) return std::nullopt;
+    return address_space_room(as.rlim_cur, mul_sat(*pages, static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE))));
+}
+
+std::uint64_t available_memory_bytes() { return available_memory().bytes; }
+

@@ -26,9 +26,10 @@ void check_memory(std::uint64_t functions, std::uint64_t atoms, const std::strin
 
 // The text of that refusal: the integral count (entries in full, or
 // entries_ld in six digits when entries saturated), the table and total sizes
-// in MiB, and the memory available when known (0: unknown).
+// in MiB, and the memory available when known (0: unknown), with the limit that
+// binds when given (as MemoryRoom names it).
 std::string memory_message(const std::string& path, std::uint64_t entries, long double entries_ld,
-                           std::uint64_t other_bytes, std::uint64_t available);
+                           std::uint64_t other_bytes, std::uint64_t available, const char* limit = nullptr);
 
 // The table of distinct two-electron integrals, every entry -1.0 until computed.
 // Its size, together with other_bytes that the run will hold besides, is checked
@@ -42,10 +43,28 @@ std::vector<double> allocate_integral_table(std::uint64_t entries, const std::st
 std::uint64_t matrix_bytes(std::uint64_t n, std::uint64_t count);
 
 // Bytes this process can still obtain, or 0 when unknown: the smallest of
-// MemAvailable in /proc/meminfo and, for the process's memory cgroup and each
-// of its parents (v2 memory.max - memory.current, v1 memory.limit_in_bytes -
-// memory.usage_in_bytes), the limit less the usage.
+// MemAvailable in /proc/meminfo; for the process's memory cgroup and each of its
+// parents (v2 memory.max - memory.current, v1 memory.limit_in_bytes -
+// memory.usage_in_bytes), the limit less the usage; and the address-space limit
+// (RLIMIT_AS, ulimit -v) less the process's virtual size. `limit` names the
+// smallest, for the messages: "MemAvailable in /proc/meminfo", "the memory
+// cgroup's limit" or "the address-space limit, ulimit -v".
+struct MemoryRoom {
+    std::uint64_t bytes = 0;
+    const char* limit = nullptr;
+};
+MemoryRoom available_memory();
 std::uint64_t available_memory_bytes();
+
+// ", <MiB> MiB are available (<limit>)" for a known room, empty otherwise.
+std::string available_text(const MemoryRoom& room);
+
+// Address space left to the process under its limit (RLIMIT_AS), none when unlimited.
+std::optional<std::uint64_t> address_space_left();
+
+// Room under an address-space limit: limit less the virtual size (0 when it is
+// used up), none when unlimited.
+std::optional<std::uint64_t> address_space_room(std::uint64_t limit, std::uint64_t virtual_size);
 
 // The pieces of available_memory_bytes, on the texts of those files:
 // MemAvailable in bytes; limit - usage (0 when the usage exceeds it), or none

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -31,7 +33,13 @@ void run_parallel(unsigned threads, unsigned count, const std::function<void(uns
     const unsigned helpers = std::min(threads, count) > 1 ? std::min(threads, count) - 1 : 0;
     std::vector<std::thread> pool;
     pool.reserve(helpers);
-    for (unsigned t = 0; t < helpers; ++t) pool.emplace_back(work);
+    try {
+        for (unsigned t = 0; t < helpers; ++t) pool.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had (a process or address-space limit): fewer do the work.
+    } catch (const std::bad_alloc&) {
+        // Nor the memory for another thread's state.
+    }
     work();
     for (std::thread& t : pool) t.join();
     if (failure) std::rethrow_exception(failure);

@@ -156,9 +156,9 @@ TEST(RefusedMolecule, CoincidentAtoms) {
 }
 
 TEST(RefusedMolecule, NearlyCoincidentAtomsMakeTheOverlapSingular) {
-    // At 1e-6 bohr the two 1s functions overlap to 1 - O(1e-13): S has an
-    // eigenvalue of about 1e-13 and X = S^(-1/2) would be noise.
-    const std::string path = write_temp("near.in", header("2") + "H 0 0 0\nH 0 0 1e-6\n");
+    // At 1e-3 bohr the two 1s functions overlap to 1 - O(1e-7): S has an
+    // eigenvalue of about 1e-7 and X = S^(-1/2) would be noise.
+    const std::string path = write_temp("near.in", header("2") + "H 0 0 0\nH 0 0 1e-3\n");
     const RunResult r = run_velko(quoted(path));
     expect_refused(r, 3, {"Error in input file " + quoted(path), "overlap matrix is singular"});
     EXPECT_EQ(r.out.find("nan"), std::string::npos);

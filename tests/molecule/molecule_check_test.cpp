@@ -86,8 +86,8 @@ TEST(MoleculeCheck, FirstPairOfEqualPositionsInInputOrder) {
     EXPECT_EQ(refusal(molecule(three, 0)),
               "Error in input file \"m.in\": atoms 2 (He) and 4 (He) are at the same position; expected distinct "
               "positions for all atoms");
-    // Equal in two coordinates only is distinct.
-    EXPECT_EQ(refusal(molecule({{"He", 0, 0, 0}, {"He", 0, 0, 1e-300}}, 0)), "");
+    // Equal in two coordinates only is distinct (and then judged by its distance).
+    EXPECT_EQ(refusal(molecule({{"He", 0, 0, 0}, {"He", 0, 0, 1e-3}}, 0)), "");
 }
 
 }  // namespace
