@@ -17,10 +17,10 @@ and every guess's line."""
 import importlib.util, json, os, re, subprocess, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location(
+loader_of = importlib.util.spec_from_file_location(
     "make_inputs", os.path.join(HERE, "..", "tests", "scf", "reference", "uhf", "make_inputs.py"))
-make_inputs = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(make_inputs)
+make_inputs = importlib.util.module_from_spec(loader_of)
+loader_of.loader.exec_module(make_inputs)
 SYMBOLS = make_inputs.SYMBOLS
 
 
