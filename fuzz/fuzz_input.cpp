@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "basis/basis_set.h"
 #include "common/failure.h"
 #include "input/fieldparse.h"
 #include "common/quote.h"
@@ -59,10 +60,11 @@ void fuzz_molecule(const std::uint8_t* data, std::size_t size) {
     Molecule mol;
     try {
         read_molecule(mol, path, XyzRequest{});
-        check_molecule(mol, path);
+        const unsigned functions = function_count(mol);
+        check_molecule(mol, functions, path);
         std::optional<long long> multiplicity;
         if (mol.multiplicity) multiplicity = *mol.multiplicity;
-        spin_state(static_cast<unsigned>(mol.electron_count()), function_count(mol), multiplicity, path);
+        spin_state(static_cast<unsigned>(mol.electron_count()), functions, multiplicity, path);
     } catch (const Failure& f) {
         if (f.status != exit_status::bad_input && f.status != exit_status::unknown_basis &&
             f.status != exit_status::unsupported)
