@@ -2,12 +2,12 @@
 """Psi4's lowest stable Hartree-Fock energy of random molecules (bench/random_molecules.py),
 the referee of bench/scf_traps.py.
 
-    bench/psi4_traps.py OUT.json XYZ...
+    bench/psi4_traps.py [--guesses sad,core,gwh] OUT.json XYZ...
 
 For each molecule a Psi4 1.3.2 input is written beside OUT.json (NAME.dat; same geometry,
 velko's STO-3G tables written out by tests/scf/reference/uhf/make_inputs.py, Cartesian, PK
 integrals, e_convergence 1e-10, d_convergence 1e-8, at most 100 iterations) that runs the
-SCF from the SAD, core and GWH guesses: UHF for open shells with stability_analysis follow,
+SCF from the SAD, core and GWH guesses (or those given): UHF for open shells with stability_analysis follow,
 RHF for singlets, checked by the lowest eigenvalue of A + B built from Psi4's MO integrals
 (Psi4 follows UHF instabilities only; its RHF check printed negative 'singlet' eigenvalues
 on ions whose A + B has none). It
@@ -32,7 +32,7 @@ def read_xyz(path):
     return charge, mult, atoms
 
 
-def psi4_input(charge, mult, atoms):
+def psi4_input(charge, mult, atoms, guesses=("sad", "core", "gwh")):
     coef, exps = make_inputs.library(3)
     g94 = []
     for s in sorted({a[0] for a in atoms}, key=SYMBOLS.index):
@@ -64,7 +64,7 @@ def lowest_rhf_hessian(wfn):
                     M[i * nv + a - nocc, j * nv + b - nocc] = (4 * eri[i, a, j, b] - eri[i, b, j, a] - eri[i, j, a, b]
                                                                + (eps[a] - eps[i] if i == j and a == b else 0.0))
     return np.linalg.eigvalsh(M)[0] if nv and nocc else 1.0
-for guess in ('sad', 'core', 'gwh'):
+for guess in GUESSES:
     set_options({'guess': guess})
     try:
         e, wfn = energy('scf', return_wfn=True)
@@ -77,7 +77,7 @@ for guess in ('sad', 'core', 'gwh'):
     print('TRAP %s %d %.12f' % (guess, ok, e))
     clean()
 """
-    return text
+    return text.replace("GUESSES", repr(tuple(guesses)))
 
 
 def stable(block):
@@ -103,13 +103,17 @@ def summary(stdout, log):
 
 
 def main():
-    out_json, files = sys.argv[1], sys.argv[2:]
+    args = sys.argv[1:]
+    guesses = ("sad", "core", "gwh")
+    if args[0] == "--guesses":
+        guesses, args = tuple(args[1].split(",")), args[2:]
+    out_json, files = args[0], args[1:]
     work = os.path.dirname(os.path.abspath(out_json))
     result = {}
     for f in files:
         name = os.path.basename(f)
         dat = os.path.join(work, name.replace(".xyz", ".dat"))
-        open(dat, "w").write(psi4_input(*read_xyz(f)))
+        open(dat, "w").write(psi4_input(*read_xyz(f), guesses))
         log = dat.replace(".dat", ".out")
         p = subprocess.run(["nice", "-n", "19", "psi4", "-n", "1", dat, log], cwd=work, capture_output=True, text=True)
         result[name] = summary(p.stdout, log)
