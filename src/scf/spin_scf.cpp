@@ -91,7 +91,8 @@ std::vector<Matrix<double>> start_densities(const SpinSystem& system, const Matr
 }
 
 void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, const SpinLoopSettings& settings,
-                   const StepListener& listener, const StallEscape& escape, SpinRun& run) {
+                   const StepListener& listener, const StallEscape& escape, SpinRun& run,
+                   const SecondOrderStep& second_order) {
     const bool fo = system.free_order_products;
     const unsigned m = system.channels();
     const double error_threshold = diis_error_threshold(m);
@@ -183,6 +184,10 @@ void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, cons
         run.reached_limit = run.iterations >= settings.last_step;
         if (run.converged || run.reached_limit) return;
         prev = run.energy;
+        if (second_order && run.iterations >= settings.second_order_from) {
+            P = second_order(P, F, run.energy);
+            continue;
+        }
 
         if (max_error < best_error) {
             best_error = max_error;

@@ -84,9 +84,15 @@ using StepListener = std::function<void(unsigned step, double energy, double ms)
 // fresh history from, or false to go on.
 using StallEscape = std::function<bool(const SpinRun& last, std::vector<Matrix<double>>& densities)>;
 
+// Asked for the next densities in place of the DIIS extrapolation from the densities P of
+// a step, their Fock matrices F and energy.
+using SecondOrderStep = std::function<std::vector<Matrix<double>>(const std::vector<Matrix<double>>& P,
+                                                                  const std::vector<Matrix<double>>& F, double energy)>;
+
 struct SpinLoopSettings {
     unsigned last_step = 100;       // the step (numbered on from run.iterations) that ends the run at the latest
     unsigned stagnation_steps = 8;  // see StallEscape
+    unsigned second_order_from = 0;  // the step after which a SecondOrderStep, if given, takes over
 };
 
 // The starting densities of the channels from a closed-shell density P_start (the
@@ -98,6 +104,9 @@ std::vector<Matrix<double>> start_densities(const SpinSystem& system, const Matr
 // history for all channels with one error vector holding every channel's commutator. The
 // run stops when |dE| <= diis_energy_threshold and no commutator element exceeds
 // diis_error_threshold, at settings.last_step, or at a step whose energy is not finite.
-// Steps are numbered on from run.iterations; `run` holds the last step on return.
+// Steps are numbered on from run.iterations; `run` holds the last step on return. With
+// `second_order`, the steps after settings.second_order_from take its densities instead
+// (and a stall no longer asks the escape).
 void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, const SpinLoopSettings& settings,
-                   const StepListener& listener, const StallEscape& escape, SpinRun& run);
+                   const StepListener& listener, const StallEscape& escape, SpinRun& run,
+                   const SecondOrderStep& second_order = nullptr);

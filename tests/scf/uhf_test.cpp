@@ -1,5 +1,6 @@
 // The unrestricted engine's pieces: <S^2> in closed forms, the orbital Hessian against
-// finite differences of the energy, Davidson against the full Hessian, the rotation.
+// finite differences of the energy, Davidson against the full Hessian, the rotation, the
+// Newton steps.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "app/run.h"
 #include "report/listing.h"
 #include "scf/guess.h"
+#include "scf/newton.h"
 #include "scf/uhf.h"
 #include "scf/uhf_stability.h"
 
@@ -187,5 +189,37 @@ TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
         unchecked.check_stability = false;
         const UhfResult saddle = run_uhf(system, Matrix<double>(n, n), unchecked, nullptr);
         EXPECT_GT(saddle.energy, r.energy + 1e-4);
+    }
+}
+
+// Newton steps alone (newton.h; the loop hands over at once instead of after DIIS) from the
+// superposed atomic densities must reach Psi4 1.3.2's UHF ground state (energies.txt).
+TEST(NewtonSteps, ReachTheGroundStateFromTheAtomicStart) {
+    const struct {
+        const char* name;
+        unsigned alpha, beta;
+        std::vector<unsigned> electrons;  // of each atom, in input order
+        double psi4_energy;
+    } cases[] = {
+        {"oh", 5, 4, {8, 1}, -74.3626691948},
+        {"nh2", 5, 4, {7, 1, 1}, -54.8369244009},
+        {"no", 8, 7, {7, 8}, -127.5304655045},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Molecule m;
+        read_velko_file(m, std::string(VELKO_SOURCE_DIR) + "/tests/scf/reference/uhf/" + c.name + ".in");
+        const MolecularIntegrals hf = integrals_of(m);
+        const TableOperator op(hf.te_table, true);
+        const SpinSystem system = spin_system_of(hf, op, c.alpha, c.beta);
+        TrustRegion region(system);
+        SpinRun run;
+        converge_diis(system,
+                      start_densities(system, superposition_density(hf.S, hf.T, hf.V, op, hf.basis.first, c.electrons)),
+                      SpinLoopSettings{}, nullptr, nullptr, run,
+                      [&region](const std::vector<Matrix<double>>& P, const std::vector<Matrix<double>>& F,
+                                double energy) { return region.next(P, F, energy); });
+        EXPECT_TRUE(run.converged);
+        EXPECT_NEAR(run.energy, c.psi4_energy, 1e-8 * std::fabs(c.psi4_energy));
     }
 }
