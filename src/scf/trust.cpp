@@ -21,6 +21,8 @@ struct ContinuedNumbering : ScfListener {
 ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r) {
     ConvergenceCheck c;
     c.first_step = r.converged && r.iterations <= 1;
+    // A run stopped at a step whose energy was not finite has no orbitals to check.
+    if (!r.finite || r.C.cols() == 0) return c;
     c.consistency = check_self_consistency(r.C, r.orbital_energies, hf.occupied, r.density, r.fock, hf.S, hf.X);
     c.converged = r.converged && r.finite && !c.first_step && c.consistency.ok();
     return c;

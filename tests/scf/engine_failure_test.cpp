@@ -13,6 +13,7 @@
 #include "molecule/molecule.h"
 #include "integrals/reference/repulsion.h"
 #include "scf/hf.h"
+#include "scf/trust.h"
 #include "basis/basis_set.h"
 #include "app/run.h"
 #include "integrals/integrals.h"
@@ -68,6 +69,8 @@ TEST(ScfFailure, NonFiniteEnergyStopsTheLoopAtItsStep) {
         EXPECT_EQ(f.status, exit_status::numerical);
         EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
         EXPECT_NE(f.message.find("at step 1;"), std::string::npos) << f.message;
+        // The run has no orbitals: the convergence check must not read them.
+        EXPECT_FALSE(check_convergence(e.hf, r).converged);
         // DIIS diagonalises the Fock matrix of its start first; the eigensolver refuses it.
         try {
             e.hf.iterate_diis(Matrix<double>(2, 2));
