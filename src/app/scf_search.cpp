@@ -100,6 +100,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     quiet.listener = nullptr;
     // A limit set on the command line holds for every loop of the --diis search.
     if (settings.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
+    ScfResult scf;
     if (settings.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
         if (!search.best.scf.finite) throw nonfinite_energy_failure(path, search.best.scf);
@@ -112,20 +113,22 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             calc.first_start_energy = first_energy;
         }
         StableSearch& best = search.best;
-        calc.scf = std::move(best.scf);
+        scf = std::move(best.scf);
         calc.convergence = best.check;
         calc.stability_checked = best.check.converged;
         calc.lowest = std::move(best.lowest);
         calc.stable = best.stable;
         calc.followed = std::move(best.followed);
+        calc.instabilities_followed = static_cast<unsigned>(calc.followed.size());
     } else {
-        calc.scf = hf.iterate();
-        if (!calc.scf.finite) throw nonfinite_energy_failure(path, calc.scf);
-        calc.convergence = check_convergence(hf, calc.scf);
+        scf = hf.iterate();
+        if (!scf.finite) throw nonfinite_energy_failure(path, scf);
+        calc.convergence = check_convergence(hf, scf);
         if (calc.convergence.converged) {
-            calc.tightened = tighten(quiet, calc.scf);
+            if (const std::optional<ScfResult> tight = tighten(quiet, scf))
+                calc.tightened = closed_shell_run(*tight, hf.occupied);
             calc.stability_checked = true;
-            calc.lowest = check_stability(hf, calc.scf);
+            calc.lowest = check_stability(hf, scf);
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
         }
         if (calc.stable) {
@@ -133,7 +136,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             ClosedShellSearch search{quiet, diis_with_following(quiet, atomic_start)};
             search.run_starts();
             const StableSearch& other = search.best;
-            if (other.scf.finite && other.stable && lower_state(other.scf.energy, calc.scf.energy)) {
+            if (other.scf.finite && other.stable && lower_state(other.scf.energy, scf.energy)) {
                 calc.lower_found = true;
                 calc.lower_energy = other.scf.energy;
                 calc.lower_start = search.start;
@@ -143,7 +146,8 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
     if (calc.stability_checked)
-        calc.triplet = lowest_triplet_rotation(calc.scf.C, calc.scf.fock, hf.occupied, *hf.two_electron_operator);
+        calc.triplet = lowest_triplet_rotation(scf.C, scf.fock, hf.occupied, *hf.two_electron_operator);
+    calc.result = closed_shell_run(std::move(scf), hf.occupied);
 }
 
 void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
@@ -168,14 +172,12 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
                  ReportedStart::wolfsberg_helmholz);
         for (unsigned round = 0; round < swap_rounds && best.converged; ++round) {
             const UhfResult base = best;
-            for (OccupationSwap swap : frontier_swaps(alpha, static_cast<unsigned>(n)))
-                consider(run_uhf_from(system, {swapped_density(base.C_alpha, alpha, swap, 1.0), base.P_beta}, settings,
-                                      nullptr),
-                         ReportedStart::occupation_swap);
-            for (OccupationSwap swap : frontier_swaps(beta, static_cast<unsigned>(n)))
-                consider(run_uhf_from(system, {base.P_alpha, swapped_density(base.C_beta, beta, swap, 1.0)}, settings,
-                                      nullptr),
-                         ReportedStart::occupation_swap);
+            for (unsigned s = 0; s < 2; ++s)  // the swaps of each spin, the other spin's density kept
+                for (OccupationSwap swap : frontier_swaps(system.occupied[s], static_cast<unsigned>(n))) {
+                    std::vector<Matrix<double>> P = {base.channels[0].density, base.channels[1].density};
+                    P[s] = swapped_density(base.channels[s].C, system.occupied[s], swap, 1.0);
+                    consider(run_uhf_from(system, std::move(P), settings, nullptr), ReportedStart::occupation_swap);
+                }
             if (!better(best, base)) break;
         }
     }
@@ -183,5 +185,11 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
         calc.first_start_stable = rank(first) == 2;
         calc.first_start_energy = first.energy;
     }
-    calc.uhf = std::move(best);
+    calc.result = best;
+    // The open-shell report names the step limit only when the run stopped there unconverged.
+    calc.result.reached_limit = !best.converged && best.iterations >= calc.iteration_limit;
+    calc.stability_checked = best.stability_checked;
+    calc.lowest.eigenvalue = best.lowest_hessian_eigenvalue;
+    calc.stable = best.stable;
+    calc.instabilities_followed = best.instabilities_followed;
 }

@@ -41,19 +41,10 @@ LowestMode lowest_mode(const SpinSystem& system, const SpinRun& run, double tole
     return lowest_hessian_mode(a, b, *system.two_electron, tolerance);
 }
 
+// The run's last step with the stability findings of `before`.
 UhfResult as_result(const SpinRun& run, const UhfResult& before) {
     UhfResult r = before;
-    r.converged = run.converged;
-    r.iterations = run.iterations;
-    r.energy = run.energy;
-    r.energies_alpha = run.channels[0].energies;
-    r.energies_beta = run.channels[1].energies;
-    r.C_alpha = run.channels[0].C;
-    r.C_beta = run.channels[1].C;
-    r.P_alpha = run.channels[0].density;
-    r.P_beta = run.channels[1].density;
-    r.F_alpha = run.channels[0].fock;
-    r.F_beta = run.channels[1].fock;
+    static_cast<SpinRun&>(r) = run;
     return r;
 }
 
@@ -126,6 +117,6 @@ UhfResult run_uhf_from(const SpinSystem& system, std::vector<Matrix<double>> P_s
         r = next;
         run = std::move(next_run);
     }
-    r.s_squared = s_squared(r.C_alpha, r.C_beta, system.S, system.occupied[0], system.occupied[1]);
+    r.s_squared = s_squared(r.channels[0].C, r.channels[1].C, system.S, system.occupied[0], system.occupied[1]);
     return r;
 }

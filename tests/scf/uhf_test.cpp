@@ -94,13 +94,13 @@ TEST(SSquared, ClosedForms) {
 TEST(UhfHessian, SecondDerivativeOfTheEnergyAlongRotations) {
     const Radical m;
     ASSERT_TRUE(m.r.converged);
-    const SpinOrbitals a{m.r.C_alpha, m.r.energies_alpha, 5}, b{m.r.C_beta, m.r.energies_beta, 4};
+    const SpinOrbitals a{m.r.channels[0].C, m.r.channels[0].energies, 5}, b{m.r.channels[1].C, m.r.channels[1].energies, 4};
     const std::size_t dim = rotation_count(a, b);
     ASSERT_EQ(dim, 5u * 1u + 4u * 2u);
     // Along a unit direction x, E(t) = E0 + t^2 x^T (A + B) x + O(t^3) at a stationary point:
     // (E(h) - 2 E(0) + E(-h)) / h^2 = 2 x^T (A + B) x.
     const double h = 1e-3;
-    const double e0 = energy_of(m, m.r.C_alpha, m.r.C_beta);
+    const double e0 = energy_of(m, m.r.channels[0].C, m.r.channels[1].C);
     for (unsigned seed = 0; seed < 4; ++seed) {
         std::vector<double> x(dim);
         double norm = 0.0;
@@ -110,8 +110,8 @@ TEST(UhfHessian, SecondDerivativeOfTheEnergyAlongRotations) {
         double xhx = 0.0;
         for (std::size_t k = 0; k < dim; ++k) xhx += x[k] * hx[k];
         auto energy_at = [&](double t) {
-            return energy_of(m, rotate_orbitals(m.r.C_alpha, 5, x.data(), t),
-                             rotate_orbitals(m.r.C_beta, 4, x.data() + 5, t));
+            return energy_of(m, rotate_orbitals(m.r.channels[0].C, 5, x.data(), t),
+                             rotate_orbitals(m.r.channels[1].C, 4, x.data() + 5, t));
         };
         const double second = (energy_at(h) - 2.0 * e0 + energy_at(-h)) / (h * h);
         EXPECT_NEAR(second, 2.0 * xhx, 1e-5 * std::fabs(xhx) + 1e-6) << seed;
@@ -120,7 +120,7 @@ TEST(UhfHessian, SecondDerivativeOfTheEnergyAlongRotations) {
 
 TEST(UhfHessian, DavidsonFindsTheLowestEigenvalueOfTheFullMatrix) {
     const Radical m;
-    const SpinOrbitals a{m.r.C_alpha, m.r.energies_alpha, 5}, b{m.r.C_beta, m.r.energies_beta, 4};
+    const SpinOrbitals a{m.r.channels[0].C, m.r.channels[0].energies, 5}, b{m.r.channels[1].C, m.r.channels[1].energies, 4};
     const int dim = static_cast<int>(rotation_count(a, b));
     Matrix<double> full(dim, dim), U;
     for (int k = 0; k < dim; ++k) {
