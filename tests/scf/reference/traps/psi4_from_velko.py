@@ -16,9 +16,12 @@ for block in re.split(r"\n(?=\s*Sym=)", open(molden).read().split("[MO]")[1].str
     spin = re.search(r"Spin=\s*(\w+)", block).group(1)
     spins[spin].append([float(l.split()[1]) for l in block.split("\n") if re.match(r"\s*\d+\s+-?\d", l)])
 src = open(dat).read()
+# The first SCF only carries the orbitals (one step: where no guess of Psi4 converges, a
+# longer run would end the input at its limit).
 beta = spins["Beta"] if spins["Beta"] else spins["Alpha"]
-src += f"""set_options({{'guess': 'sad', 'fail_on_maxiter': False}})
+src += f"""set_options({{'guess': 'sad', 'fail_on_maxiter': False, 'maxiter': 1, 'stability_analysis': 'none'}})
 e, wfn = energy('scf', return_wfn=True)
+set_options({{'maxiter': 100, 'stability_analysis': '{'follow' if spins['Beta'] else 'none'}'}})
 import numpy as np
 wfn.Ca().copy(psi4.core.Matrix.from_array(np.array({spins['Alpha']!r}).T))
 wfn.Cb().copy(psi4.core.Matrix.from_array(np.array({beta!r}).T))
