@@ -8,7 +8,7 @@
 #include "linalg/canorg.h"
 #include "scf/roothaan.h"
 #include "scf/starts.h"
-#include "scf/triplet_stability.h"
+#include "scf/stability.h"
 #include "scf/trust.h"
 
 namespace {
@@ -143,7 +143,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
     if (calc.stability_checked)
-        calc.triplet = lowest_triplet_rotation(calc.scf.C, calc.scf.fock, hf.occupied, *hf.two_electron_operator);
+        calc.triplet = lowest_triplet_rotation(calc.scf.C, calc.scf.orbital_energies, hf.occupied, *hf.two_electron_operator);
 }
 
 void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
