@@ -35,19 +35,10 @@ LowestRotation lowest_mode(const SpinSystem& system, const SpinRun& run, const D
                            unrestricted_response(*system.two_electron), options);
 }
 
+// The run's last step with the stability findings of `before`.
 UhfResult as_result(const SpinRun& run, const UhfResult& before) {
     UhfResult r = before;
-    r.converged = run.converged;
-    r.iterations = run.iterations;
-    r.energy = run.energy;
-    r.energies_alpha = run.channels[0].energies;
-    r.energies_beta = run.channels[1].energies;
-    r.C_alpha = run.channels[0].C;
-    r.C_beta = run.channels[1].C;
-    r.P_alpha = run.channels[0].density;
-    r.P_beta = run.channels[1].density;
-    r.F_alpha = run.channels[0].fock;
-    r.F_beta = run.channels[1].fock;
+    static_cast<SpinRun&>(r) = run;
     return r;
 }
 
@@ -108,6 +99,6 @@ UhfResult run_uhf_from(const SpinSystem& system, std::vector<Matrix<double>> P_s
     r.lowest_hessian_eigenvalue = r.stability_checked ? f.lowest.eigenvalue : 0.0;
     r.stable = !r.stability_checked || f.stable;
     r.instabilities_followed = static_cast<unsigned>(f.followed.size());
-    r.s_squared = s_squared(r.C_alpha, r.C_beta, system.S, system.occupied[0], system.occupied[1]);
+    r.s_squared = s_squared(r.channels[0].C, r.channels[1].C, system.S, system.occupied[0], system.occupied[1]);
     return r;
 }
