@@ -7,7 +7,8 @@
 #include "linalg/canorg.h"
 #include "linalg/eigsym.h"
 #include "linalg/matfunc.h"
-#include "scf/uhf_stability.h"
+#include "scf/follow.h"
+#include "scf/stability.h"
 
 namespace {
 
@@ -43,9 +44,16 @@ Matrix<double> canonical(const Matrix<double>& B, const Matrix<double>& F, std::
     return matprod(B, W);
 }
 
-// Orbitals (AO coefficients) of one channel's density P, occupied ones first, semicanonical
-// for F, and the gradient block g_ai = (C_vir^T F C_occ)_ai in the layout of uhf_stability.h.
-SpinOrbitals semicanonical(const SpinSystem& system, const Matrix<double>& P, const Matrix<double>& F,
+// One channel's orbitals (AO coefficients, columns) and their energies.
+struct ChannelOrbitals {
+    Matrix<double> C;
+    std::vector<double> energies;
+    unsigned occupied = 0;
+};
+
+// Orbitals of one channel's density P, occupied ones first, semicanonical for F, and the
+// gradient block g_ai = (C_vir^T F C_occ)_ai in the layout of stability.h.
+ChannelOrbitals semicanonical(const SpinSystem& system, const Matrix<double>& P, const Matrix<double>& F,
                            unsigned occupied, std::vector<double>& g) {
     // In the orthogonal basis P' = X^T S P S X; its eigenvalues are 1 (occupied) and 0.
     const Matrix<double> SX = matprod(system.S, system.X);
@@ -54,7 +62,7 @@ SpinOrbitals semicanonical(const SpinSystem& system, const Matrix<double>& P, co
     Eigsym(trimatprod(transpose(SX), P, SX), U, w);
     const int m = U.cols(), o = static_cast<int>(occupied);
     const Matrix<double> F_orth = trimatprod(system.X_t, F, system.X);
-    SpinOrbitals s;
+    ChannelOrbitals s;
     s.occupied = occupied;
     const Matrix<double> Uo = canonical(columns(U, m - o, o), F_orth, s.energies);
     const Matrix<double> Uv = canonical(columns(U, 0, m - o), F_orth, s.energies);
@@ -81,10 +89,12 @@ double to_boundary(const std::vector<double>& x, const std::vector<double>& p, d
 std::vector<Matrix<double>> newton_densities(const SpinSystem& system, const std::vector<Matrix<double>>& P,
                                              const std::vector<Matrix<double>>& F, double radius, bool& boundary) {
     std::vector<double> g;
-    const SpinOrbitals a = semicanonical(system, P[0], F[0], system.occupied[0], g);
-    const SpinOrbitals b = semicanonical(system, P[1], F[1], system.occupied[1], g);
+    const ChannelOrbitals a = semicanonical(system, P[0], F[0], system.occupied[0], g);
+    const ChannelOrbitals b = semicanonical(system, P[1], F[1], system.occupied[1], g);
+    const std::vector<RotatedChannel> channels{{a.C, a.energies, a.occupied}, {b.C, b.energies, b.occupied}};
+    const TrialResponse response = unrestricted_response(*system.two_electron);
     std::vector<double> d;
-    for (const SpinOrbitals* s : {&a, &b})
+    for (const ChannelOrbitals* s : {&a, &b})
         for (unsigned i = 0; i < s->occupied; ++i)
             for (unsigned v = s->occupied; v < s->energies.size(); ++v)
                 d.push_back(std::fmax(smallest_denominator, s->energies[v] - s->energies[i]));
@@ -100,7 +110,7 @@ std::vector<Matrix<double>> newton_densities(const SpinSystem& system, const std
     double rz = dot(r, z);
     boundary = false;
     for (unsigned step = 0; step < max_cg_steps && dim > 0 && r0 > 0.0; ++step) {
-        const std::vector<double> Mp = hessian_product(a, b, *system.two_electron, p);
+        const FlatVector Mp = orbital_hessian_product(channels, response, p);
         const double curvature = dot(p, Mp);
         std::vector<double> trial = x;
         const double alpha = curvature > 0.0 ? rz / curvature : 0.0;

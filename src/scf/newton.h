@@ -9,7 +9,7 @@
 // solved by conjugate gradients within a trust radius (T. Steihaug, SIAM J. Numer. Anal.
 // 20, 626 (1983)). From the orbitals of the densities P (semicanonical: F diagonal within
 // the occupied and within the virtual block) the energy of the rotated orbitals is to
-// second order E + 2 g.x + x^T (A + B) x, g_ai = F_ai (uhf_stability.h); the step minimises
+// second order E + 2 g.x + x^T (A + B) x, g_ai = F_ai (stability.h); the step minimises
 // that model over |x| <= radius and follows a direction of negative curvature to the
 // boundary. Where DIIS crawls along a flat valley or circles, this converges in a few steps.
 //
