@@ -8,12 +8,12 @@
 #include "linalg/canorg.h"
 #include "scf/roothaan.h"
 #include "scf/starts.h"
-#include "scf/triplet_stability.h"
+#include "scf/stability.h"
 #include "scf/trust.h"
 
 namespace {
 
-// Up to thorough_search_functions basis functions (scf/trust.h) every start runs: the core
+// Up to thorough_search_functions basis functions (scf/stability.h) every start runs: the core
 // Hamiltonian, the Wolfsberg-Helmholz guess and the frontier occupation swaps besides the
 // atomic densities. There competing solutions are common (stretched bonds, ions and open
 // shells of small molecules) and a start costs milliseconds. Beyond, only the
@@ -147,7 +147,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
     if (calc.stability_checked)
-        calc.triplet = lowest_triplet_rotation(scf.C, scf.fock, hf.occupied, *hf.two_electron_operator);
+        calc.triplet = lowest_triplet_rotation(scf.C, scf.orbital_energies, hf.occupied, *hf.two_electron_operator);
     calc.result = closed_shell_run(std::move(scf), hf.occupied);
 }
 
