@@ -1,14 +1,19 @@
 #include "properties/calculation_properties.h"
 
+#include "integrals/shell_engine.h"
 #include "scf/calculation.h"
 #include "properties/properties.h"
 
 Properties calculation_properties(const Calculation& calc) {
     const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
+    std::function<std::array<Matrix<double>, 3>(const Vec3&)> moments = nullptr;
+    if (!calc.basis.builtin)
+        moments = [&calc](const Vec3& origin) { return ShellEngine(calc.basis, calc.molecule.atoms, 1).dipole(origin); };
     if (!calc.unrestricted) {
         const ScfResult& scf = calc.tightened ? *calc.tightened : calc.scf;
         const ScfValues values{calc.basis.functions, atoms,         calc.S, calc.H, scf.fock, scf.density,
-                               scf.orbital_energies, calc.nuclear_repulsion, calc.occupied, calc.electrons};
+                               scf.orbital_energies, calc.nuclear_repulsion, calc.occupied, calc.electrons,
+                               nullptr, moments};
         Properties p = molecular_properties(values);
         p.converged = calc.scf.converged;
         return p;
@@ -26,7 +31,7 @@ Properties calculation_properties(const Calculation& calc) {
         }
     const ScfValues values{calc.basis.functions, atoms,           calc.S,           calc.H,
                            r.F_alpha,            total,           r.energies_alpha, calc.nuclear_repulsion,
-                           calc.spin.alpha,      calc.electrons,  &spin};
+                           calc.spin.alpha,      calc.electrons,  &spin, moments};
     Properties p = molecular_properties(values);
     const EnergyParts a = energy_parts(r.P_alpha, calc.H, r.F_alpha);
     const EnergyParts b = energy_parts(r.P_beta, calc.H, r.F_beta);

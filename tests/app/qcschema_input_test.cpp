@@ -84,7 +84,7 @@ TEST(QcschemaInput, AnswersEveryKindOfAtomicInput) {
          Kind::failed_result, 2, "reference \"rhf\" for multiplicity 2", 0},
         {"uhf for a singlet", with(w, P("/keywords/reference"), "uhf"), Kind::failed_result, 2,
          "reference \"uhf\" for multiplicity 1", 0},
-        {"sodium", with(w, P("/molecule/symbols/0"), "Na"), Kind::failed_result, 2, "element Na (atom 1)", 0},
+        {"rubidium", with(w, P("/molecule/symbols/0"), "Rb"), Kind::failed_result, 2, "element Rb (atom 1)", 0},
         {"unknown keyword", with(w, P("/keywords/maxiter"), 5), Kind::failed_result, 2, "keyword \"maxiter\"", 0},
         {"diis not a bool", with(w, P("/keywords/diis"), "yes"), Kind::failed_result, 2, "keyword \"diis\"", 0},
         {"max_iterations 0", with(w, P("/keywords/max_iterations"), 0), Kind::failed_result, 2, "keyword \"max_iterations\"", 0},
