@@ -68,8 +68,8 @@ namespace {
 
 // Whether the built-in tables serve the molecule: a set they hold, no file, every atom H ... Ne.
 bool builtin_tables_serve(const Molecule& mol) {
-    if (!mol.basis_file.empty() || !canonical_basis_name(mol.basis_name)) return false;
-    const BasisLibrary& table = builtin_basis(*canonical_basis_name(mol.basis_name));
+    if (!mol.basis_file.empty() || (mol.basis_name != "sto-3g" && mol.basis_name != "sto-6g")) return false;
+    const BasisLibrary& table = builtin_basis(mol.basis_name);
     for (const Atom& atom : mol.atoms)
         if (table.find(atom.element) == table.end()) return false;
     return true;

@@ -68,7 +68,7 @@ TEST(QcschemaInput, AnswersEveryKindOfAtomicInput) {
         {"plain loop, limit 3", with(w, P("/keywords"), {{"max_iterations", 3}}), Kind::failed_result, 6,
          "did not converge in 3 iterations", 0},
         {"method mp2", with(w, P("/model/method"), "mp2"), Kind::failed_result, 2, "method \"mp2\"", 0},
-        {"basis 6-31g", with(w, P("/model/basis"), "6-31g"), Kind::failed_result, 1, "basis \"6-31g\"", 0},
+        {"basis 6-31g(2df)", with(w, P("/model/basis"), "6-31g(2df)"), Kind::failed_result, 1, "basis \"6-31g(2df)\"", 0},
         {"no basis", without(w, P("/model/basis")), Kind::failed_result, 1, "basis missing", 0},
         {"driver properties", with(w, P("/driver"), "properties"), Kind::failed_result, 2, "driver \"properties\"", 0},
         {"cation, doublet by its electron count", with(w, P("/molecule/molecular_charge"), 1), Kind::result, 0, "",

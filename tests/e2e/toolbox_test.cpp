@@ -106,7 +106,7 @@ TEST(XyzInput, UnknownBasisNameIsRefusedLikeInTheVelkoFormat) {
     const RunResult r = run_velko("--basis STO-9G \"" + xyz + "\"");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Unrecognized basis set\n"), std::string::npos);
-    EXPECT_NE(r.out.find("basis set \"STO-9G\" for input file \"" + xyz + "\" is not known; expected sto-3g or sto-6g"),
+    EXPECT_NE(r.out.find("basis set \"STO-9G\" for input file \"" + xyz + "\" is not known; expected one of STO-3G, STO-6G, 3-21G"),
               std::string::npos)
         << r.out;
 }

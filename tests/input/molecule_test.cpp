@@ -245,13 +245,15 @@ TEST_F(MoleculeRead, BasisNamesInAnyLetterCaseWithOrWithoutTheHyphen) {
 
 TEST_F(MoleculeRead, UnknownBasisNameKeepsItsStatusAndNamesFileAndKnownNames) {
     // Checked on line 1, before the atoms: a file without atom lines is refused for it too.
-    for (const char* name : {"sto-3g-x", "6-31g", "sto--3g", "st-o3g", ""}) {
+    for (const char* name : {"sto-3g-x", "6-32g", "sto--3g", "st-o3g", ""}) {
         std::string path;
         const Failure f = failure_of(header("0", "bohr", name), &path);
         EXPECT_EQ(f.status, exit_status::unknown_basis) << name;
         EXPECT_EQ(f.message, "Unrecognized basis set\nError in input file \"" + path +
-                                 "\", line 1: expected a basis-set name, sto-3g or sto-6g (any letter case, with or "
-                                 "without the hyphen), found \"" + name + "\"");
+                                 "\", line 1: expected a basis-set name, one of STO-3G, STO-6G, 3-21G, 6-31G, 6-31G*, "
+                                 "6-31G**, 6-31+G*, 6-31++G**, 6-311G**, cc-pVDZ, cc-pVTZ, cc-pVQZ, aug-cc-pVDZ, "
+                                 "aug-cc-pVTZ, def2-SVP, def2-TZVP, def2-TZVPP, def2-QZVP (any letter case), found \"" +
+                                 name + "\"");
     }
 }
 
