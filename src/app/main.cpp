@@ -36,7 +36,6 @@ int run(const Options& opt, const Output& out) {
     Molecule mol = read_run_input(opt.input_path, opt, notices);
     std::cerr << notices << std::flush;
     const PreparedRun prepared = prepare_run(std::move(mol), opt.input_path);
-    const SpinState& spin = prepared.spin;
     out.print_geometry(prepared.molecule);
 
     // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
@@ -45,28 +44,11 @@ int run(const Options& opt, const Output& out) {
     const Calculation calc = compute_run(prepared, settings, opt.input_path, listing);
 
     // --- report ---
-    if (calc.unrestricted) {
-        const UhfResult& r = calc.uhf;
-        if (r.iterations >= calc.iteration_limit && !r.converged)
-            std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
-        if (listing.enabled())
-            for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
-        listing.scf_end_unrestricted(r.energies_alpha, r.C_alpha, r.energies_beta, r.C_beta, calc.basis.labels,
-                                     spin.alpha, spin.beta);
-        out.print_unrestricted_orbitals({"alpha", r.energies_alpha, r.C_alpha, spin.alpha},
-                                        {"beta", r.energies_beta, r.C_beta, spin.beta}, calc.basis.labels);
-        out.print_unrestricted_summary(r.iterations, r.energy, calc.molecule.nratoms(), calc.basis.size(),
-                                       calc.basis.primitives, calc.molecule.net_charge(), spin.multiplicity,
-                                       spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
-    } else {
-        if (calc.scf.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
-        if (listing.enabled())
-            for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
-        listing.scf_end(calc.scf.orbital_energies, calc.scf.C, calc.basis.labels, calc.occupied);
-        out.print_orbitals(calc.scf.orbital_energies, calc.basis.labels, calc.scf.C, calc.electrons);
-        out.print_summary(calc.scf.iterations, calc.scf.energy, calc.molecule.nratoms(), calc.basis.size(),
-                          calc.basis.primitives, calc.molecule.net_charge());
-    }
+    if (calc.result.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
+    if (listing.enabled())
+        for (const std::string& note : search_notes(calc)) std::cout << note << "\n";
+    listing.scf_end(calc.result.channels, calc.basis.labels);
+    out.print_result(calc);
     if (opt.properties) out.print_properties(calculation_properties(calc));
 
     // --- files for other programs ---

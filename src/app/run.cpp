@@ -135,13 +135,27 @@ Calculation calculation_of(const Molecule& molecule, const SpinState& spin, cons
     Calculation calc;
     calc.molecule = molecule;
     calc.electrons = spin.alpha + spin.beta;
-    calc.occupied = spin.beta;
     calc.spin = spin;
     calc.basis = m.basis;
     calc.S = m.S;
     calc.H = m.H;
     calc.nuclear_repulsion = m.nuclear_repulsion;
     return calc;
+}
+
+// The SCF's view of the molecule: a singlet as one channel of doubly occupied orbitals,
+// any other spin state as alpha and beta channels.
+SpinSystem spin_system_of(const MolecularIntegrals& m, const SpinState& spin, const TwoElectronOperator& two_electron) {
+    SpinSystem system;
+    system.H = m.H;
+    system.S = m.S;
+    system.X = m.X;
+    system.X_t = transpose(m.X);
+    system.two_electron = &two_electron;
+    system.free_order_products = m.screened != nullptr;
+    system.nuclear_repulsion = m.nuclear_repulsion;
+    system.occupied = spin.multiplicity == 1 ? std::vector<unsigned>{spin.alpha} : std::vector<unsigned>{spin.alpha, spin.beta};
+    return system;
 }
 
 // The superposition of the atoms' own densities, each atom with the electrons of its neutral atom.
@@ -152,62 +166,26 @@ Matrix<double> atomic_start_density(const Molecule& molecule, const MolecularInt
     return superposition_density(m.S, m.T, m.V, two_electron, m.basis.first, electrons);
 }
 
-}  // namespace
-
-Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
-                        Listing& listing) {
-    // check_molecule has made sure the count, charge included, is positive and fits.
-    const unsigned pairs = static_cast<unsigned>(molecule.electron_count()) / 2;
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
-    Calculation calc = calculation_of(molecule, SpinState{1, pairs, pairs}, m);
-    calc.diis = settings.diis;
-
-    // --- SCF ---
-    HF hf;
-    hf.H = calc.H;
-    hf.S = m.S;
-    hf.X = m.X;
-    hf.X_t = transpose(m.X);
-    // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
-    // scatters the distinct integrals.
-    const TableOperator table_operator(m.te_table, m.exact);
-    hf.two_electron_operator = m.screened ? static_cast<const TwoElectronOperator*>(m.screened.get()) : &table_operator;
-    hf.free_order_products = m.screened != nullptr;
-    hf.nuclear_repulsion = calc.nuclear_repulsion;
-    hf.occupied = calc.occupied;
+// The closed-shell search: the plain loop (default) or DIIS, listed step by step.
+void closed_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+                      const Settings& settings, const std::string& path, Listing& listing) {
+    HF hf = closed_shell_engine(system);
     hf.listener = &listing;
     if (settings.max_iterations != 0)
         (settings.diis ? hf.diis_max_iterations : hf.max_iterations) = settings.max_iterations;
+    calc.diis = settings.diis;
     calc.iteration_limit = settings.diis ? hf.diis_max_iterations : hf.max_iterations;
-
-    listing.scf_start();
-    const Matrix<double> atomic_start = atomic_start_density(molecule, m, *hf.two_electron_operator);
     search_scf(calc, hf, atomic_start, settings, path);
-    return calc;
 }
 
-Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
-                        const std::string& path, Listing& listing) {
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
-    Calculation calc = calculation_of(molecule, spin, m);
-    calc.unrestricted = true;
-    calc.diis = true;
-
+// The open-shell search (always DIIS); a non-finite energy stops it at once, with the
+// step's number and energy.
+void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+                    const Settings& settings, const std::string& path, Listing& listing) {
     UhfSettings uhf;
     if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
+    calc.diis = true;
     calc.iteration_limit = uhf.max_iterations;
-    SpinSystem system;
-    system.H = m.H;
-    system.S = m.S;
-    system.X = m.X;
-    system.X_t = transpose(m.X);
-    const TableOperator table_operator(m.te_table, true);
-    system.two_electron = m.screened ? static_cast<const TwoElectronOperator*>(m.screened.get()) : &table_operator;
-    system.free_order_products = m.screened != nullptr;
-    system.nuclear_repulsion = m.nuclear_repulsion;
-    system.occupied = {spin.alpha, spin.beta};
-    listing.scf_start();
-    // A non-finite energy stops the run at once, with the step's number and energy.
     const StepListener report = [&](unsigned step, double energy, double ms) {
         listing.step(step, energy, ms);
         if (!std::isfinite(energy)) {
@@ -217,8 +195,36 @@ Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const S
             throw nonfinite_energy_failure(path, stopped);
         }
     };
-    search_uhf(calc, system, atomic_start_density(molecule, m, *system.two_electron), uhf, report);
+    search_uhf(calc, system, atomic_start, uhf, report);
+}
+
+}  // namespace
+
+Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing) {
+    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    Calculation calc = calculation_of(molecule, spin, m);
+    // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
+    // scatters the distinct integrals.
+    const TableOperator table_operator(m.te_table, m.exact);
+    const TwoElectronOperator& two_electron =
+        m.screened ? static_cast<const TwoElectronOperator&>(*m.screened) : table_operator;
+    const SpinSystem system = spin_system_of(m, spin, two_electron);
+
+    listing.scf_start();
+    const Matrix<double> atomic_start = atomic_start_density(molecule, m, two_electron);
+    if (system.channels() == 1)
+        closed_shell_scf(calc, system, atomic_start, settings, path, listing);
+    else
+        open_shell_scf(calc, system, atomic_start, settings, path, listing);
     return calc;
+}
+
+Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
+                        Listing& listing) {
+    // check_molecule has made sure the count, charge included, is positive and fits.
+    const unsigned pairs = static_cast<unsigned>(molecule.electron_count()) / 2;
+    return compute_scf(molecule, SpinState{1, pairs, pairs}, settings, path, listing);
 }
 
 Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
@@ -229,6 +235,5 @@ Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
 }
 
 Calculation compute_run(const PreparedRun& run, const Settings& settings, const std::string& path, Listing& listing) {
-    return run.spin.multiplicity == 1 ? compute_rhf(run.molecule, settings, path, listing)
-                                      : compute_uhf(run.molecule, run.spin, settings, path, listing);
+    return compute_scf(run.molecule, run.spin, settings, path, listing);
 }

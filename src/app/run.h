@@ -44,21 +44,21 @@ struct MolecularIntegrals {
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
                                      Listing& listing);
 
-// Restricted Hartree-Fock of a molecule, in the order of the algorithm:
-// basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF.
-// `path` names the input file in messages. Throws Failure when the molecule is too
-// large for memory, its basis is linearly dependent, or the SCF energy becomes
-// non-finite.
+// Hartree-Fock of a molecule in a spin state, in the order of the algorithm:
+// basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF, with
+// one spin channel for a singlet (restricted: the plain loop, or DIIS with --diis) and
+// two otherwise (unrestricted, DIIS with the iteration limit of --diis), each followed by
+// its checks (app/scf_search.h). `path` names the input file in messages. Throws Failure
+// when the molecule is too large for memory, its basis is linearly dependent, or the SCF
+// energy becomes non-finite.
+Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
+                        const std::string& path, Listing& listing);
+
+// The same for the closed shell of the molecule's electrons.
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,
                         Listing& listing);
 
-// Unrestricted Hartree-Fock of an open-shell molecule in the given spin state, from the
-// superposition of atomic densities (DIIS, the iteration limit of --diis), followed by
-// the stability check.
-Calculation compute_uhf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
-                        const std::string& path, Listing& listing);
-
-// The calculation of a prepared run: restricted Hartree-Fock for a singlet, unrestricted otherwise.
+// The calculation of a prepared run.
 Calculation compute_run(const PreparedRun& run, const Settings& settings, const std::string& path, Listing& listing);
 
 // The Failure of a run whose SCF energy became non-finite (r.finite false).

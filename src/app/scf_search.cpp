@@ -79,6 +79,20 @@ bool better(const UhfResult& other, const UhfResult& best) {
     return rank(other) > 0 && lower_state(other.energy, best.energy);
 }
 
+// The two channels of a UHF result, alpha and beta. Its report names the step limit only
+// when the run stopped there unconverged.
+SpinRun open_shell_run(const UhfResult& r, const std::vector<unsigned>& occupied, unsigned iteration_limit) {
+    SpinRun run;
+    run.converged = r.converged;
+    run.reached_limit = !r.converged && r.iterations >= iteration_limit;
+    run.iterations = r.iterations;
+    run.energy = r.energy;
+    run.s_squared = r.s_squared;
+    run.channels = {{occupied[0], 1.0, r.energies_alpha, r.C_alpha, r.P_alpha, r.F_alpha},
+                    {occupied[1], 1.0, r.energies_beta, r.C_beta, r.P_beta, r.F_beta}};
+    return run;
+}
+
 // A DIIS continuation that changes the energy by more than this has left the plain loop's
 // state instead of refining it (a converged plain loop is within 1e-8 Hartree of its state).
 constexpr double tightening_energy_tolerance = 1e-6;
@@ -100,6 +114,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     quiet.listener = nullptr;
     // A limit set on the command line holds for every loop of the --diis search.
     if (settings.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
+    ScfResult scf;
     if (settings.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
         if (!search.best.scf.finite) throw nonfinite_energy_failure(path, search.best.scf);
@@ -112,20 +127,22 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             calc.first_start_energy = first_energy;
         }
         StableSearch& best = search.best;
-        calc.scf = std::move(best.scf);
+        scf = std::move(best.scf);
         calc.convergence = best.check;
         calc.stability_checked = best.check.converged;
         calc.lowest = std::move(best.lowest);
         calc.stable = best.stable;
         calc.followed = std::move(best.followed);
+        calc.instabilities_followed = static_cast<unsigned>(calc.followed.size());
     } else {
-        calc.scf = hf.iterate();
-        if (!calc.scf.finite) throw nonfinite_energy_failure(path, calc.scf);
-        calc.convergence = check_convergence(hf, calc.scf);
+        scf = hf.iterate();
+        if (!scf.finite) throw nonfinite_energy_failure(path, scf);
+        calc.convergence = check_convergence(hf, scf);
         if (calc.convergence.converged) {
-            calc.tightened = tighten(quiet, calc.scf);
+            if (const std::optional<ScfResult> tight = tighten(quiet, scf))
+                calc.tightened = closed_shell_run(*tight, hf.occupied);
             calc.stability_checked = true;
-            calc.lowest = check_stability(hf, calc.scf);
+            calc.lowest = check_stability(hf, scf);
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
         }
         if (calc.stable) {
@@ -133,7 +150,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             ClosedShellSearch search{quiet, diis_with_following(quiet, atomic_start)};
             search.run_starts();
             const StableSearch& other = search.best;
-            if (other.scf.finite && other.stable && lower_state(other.scf.energy, calc.scf.energy)) {
+            if (other.scf.finite && other.stable && lower_state(other.scf.energy, scf.energy)) {
                 calc.lower_found = true;
                 calc.lower_energy = other.scf.energy;
                 calc.lower_start = search.start;
@@ -143,7 +160,8 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
     if (calc.stability_checked)
-        calc.triplet = lowest_triplet_rotation(calc.scf.C, calc.scf.fock, hf.occupied, *hf.two_electron_operator);
+        calc.triplet = lowest_triplet_rotation(scf.C, scf.fock, hf.occupied, *hf.two_electron_operator);
+    calc.result = closed_shell_run(std::move(scf), hf.occupied);
 }
 
 void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
@@ -183,5 +201,9 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
         calc.first_start_stable = rank(first) == 2;
         calc.first_start_energy = first.energy;
     }
-    calc.uhf = std::move(best);
+    calc.result = open_shell_run(best, system.occupied, calc.iteration_limit);
+    calc.stability_checked = best.stability_checked;
+    calc.lowest.eigenvalue = best.lowest_hessian_eigenvalue;
+    calc.stable = best.stable;
+    calc.instabilities_followed = best.instabilities_followed;
 }

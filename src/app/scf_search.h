@@ -3,9 +3,10 @@
 #include <string>
 
 #include "app/run.h"
+#include "scf/uhf.h"
 
-// The SCF of compute_rhf and what is checked before its result counts as a success
-// (scf/trust.h), filling calc.scf and the check fields of calc:
+// The closed-shell SCF of compute_scf and what is checked before its result counts as a
+// success (scf/trust.h), filling calc.result (one channel) and the check fields of calc:
 //   --diis: DIIS from atomic_start following instabilities (listed), then, not listed, the
 //     starts from the core Hamiltonian and the Wolfsberg-Helmholz guess and the frontier
 //     occupation swaps of the lowest solution (scf/starts.h; up to thorough_search_functions
@@ -18,7 +19,8 @@
 void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_start, const Settings& settings,
                 const std::string& path);
 
-// The UHF of compute_uhf in calc.uhf: run_uhf from atomic_start (listed through report),
+// The open-shell SCF of compute_scf in calc.result (two channels) and its stability in the
+// check fields of calc: run_uhf from atomic_start (listed through report),
 // then the same further starts as the closed-shell search, the occupation swaps made in
 // either spin. Reported: the lowest stable solution; when no start reached one, the lowest
 // converged; when none converged, the first start's run.

@@ -9,34 +9,31 @@ Properties calculation_properties(const Calculation& calc) {
     std::function<std::array<Matrix<double>, 3>(const Vec3&)> moments = nullptr;
     if (!calc.basis.builtin)
         moments = [&calc](const Vec3& origin) { return ShellEngine(calc.basis, calc.molecule.atoms, 1).dipole(origin); };
-    if (!calc.unrestricted) {
-        const ScfResult& scf = calc.tightened ? *calc.tightened : calc.scf;
-        const ScfValues values{calc.basis.functions, atoms,         calc.S, calc.H, scf.fock, scf.density,
-                               scf.orbital_energies, calc.nuclear_repulsion, calc.occupied, calc.electrons,
-                               nullptr, moments};
-        Properties p = molecular_properties(values);
-        p.converged = calc.scf.converged;
-        return p;
+    const SpinRun& r = calc.tightened ? *calc.tightened : calc.result;
+    // The total density; of two channels also the spin density P_alpha - P_beta. The first
+    // channel's orbitals give the frontier (the alpha ones of an open shell).
+    const Matrix<double> total = r.total_density();
+    Matrix<double> spin;
+    if (r.channels.size() == 2) {
+        const Matrix<double>&Pa = r.channels[0].density, &Pb = r.channels[1].density;
+        spin = Matrix<double>(Pa.rows(), Pa.cols());
+        for (int i = 0; i < Pa.rows(); ++i)
+            for (int j = 0; j < Pa.cols(); ++j) spin[i][j] = Pa[i][j] - Pb[i][j];
     }
-    // An open shell: the total density P_alpha + P_beta, the spin density P_alpha - P_beta,
-    // the alpha orbitals for the frontier, and the energy parts of each spin,
-    //   E1 = sum (Pa + Pb) H,  E2 = 1/2 sum [Pa (F_a - H) + Pb (F_b - H)].
-    const UhfResult& r = calc.uhf;
-    const int n = r.P_alpha.rows();
-    Matrix<double> total(n, n), spin(n, n);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            total[i][j] = r.P_alpha[i][j] + r.P_beta[i][j];
-            spin[i][j] = r.P_alpha[i][j] - r.P_beta[i][j];
-        }
-    const ScfValues values{calc.basis.functions, atoms,           calc.S,           calc.H,
-                           r.F_alpha,            total,           r.energies_alpha, calc.nuclear_repulsion,
-                           calc.spin.alpha,      calc.electrons,  &spin, moments};
+    const ChannelState& first = r.channels[0];
+    const ScfValues values{calc.basis.functions, atoms,          calc.S,
+                           calc.H,               first.fock,     total,
+                           first.energies,       calc.nuclear_repulsion, first.occupied,
+                           calc.electrons,       r.channels.size() == 2 ? &spin : nullptr, moments};
     Properties p = molecular_properties(values);
-    const EnergyParts a = energy_parts(r.P_alpha, calc.H, r.F_alpha);
-    const EnergyParts b = energy_parts(r.P_beta, calc.H, r.F_beta);
-    p.energies = {a.one_electron + b.one_electron, a.two_electron + b.two_electron};
-    p.converged = r.converged;
-    if (r.stability_checked) p.stable = r.stable;
+    // The energy parts of each channel, E1 = sum P_s H and E2 = 1/2 sum P_s (F_s - H), summed.
+    p.energies = energy_parts(first.density, calc.H, first.fock);
+    for (std::size_t s = 1; s < r.channels.size(); ++s) {
+        const EnergyParts e = energy_parts(r.channels[s].density, calc.H, r.channels[s].fock);
+        p.energies = {p.energies.one_electron + e.one_electron, p.energies.two_electron + e.two_electron};
+    }
+    p.converged = calc.result.converged;
+    // An open shell's run checks its stability; the closed-shell checks go to the exit status.
+    if (r.channels.size() == 2 && calc.stability_checked) p.stable = calc.stable;
     return p;
 }

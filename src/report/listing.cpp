@@ -102,20 +102,13 @@ void Listing::step(unsigned number, double energy, double ms) {
     if (enabled_) std::cout << step_line(number, energy, ms);
 }
 
-void Listing::scf_end(const std::vector<double>& orbital_energies, const Matrix<double>& C,
-                      const std::vector<std::string>& labels, unsigned occupied) {
+void Listing::scf_end(const std::vector<ChannelState>& channels, const std::vector<std::string>& labels) {
     if (!enabled_) return;
     std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
-    std::cout << molecular_orbitals_listing(orbital_energies, C, labels, occupied);
-}
-
-void Listing::scf_end_unrestricted(const std::vector<double>& alpha_energies, const Matrix<double>& C_alpha,
-                                   const std::vector<double>& beta_energies, const Matrix<double>& C_beta,
-                                   const std::vector<std::string>& labels, unsigned alpha, unsigned beta) {
-    if (!enabled_) return;
-    std::cout << rule31 << "\n" << "End electronic convergence...  " << "\n" << rule31 << "\n";
-    std::cout << molecular_orbitals_listing(alpha_energies, C_alpha, labels, alpha,
-                                            "   Alpha molecular orbitals    ");
-    std::cout << molecular_orbitals_listing(beta_energies, C_beta, labels, beta,
-                                            "    Beta molecular orbitals    ");
+    const char* const open_shell_titles[] = {alpha_orbitals_title, beta_orbitals_title};
+    for (std::size_t s = 0; s < channels.size(); ++s) {
+        const ChannelState& c = channels[s];
+        const char* title = channels.size() == 1 ? orbitals_title : open_shell_titles[s];
+        std::cout << molecular_orbitals_listing(c.energies, c.C, labels, c.occupied, title);
+    }
 }

@@ -65,16 +65,19 @@ void write_atom_shells(std::ostringstream& out, const Calculation& calc, unsigne
     out << "\n";
 }
 
-// The orbitals of one spin of an unrestricted solution, occupations 1 or 0.
-void write_spin_orbitals(std::ostringstream& out, const char* spin, const std::vector<double>& energies,
-                         const Matrix<double>& C, unsigned occupied, const std::vector<double>& scales) {
-    const int n = C.rows();
+// The orbitals of one spin channel, each with the channel's occupation or 0.
+void write_channel_orbitals(std::ostringstream& out, const char* spin, const ChannelState& channel,
+                            const std::vector<double>& scales) {
+    char occupation[40];
+    std::snprintf(occupation, sizeof occupation, "%.6f", channel.occupation);
+    const int n = channel.C.rows();
     for (int k = 0; k < n; ++k) {
         out << "Sym= A\n";
-        out << "Ene= " << number(energies[static_cast<std::size_t>(k)]) << "\n";
+        out << "Ene= " << number(channel.energies[static_cast<std::size_t>(k)]) << "\n";
         out << "Spin= " << spin << "\n";
-        out << "Occup= " << (static_cast<unsigned>(k) < occupied ? "1.000000" : "0.000000") << "\n";
-        for (int b = 0; b < n; ++b) out << b + 1 << " " << number(C[b][k] * scales[static_cast<std::size_t>(b)]) << "\n";
+        out << "Occup= " << (static_cast<unsigned>(k) < channel.occupied ? occupation : "0.000000") << "\n";
+        for (int b = 0; b < n; ++b)
+            out << b + 1 << " " << number(channel.C[b][k] * scales[static_cast<std::size_t>(b)]) << "\n";
     }
 }
 
@@ -84,7 +87,7 @@ std::string molden_text(const Calculation& calc) {
     std::ostringstream out;
     out << "[Molden Format]\n";
     out << "[Title]\n";
-    out << "velko " << (calc.unrestricted ? "unrestricted" : "restricted") << " Hartree-Fock, "
+    out << "velko " << (calc.channels() == 1 ? "restricted" : "unrestricted") << " Hartree-Fock, "
         << calc.molecule.basis_name << "\n";
 
     out << "[Atoms] AU\n";
@@ -104,21 +107,10 @@ std::string molden_text(const Calculation& calc) {
     if (pure && max_l >= 4) out << "[9G]\n";
     const std::vector<double> scales = coefficient_scales(calc.basis);
 
+    // One channel is written as the Alpha orbitals, each holding two electrons.
     out << "[MO]\n";
-    const unsigned n = calc.basis.size();
-    if (calc.unrestricted) {
-        write_spin_orbitals(out, "Alpha", calc.uhf.energies_alpha, calc.uhf.C_alpha, calc.spin.alpha, scales);
-        write_spin_orbitals(out, "Beta", calc.uhf.energies_beta, calc.uhf.C_beta, calc.spin.beta, scales);
-        return out.str();
-    }
-    const unsigned nocc = calc.occupied;
-    for (unsigned k = 0; k < n; ++k) {
-        out << "Sym= A\n";
-        out << "Ene= " << number(calc.scf.orbital_energies[k]) << "\n";
-        out << "Spin= Alpha\n";
-        out << "Occup= " << (k < nocc ? "2.000000" : "0.000000") << "\n";
-        for (unsigned b = 0; b < n; ++b) out << b + 1 << " " << number(calc.scf.C[b][k] * scales[b]) << "\n";
-    }
+    const char* const spins[] = {"Alpha", "Beta"};
+    for (std::size_t s = 0; s < calc.result.channels.size(); ++s) write_channel_orbitals(out, spins[s], calc.result.channels[s], scales);
     return out.str();
 }
 

@@ -8,6 +8,8 @@
 #include "common/constants.h"
 #include "report/version.h"
 #include "molecule/molecule.h"
+#include "molecule/spin.h"
+#include "scf/calculation.h"
 #include "properties/properties.h"
 
 namespace {
@@ -109,10 +111,7 @@ void Output::print_summary(unsigned iterations, double energy, unsigned atoms, u
     std::cout << summary_block(iterations, energy, atoms, orbitals, gtos, charge) << std::flush;
 }
 
-void Output::print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
-                            const Matrix<double>& coefficients, unsigned electrons) const {
-    std::cout << orbitals_block(energies, labels, coefficients, electrons) << std::flush;
-}
+void Output::print_result(const Calculation& calc) const { std::cout << result_blocks(calc) << std::flush; }
 
 void Output::print_calculation_time(double ms) const {
     std::cout << calculation_time_block(ms) << std::flush;
@@ -158,17 +157,22 @@ std::string unrestricted_summary_block(unsigned iterations, double energy, unsig
     return text + os.str();
 }
 
-void Output::print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
-                                         const std::vector<std::string>& labels) const {
-    std::cout << unrestricted_orbitals_block(alpha, beta, labels) << std::flush;
-}
-
-void Output::print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
-                                        double s_squared, double exact_s_squared) const {
-    std::cout << unrestricted_summary_block(iterations, energy, atoms, orbitals, gtos, charge, multiplicity, alpha, beta,
-                                            s_squared, exact_s_squared)
-              << std::flush;
+std::string result_blocks(const Calculation& calc) {
+    const SpinRun& r = calc.result;
+    const std::vector<std::string>& labels = calc.basis.labels;
+    const unsigned atoms = calc.molecule.nratoms(), orbitals = calc.basis.size(), gtos = calc.basis.primitives;
+    const int charge = calc.molecule.net_charge();
+    if (calc.channels() == 1) {
+        const ChannelState& c = r.channels[0];
+        return orbitals_block(c.energies, labels, c.C, calc.electrons) +
+               summary_block(r.iterations, r.energy, atoms, orbitals, gtos, charge);
+    }
+    const ChannelState &a = r.channels[0], &b = r.channels[1];
+    const SpinState& spin = calc.spin;
+    return unrestricted_orbitals_block({"alpha", a.energies, a.C, a.occupied}, {"beta", b.energies, b.C, b.occupied},
+                                       labels) +
+           unrestricted_summary_block(r.iterations, r.energy, atoms, orbitals, gtos, charge, spin.multiplicity,
+                                      spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "linalg/matrix.h"
 
+struct Calculation;
 struct Molecule;
 struct Properties;
 
@@ -25,13 +26,7 @@ struct Output {
     void print_geometry(const Molecule& mol) const;
     void print_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
                        int charge = 0) const;
-    void print_orbitals(const std::vector<double>& energies, const std::vector<std::string>& labels,
-                        const Matrix<double>& coefficients, unsigned electrons) const;
-    void print_unrestricted_orbitals(const SpinOrbitalTable& alpha, const SpinOrbitalTable& beta,
-                                     const std::vector<std::string>& labels) const;
-    void print_unrestricted_summary(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
-                                    unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
-                                    double s_squared, double exact_s_squared) const;
+    void print_result(const Calculation& calc) const;
     void print_calculation_time(double ms) const;
     void print_properties(const Properties& p) const;
 };
@@ -52,6 +47,10 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
 std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
                                        double s_squared, double exact_s_squared);
+
+// The orbital table and the summary of a calculation: orbitals_block and summary_block
+// for one spin channel, unrestricted_orbitals_block and unrestricted_summary_block for two.
+std::string result_blocks(const Calculation& calc);
 
 // The PROPERTIES block of --properties, after the summary: SCF status, energy
 // parts, frontier orbitals, atomic charges (and spin populations of an open

@@ -56,32 +56,22 @@ json occupation_list(unsigned functions, unsigned occupied) {
     return occupations;
 }
 
-// An open shell's section has the beta orbitals (_b) beside the alpha ones and restricted false.
+// The orbitals of each spin channel: _a, and of an open shell _b beside them.
 json wavefunction_section(const Calculation& calc) {
     const unsigned n = calc.basis.size();
-    if (!calc.unrestricted)
-        return {{"basis", basis_set(calc)},
-                {"restricted", true},
-                {"scf_orbitals_a", orbital_rows(calc.scf.C)},
-                {"scf_eigenvalues_a", calc.scf.orbital_energies},
-                {"scf_occupations_a", occupation_list(n, calc.occupied)},
-                {"orbitals_a", "scf_orbitals_a"},
-                {"eigenvalues_a", "scf_eigenvalues_a"},
-                {"occupations_a", "scf_occupations_a"}};
-    return {{"basis", basis_set(calc)},
-            {"restricted", false},
-            {"scf_orbitals_a", orbital_rows(calc.uhf.C_alpha)},
-            {"scf_eigenvalues_a", calc.uhf.energies_alpha},
-            {"scf_occupations_a", occupation_list(n, calc.spin.alpha)},
-            {"scf_orbitals_b", orbital_rows(calc.uhf.C_beta)},
-            {"scf_eigenvalues_b", calc.uhf.energies_beta},
-            {"scf_occupations_b", occupation_list(n, calc.spin.beta)},
-            {"orbitals_a", "scf_orbitals_a"},
-            {"eigenvalues_a", "scf_eigenvalues_a"},
-            {"occupations_a", "scf_occupations_a"},
-            {"orbitals_b", "scf_orbitals_b"},
-            {"eigenvalues_b", "scf_eigenvalues_b"},
-            {"occupations_b", "scf_occupations_b"}};
+    json section = {{"basis", basis_set(calc)}, {"restricted", calc.channels() == 1}};
+    const char* const suffixes[] = {"_a", "_b"};
+    for (std::size_t s = 0; s < calc.result.channels.size(); ++s) {
+        const ChannelState& c = calc.result.channels[s];
+        const std::string x = suffixes[s];
+        section["scf_orbitals" + x] = orbital_rows(c.C);
+        section["scf_eigenvalues" + x] = c.energies;
+        section["scf_occupations" + x] = occupation_list(n, c.occupied);
+        section["orbitals" + x] = "scf_orbitals" + x;
+        section["eigenvalues" + x] = "scf_eigenvalues" + x;
+        section["occupations" + x] = "scf_occupations" + x;
+    }
+    return section;
 }
 
 }  // namespace
@@ -113,10 +103,11 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                            {"fix_orientation", true}};
     if (ghosts) molecule["real"] = real;
 
-    const bool open = calc.unrestricted;
-    const double energy = open ? calc.uhf.energy : calc.scf.energy;
-    const unsigned iterations = open ? calc.uhf.iterations : calc.scf.iterations;
-    const bool converged = open ? calc.uhf.converged : calc.scf.converged;
+    const SpinRun& r = calc.result;
+    const double energy = r.energy;
+    const unsigned iterations = r.iterations;
+    const bool converged = r.converged;
+    const bool open = calc.channels() == 2;
     const json properties = {{"calcinfo_natom", calc.molecule.nratoms()},
                              {"calcinfo_nbasis", calc.basis.size()},
                              {"calcinfo_nmo", calc.basis.size()},
@@ -130,14 +121,14 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                              {"scf_iterations", iterations},
                              {"return_energy", energy}};
 
-    json extras = {{"orbital_energies", open ? calc.uhf.energies_alpha : calc.scf.orbital_energies},
+    json extras = {{"orbital_energies", r.channels[0].energies},
                    {"mulliken_charges", p.mulliken_charges},
                    {"loewdin_charges", p.loewdin_charges}};
     if (open) {
-        extras["orbital_energies_beta"] = calc.uhf.energies_beta;
-        extras["s_squared"] = calc.uhf.s_squared;
-        extras["lowest_orbital_hessian_eigenvalue"] = calc.uhf.lowest_hessian_eigenvalue;
-        extras["instabilities_followed"] = calc.uhf.instabilities_followed;
+        extras["orbital_energies_beta"] = r.channels[1].energies;
+        extras["s_squared"] = r.s_squared;
+        extras["lowest_orbital_hessian_eigenvalue"] = calc.lowest.eigenvalue;
+        extras["instabilities_followed"] = calc.instabilities_followed;
     }
     if (!p.mulliken_spin.empty()) {
         extras["mulliken_spin_populations"] = p.mulliken_spin;
@@ -152,7 +143,7 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                    {"molecule", molecule},
                    {"driver", "energy"},
                    {"model", {{"method", "hf"}, {"basis", calc.molecule.basis_name}}},
-                   {"keywords", {{"reference", calc.unrestricted ? "uhf" : "rhf"}}},
+                   {"keywords", {{"reference", open ? "uhf" : "rhf"}}},
                    {"provenance", {{"creator", "velko"}, {"version", version_number()}, {"routine", "velko"}}},
                    {"properties", properties},
                    {"return_result", energy},
@@ -164,13 +155,14 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
     }
     // Whether a closed-shell solution is a minimum among closed-shell determinants
     // (scf/stability.h); null when the run was not converged far enough to check, and for
-    // an open shell (its own stability check is part of the UHF run).
+    // an open shell (its check is reported above, as part of the UHF run).
     json& ex = result["extras"];
-    ex["scf_stable"] = calc.stability_checked ? json(calc.stable) : json(nullptr);
+    const bool closed_checked = !open && calc.stability_checked;
+    ex["scf_stable"] = closed_checked ? json(calc.stable) : json(nullptr);
     // The eigenvalue itself only where the iteration converged it (always when negative);
     // for a stable solution it may stop at an upper bound once the sign is settled.
     ex["scf_lowest_hessian_eigenvalue"] =
-        calc.stability_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
+        closed_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
             ? json(calc.lowest.eigenvalue)
             : json(nullptr);
     // Stability towards unrestricted solutions (scf/triplet_stability.h); null when not checked.

@@ -41,14 +41,13 @@ std::string start_name(ReportedStart start) {
 }  // namespace
 
 Verdict verdict(const Calculation& calc) {
-    // An open shell is checked inside its own (UHF) run; only its convergence decides here.
-    if (calc.unrestricted) {
-        if (!calc.uhf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
-        if (calc.uhf.stability_checked && !calc.uhf.stable) return {exit_status::unstable, instability_message(calc)};
+    if (!calc.result.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
+    // An open shell is checked inside its own (UHF) run: its stability only.
+    if (calc.channels() == 2) {
+        if (calc.stability_checked && !calc.stable) return {exit_status::unstable, instability_message(calc)};
         return {};
     }
     const char* const scf = calc.diis ? "the DIIS SCF" : "the SCF";
-    if (!calc.scf.converged) return {exit_status::not_converged, nonconvergence_message(calc)};
     const ConvergenceCheck& c = calc.convergence;
     if (c.first_step)
         return {exit_status::not_converged, std::string("velko: ") + scf +
@@ -71,7 +70,7 @@ Verdict verdict(const Calculation& calc) {
         std::string m = "velko: the SCF solution is unstable: the lowest eigenvalue of its RHF->RHF orbital Hessian is " +
                         eigenvalue_text(calc.lowest.eigenvalue) + " Hartree, so a lower closed-shell state exists";
         if (calc.diis)
-            m += "; following " + std::to_string(calc.followed.size()) + " instabilities did not reach a stable one";
+            m += "; following " + std::to_string(calc.instabilities_followed) + " instabilities did not reach a stable one";
         else
             m += "; try --diis";
         return {exit_status::unstable, m};
@@ -90,13 +89,11 @@ std::vector<std::string> search_notes(const Calculation& calc) {
         from[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(from[0])));
         // Another start is reported only for a stable solution, or, of an open shell, when
         // no start reached one, for a converged solution where the first start reached none.
-        const bool stable = !calc.unrestricted || calc.uhf.stable;
-        std::string note = from + " reached a lower " + (stable ? "stable" : "converged") +
+        std::string note = from + " reached a lower " + (calc.stable ? "stable" : "converged") +
                            " solution than the atomic-density start (";
         note += calc.first_start_stable ? energy_text(calc.first_start_energy) + " Hartree"
                                         : std::string("which reached no stable solution");
-        const unsigned iterations = calc.unrestricted ? calc.uhf.iterations : calc.scf.iterations;
-        notes.push_back(note + "); it is reported, after " + std::to_string(iterations) +
+        notes.push_back(note + "); it is reported, after " + std::to_string(calc.result.iterations) +
                         " iterations of its own");
     }
     for (const FollowedInstability& f : calc.followed)
@@ -110,7 +107,7 @@ std::vector<std::string> search_notes(const Calculation& calc) {
 
 std::string nonconvergence_message(const Calculation& calc) {
     std::ostringstream msg;
-    if (calc.unrestricted) {
+    if (calc.channels() == 2) {
         msg << "velko: the UHF SCF did not converge in " << calc.iteration_limit
             << " iterations; the energy reported is not reliable; try a larger --max-iterations";
     } else if (calc.diis) {
@@ -124,18 +121,18 @@ std::string nonconvergence_message(const Calculation& calc) {
 }
 
 std::string instability_message(const Calculation& calc) {
-    if (!calc.unrestricted) {
+    if (calc.channels() == 1) {
         if (!calc.triplet || !(calc.triplet->eigenvalue < instability_threshold)) return "";
         return "velko: the closed-shell (RHF) solution is unstable towards an unrestricted one: the lowest eigenvalue "
                "of its RHF->UHF (triplet) orbital Hessian is " +
                eigenvalue_text(calc.triplet->eigenvalue) +
                " Hartree, so a triplet or broken-symmetry state lies lower; try --multiplicity 3 (unrestricted)";
     }
-    if (!calc.uhf.stability_checked || calc.uhf.stable) return "";
+    if (!calc.stability_checked || calc.stable) return "";
     std::ostringstream msg;
     msg << "velko: the UHF solution is unstable (lowest orbital Hessian eigenvalue " << std::setprecision(6)
-        << calc.uhf.lowest_hessian_eigenvalue << " Hartree) after following its unstable modes "
-        << calc.uhf.instabilities_followed << (calc.uhf.instabilities_followed == 1 ? " time" : " times")
+        << calc.lowest.eigenvalue << " Hartree) after following its unstable modes " << calc.instabilities_followed
+        << (calc.instabilities_followed == 1 ? " time" : " times")
         << "; a lower solution may exist";
     return msg.str();
 }

@@ -93,6 +93,21 @@ SpinSystem HF::spin_system() const {
     return s;
 }
 
+HF closed_shell_engine(const SpinSystem& system) {
+    HF hf;
+    hf.H = system.H;
+    hf.S = system.S;
+    hf.X = system.X;
+    hf.X_t = system.X_t;
+    hf.two_electron_operator = system.two_electron;
+    hf.incremental_fock = system.incremental_fock;
+    hf.full_build_interval = system.full_build_interval;
+    hf.free_order_products = system.free_order_products;
+    hf.nuclear_repulsion = system.nuclear_repulsion;
+    hf.occupied = system.occupied[0];
+    return hf;
+}
+
 ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
     // That Fock build is part of the guess; step 1 is the first from an idempotent density.
@@ -115,4 +130,22 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     r.density = std::move(c.density);
     r.fock = std::move(c.fock);
     return r;
+}
+
+SpinRun closed_shell_run(ScfResult r, unsigned occupied) {
+    SpinRun run;
+    run.converged = r.converged;
+    run.reached_limit = r.reached_limit;
+    run.finite = r.finite;
+    run.iterations = r.iterations;
+    run.energy = r.energy;
+    ChannelState c;
+    c.occupied = occupied;
+    c.occupation = 2.0;
+    c.energies = std::move(r.orbital_energies);
+    c.C = std::move(r.C);
+    c.density = std::move(r.density);
+    c.fock = std::move(r.fock);
+    run.channels.push_back(std::move(c));
+    return run;
 }

@@ -27,6 +27,9 @@ struct ScfResult {
     Matrix<double> fock;                   // F = H + G(density)
 };
 
+// The result as the one spin channel of a closed shell with `occupied` doubly occupied orbitals.
+SpinRun closed_shell_run(ScfResult r, unsigned occupied);
+
 // Restricted closed-shell Hartree-Fock (Roothaan-Hall) on a basis whose integrals are
 // computed: C. C. J. Roothaan, Rev. Mod. Phys. 23, 69 (1951); Szabo and Ostlund,
 // Modern Quantum Chemistry, section 3.4.6 (the SCF procedure).
@@ -70,6 +73,9 @@ struct HF {
 private:
     ScfResult stop_not_finite(ScfResult& r, Clock& clock) const;
 };
+
+// The closed-shell engine of a one-channel system, with the loops' default settings.
+HF closed_shell_engine(const SpinSystem& system);
 
 // E_nuc = sum_{A<B} Z_A Z_B / R_AB over the nuclei (positions in bohr).
 struct Atom;

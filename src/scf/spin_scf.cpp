@@ -145,6 +145,10 @@ void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, cons
     run.converged = false;
     run.reached_limit = false;
     run.channels.assign(m, ChannelState{});
+    for (unsigned s = 0; s < m; ++s) {
+        run.channels[s].occupied = system.occupied[s];
+        run.channels[s].occupation = system.occupation();
+    }
     Clock clock;
     for (;;) {
         clock.tic();
@@ -198,4 +202,10 @@ void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, cons
         history.add(stacked(F), stacked(errors));
         P = occupied_densities(system, history.extrapolate());
     }
+}
+
+Matrix<double> SpinRun::total_density() const {
+    Matrix<double> total = channels.front().density;
+    for (std::size_t s = 1; s < channels.size(); ++s) total = matsum(total, channels[s].density);
+    return total;
 }

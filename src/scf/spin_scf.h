@@ -62,12 +62,15 @@ double scf_energy(const SpinSystem& system, const std::vector<Matrix<double>>& P
 
 // One channel's orbitals and the density, Fock matrix and energies of the last step.
 struct ChannelState {
+    unsigned occupied = 0;     // the lowest orbitals that hold the channel's electrons
+    double occupation = 2.0;   // electrons in each: 2 in the one channel of a closed shell, 1 in each of two
     std::vector<double> energies;  // ascending
     Matrix<double> C;              // orbitals of F, one per column
-    Matrix<double> density;        // the density that built F
+    Matrix<double> density;        // the density that built F, occupation included
     Matrix<double> fock;
 };
 
+// An SCF run of one or two spin channels, and the result a finished calculation reports.
 struct SpinRun {
     bool converged = false;
     bool reached_limit = false;  // stopped at the step limit (converged or not)
@@ -75,6 +78,12 @@ struct SpinRun {
     unsigned iterations = 0;     // the number of the last step
     double energy = 0.0;
     std::vector<ChannelState> channels;
+    // <S^2> of the determinant (uhf.h: s_squared), set when the run is finished; 0 for one
+    // channel, whose doubly occupied orbitals make a singlet.
+    double s_squared = 0.0;
+
+    // Sum of the channels' densities: the total electron density.
+    Matrix<double> total_density() const;
 };
 
 // Told of every step: its number, energy and the milliseconds it took. May throw.

@@ -50,8 +50,8 @@ TEST(IntegralPath, LargeMoleculesTakeTheFastPath) {
 }
 
 TEST(IntegralPath, ExactAndFastRunsAgreeOnWater) {
-    const ScfResult exact = rhf(water(), IntegralPath::exact).scf;
-    const ScfResult fast = rhf(water(), IntegralPath::fast).scf;
+    const SpinRun exact = rhf(water(), IntegralPath::exact).result;
+    const SpinRun fast = rhf(water(), IntegralPath::fast).result;
     EXPECT_NEAR(exact.energy, fast.energy, 1e-10);
-    for (int k = 0; k < 7; ++k) EXPECT_NEAR(exact.orbital_energies[k], fast.orbital_energies[k], 1e-10);
+    for (int k = 0; k < 7; ++k) EXPECT_NEAR(exact.channels[0].energies[k], fast.channels[0].energies[k], 1e-10);
 }

@@ -125,7 +125,7 @@ TEST(PropertiesAgreement, DefaultModeDipolesToEveryPrintedDigit) {
         read_velko_file(mol, path);
         Listing quiet(false);
         const Calculation calc = compute_rhf(mol, Settings{}, path, quiet);
-        ASSERT_TRUE(calc.scf.converged && calc.tightened);
+        ASSERT_TRUE(calc.result.converged && calc.tightened);
         const Properties p = calculation_properties(calc);
         for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(p.dipole[k], ref.dipole[k], 5e-7) << "axis " << k;
     }

@@ -20,32 +20,41 @@
 
 namespace {
 
-// A calculation that has only gathered its basis: zero orbital energies and coefficients.
-Calculation bare_calculation(const Molecule& mol) {
+// A calculation that has only gathered its basis: zero orbital energies and coefficients
+// in each spin channel, `occupied` orbitals each ({pairs} when empty, or {alpha, beta}).
+Calculation bare_calculation(const Molecule& mol, std::vector<unsigned> occupied = {}) {
     Calculation calc;
     calc.molecule = mol;
     calc.basis = molecular_basis(mol);
     for (const Atom& atom : mol.atoms) calc.electrons += atom.nrelecs();
-    calc.occupied = calc.electrons / 2;
+    if (occupied.empty()) occupied = {calc.electrons / 2};
     const int n = static_cast<int>(calc.basis.size());
-    calc.scf.orbital_energies.assign(calc.basis.size(), 0.0);
-    calc.scf.C.resize(n, n);
+    for (unsigned o : occupied) {
+        ChannelState c;
+        c.occupied = o;
+        c.occupation = occupied.size() == 1 ? 2.0 : 1.0;
+        c.energies.assign(calc.basis.size(), 0.0);
+        c.C.resize(n, n);
+        calc.result.channels.push_back(c);
+    }
     return calc;
 }
 
-// Water in STO-3G at bohr positions; orbital k has energy -10 + k and the
-// coefficient 0.01 * (10 b + k) on function b, so every number is distinct.
-Calculation water_engine(const std::string& basis = "sto-3g") {
+// Water in STO-3G at bohr positions; orbital k of channel s has energy -10 + k + s / 2 and
+// the coefficient 0.01 * (10 b + k) + s / 1000 on function b, so every number is distinct.
+Calculation water_engine(const std::string& basis = "sto-3g", std::vector<unsigned> occupied = {}) {
     Molecule mol;
     mol.basis_name = basis;
     mol.addAtom("O", 0.0, 0.0, 0.0);
     mol.addAtom("H", 1.435969546, 1.101858187, 0.0);
     mol.addAtom("H", -1.435969546, 1.101858187, 0.0);
-    Calculation calc = bare_calculation(mol);
-    for (unsigned k = 0; k < calc.basis.size(); ++k) {
-        calc.scf.orbital_energies[k] = -10.0 + k;
-        for (unsigned b = 0; b < calc.basis.size(); ++b) calc.scf.C[b][k] = 0.01 * (10.0 * b + k);
-    }
+    Calculation calc = bare_calculation(mol, occupied);
+    for (unsigned s = 0; s < calc.channels(); ++s)
+        for (unsigned k = 0; k < calc.basis.size(); ++k) {
+            ChannelState& c = calc.result.channels[s];
+            c.energies[k] = -10.0 + k + 0.5 * s;
+            for (unsigned b = 0; b < calc.basis.size(); ++b) c.C[b][k] = 0.01 * (10.0 * b + k) + 0.001 * s;
+        }
     return calc;
 }
 
@@ -189,29 +198,42 @@ TEST(MoldenText, StoSixGAndLithiumWithItsSpShell) {
     EXPECT_NEAR(self_overlap(atoms[0][2], 1), 1.0, 1e-6);
 }
 
-TEST(MoldenText, EveryOrbitalWithEnergyOccupationAndIndexedCoefficients) {
-    const Calculation hf = water_engine();
-    const std::vector<std::string> lines = lines_of(molden_text(hf));
-    std::size_t i = index_of(lines, "[MO]") + 1;
-    for (unsigned k = 0; k < 7; ++k) {
-        ASSERT_LT(i + 4 + 7, lines.size() + 1);
-        EXPECT_EQ(lines[i++], "Sym= A");
-        double energy = 0.0;
-        ASSERT_EQ(std::sscanf(lines[i++].c_str(), "Ene= %lf", &energy), 1);
-        EXPECT_DOUBLE_EQ(energy, -10.0 + k);
-        EXPECT_EQ(lines[i++], "Spin= Alpha");
-        double occupation = -1.0;
-        ASSERT_EQ(std::sscanf(lines[i++].c_str(), "Occup= %lf", &occupation), 1);
-        EXPECT_EQ(occupation, k < 5 ? 2.0 : 0.0) << "orbital " << k + 1;  // 10 electrons
-        for (unsigned b = 0; b < 7; ++b) {
-            int index = 0;
-            double c = 0.0;
-            ASSERT_EQ(std::sscanf(lines[i++].c_str(), "%d %lf", &index, &c), 2);
-            EXPECT_EQ(index, static_cast<int>(b) + 1);
-            EXPECT_NEAR(c, 0.01 * (10.0 * b + k), 1e-13) << "C[" << b << "][" << k << "]";
-        }
+TEST(MoldenText, EveryOrbitalOfEachChannelWithEnergyOccupationAndIndexedCoefficients) {
+    struct Case {
+        std::vector<unsigned> occupied;  // per channel
+        const char* title;
+        std::vector<const char*> spins;
+        double occupation;
+    };
+    const Case cases[] = {
+        {{5}, "velko restricted Hartree-Fock, sto-3g", {"Alpha"}, 2.0},  // 10 electrons in pairs
+        {{6, 4}, "velko unrestricted Hartree-Fock, sto-3g", {"Alpha", "Beta"}, 1.0},  // a triplet
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string> lines = lines_of(molden_text(water_engine("sto-3g", c.occupied)));
+        EXPECT_EQ(lines[2], c.title);
+        std::size_t i = index_of(lines, "[MO]") + 1;
+        for (unsigned s = 0; s < c.spins.size(); ++s)
+            for (unsigned k = 0; k < 7; ++k) {
+                ASSERT_LT(i + 4 + 7, lines.size() + 1);
+                EXPECT_EQ(lines[i++], "Sym= A");
+                double energy = 0.0;
+                ASSERT_EQ(std::sscanf(lines[i++].c_str(), "Ene= %lf", &energy), 1);
+                EXPECT_DOUBLE_EQ(energy, -10.0 + k + 0.5 * s);
+                EXPECT_EQ(lines[i++], std::string("Spin= ") + c.spins[s]);
+                double occupation = -1.0;
+                ASSERT_EQ(std::sscanf(lines[i++].c_str(), "Occup= %lf", &occupation), 1);
+                EXPECT_EQ(occupation, k < c.occupied[s] ? c.occupation : 0.0) << "orbital " << k + 1;
+                for (unsigned b = 0; b < 7; ++b) {
+                    int index = 0;
+                    double x = 0.0;
+                    ASSERT_EQ(std::sscanf(lines[i++].c_str(), "%d %lf", &index, &x), 2);
+                    EXPECT_EQ(index, static_cast<int>(b) + 1);
+                    EXPECT_NEAR(x, 0.01 * (10.0 * b + k) + 0.001 * s, 1e-13) << "C[" << b << "][" << k << "]";
+                }
+            }
+        EXPECT_EQ(i, lines.size());
     }
-    EXPECT_EQ(i, lines.size());
 }
 
 // An atom without shells has nothing to write under [GTO]; the file is refused

@@ -31,7 +31,7 @@ protected:
 
     static void SetUpTestSuite() {
         const Calculation calc = h2_calculation();
-        reported_energy = calc.scf.energy;
+        reported_energy = calc.result.energy;
         doc = nlohmann::json::parse(qcschema_json(calc));
         with_wavefunction = nlohmann::json::parse(qcschema_json(calc, true));
     }

@@ -22,13 +22,14 @@ TEST(Verdict, AnOpenShellIsASuccessOnlyWhenConvergedAndNotFoundUnstable) {
     };
     for (const Case& c : cases) {
         Calculation calc;
-        calc.unrestricted = calc.diis = true;
+        calc.diis = true;
+        calc.result.channels.resize(2);  // alpha and beta
         calc.iteration_limit = 100;
-        calc.uhf.converged = c.converged;
-        calc.uhf.stability_checked = c.checked;
-        calc.uhf.stable = c.stable;
-        calc.uhf.lowest_hessian_eigenvalue = -0.0534;
-        calc.uhf.instabilities_followed = 1;
+        calc.result.converged = c.converged;
+        calc.stability_checked = c.checked;
+        calc.stable = c.stable;
+        calc.lowest.eigenvalue = -0.0534;
+        calc.instabilities_followed = 1;
         const Verdict v = verdict(calc);
         EXPECT_EQ(v.status, c.status);
         EXPECT_EQ(v.message, c.message);

@@ -62,17 +62,19 @@ TEST(HFSetup, NuclearRepulsion) {
 }
 
 TEST(HFRun, H2ConvergesToTheTextbookEnergy) {
-    const ScfResult r = rhf(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}})).scf;
+    const SpinRun r = rhf(make_molecule("sto-3g", {{"H", 0, 0, 0}, {"H", 0, 0, 1.4}})).result;
+    ASSERT_EQ(r.channels.size(), 1u);
+    const ChannelState& c = r.channels[0];
     EXPECT_TRUE(r.converged);
     EXPECT_FALSE(r.reached_limit);
     EXPECT_LT(r.iterations, 101u);
     // Szabo and Ostlund, section 3.5.2: E = -1.1167, eps = -0.578, +0.670.
     EXPECT_NEAR(r.energy, -1.1167, 1e-4);
-    EXPECT_NEAR(r.orbital_energies[0], -0.578, 1e-3);
-    EXPECT_NEAR(r.orbital_energies[1], 0.670, 1e-3);
+    EXPECT_NEAR(c.energies[0], -0.578, 1e-3);
+    EXPECT_NEAR(c.energies[1], 0.670, 1e-3);
     // The bonding orbital is symmetric, the antibonding one antisymmetric.
-    EXPECT_NEAR(r.C[0][0], r.C[1][0], 1e-10);
-    EXPECT_NEAR(r.C[0][1], -r.C[1][1], 1e-10);
+    EXPECT_NEAR(c.C[0][0], c.C[1][0], 1e-10);
+    EXPECT_NEAR(c.C[0][1], -c.C[1][1], 1e-10);
 }
 
 TEST(Fock, EnergyOfZeroDensityIsTheNuclearRepulsion) {

@@ -29,7 +29,7 @@ TEST(TripletStability, LowestRhfToUhfEigenvalueAsPsi4) {
         read_velko_file(mol, path);
         Listing quiet(false);
         const Calculation calc = compute_rhf(mol, Settings{IntegralPath::automatic, true}, path, quiet);
-        EXPECT_NEAR(calc.scf.energy, c.energy, 2e-6);  // velko's rounded pi against Psi4's
+        EXPECT_NEAR(calc.result.energy, c.energy, 2e-6);  // velko's rounded pi against Psi4's
         ASSERT_TRUE(calc.triplet);
         const LowestRotation& t = *calc.triplet;
         EXPECT_EQ(t.eigenvalue < instability_threshold, c.unstable);
