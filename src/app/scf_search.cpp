@@ -8,12 +8,12 @@
 #include "linalg/canorg.h"
 #include "scf/roothaan.h"
 #include "scf/starts.h"
-#include "scf/triplet_stability.h"
+#include "scf/stability.h"
 #include "scf/trust.h"
 
 namespace {
 
-// Up to thorough_search_functions basis functions (scf/trust.h) every start runs: the core
+// Up to thorough_search_functions basis functions (scf/stability.h) every start runs: the core
 // Hamiltonian, the Wolfsberg-Helmholz guess and the frontier occupation swaps besides the
 // atomic densities. There competing solutions are common (stretched bonds, ions and open
 // shells of small molecules) and a start costs milliseconds. Beyond, only the
@@ -79,20 +79,6 @@ bool better(const UhfResult& other, const UhfResult& best) {
     return rank(other) > 0 && lower_state(other.energy, best.energy);
 }
 
-// The two channels of a UHF result, alpha and beta. Its report names the step limit only
-// when the run stopped there unconverged.
-SpinRun open_shell_run(const UhfResult& r, const std::vector<unsigned>& occupied, unsigned iteration_limit) {
-    SpinRun run;
-    run.converged = r.converged;
-    run.reached_limit = !r.converged && r.iterations >= iteration_limit;
-    run.iterations = r.iterations;
-    run.energy = r.energy;
-    run.s_squared = r.s_squared;
-    run.channels = {{occupied[0], 1.0, r.energies_alpha, r.C_alpha, r.P_alpha, r.F_alpha},
-                    {occupied[1], 1.0, r.energies_beta, r.C_beta, r.P_beta, r.F_beta}};
-    return run;
-}
-
 // A DIIS continuation that changes the energy by more than this has left the plain loop's
 // state instead of refining it (a converged plain loop is within 1e-8 Hartree of its state).
 constexpr double tightening_energy_tolerance = 1e-6;
@@ -117,7 +103,8 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     ScfResult scf;
     if (settings.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
-        if (!search.best.scf.finite) throw nonfinite_energy_failure(path, search.best.scf);
+        if (!search.best.scf.finite)
+            throw nonfinite_energy_failure(path, search.best.scf.iterations, search.best.scf.energy);
         const double first_energy = search.best.scf.energy;
         const bool first_stable = search.best.stable;
         search.run_starts();
@@ -136,7 +123,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
         calc.instabilities_followed = static_cast<unsigned>(calc.followed.size());
     } else {
         scf = hf.iterate();
-        if (!scf.finite) throw nonfinite_energy_failure(path, scf);
+        if (!scf.finite) throw nonfinite_energy_failure(path, scf.iterations, scf.energy);
         calc.convergence = check_convergence(hf, scf);
         if (calc.convergence.converged) {
             if (const std::optional<ScfResult> tight = tighten(quiet, scf))
@@ -160,7 +147,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
     if (calc.stability_checked)
-        calc.triplet = lowest_triplet_rotation(scf.C, scf.fock, hf.occupied, *hf.two_electron_operator);
+        calc.triplet = lowest_triplet_rotation(scf.C, scf.orbital_energies, hf.occupied, *hf.two_electron_operator);
     calc.result = closed_shell_run(std::move(scf), hf.occupied);
 }
 
@@ -186,14 +173,12 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
                  ReportedStart::wolfsberg_helmholz);
         for (unsigned round = 0; round < swap_rounds && best.converged; ++round) {
             const UhfResult base = best;
-            for (OccupationSwap swap : frontier_swaps(alpha, static_cast<unsigned>(n)))
-                consider(run_uhf_from(system, {swapped_density(base.C_alpha, alpha, swap, 1.0), base.P_beta}, settings,
-                                      nullptr),
-                         ReportedStart::occupation_swap);
-            for (OccupationSwap swap : frontier_swaps(beta, static_cast<unsigned>(n)))
-                consider(run_uhf_from(system, {base.P_alpha, swapped_density(base.C_beta, beta, swap, 1.0)}, settings,
-                                      nullptr),
-                         ReportedStart::occupation_swap);
+            for (unsigned s = 0; s < 2; ++s)  // the swaps of each spin, the other spin's density kept
+                for (OccupationSwap swap : frontier_swaps(system.occupied[s], static_cast<unsigned>(n))) {
+                    std::vector<Matrix<double>> P = {base.channels[0].density, base.channels[1].density};
+                    P[s] = swapped_density(base.channels[s].C, system.occupied[s], swap, 1.0);
+                    consider(run_uhf_from(system, std::move(P), settings, nullptr), ReportedStart::occupation_swap);
+                }
             if (!better(best, base)) break;
         }
     }
@@ -201,7 +186,9 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
         calc.first_start_stable = rank(first) == 2;
         calc.first_start_energy = first.energy;
     }
-    calc.result = open_shell_run(best, system.occupied, calc.iteration_limit);
+    calc.result = best;
+    // The open-shell report names the step limit only when the run stopped there unconverged.
+    calc.result.reached_limit = !best.converged && best.iterations >= calc.iteration_limit;
     calc.stability_checked = best.stability_checked;
     calc.lowest.eigenvalue = best.lowest_hessian_eigenvalue;
     calc.stable = best.stable;

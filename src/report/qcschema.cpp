@@ -191,7 +191,7 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
         closed_checked && calc.lowest.converged && std::isfinite(calc.lowest.eigenvalue)
             ? json(calc.lowest.eigenvalue)
             : json(nullptr);
-    // Stability towards unrestricted solutions (scf/triplet_stability.h); null when not checked.
+    // Stability towards unrestricted solutions (scf/stability.h: lowest_triplet_rotation); null when not checked.
     ex["scf_triplet_stable"] = calc.triplet ? json(!(calc.triplet->eigenvalue < instability_threshold)) : json(nullptr);
     ex["scf_lowest_triplet_hessian_eigenvalue"] =
         calc.triplet && calc.triplet->converged ? json(calc.triplet->eigenvalue) : json(nullptr);

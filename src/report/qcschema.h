@@ -15,7 +15,7 @@ struct Calculation;
 // homo_energy, lumo_energy and homo_lumo_gap (Hartree; each absent when there is
 // no such orbital), scf_stable and scf_lowest_hessian_eigenvalue (null when the SCF
 // did not converge far enough to check, or the eigenvalue was not converged: see
-// lowest_rhf_rotation).
+// lowest_rotation).
 // With wavefunction, protocols.wavefunction is "all" and the wavefunction section
 // holds the basis set (QCSchema BasisSet: per element its shells of normalised
 // primitives with the contraction coefficients of the basis tables), the orbital

@@ -49,7 +49,7 @@ struct Calculation {
     bool stable = false;
     unsigned instabilities_followed = 0;  // unstable solutions left along their lowest mode
     // Lowest eigenpair of the RHF->UHF (triplet) orbital Hessian of a checked closed-shell
-    // solution (scf/triplet_stability.h); empty when none was checked.
+    // solution (scf/stability.h: lowest_triplet_rotation); empty when none was checked.
     std::optional<LowestRotation> triplet;
     std::vector<FollowedInstability> followed;  // --diis, closed shells: the instabilities left on the way
     ReportedStart start = ReportedStart::atomic_density;  // --diis and open shells: where the result comes from

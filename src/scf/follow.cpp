@@ -8,59 +8,53 @@
 
 namespace {
 
-Matrix<double> identity(int n) {
-    Matrix<double> I(n, n);
-    for (int i = 0; i < n; ++i) I[i][i] = 1.0;
-    return I;
-}
-
-// exp(A) by scaling and squaring with a Taylor series of 16 terms: for |A / 2^s| <= 1/2
-// the remainder is below 0.5^17 / 17! (1e-20).
+// exp(A) by scaling and squaring: A / 2^s of Frobenius norm at most 0.1, whose Taylor
+// series of 14 terms leaves less than 0.1^15 / 15! (1e-28), squared s times.
 Matrix<double> exponential(const Matrix<double>& A) {
     const int n = A.rows();
     double norm = 0.0;
-    for (int i = 0; i < n; ++i) {
-        double row = 0.0;
-        for (int j = 0; j < n; ++j) row += std::fabs(A[i][j]);
-        norm = std::fmax(norm, row);
-    }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) norm += A[i][j] * A[i][j];
+    norm = std::sqrt(norm);
     int squarings = 0;
-    double scale = 1.0;
-    while (norm * scale > 0.5) {
-        scale *= 0.5;
+    while (norm > 0.1) {
+        norm *= 0.5;
         ++squarings;
     }
-    Matrix<double> B(n, n);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) B[i][j] = A[i][j] * scale;
-    Matrix<double> sum = identity(n), term = identity(n);
-    for (int k = 1; k <= 16; ++k) {
+    const double scale = std::ldexp(1.0, -squarings);
+    Matrix<double> B(n, n), E(n, n), term(n, n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) B[i][j] = scale * A[i][j];
+        E[i][i] = 1.0;
+        term[i][i] = 1.0;
+    }
+    for (int k = 1; k <= 14; ++k) {
         term = matprod(term, B);
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
                 term[i][j] /= k;
-                sum[i][j] += term[i][j];
+                E[i][j] += term[i][j];
             }
     }
-    for (int s = 0; s < squarings; ++s) sum = matprod(sum, sum);
-    return sum;
+    for (int s = 0; s < squarings; ++s) E = matprod(E, E);
+    return E;
 }
 
 }  // namespace
 
-Matrix<double> rotate_orbitals(const Matrix<double>& C, unsigned nocc, const Matrix<double>& kappa, double theta) {
+Matrix<double> rotate_orbitals(const Matrix<double>& C, unsigned occupied, const double* x, double theta) {
     const int m = C.cols();
-    const int o = static_cast<int>(nocc);
+    const int o = static_cast<int>(occupied), v = m - o;
     Matrix<double> K(m, m);
     for (int i = 0; i < o; ++i)
-        for (int a = 0; a < m - o; ++a) {
-            K[o + a][i] = theta * kappa[i][a];
-            K[i][o + a] = -theta * kappa[i][a];
+        for (int a = 0; a < v; ++a) {
+            K[o + a][i] = theta * x[static_cast<std::size_t>(i) * v + a];
+            K[i][o + a] = -theta * x[static_cast<std::size_t>(i) * v + a];
         }
     return matprod(C, exponential(K));
 }
 
-RotatedOrbitals follow_rotation(const Matrix<double>& C, unsigned nocc, const Matrix<double>& kappa, double energy0,
+RotatedOrbitals follow_rotation(const Matrix<double>& C, unsigned occupied, const FlatVector& x, double energy0,
                                 const std::function<double(const Matrix<double>&)>& energy_of) {
     struct Point {
         double theta, energy;
@@ -69,7 +63,7 @@ RotatedOrbitals follow_rotation(const Matrix<double>& C, unsigned nocc, const Ma
     unsigned evaluations = 0;
     auto evaluate = [&](double theta) {
         ++evaluations;
-        return energy_of(closed_shell_density(rotate_orbitals(C, nocc, kappa, theta), nocc));
+        return energy_of(closed_shell_density(rotate_orbitals(C, occupied, x.data(), theta), occupied));
     };
     for (double theta = 0.1; theta < 4.0; theta *= 2.0) {
         points.push_back({theta, evaluate(theta)});
@@ -97,7 +91,37 @@ RotatedOrbitals follow_rotation(const Matrix<double>& C, unsigned nocc, const Ma
             }
         }
     }
-    RotatedOrbitals result{rotate_orbitals(C, nocc, kappa, theta), Matrix<double>(), energy, theta, evaluations};
-    result.P = closed_shell_density(result.C, nocc);
+    RotatedOrbitals result{rotate_orbitals(C, occupied, x.data(), theta), Matrix<double>(), energy, theta, evaluations};
+    result.P = closed_shell_density(result.C, occupied);
     return result;
+}
+
+FollowedRun follow_instabilities(std::vector<Matrix<double>> densities, const InstabilityFollowing& how) {
+    FollowedRun r;
+    how.converge(std::move(densities), r.run);
+    for (;;) {
+        r.checked = false;
+        r.stable = false;
+        if (!how.usable(r.run) || !r.run.finite) return r;
+        r.lowest = how.check(r.run);
+        r.checked = true;
+        r.stable = !(r.lowest.eigenvalue < instability_threshold);
+        if (r.stable || r.followed.size() >= max_followed_instabilities) return r;
+
+        double rotated_energy = 0.0;
+        std::vector<Matrix<double>> restart = how.leave(r.run, r.lowest, rotated_energy);
+        r.followed.push_back({r.run.iterations, r.run.energy, r.lowest.eigenvalue, rotated_energy});
+        SpinRun next = r.run;
+        how.converge(std::move(restart), next);
+        if (how.keep_lower_only && !(next.converged && next.energy < r.run.energy - diis_energy_threshold)) {
+            // The restart ends the search: a run stopped at its limit is reported as it is,
+            // a converged one not lower leaves the unstable solution standing.
+            if (next.converged)
+                r.run.iterations = next.iterations;
+            else
+                r.run = std::move(next);
+            return r;
+        }
+        r.run = std::move(next);
+    }
 }

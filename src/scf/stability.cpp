@@ -1,218 +1,138 @@
 #include "scf/stability.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <limits>
-#include <numeric>
-#include <vector>
-
-#include "linalg/eigsym.h"
+#include <cstddef>
 
 namespace {
 
-// Orbital rotations are handled as flat vectors of length nocc * nvir, index i * nvir + a.
-using Vec = std::vector<double>;
+std::size_t virtual_count(const RotatedChannel& c) { return static_cast<std::size_t>(c.C.cols()) - c.occupied; }
 
-// Unit rotations in the starting subspace, besides the pseudo-random one, and Ritz pairs
-// refined together. Measured on naphthalene and caffeine: a stable solution is settled
-// after 9 Hessian-vector products; refining three roots needs 12 to 15, and a fully
-// converged lowest eigenvalue 26 to 58.
-constexpr std::size_t start_units = 2;
-constexpr std::size_t tracked_roots = 2;
+std::size_t block_size(const RotatedChannel& c) { return c.occupied * virtual_count(c); }
 
-double dot(const Vec& x, const Vec& y) { return std::inner_product(x.begin(), x.end(), y.begin(), 0.0); }
-
-Matrix<double> as_matrix(const Vec& v, int nocc, int nvir) {
-    Matrix<double> M(nocc, nvir);
-    for (int i = 0; i < nocc; ++i)
-        for (int a = 0; a < nvir; ++a) M[i][a] = v[static_cast<std::size_t>(i) * nvir + a];
-    return M;
-}
-
-Vec as_vector(const Matrix<double>& M) {
-    Vec v;
-    v.reserve(static_cast<std::size_t>(M.rows()) * M.cols());
-    for (int i = 0; i < M.rows(); ++i)
-        for (int a = 0; a < M.cols(); ++a) v.push_back(M[i][a]);
-    return v;
-}
-
-// Removes from x its components along the orthonormal basis, twice (classical
-// Gram-Schmidt repeated, which is orthogonal to working precision), and normalises.
-// Returns the norm left after the projection.
-double orthonormalise(Vec& x, const std::vector<Vec>& basis) {
-    for (int pass = 0; pass < 2; ++pass)
-        for (const Vec& b : basis) {
-            const double c = dot(b, x);
-            for (std::size_t k = 0; k < x.size(); ++k) x[k] -= c * b[k];
+// D = C_vir x C_occ^T + its transpose, of one channel's block x.
+Matrix<double> trial_density(const RotatedChannel& c, const double* x) {
+    const int n = c.C.rows();
+    const int o = static_cast<int>(c.occupied), v = static_cast<int>(virtual_count(c));
+    Matrix<double> W(n, o);  // C_vir x
+    for (int k = 0; k < n; ++k)
+        for (int i = 0; i < o; ++i) {
+            double w = 0.0;
+            for (int a = 0; a < v; ++a) w += c.C[k][o + a] * x[static_cast<std::size_t>(i) * v + a];
+            W[k][i] = w;
         }
-    const double norm = std::sqrt(dot(x, x));
-    if (norm > 0.0)
-        for (double& v : x) v /= norm;
-    return norm;
+    Matrix<double> D(n, n);
+    for (int k = 0; k < n; ++k)
+        for (int l = 0; l < n; ++l) {
+            double d = 0.0;
+            for (int i = 0; i < o; ++i) d += W[k][i] * c.C[l][i];
+            D[k][l] += d;
+            D[l][k] += d;
+        }
+    return D;
+}
+
+// One channel's block of (A + B) x: (e_a - e_i) x_ia + (C_vir^T G C_occ)_ai, into out.
+void channel_product(const RotatedChannel& c, const Matrix<double>& G, const double* x, double* out) {
+    const int n = c.C.rows();
+    const int o = static_cast<int>(c.occupied), v = static_cast<int>(virtual_count(c));
+    Matrix<double> GC(n, o);  // G C_occ
+    for (int k = 0; k < n; ++k)
+        for (int i = 0; i < o; ++i) {
+            double g = 0.0;
+            for (int l = 0; l < n; ++l) g += G[k][l] * c.C[l][i];
+            GC[k][i] = g;
+        }
+    for (int i = 0; i < o; ++i)
+        for (int a = 0; a < v; ++a) {
+            double g = 0.0;
+            for (int k = 0; k < n; ++k) g += c.C[k][o + a] * GC[k][i];
+            const std::size_t ia = static_cast<std::size_t>(i) * v + a;
+            out[ia] = (c.energies[o + a] - c.energies[i]) * x[ia] + g;
+        }
+}
+
+Matrix<double> scaled(Matrix<double> M, double factor) {
+    for (int i = 0; i < M.rows(); ++i)
+        for (int j = 0; j < M.cols(); ++j) M[i][j] *= factor;
+    return M;
 }
 
 }  // namespace
 
-Matrix<double> rhf_hessian_product(const Matrix<double>& C, const Matrix<double>& F_mo, unsigned nocc,
-                                   const Matrix<double>& kappa, const TwoElectronBuilder& G) {
-    const int n = C.rows();
-    const int o = static_cast<int>(nocc);
-    const int v = C.cols() - o;
-    // D = C_occ kappa C_vir^T, symmetrised.
-    Matrix<double> Ck(n, v);  // C_occ kappa
-    for (int m = 0; m < n; ++m)
-        for (int i = 0; i < o; ++i) {
-            const double c = C[m][i];
-            if (c == 0.0) continue;
-            for (int a = 0; a < v; ++a) Ck[m][a] += c * kappa[i][a];
-        }
-    Matrix<double> D(n, n);
-    for (int m = 0; m < n; ++m)
-        for (int l = 0; l < n; ++l) {
-            double s = 0.0;
-            for (int a = 0; a < v; ++a) s += Ck[m][a] * C[l][o + a];
-            D[m][l] += s;
-            D[l][m] += s;
-        }
-    const Matrix<double> g = G(D);
-    // sigma = F_vv-side minus F_oo-side, plus 2 C_occ^T G(D) C_vir.
-    Matrix<double> gC(n, v);  // G(D) C_vir
-    for (int m = 0; m < n; ++m)
-        for (int l = 0; l < n; ++l) {
-            const double x = g[m][l];
-            for (int a = 0; a < v; ++a) gC[m][a] += x * C[l][o + a];
-        }
-    Matrix<double> sigma(o, v);
-    for (int i = 0; i < o; ++i)
-        for (int a = 0; a < v; ++a) {
-            double two = 0.0;
-            for (int m = 0; m < n; ++m) two += C[m][i] * gC[m][a];
-            double fock = 0.0;
-            for (int b = 0; b < v; ++b) fock += kappa[i][b] * F_mo[o + b][o + a];
-            for (int j = 0; j < o; ++j) fock -= F_mo[i][j] * kappa[j][a];
-            sigma[i][a] = fock + 2.0 * two;
-        }
-    return sigma;
+FlatVector orbital_hessian_product(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                                   const FlatVector& x) {
+    std::vector<Matrix<double>> D;
+    std::size_t offset = 0;
+    for (const RotatedChannel& c : channels) {
+        D.push_back(trial_density(c, x.data() + offset));
+        offset += block_size(c);
+    }
+    const std::vector<Matrix<double>> g = G(D);
+    FlatVector out(x.size());
+    offset = 0;
+    for (std::size_t s = 0; s < channels.size(); ++s) {
+        channel_product(channels[s], g[s], x.data() + offset, out.data() + offset);
+        offset += block_size(channels[s]);
+    }
+    return out;
 }
 
-LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>& F, unsigned nocc,
-                                   const TwoElectronBuilder& G, bool stop_when_settled, double residual_tolerance,
-                                   unsigned max_products) {
-    const int n = C.rows();
-    const int o = static_cast<int>(nocc);
-    const int v = C.cols() - o;
-    const std::size_t dim = static_cast<std::size_t>(o) * static_cast<std::size_t>(v > 0 ? v : 0);
-    LowestRotation result{std::numeric_limits<double>::infinity(), Matrix<double>(o, v > 0 ? v : 0), 0.0, 0, true, true};
-    if (dim == 0) return result;
+TrialResponse closed_shell_response(const TwoElectronOperator& op) {
+    return [&op](const std::vector<Matrix<double>>& D) { return std::vector<Matrix<double>>{scaled(op.G(D[0]), 2.0)}; };
+}
 
-    // F in the molecular orbitals.
-    Matrix<double> FC(n, C.cols());
-    for (int m = 0; m < n; ++m)
-        for (int l = 0; l < n; ++l)
-            for (int p = 0; p < C.cols(); ++p) FC[m][p] += F[m][l] * C[l][p];
-    Matrix<double> F_mo(C.cols(), C.cols());
-    for (int p = 0; p < C.cols(); ++p)
-        for (int q = 0; q < C.cols(); ++q)
-            for (int m = 0; m < n; ++m) F_mo[p][q] += C[m][p] * FC[m][q];
+TrialResponse triplet_response(const TwoElectronOperator& op) {
+    return [&op](const std::vector<Matrix<double>>& D) {
+        return std::vector<Matrix<double>>{scaled(op.jk(D).K.front(), -1.0)};
+    };
+}
 
-    Vec diagonal(dim);
-    for (int i = 0; i < o; ++i)
-        for (int a = 0; a < v; ++a) diagonal[static_cast<std::size_t>(i) * v + a] = F_mo[o + a][o + a] - F_mo[i][i];
+TrialResponse unrestricted_response(const TwoElectronOperator& op) {
+    return [&op](const std::vector<Matrix<double>>& D) {
+        const TwoElectronOperator::JK jk = op.jk(D);
+        const int n = jk.J.rows();
+        std::vector<Matrix<double>> G(D.size(), Matrix<double>(n, n));
+        for (std::size_t s = 0; s < D.size(); ++s)
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j) G[s][i][j] = jk.J[i][j] - jk.K[s][i][j];
+        return G;
+    };
+}
 
-    // Start: unit rotations of the smallest diagonal elements and one pseudo-random rotation.
-    std::vector<Vec> basis, products;
-    std::vector<std::size_t> order(dim);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&diagonal](std::size_t x, std::size_t y) { return diagonal[x] < diagonal[y]; });
-    const std::size_t units = std::min<std::size_t>(dim, start_units);
-    for (std::size_t k = 0; k < units; ++k) {
-        Vec e(dim, 0.0);
-        e[order[k]] = 1.0;
-        basis.push_back(e);
+LowestRotation lowest_rotation(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                               const DavidsonOptions& options) {
+    FlatVector diagonal;
+    for (const RotatedChannel& c : channels)
+        for (unsigned i = 0; i < c.occupied; ++i)
+            for (std::size_t a = c.occupied; a < c.energies.size(); ++a) diagonal.push_back(c.energies[a] - c.energies[i]);
+    const LinearMap A = [&](const FlatVector& x) { return orbital_hessian_product(channels, G, x); };
+    return lowest_eigenpair(A, diagonal, options);
+}
+
+DavidsonOptions stability_options(unsigned functions, unsigned channels) {
+    DavidsonOptions o;
+    o.residual_tolerance = stability_residual_tolerance;
+    o.stop_when_settled = functions > thorough_search_functions;
+    o.settled_above = instability_threshold;
+    if (channels == 2) {
+        // Open shells start from more unit vectors and refine the lowest pair alone, in a
+        // larger subspace. Their reports depend on it: O2's unstable mode lies in a
+        // degenerate pair, where the iteration decides which combination is followed, and
+        // with it which of the equivalent degenerate orbitals the SCF ends on.
+        o.start_units = 8;
+        o.pseudo_random_start = false;
+        o.roots = 1;
+        o.max_subspace = 40;
+        o.smallest_denominator = 1e-4;
+        o.max_products = 208;
     }
-    if (dim > units) {
-        Vec r(dim);
-        std::uint64_t state = 0x9E3779B97F4A7C15ull;  // a fixed linear congruential sequence
-        for (double& x : r) {
-            state = state * 6364136223846793005ull + 1442695040888963407ull;
-            x = static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
-        }
-        if (orthonormalise(r, basis) > 1e-8) basis.push_back(r);
-    }
+    return o;
+}
 
-    // The lowest `roots` Ritz pairs are refined together. Refining the lowest alone can
-    // stop on an exact eigenvector spanned by the unit rotations (a zero mode of a linear
-    // molecule) while a lower eigenvalue of another symmetry has not yet appeared; the
-    // next roots hold the pseudo-random direction and develop it.
-    const std::size_t roots = std::min<std::size_t>(dim, tracked_roots);
-    const std::size_t max_subspace = std::min<std::size_t>(dim, 8 * tracked_roots);
-    Vec x, sigma_x;
-    for (;;) {
-        while (products.size() < basis.size()) {
-            products.push_back(as_vector(rhf_hessian_product(C, F_mo, nocc, as_matrix(basis[products.size()], o, v), G)));
-            ++result.products;
-        }
-        // Rayleigh-Ritz in the subspace.
-        const int m = static_cast<int>(basis.size());
-        Matrix<double> M(m, m), U;
-        for (int p = 0; p < m; ++p)
-            for (int q = 0; q <= p; ++q) M[p][q] = M[q][p] = 0.5 * (dot(basis[p], products[q]) + dot(basis[q], products[p]));
-        std::vector<double> theta;
-        Eigsym(M, U, theta);
-        const std::size_t found = std::min<std::size_t>(roots, static_cast<std::size_t>(m));
-        std::vector<Vec> ritz(found, Vec(dim, 0.0)), sigma(found, Vec(dim, 0.0)), residual(found, Vec(dim));
-        std::vector<double> norm(found);
-        bool all_converged = true, all_settled = true;
-        for (std::size_t r = 0; r < found; ++r) {
-            for (int p = 0; p < m; ++p)
-                for (std::size_t k = 0; k < dim; ++k) {
-                    ritz[r][k] += U[p][r] * basis[p][k];
-                    sigma[r][k] += U[p][r] * products[p][k];
-                }
-            for (std::size_t k = 0; k < dim; ++k) residual[r][k] = sigma[r][k] - theta[r] * ritz[r][k];
-            norm[r] = std::sqrt(dot(residual[r], residual[r]));
-            // theta is an upper bound of the r-th eigenvalue and an eigenvalue lies within the
-            // residual of it: four residuals above the threshold, that root is settled.
-            all_converged = all_converged && norm[r] <= residual_tolerance;
-            all_settled = all_settled && (norm[r] <= residual_tolerance ||
-                                          theta[r] - 4.0 * norm[r] > instability_threshold);
-        }
-        x = ritz[0];
-        sigma_x = sigma[0];
-        result.eigenvalue = theta[0];
-        result.residual = norm[0];
-        // A negative lowest eigenvalue is converged fully, since it is reported and followed.
-        result.converged = all_converged;
-        result.settled = all_converged || (all_settled && theta[0] > instability_threshold);
-        if (result.converged || (stop_when_settled && result.settled) || result.products >= max_products) break;
-
-        if (basis.size() + found > max_subspace) {
-            // Restart from the current Ritz vectors.
-            basis.assign(ritz.begin(), ritz.end());
-            products.assign(sigma.begin(), sigma.end());
-        }
-        const std::size_t before = basis.size();
-        for (std::size_t r = 0; r < found; ++r) {
-            if (norm[r] <= residual_tolerance) continue;
-            // Davidson correction (theta - diag)^-1 r, guarded where the denominator vanishes.
-            Vec t(dim);
-            for (std::size_t k = 0; k < dim; ++k) {
-                double d = theta[r] - diagonal[k];
-                if (std::fabs(d) < 1e-8) d = d < 0 ? -1e-8 : 1e-8;
-                t[k] = residual[r][k] / d;
-            }
-            if (orthonormalise(t, basis) < 1e-10) {
-                // The correction lies in the subspace: the residual itself is the new direction.
-                t = residual[r];
-                if (orthonormalise(t, basis) < 1e-10) continue;
-            }
-            basis.push_back(t);
-        }
-        if (basis.size() == before) break;  // the subspace is exhausted
-    }
-    result.kappa = as_matrix(x, o, v);
-    return result;
+LowestRotation lowest_triplet_rotation(const Matrix<double>& C, const std::vector<double>& energies, unsigned nocc,
+                                       const TwoElectronOperator& two_electron) {
+    DavidsonOptions o;
+    o.residual_tolerance = triplet_residual_tolerance;
+    o.stop_when_settled = true;
+    o.settled_above = instability_threshold;
+    return lowest_rotation({{C, energies, nocc}}, triplet_response(two_electron), o);
 }

@@ -1,61 +1,57 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "linalg/matrix.h"
+#include "scf/davidson.h"
+#include "scf/two_electron.h"
 
-// Stability of a closed-shell determinant among closed-shell determinants: the
-// real RHF -> RHF orbital Hessian of R. Seeger and J. A. Pople, J. Chem. Phys. 66,
-// 3045 (1977). For a real rotation kappa_ia of occupied orbital i into virtual a,
-// with U = exp(K), K_ai = kappa_ia = -K_ia, the energy changes as
-//   E(kappa) = E + 4 sum_ia F_ia kappa_ia + 2 kappa^T (A + B) kappa + O(kappa^3),
-//   (A + B)_ia,jb = F_ab delta_ij - F_ij delta_ab + 4 (ia|jb) - (ib|ja) - (ij|ab),
-// in the molecular orbitals C (canonical orbitals: F_ab delta_ij - F_ij delta_ab =
-// (e_a - e_i) delta_ij delta_ab). A stationary solution is a minimum among closed-shell
-// determinants when the lowest eigenvalue of A + B is not negative.
+// Stability of a real SCF solution against real orbital rotations: the orbital Hessian of
+// R. Seeger and J. A. Pople, J. Chem. Phys. 66, 3045 (1977), for one spin channel (closed
+// shell) or two (alpha, beta). A rotation x_s,ia turns occupied orbital i of channel s
+// into virtual a; for the canonical orbitals C_s of energies e_s,
+//   ((A + B) x)_s,ia = (e_s,a - e_s,i) x_s,ia + (C_s,vir^T G_s C_s,occ)_ai,
+// where G_s is the two-electron response to the trial densities
+// D_s = C_s,vir x_s^T C_s,occ^T + its transpose:
+//   closed shell (RHF -> RHF), D standing for both spins:  G = J[2 D] - K[D] = 2 G[D];
+//   closed shell to unrestricted (RHF -> UHF, the triplet rotation x_alpha = -x_beta,
+//     which leaves the total density alone):                 G = -K[D];
+//   unrestricted (UHF -> UHF):                               G_s = J[D_a + D_b] - K[D_s].
+// Along a unit x the energy changes as E(t) = E + t^2 w x^T (A + B) x + O(t^3), with w = 2
+// electrons per orbital for one channel and 1 for two. The solution is a minimum when the
+// lowest eigenvalue of A + B is not negative. A rotation is a flat vector, channel after
+// channel, element i * virtual + a of a channel's block.
 
-// G(D) = J[D] - 1/2 K[D], the two-electron part of the Fock matrix of a symmetric AO
-// density D (two_electron_reference or two_electron_from_distinct).
-using TwoElectronBuilder = std::function<Matrix<double>(const Matrix<double>&)>;
-
-// (A + B) kappa, for kappa an nocc x nvir matrix, from one two-electron build in the AO
-// basis. With D = C_occ kappa C_vir^T + (C_occ kappa C_vir^T)^T,
-//   (C_occ^T G(D) C_vir)_ia = sum_jb kappa_jb [2 (ia|jb) - 1/2 (ij|ab) - 1/2 (ib|ja)],
-// half the two-electron part of (A + B) kappa. F_mo = C^T F C.
-Matrix<double> rhf_hessian_product(const Matrix<double>& C, const Matrix<double>& F_mo, unsigned nocc,
-                                   const Matrix<double>& kappa, const TwoElectronBuilder& G);
-
-struct LowestRotation {
-    // The lowest eigenvalue of A + B (Hartree); +infinity when there is no occupied-virtual
-    // pair (no rotation to test).
-    double eigenvalue;
-    Matrix<double> kappa;  // its eigenvector, nocc x nvir, unit norm
-    double residual;       // |(A + B) kappa - eigenvalue kappa|; the eigenvalue is within this of one of A + B
-    unsigned products;     // Hessian-vector products computed (two-electron builds)
-    bool converged;        // residual below the tolerance
-    bool settled;          // converged, or the Ritz value is four residuals above instability_threshold
+// One channel's canonical orbitals (columns, S-orthonormal) and their energies.
+struct RotatedChannel {
+    const Matrix<double>& C;
+    const std::vector<double>& energies;
+    unsigned occupied;
 };
 
-// Davidson's iteration (E. R. Davidson, J. Comput. Phys. 17, 87 (1975)) for the lowest
-// eigenpairs of A + B, preconditioned by the diagonal F_aa - F_ii, refining the two
-// lowest Ritz pairs together. It starts from the unit rotations of the two smallest
-// diagonal elements and one fixed pseudo-random rotation, which has a component in every
-// symmetry, so a lowest eigenvector of another symmetry than the frontier pairs is not
-// missed (refining the lowest pair alone stops on the exact zero mode of a linear
-// molecule that the unit rotations span, above a negative eigenvalue of another
-// symmetry: C2 at 4 bohr). C: orbitals (columns, S-orthonormal); F: AO Fock matrix.
-// With stop_when_settled the iteration ends as soon as both Ritz values exceed
-// instability_threshold by four residual norms: the verdict "stable" needs no more, and
-// the eigenvalue is then only an upper bound. Otherwise, and always for a negative
-// eigenvalue, it runs to the residual tolerance.
-LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>& F, unsigned nocc,
-                                   const TwoElectronBuilder& G, bool stop_when_settled = false,
-                                   double residual_tolerance = 1e-5, unsigned max_products = 60);
+// G_s of the channels' trial densities D_s (symmetric).
+using TrialResponse = std::function<std::vector<Matrix<double>>(const std::vector<Matrix<double>>& D)>;
+
+// The three responses above from the SCF's two-electron operator.
+TrialResponse closed_shell_response(const TwoElectronOperator& op);
+TrialResponse triplet_response(const TwoElectronOperator& op);
+TrialResponse unrestricted_response(const TwoElectronOperator& op);
+
+// (A + B) x.
+FlatVector orbital_hessian_product(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                                   const FlatVector& x);
+
+// The lowest eigenpair of A + B (lowest_eigenpair, davidson.h, preconditioned by
+// e_s,a - e_s,i). Its vector is the rotation.
+using LowestRotation = LowestEigenpair;
+LowestRotation lowest_rotation(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                               const DavidsonOptions& options);
 
 // Below this the lowest eigenvalue counts as negative, the solution as unstable.
 // The computed eigenvalue is trusted to the sum of (a) the Davidson residual, at most
-// 1e-5 for a negative eigenvalue, which bounds its distance to an eigenvalue of A + B;
-// (b) the error of A + B itself at orbitals off self-consistency by the rotation
+// stability_residual_tolerance for a negative eigenvalue, which bounds its distance to an
+// eigenvalue of A + B; (b) the error of A + B itself at orbitals off self-consistency by the rotation
 // |kappa| <= |e| / (2 sqrt(2) g): the orbital energies and the two-electron terms move
 // to first order, by about |kappa| times the valence two-electron integrals (below 1
 // Hartree), at most 5e-5 at the loosest converged state accepted (the plain loop's N2,
@@ -66,6 +62,35 @@ LowestRotation lowest_rhf_rotation(const Matrix<double>& C, const Matrix<double>
 // its DIIS solutions are converged tighter.
 constexpr double instability_threshold = -1e-4;
 
+// The Davidson residual of the stability check, closed or open shell: an eigenvalue lies
+// within it of the Ritz value, so a negative one is placed to a tenth of
+// instability_threshold, and its eigenvector, which the following rotates along, is that
+// close to the mode.
+constexpr double stability_residual_tolerance = 1e-5;
+
 // The SCF follows at most this many instabilities, closed or open shell; each restarts a
 // DIIS run, and a solution still unstable after that many is reported as unstable.
 constexpr unsigned max_followed_instabilities = 6;
+
+// Up to this many basis functions the search for the lowest state is thorough: every
+// start of app/scf_search runs, and the stability check converges the lowest Hessian
+// eigenpair instead of stopping once its Ritz values lie above the threshold. A Ritz value
+// bounds the lowest eigenvalue from above only, and a residual locates some eigenvalue,
+// not the lowest: an HN2 anion in STO-3G passed as stable with a lowest eigenvalue of
+// -0.003 Hartree. Both cost milliseconds there; beyond, the converged check alone doubled
+// the SCF time of caffeine (80 functions, 1.2 s to 2.3 s).
+constexpr unsigned thorough_search_functions = 30;
+
+// The options of the stability check of a solution in `functions` basis functions and
+// one or two spin channels: converged up to thorough_search_functions, else stopped once
+// its sign is settled.
+DavidsonOptions stability_options(unsigned functions, unsigned channels);
+
+// The RHF -> UHF check of a closed-shell solution of orbitals C and energies e. A negative
+// eigenvalue is only reported, not followed, so its eigenvector is needed no better than
+// this residual; the eigenvalue, quadratic in the residual, is then within about
+// residual^2 / (distance to the next eigenvalue), 1e-7 Hartree, of the converged one, for
+// a third of the products of stability_residual_tolerance. It stops once settled.
+constexpr double triplet_residual_tolerance = 1e-4;
+LowestRotation lowest_triplet_rotation(const Matrix<double>& C, const std::vector<double>& energies, unsigned nocc,
+                                       const TwoElectronOperator& two_electron);

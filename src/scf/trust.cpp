@@ -2,19 +2,24 @@
 
 #include <cmath>
 
-#include "linalg/matfunc.h"
-#include "scf/follow.h"
+#include <utility>
 
 namespace {
 
-// Passes the steps of successive runs on to the listing, numbered on.
-struct ContinuedNumbering : ScfListener {
-    ScfListener* target = nullptr;
-    unsigned offset = 0;
-    void step(unsigned number, double energy, double ms) override {
-        if (target) target->step(offset + number, energy, ms);
-    }
-};
+ScfResult closed_shell_result(SpinRun run) {
+    ScfResult r;
+    r.converged = run.converged;
+    r.reached_limit = run.reached_limit;
+    r.finite = run.finite;
+    r.iterations = run.iterations;
+    r.energy = run.energy;
+    ChannelState& c = run.channels[0];
+    r.orbital_energies = std::move(c.energies);
+    r.C = std::move(c.C);
+    r.density = std::move(c.density);
+    r.fock = std::move(c.fock);
+    return r;
+}
 
 }  // namespace
 
@@ -27,39 +32,40 @@ ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r) {
 }
 
 LowestRotation check_stability(const HF& hf, const ScfResult& r) {
-    const bool thorough = static_cast<unsigned>(hf.H.rows()) <= thorough_search_functions;
-    return lowest_rhf_rotation(r.C, r.fock, hf.occupied, [&hf](const Matrix<double>& D) { return hf.two_electron(D); },
-                               !thorough);
+    return lowest_rotation({{r.C, r.orbital_energies, hf.occupied}}, closed_shell_response(*hf.two_electron_operator),
+                           stability_options(static_cast<unsigned>(hf.H.rows()), 1));
 }
 
 StableSearch diis_with_following(const HF& hf, const Matrix<double>& start) {
-    ContinuedNumbering numbering;
-    numbering.target = hf.listener;
-    HF engine = hf;
-    engine.listener = &numbering;
-
+    const SpinSystem system = hf.spin_system();
+    StepListener listener;
+    if (hf.listener) listener = [&hf](unsigned number, double energy, double ms) { hf.listener->step(number, energy, ms); };
     StableSearch s;
-    unsigned steps = 0;
-    Matrix<double> next_start = start;
-    for (unsigned round = 0;; ++round) {
-        numbering.offset = steps;
-        s.scf = engine.iterate_diis(next_start);
-        steps += s.scf.iterations;
-        s.scf.iterations = steps;
-        s.check = check_convergence(engine, s.scf);
-        s.stable = false;
-        if (!s.scf.finite || !s.check.converged) return s;
-        s.lowest = check_stability(engine, s.scf);
-        s.stable = !(s.lowest.eigenvalue < instability_threshold);
-        if (s.stable || round == max_followed_instabilities) return s;
-
+    InstabilityFollowing how;
+    how.converge = [&](std::vector<Matrix<double>> P, SpinRun& run) {
+        SpinLoopSettings loop;
+        loop.last_step = run.iterations + hf.diis_max_iterations;
+        converge_diis(system, start_densities(system, P[0]), loop, listener, nullptr, run);
+    };
+    how.usable = [&](const SpinRun& run) {
+        s.check = check_convergence(hf, closed_shell_result(run));
+        return s.check.converged;
+    };
+    how.check = [&](const SpinRun& run) { return check_stability(hf, closed_shell_result(run)); };
+    how.leave = [&](const SpinRun& run, const LowestRotation& lowest, double& energy) {
         const RotatedOrbitals rotated =
-            follow_rotation(s.scf.C, engine.occupied, s.lowest.kappa, s.scf.energy, [&engine](const Matrix<double>& P) {
-                return engine.calcen(P, matsum(engine.H, engine.two_electron(P)));
+            follow_rotation(run.channels[0].C, hf.occupied, lowest.vector, run.energy, [&](const Matrix<double>& P) {
+                return scf_energy(system, {P}, fock_matrices(system, {P}));
             });
-        s.followed.push_back({steps, s.scf.energy, s.lowest.eigenvalue, rotated.energy});
-        next_start = rotated.P;
-    }
+        energy = rotated.energy;
+        return std::vector<Matrix<double>>{rotated.P};
+    };
+    FollowedRun f = follow_instabilities({start}, how);
+    s.scf = closed_shell_result(std::move(f.run));
+    s.lowest = std::move(f.lowest);
+    s.stable = f.stable;
+    s.followed = std::move(f.followed);
+    return s;
 }
 
 double distinct_state_tolerance(double energy) {

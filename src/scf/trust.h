@@ -5,6 +5,7 @@
 #include "linalg/matrix.h"
 #include "scf/consistency.h"
 #include "scf/hf.h"
+#include "scf/follow.h"
 #include "scf/stability.h"
 
 // What velko checks before it calls an SCF result a success: that the run converged to
@@ -22,26 +23,9 @@ struct ConvergenceCheck {
 };
 ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r);
 
-// Up to this many basis functions the search for the lowest state is thorough: every
-// start of app/scf_search runs, and the stability check converges the lowest Hessian
-// eigenpair instead of stopping once its Ritz values lie above the threshold. A Ritz value
-// bounds the lowest eigenvalue from above only, and a residual locates some eigenvalue,
-// not the lowest: an HN2 anion in STO-3G passed as stable with a lowest eigenvalue of
-// -0.003 Hartree. Both cost milliseconds there; beyond, the converged check alone doubled
-// the SCF time of caffeine (80 functions, 1.2 s to 2.3 s).
-constexpr unsigned thorough_search_functions = 30;
-
 // The lowest eigenpair of the RHF -> RHF Hessian at the result's orbitals (converged up to
 // thorough_search_functions functions, else only until its sign is settled).
 LowestRotation check_stability(const HF& hf, const ScfResult& r);
-
-// One unstable solution left along its lowest Hessian eigenvector.
-struct FollowedInstability {
-    unsigned step;              // the step (counted over the whole search) that reached it
-    double energy;              // its energy
-    double eigenvalue;          // its lowest Hessian eigenvalue
-    double rotated_energy;      // the energy of the rotated orbitals the SCF restarts from
-};
 
 struct StableSearch {
     ScfResult scf;  // the last solution; iterations counted over every run of the search
@@ -51,10 +35,11 @@ struct StableSearch {
     std::vector<FollowedInstability> followed;
 };
 
-// DIIS from `start` (see HF::iterate_diis); while the converged solution is unstable, the
-// occupied orbitals are rotated along the lowest Hessian eigenvector (follow_rotation) and
-// DIIS restarts from the rotated density. The listener of hf, if any, sees every step,
-// numbered on from run to run.
+// DIIS from `start` (see HF::iterate_diis), following instabilities (follow_instabilities):
+// the occupied orbitals are rotated to the lowest energy along the lowest Hessian
+// eigenvector (follow_rotation) and each DIIS run, of at most hf.diis_max_iterations steps,
+// starts from the orbitals of the Fock matrix of the rotated density. The listener of hf,
+// if any, sees every step, numbered on from run to run.
 StableSearch diis_with_following(const HF& hf, const Matrix<double>& start);
 
 // Two runs reached different states when their energies differ by more than this.

@@ -1,50 +1,44 @@
 #include "scf/uhf.h"
 
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "linalg/matfunc.h"
+#include "scf/follow.h"
 #include "scf/stability.h"
-#include "scf/uhf_stability.h"
 
 namespace {
 
 // Rotation angle along a unit unstable mode: pi/4 mixes the occupied and virtual orbitals
 // of the mode equally, far enough to leave the saddle point behind.
 constexpr double follow_angle = 0.25 * 3.14159265358979323846;
-// Davidson residual norms. The eigenvalue is accurate to about the residual squared over
-// the gap to the next one, far below the instability threshold; leaving a stalled DIIS
-// needs only a rough direction.
-constexpr double stability_tolerance = 1e-4;
-constexpr double escape_tolerance = 1e-2;
+// Leaving a stalled DIIS needs only a rough direction: the Davidson residual of the escape.
+constexpr double escape_residual_tolerance = 1e-2;
 
-std::vector<Matrix<double>> rotated_densities(const SpinSystem& system, const ChannelState& a, const ChannelState& b,
-                                              const std::vector<double>& mode, double angle) {
-    const unsigned alpha = system.occupied[0], beta = system.occupied[1];
-    const std::size_t na = std::size_t{alpha} * (static_cast<unsigned>(a.C.cols()) - alpha);
-    return {orbital_density(rotate_orbitals(a.C, alpha, mode.data(), angle), alpha, 1.0),
-            orbital_density(rotate_orbitals(b.C, beta, mode.data() + na, angle), beta, 1.0)};
+std::vector<Matrix<double>> rotated_densities(const SpinSystem& system, const SpinRun& run, const FlatVector& mode,
+                                              double angle) {
+    std::vector<Matrix<double>> P;
+    std::size_t offset = 0;
+    for (unsigned s = 0; s < 2; ++s) {
+        const Matrix<double>& C = run.channels[s].C;
+        const unsigned occupied = system.occupied[s];
+        P.push_back(orbital_density(rotate_orbitals(C, occupied, mode.data() + offset, angle), occupied, 1.0));
+        offset += std::size_t{occupied} * (static_cast<unsigned>(C.cols()) - occupied);
+    }
+    return P;
 }
 
-LowestMode lowest_mode(const SpinSystem& system, const SpinRun& run, double tolerance) {
-    const SpinOrbitals a{run.channels[0].C, run.channels[0].energies, system.occupied[0]};
-    const SpinOrbitals b{run.channels[1].C, run.channels[1].energies, system.occupied[1]};
-    return lowest_hessian_mode(a, b, *system.two_electron, tolerance);
+LowestRotation lowest_mode(const SpinSystem& system, const SpinRun& run, const DavidsonOptions& options) {
+    return lowest_rotation({{run.channels[0].C, run.channels[0].energies, system.occupied[0]},
+                            {run.channels[1].C, run.channels[1].energies, system.occupied[1]}},
+                           unrestricted_response(*system.two_electron), options);
 }
 
+// The run's last step with the stability findings of `before`.
 UhfResult as_result(const SpinRun& run, const UhfResult& before) {
     UhfResult r = before;
-    r.converged = run.converged;
-    r.iterations = run.iterations;
-    r.energy = run.energy;
-    r.energies_alpha = run.channels[0].energies;
-    r.energies_beta = run.channels[1].energies;
-    r.C_alpha = run.channels[0].C;
-    r.C_beta = run.channels[1].C;
-    r.P_alpha = run.channels[0].density;
-    r.P_beta = run.channels[1].density;
-    r.F_alpha = run.channels[0].fock;
-    r.F_beta = run.channels[1].fock;
+    static_cast<SpinRun&>(r) = run;
     return r;
 }
 
@@ -77,39 +71,34 @@ UhfResult run_uhf_from(const SpinSystem& system, std::vector<Matrix<double>> P_s
     // lowest orbital Hessian mode of the present orbitals when it is negative, and start a
     // fresh history (from the densities of the present orbitals otherwise).
     const StallEscape escape = [&system](const SpinRun& last, std::vector<Matrix<double>>& P) {
-        const LowestMode mode = lowest_mode(system, last, escape_tolerance);
-        P = rotated_densities(system, last.channels[0], last.channels[1], mode.vector,
-                              mode.eigenvalue < 0.0 ? follow_angle : 0.0);
+        DavidsonOptions rough = stability_options(static_cast<unsigned>(system.H.rows()), 2);
+        rough.residual_tolerance = escape_residual_tolerance;
+        const LowestRotation mode = lowest_mode(system, last, rough);
+        P = rotated_densities(system, last, mode.vector, mode.eigenvalue < 0.0 ? follow_angle : 0.0);
         return true;
     };
-    SpinRun run;
-    converge_diis(system, std::move(P_start), loop, report, escape, run);
-    UhfResult r = as_result(run, UhfResult{});
+    // An unstable solution is rotated by follow_angle along its lowest mode and converged
+    // again, within the step limit of the whole run; the new solution is kept when lower.
+    InstabilityFollowing how;
+    how.converge = [&](std::vector<Matrix<double>> P, SpinRun& run) {
+        converge_diis(system, std::move(P), loop, report, escape, run);
+    };
+    how.usable = [&settings](const SpinRun& run) { return settings.check_stability && run.converged; };
+    how.check = [&](const SpinRun& run) {
+        return lowest_mode(system, run, stability_options(static_cast<unsigned>(system.H.rows()), 2));
+    };
+    how.leave = [&](const SpinRun& run, const LowestRotation& lowest, double& energy) {
+        energy = std::numeric_limits<double>::quiet_NaN();
+        return rotated_densities(system, run, lowest.vector, follow_angle);
+    };
+    how.keep_lower_only = true;
+    const FollowedRun f = follow_instabilities(std::move(P_start), how);
 
-    while (settings.check_stability && r.converged) {
-        const LowestMode mode = lowest_mode(system, run, stability_tolerance);
-        r.stability_checked = true;
-        r.lowest_hessian_eigenvalue = mode.eigenvalue;
-        r.stable = !(mode.eigenvalue < instability_threshold);
-        if (r.stable || r.instabilities_followed >= max_followed_instabilities) break;
-        // Rotate the occupied orbitals along the unstable mode and converge again;
-        // keep the new solution only if it is lower.
-        SpinRun next_run = run;
-        converge_diis(system, rotated_densities(system, run.channels[0], run.channels[1], mode.vector, follow_angle),
-                      loop, report, escape, next_run);
-        UhfResult next = as_result(next_run, r);
-        ++next.instabilities_followed;
-        if (!next.converged || !(next.energy < r.energy - diis_energy_threshold)) {
-            r.iterations = next.iterations;
-            r.instabilities_followed = next.instabilities_followed;
-            if (!next.converged) {
-                r = next;  // the limit was reached: report the last step as it is
-            }
-            break;
-        }
-        r = next;
-        run = std::move(next_run);
-    }
-    r.s_squared = s_squared(r.C_alpha, r.C_beta, system.S, system.occupied[0], system.occupied[1]);
+    UhfResult r = as_result(f.run, UhfResult{});
+    r.stability_checked = f.checked;
+    r.lowest_hessian_eigenvalue = r.stability_checked ? f.lowest.eigenvalue : 0.0;
+    r.stable = !r.stability_checked || f.stable;
+    r.instabilities_followed = static_cast<unsigned>(f.followed.size());
+    r.s_squared = s_squared(r.channels[0].C, r.channels[1].C, system.S, system.occupied[0], system.occupied[1]);
     return r;
 }

@@ -15,15 +15,8 @@ struct UhfSettings {
     bool check_stability = true;  // and follow instabilities (stability.h: instability_threshold, max_followed_instabilities)
 };
 
-struct UhfResult {
-    bool converged = false;
-    unsigned iterations = 0;
-    double energy = 0.0;
-    std::vector<double> energies_alpha, energies_beta;  // ascending
-    Matrix<double> C_alpha, C_beta;                     // orbitals as columns
-    Matrix<double> P_alpha, P_beta;                     // the densities that built F_alpha, F_beta
-    Matrix<double> F_alpha, F_beta;
-    double s_squared = 0.0;
+// The alpha and beta channels of the solution (channels[0] and [1]) with its <S^2>.
+struct UhfResult : SpinRun {
     // Stability of the final solution: the lowest eigenvalue of the orbital Hessian,
     // whether Davidson converged on it, and the number of restarts along unstable modes.
     bool stability_checked = false;

@@ -1,16 +1,25 @@
-// The RHF -> RHF orbital Hessian from two-electron builds in the AO basis, against
-// (a) the Hessian written out from molecular-orbital integrals, (b) the closed forms of
-// H2 in STO-3G at 1.4 bohr from the integrals published by Szabo and Ostlund (Modern
-// Quantum Chemistry, section 3.5.2), and the rotation that leaves a saddle point.
+// The orbital Hessian from two-electron builds in the AO basis, for one and two spin
+// channels, against (a) the Hessian written out from molecular-orbital integrals, (b) the
+// second derivative of the energy along rotations, (c) the closed forms of H2 in STO-3G
+// at 1.4 bohr from the integrals published by Szabo and Ostlund (Modern Quantum
+// Chemistry, section 3.5.2), and the rotation that leaves a saddle point.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "app/run.h"
+#include "input/velko_format.h"
 #include "linalg/eigsym.h"
+#include "linalg/canorg.h"
+#include "report/listing.h"
 #include "scf/follow.h"
+#include "scf/guess.h"
 #include "scf/stability.h"
 
 namespace {
@@ -32,7 +41,7 @@ struct Integrals4 {
 };
 
 // G(D)_pq = sum_rs D_rs [(pq|rs) - 1/2 (pr|qs)], written out directly.
-TwoElectronBuilder builder(const Integrals4& g) {
+std::function<Matrix<double>(const Matrix<double>&)> builder(const Integrals4& g) {
     return [&g](const Matrix<double>& D) {
         Matrix<double> G(g.n, g.n);
         for (int p = 0; p < g.n; ++p)
@@ -42,6 +51,19 @@ TwoElectronBuilder builder(const Integrals4& g) {
         return G;
     };
 }
+
+// The closed-shell response 2 G(D) of these integrals.
+TrialResponse response(const Integrals4& g) {
+    return [&g](const std::vector<Matrix<double>>& D) {
+        Matrix<double> G = builder(g)(D[0]);
+        for (int p = 0; p < g.n; ++p)
+            for (int q = 0; q < g.n; ++q) G[p][q] *= 2.0;
+        return std::vector<Matrix<double>>{G};
+    };
+}
+
+// The flat rotation of a one-pair closed shell.
+FlatVector unit_rotation() { return {1.0}; }
 
 // (A + B)_ia,jb = F_ab d_ij - F_ij d_ab + 4 (ia|jb) - (ib|ja) - (ij|ab) in the orbitals C
 // (Seeger and Pople), the integrals transformed index by index.
@@ -80,9 +102,10 @@ Matrix<double> explicit_hessian(const Integrals4& ao, const Matrix<double>& C, c
 
 }  // namespace
 
-// Random integrals with the eightfold symmetry, random orthonormal orbitals (S = 1) and a
-// random symmetric Fock matrix: the product and the lowest eigenpair match the explicit matrix.
-TEST(RhfHessian, ProductAndLowestEigenvalueMatchTheExplicitMatrix) {
+// Random integrals with the eightfold symmetry and the canonical orbitals of a random
+// symmetric Fock matrix (S = 1): the product matches the explicit matrix, and the lowest
+// eigenpair is found with the options of either channel count.
+TEST(OrbitalHessian, ProductAndLowestEigenvalueMatchTheExplicitMatrix) {
     struct Case {
         int n, nocc;
         unsigned seed;
@@ -97,42 +120,36 @@ TEST(RhfHessian, ProductAndLowestEigenvalueMatchTheExplicitMatrix) {
             for (int q = 0; q <= p; ++q)
                 for (int r = 0; r < c.n; ++r)
                     for (int s = 0; s <= r; ++s) ao.set(p, q, r, s, u(rng));
-        Matrix<double> F(c.n, c.n), R(c.n, c.n), C, kappa(c.nocc, c.n - c.nocc);
+        Matrix<double> F(c.n, c.n), C;
         for (int p = 0; p < c.n; ++p)
-            for (int q = 0; q <= p; ++q) {
-                F[p][q] = F[q][p] = u(rng) + (p == q ? 3.0 * p : 0.0);
-                R[p][q] = R[q][p] = u(rng);
-            }
-        std::vector<double> w;
-        Eigsym(R, C, w);  // eigenvectors of a random symmetric matrix: orthonormal columns
-        for (int i = 0; i < c.nocc; ++i)
-            for (int a = 0; a < c.n - c.nocc; ++a) kappa[i][a] = u(rng);
+            for (int q = 0; q <= p; ++q) F[p][q] = F[q][p] = u(rng) + (p == q ? 3.0 * p : 0.0);
+        std::vector<double> e, w;
+        Eigsym(F, C, e);
+        const int v = c.n - c.nocc;
+        FlatVector x(static_cast<std::size_t>(c.nocc * v));
+        for (double& k : x) k = u(rng);
 
         const Matrix<double> A = explicit_hessian(ao, C, F, c.nocc);
-        Matrix<double> Fmo(c.n, c.n);
-        for (int p = 0; p < c.n; ++p)
-            for (int q = 0; q < c.n; ++q)
-                for (int a = 0; a < c.n; ++a)
-                    for (int b = 0; b < c.n; ++b) Fmo[p][q] += C[a][p] * F[a][b] * C[b][q];
-        const Matrix<double> sigma = rhf_hessian_product(C, Fmo, c.nocc, kappa, builder(ao));
-        const int v = c.n - c.nocc;
-        for (int i = 0; i < c.nocc; ++i)
-            for (int a = 0; a < v; ++a) {
-                double x = 0.0;
-                for (int j = 0; j < c.nocc; ++j)
-                    for (int b = 0; b < v; ++b) x += A[i * v + a][j * v + b] * kappa[j][b];
-                EXPECT_NEAR(sigma[i][a], x, 1e-12);
-            }
+        const RotatedChannel channel{C, e, static_cast<unsigned>(c.nocc)};
+        const FlatVector sigma = orbital_hessian_product({channel}, response(ao), x);
+        for (int k = 0; k < c.nocc * v; ++k) {
+            double y = 0.0;
+            for (int l = 0; l < c.nocc * v; ++l) y += A[k][l] * x[static_cast<std::size_t>(l)];
+            EXPECT_NEAR(sigma[static_cast<std::size_t>(k)], y, 1e-12);
+        }
 
         Matrix<double> U;
         Eigsym(A, U, w);
-        const LowestRotation lowest = lowest_rhf_rotation(C, F, c.nocc, builder(ao), false, 1e-8);
-        EXPECT_TRUE(lowest.converged);
-        EXPECT_NEAR(lowest.eigenvalue, w[0], 1e-10);
-        double overlap = 0.0;  // with the explicit eigenvector, up to sign
-        for (int i = 0; i < c.nocc; ++i)
-            for (int a = 0; a < v; ++a) overlap += lowest.kappa[i][a] * U[i * v + a][0];
-        EXPECT_NEAR(std::fabs(overlap), 1.0, 1e-6);
+        for (unsigned channels : {1u, 2u}) {
+            DavidsonOptions o = stability_options(static_cast<unsigned>(c.n), channels);
+            o.residual_tolerance = 1e-8;
+            const LowestRotation lowest = lowest_rotation({channel}, response(ao), o);
+            EXPECT_TRUE(lowest.converged) << channels;
+            EXPECT_NEAR(lowest.eigenvalue, w[0], 1e-10) << channels;
+            double overlap = 0.0;  // with the explicit eigenvector, up to sign
+            for (int k = 0; k < c.nocc * v; ++k) overlap += lowest.vector[static_cast<std::size_t>(k)] * U[k][0];
+            EXPECT_NEAR(std::fabs(overlap), 1.0, 1e-6) << channels;
+        }
     }
 }
 
@@ -143,6 +160,7 @@ namespace {
 // (11|22) = 0.5697, (21|11) = 0.4441, (21|21) = 0.2970.
 struct H2 {
     Matrix<double> S{2, 2}, H{2, 2}, sigma_g_first{2, 2}, sigma_u_first{2, 2};
+    std::vector<double> sigma_g_energies, sigma_u_energies;  // of the Fock matrix of each occupation
     Integrals4 g{2};
     H2() {
         S[0][0] = S[1][1] = 1.0;
@@ -165,6 +183,20 @@ struct H2 {
             sigma_u_first[k][0] = sigma_g_first[k][1];
             sigma_u_first[k][1] = sigma_g_first[k][0];
         }
+        sigma_g_energies = orbital_energies(sigma_g_first);
+        sigma_u_energies = orbital_energies(sigma_u_first);
+    }
+    // C^T F C of the occupation of C, diagonal by symmetry.
+    std::vector<double> orbital_energies(const Matrix<double>& C) const {
+        const Matrix<double> F = fock(density(C));
+        std::vector<double> e(2, 0.0);
+        for (int p = 0; p < 2; ++p)
+            for (int a = 0; a < 2; ++a)
+                for (int b = 0; b < 2; ++b) e[static_cast<std::size_t>(p)] += C[a][p] * F[a][b] * C[b][p];
+        return e;
+    }
+    LowestRotation lowest(const Matrix<double>& C, const std::vector<double>& e) const {
+        return lowest_rotation({{C, e, 1}}, response(g), stability_options(2, 1));
     }
     Matrix<double> density(const Matrix<double>& C) const {
         Matrix<double> P(2, 2);
@@ -202,40 +234,31 @@ TEST(RhfStability, FindsTheNegativeEigenvalueOfASaddlePointAndNoneAtTheMinimum) 
     struct Case {
         const char* state;
         const Matrix<double>* C;
+        const std::vector<double>* energies;
         double eigenvalue;
         bool stable;
     };
-    const Case cases[] = {{"sigma_g^2", &h2.sigma_g_first, 1.1288, true},
-                          {"sigma_u^2", &h2.sigma_u_first, -0.4485, false}};
+    const Case cases[] = {{"sigma_g^2", &h2.sigma_g_first, &h2.sigma_g_energies, 1.1288, true},
+                          {"sigma_u^2", &h2.sigma_u_first, &h2.sigma_u_energies, -0.4485, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
-        const Matrix<double> F = h2.fock(h2.density(*c.C));
-        const LowestRotation r = lowest_rhf_rotation(*c.C, F, 1, builder(h2.g));
+        const LowestRotation r = h2.lowest(*c.C, *c.energies);
         EXPECT_TRUE(r.converged);
         EXPECT_EQ(r.products, 1u);
         EXPECT_NEAR(r.eigenvalue, c.eigenvalue, 2e-3);
         EXPECT_EQ(r.eigenvalue >= instability_threshold, c.stable);
-        ASSERT_EQ(r.kappa.rows(), 1);
-        EXPECT_NEAR(std::fabs(r.kappa[0][0]), 1.0, 1e-15);
+        ASSERT_EQ(r.vector.size(), 1u);
+        EXPECT_NEAR(std::fabs(r.vector[0]), 1.0, 1e-15);
     }
-    // The energy along the rotation: E(theta) = E + 2 (A + B) theta^2 + O(theta^4).
-    const Matrix<double> F = h2.fock(h2.density(h2.sigma_u_first));
-    const LowestRotation r = lowest_rhf_rotation(h2.sigma_u_first, F, 1, builder(h2.g));
-    const double e0 = h2.energy(h2.density(h2.sigma_u_first)), t = 1e-3;
-    const double curvature =
-        (h2.energy(h2.density(rotate_orbitals(h2.sigma_u_first, 1, r.kappa, t))) +
-         h2.energy(h2.density(rotate_orbitals(h2.sigma_u_first, 1, r.kappa, -t))) - 2 * e0) / (t * t);
-    EXPECT_NEAR(curvature, 4 * r.eigenvalue, 1e-5);
 }
 
 // Following the unstable rotation of sigma_u^2 exchanges the two orbitals: the rotated
 // occupied orbital is sigma_g, of energy -1.1167 (Szabo and Ostlund, section 3.5.2).
 TEST(RhfStability, FollowingTheSaddlePointReachesTheGroundState) {
     const H2 h2;
-    const Matrix<double> F = h2.fock(h2.density(h2.sigma_u_first));
-    const LowestRotation r = lowest_rhf_rotation(h2.sigma_u_first, F, 1, builder(h2.g));
+    const LowestRotation r = h2.lowest(h2.sigma_u_first, h2.sigma_u_energies);
     const double e0 = h2.energy(h2.density(h2.sigma_u_first));
-    const RotatedOrbitals next = follow_rotation(h2.sigma_u_first, 1, r.kappa, e0,
+    const RotatedOrbitals next = follow_rotation(h2.sigma_u_first, 1, r.vector, e0,
                                                  [&h2](const Matrix<double>& P) { return h2.energy(P); });
     EXPECT_LT(next.energy, e0 - 0.5);
     EXPECT_NEAR(next.energy, -1.1167, 2e-3);
@@ -250,31 +273,129 @@ TEST(RhfStability, FollowingTheSaddlePointReachesTheGroundState) {
 // exp of the rotation of one pair is the plane rotation by theta, and orthonormality
 // survives any angle.
 TEST(RotateOrbitals, IsThePlaneRotationAndKeepsOrthonormality) {
-    struct Case {
-        double theta;
-    };
-    const Case cases[] = {{0.0}, {0.3}, {-1.2}, {2.5}, {7.0}};
-    Matrix<double> C(2, 2), kappa(1, 1);
+    Matrix<double> C(2, 2);
     C[0][0] = C[1][1] = 1.0;
-    kappa[0][0] = 1.0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.theta);
-        const Matrix<double> R = rotate_orbitals(C, 1, kappa, c.theta);
-        EXPECT_NEAR(R[0][0], std::cos(c.theta), 1e-14);
-        EXPECT_NEAR(R[1][0], std::sin(c.theta), 1e-14);
-        EXPECT_NEAR(R[0][1], -std::sin(c.theta), 1e-14);
-        EXPECT_NEAR(R[1][1], std::cos(c.theta), 1e-14);
+    const FlatVector x = unit_rotation();
+    for (double theta : {0.0, 0.3, -1.2, 2.0, 2.5, 7.0}) {
+        SCOPED_TRACE(theta);
+        const Matrix<double> R = rotate_orbitals(C, 1, x.data(), theta);
+        EXPECT_NEAR(R[0][0], std::cos(theta), 1e-14);
+        EXPECT_NEAR(R[1][0], std::sin(theta), 1e-14);
+        EXPECT_NEAR(R[0][1], -std::sin(theta), 1e-14);
+        EXPECT_NEAR(R[1][1], std::cos(theta), 1e-14);
     }
     // Five orbitals, two occupied, a rotation of norm 3: R^T R = 1.
-    Matrix<double> I(5, 5), k(2, 3);
+    Matrix<double> I(5, 5);
     for (int i = 0; i < 5; ++i) I[i][i] = 1.0;
+    FlatVector k(6);
     for (int i = 0; i < 2; ++i)
-        for (int a = 0; a < 3; ++a) k[i][a] = 0.2 * (i + 1) - 0.3 * a;
-    const Matrix<double> R = rotate_orbitals(I, 2, k, 3.0);
+        for (int a = 0; a < 3; ++a) k[static_cast<std::size_t>(i * 3 + a)] = 0.2 * (i + 1) - 0.3 * a;
+    const Matrix<double> R = rotate_orbitals(I, 2, k.data(), 3.0);
     for (int p = 0; p < 5; ++p)
         for (int q = 0; q < 5; ++q) {
-            double x = 0.0;
-            for (int m = 0; m < 5; ++m) x += R[m][p] * R[m][q];
-            EXPECT_NEAR(x, p == q ? 1.0 : 0.0, 1e-14);
+            double y = 0.0;
+            for (int m = 0; m < 5; ++m) y += R[m][p] * R[m][q];
+            EXPECT_NEAR(y, p == q ? 1.0 : 0.0, 1e-14);
         }
+}
+
+namespace {
+
+// A converged SCF of one channel (closed shell) or two over the dense table of its
+// integrals, from the superposed atomic densities.
+struct Converged {
+    MolecularIntegrals hf;
+    std::unique_ptr<TableOperator> op;
+    SpinSystem system;
+    SpinRun run;
+    Converged(const std::string& input, std::vector<unsigned> occupied, const std::vector<unsigned>& electrons) {
+        Molecule m;
+        read_velko_file(m, std::string(VELKO_SOURCE_DIR) + "/" + input);
+        Listing quiet(false);
+        hf = compute_integrals(m, Settings{}, input, quiet);
+        op = std::make_unique<TableOperator>(hf.te_table, true);
+        system.H = hf.H;
+        system.S = hf.S;
+        system.X = hf.X;
+        system.X_t = transpose(hf.X);
+        system.two_electron = op.get();
+        system.nuclear_repulsion = hf.nuclear_repulsion;
+        system.occupied = std::move(occupied);
+        const Matrix<double> start = superposition_density(hf.S, hf.T, hf.V, *op, hf.basis.first, electrons);
+        converge_diis(system, start_densities(system, start), SpinLoopSettings{}, nullptr, nullptr, run);
+    }
+    std::vector<RotatedChannel> channels() const {
+        std::vector<RotatedChannel> c;
+        for (unsigned s = 0; s < system.channels(); ++s)
+            c.push_back({run.channels[s].C, run.channels[s].energies, system.occupied[s]});
+        return c;
+    }
+    TrialResponse response() const {
+        return system.channels() == 1 ? closed_shell_response(*op) : unrestricted_response(*op);
+    }
+    // The energy of the orbitals rotated by t x.
+    double energy_along(const FlatVector& x, double t) const {
+        std::vector<Matrix<double>> P;
+        std::size_t offset = 0;
+        for (unsigned s = 0; s < system.channels(); ++s) {
+            const Matrix<double>& C = run.channels[s].C;
+            const unsigned o = system.occupied[s];
+            P.push_back(orbital_density(rotate_orbitals(C, o, x.data() + offset, t), o, system.occupation()));
+            offset += std::size_t{o} * (static_cast<unsigned>(C.cols()) - o);
+        }
+        return scf_energy(system, P, fock_matrices(system, P));
+    }
+};
+
+}  // namespace
+
+// The Hessian of one and two channels: (a) along unit directions the energy's second
+// difference is 2 w x^T (A + B) x (w electrons per orbital) at the stationary point;
+// (b) the matrix built column by column from products is symmetric and the stability
+// check finds its lowest eigenvalue. Water (closed shell) and the NH2 doublet (unrestricted)
+// from their atomic densities.
+TEST(OrbitalHessian, SecondDerivativeOfTheEnergyAndLowestEigenvalueForBothChannelCounts) {
+    const struct {
+        const char* input;
+        std::vector<unsigned> occupied, electrons;  // per channel; per atom
+    } cases[] = {
+        {"examples/water.in", {5}, {8, 1, 1}},
+        {"tests/scf/reference/uhf/nh2.in", {5, 4}, {7, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const Converged m(c.input, c.occupied, c.electrons);
+        ASSERT_TRUE(m.run.converged);
+        const std::vector<RotatedChannel> channels = m.channels();
+        std::size_t dim = 0;
+        for (const RotatedChannel& ch : channels) dim += ch.occupied * (ch.energies.size() - ch.occupied);
+        const double w = m.system.occupation(), h = 1e-3, e0 = m.energy_along(FlatVector(dim, 0.0), 0.0);
+        for (unsigned seed = 0; seed < 3; ++seed) {
+            FlatVector x(dim);
+            double norm = 0.0;
+            for (std::size_t k = 0; k < dim; ++k) norm += (x[k] = std::sin(1.0 + 7.3 * (k + 1) * (seed + 1))) * x[k];
+            for (double& v : x) v /= std::sqrt(norm);
+            const FlatVector hx = orbital_hessian_product(channels, m.response(), x);
+            double xhx = 0.0;
+            for (std::size_t k = 0; k < dim; ++k) xhx += x[k] * hx[k];
+            const double second = (m.energy_along(x, h) - 2.0 * e0 + m.energy_along(x, -h)) / (h * h);
+            EXPECT_NEAR(second, 2.0 * w * xhx, 1e-5 * std::fabs(xhx) + 1e-6) << seed;
+        }
+        const int d = static_cast<int>(dim);
+        Matrix<double> full(d, d), U;
+        for (int k = 0; k < d; ++k) {
+            FlatVector e(dim, 0.0);
+            e[static_cast<std::size_t>(k)] = 1.0;
+            const FlatVector col = orbital_hessian_product(channels, m.response(), e);
+            for (int i = 0; i < d; ++i) full[i][k] = col[static_cast<std::size_t>(i)];
+        }
+        for (int i = 0; i < d; ++i)
+            for (int k = 0; k < i; ++k) EXPECT_NEAR(full[i][k], full[k][i], 1e-12);
+        std::vector<double> eig;
+        Eigsym(full, U, eig);
+        const LowestRotation lowest =
+            lowest_rotation(channels, m.response(), stability_options(m.system.H.rows(), m.system.channels()));
+        EXPECT_TRUE(lowest.converged);
+        EXPECT_NEAR(lowest.eigenvalue, eig[0], 1e-9);
+    }
 }

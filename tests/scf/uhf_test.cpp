@@ -1,5 +1,5 @@
-// The unrestricted engine's pieces: <S^2> in closed forms, the orbital Hessian against
-// finite differences of the energy, Davidson against the full Hessian, the rotation.
+// The unrestricted engine's pieces: <S^2> in closed forms, and the instability following
+// from saddle points (the Hessian itself: stability_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,14 +9,11 @@
 #include <string>
 
 #include "input/velko_format.h"
-#include "linalg/eigsym.h"
 #include "linalg/canorg.h"
 #include "linalg/matfunc.h"
 #include "app/run.h"
 #include "report/listing.h"
-#include "scf/guess.h"
 #include "scf/uhf.h"
-#include "scf/uhf_stability.h"
 
 namespace {
 
@@ -26,7 +23,6 @@ Matrix<double> identity(int n) {
     return I;
 }
 
-// OH radical, r = 1.833 bohr, STO-3G: six functions, 5 alpha and 4 beta electrons.
 MolecularIntegrals integrals_of(const Molecule& m) {
     Listing quiet(false);
     return compute_integrals(m, Settings{}, "test.in", quiet);
@@ -43,31 +39,6 @@ SpinSystem spin_system_of(const MolecularIntegrals& hf, const TableOperator& op,
     s.nuclear_repulsion = hf.nuclear_repulsion;
     s.occupied = {alpha, beta};
     return s;
-}
-
-struct Radical {
-    MolecularIntegrals hf;
-    std::unique_ptr<TableOperator> op;
-    UhfResult r;
-    Radical() {
-        Molecule m;
-        m.basis_name = "sto-3g";
-        m.addAtom("O", 0.0, 0.0, 0.0);
-        m.addAtom("H", 0.0, 0.0, 1.833);
-        hf = integrals_of(m);
-        UhfSettings s;
-        s.check_stability = false;
-        const std::vector<unsigned> electrons{8, 1};
-        op = std::make_unique<TableOperator>(hf.te_table, true);
-        r = run_uhf(spin_system_of(hf, *op, 5, 4), superposition_density(hf.S, hf.T, hf.V, *op, hf.basis.first, electrons),
-                    s, nullptr);
-    }
-};
-
-double energy_of(const Radical& m, const Matrix<double>& Ca, const Matrix<double>& Cb) {
-    const SpinSystem system = spin_system_of(m.hf, *m.op, 5, 4);
-    const std::vector<Matrix<double>> P{orbital_density(Ca, 5, 1.0), orbital_density(Cb, 4, 1.0)};
-    return scf_energy(system, P, fock_matrices(system, P, nullptr));
 }
 
 }  // namespace
@@ -87,72 +58,6 @@ TEST(SSquared, ClosedForms) {
     Ca[0][0] = 1.0;
     Cb[1][0] = 1.0;
     EXPECT_NEAR(s_squared(Ca, Cb, S, 1, 1), 0.64, 1e-15);
-}
-
-TEST(UhfHessian, SecondDerivativeOfTheEnergyAlongRotations) {
-    const Radical m;
-    ASSERT_TRUE(m.r.converged);
-    const SpinOrbitals a{m.r.C_alpha, m.r.energies_alpha, 5}, b{m.r.C_beta, m.r.energies_beta, 4};
-    const std::size_t dim = rotation_count(a, b);
-    ASSERT_EQ(dim, 5u * 1u + 4u * 2u);
-    // Along a unit direction x, E(t) = E0 + t^2 x^T (A + B) x + O(t^3) at a stationary point:
-    // (E(h) - 2 E(0) + E(-h)) / h^2 = 2 x^T (A + B) x.
-    const double h = 1e-3;
-    const double e0 = energy_of(m, m.r.C_alpha, m.r.C_beta);
-    for (unsigned seed = 0; seed < 4; ++seed) {
-        std::vector<double> x(dim);
-        double norm = 0.0;
-        for (std::size_t k = 0; k < dim; ++k) norm += (x[k] = std::sin(1.0 + 7.3 * (k + 1) * (seed + 1)))  * x[k];
-        for (double& v : x) v /= std::sqrt(norm);
-        const std::vector<double> hx = hessian_product(a, b, *m.op, x);
-        double xhx = 0.0;
-        for (std::size_t k = 0; k < dim; ++k) xhx += x[k] * hx[k];
-        auto energy_at = [&](double t) {
-            return energy_of(m, rotate_orbitals(m.r.C_alpha, 5, x.data(), t),
-                             rotate_orbitals(m.r.C_beta, 4, x.data() + 5, t));
-        };
-        const double second = (energy_at(h) - 2.0 * e0 + energy_at(-h)) / (h * h);
-        EXPECT_NEAR(second, 2.0 * xhx, 1e-5 * std::fabs(xhx) + 1e-6) << seed;
-    }
-}
-
-TEST(UhfHessian, DavidsonFindsTheLowestEigenvalueOfTheFullMatrix) {
-    const Radical m;
-    const SpinOrbitals a{m.r.C_alpha, m.r.energies_alpha, 5}, b{m.r.C_beta, m.r.energies_beta, 4};
-    const int dim = static_cast<int>(rotation_count(a, b));
-    Matrix<double> full(dim, dim), U;
-    for (int k = 0; k < dim; ++k) {
-        std::vector<double> e(static_cast<std::size_t>(dim), 0.0);
-        e[static_cast<std::size_t>(k)] = 1.0;
-        const std::vector<double> col = hessian_product(a, b, *m.op, e);
-        for (int i = 0; i < dim; ++i) full[i][k] = col[static_cast<std::size_t>(i)];
-    }
-    for (int i = 0; i < dim; ++i)
-        for (int k = 0; k < i; ++k) EXPECT_NEAR(full[i][k], full[k][i], 1e-12);
-    std::vector<double> w;
-    Eigsym(full, U, w);
-    const LowestMode mode = lowest_hessian_mode(a, b, *m.op);
-    EXPECT_TRUE(mode.converged);
-    EXPECT_NEAR(mode.eigenvalue, w[0], 1e-10);
-    // The doublet ground state of OH is a minimum; its lowest mode, turning the singly
-    // occupied pi orbital about the bond, leaves the energy unchanged.
-    EXPECT_NEAR(w[0], 0.0, 1e-8);
-    EXPECT_GT(w[1], 0.01);
-}
-
-TEST(Rotation, ExponentialOfAPlaneGeneratorIsAPlaneRotation) {
-    for (double t : {0.3, 2.0, 7.0}) {
-        Matrix<double> K(3, 3);
-        K[1][0] = t;
-        K[0][1] = -t;
-        const Matrix<double> E = antisymmetric_exponential(K);
-        EXPECT_NEAR(E[0][0], std::cos(t), 1e-13);
-        EXPECT_NEAR(E[1][0], std::sin(t), 1e-13);
-        EXPECT_NEAR(E[0][1], -std::sin(t), 1e-13);
-        EXPECT_NEAR(E[1][1], std::cos(t), 1e-13);
-        EXPECT_NEAR(E[2][2], 1.0, 1e-15);
-        EXPECT_NEAR(E[2][0], 0.0, 1e-15);
-    }
 }
 
 // From the core Hamiltonian (a zero starting density) these radicals first converge on
