@@ -15,17 +15,17 @@ namespace {
 
 const double bohr_per_angstrom = 1.8897261245650618;
 
-const std::string geometry_header =
-    "          ***********************\n"
-    "          *                     *\n"
-    "          *      GEOMETRY       *\n"
-    "          *                     *\n"
-    "          ***********************\n"
-    "\n"
-    "|----------|----------|----------|----------|\n"
-    "|      Atom|         X|         Y|         Z|\n"
-    "|----------|----------|----------|----------|\n";
+const std::string stars = "          ***********************\n";
+
+// A block's banner: its title line (written out, centred by hand) inside the box, then a blank line.
+std::string banner(const std::string& title_line) {
+    const std::string side = "          *                     *\n";
+    return stars + side + "          *" + title_line + "*\n" + side + stars + "\n";
+}
+
 const std::string geometry_rule = "|----------|----------|----------|----------|\n";
+const std::string geometry_header =
+    banner("      GEOMETRY       ") + geometry_rule + "|      Atom|         X|         Y|         Z|\n" + geometry_rule;
 
 // Atoms are pushed directly, positions already in bohr, as the reader would leave them.
 Molecule molecule_of(const std::vector<std::pair<std::string, Vec3>>& atoms) {
@@ -82,12 +82,7 @@ TEST(GeometryBlock, AngstromInputShowsBohrRoundedToFiveDigits) {
 TEST(SummaryBlock, CountsInPrintedOrderAndEnergyToTenDigits) {
     // Arguments: iterations, energy, atoms, orbitals, primitives. All distinct so a swap shows.
     const std::string expected =
-        "          ***********************\n"
-        "          *                     *\n"
-        "          *       SUMMARY       *\n"
-        "          *                     *\n"
-        "          ***********************\n"
-        "\n"
+        banner("       SUMMARY       ") +
         "Number of atoms: 3\n"
         "Number of orbitals: 7\n"
         "Number of GTOs: 21\n"
@@ -99,14 +94,7 @@ TEST(SummaryBlock, CountsInPrintedOrderAndEnergyToTenDigits) {
 }
 
 TEST(SummaryBlock, ChargedMoleculeGetsOneLineWithTheSignedCharge) {
-    const std::string head =
-        "          ***********************\n"
-        "          *                     *\n"
-        "          *       SUMMARY       *\n"
-        "          *                     *\n"
-        "          ***********************\n"
-        "\n"
-        "Number of atoms: 5\n";
+    const std::string head = banner("       SUMMARY       ") + "Number of atoms: 5\n";
     const std::string tail =
         "Number of orbitals: 9\n"
         "Number of GTOs: 27\n"
@@ -123,26 +111,16 @@ TEST(SummaryBlock, ChargedMoleculeGetsOneLineWithTheSignedCharge) {
 }
 
 TEST(SummaryBlock, EnergyDropsTrailingZeros) {
-    const std::string tail_half = "Total energy [Hartree]: -1.5\n\n";
-    const std::string tail_zero = "Total energy [Hartree]: 0\n\n";
-    const std::string tail_h2 = "Total energy [Hartree]: -1.116759307\n\n";
-    const std::string a = summary_block(1, -1.5, 1, 1, 3);
-    const std::string b = summary_block(2, 0.0, 1, 1, 3);
-    const std::string c = summary_block(2, -1.1167593073, 2, 2, 6);
-    EXPECT_EQ(a.substr(a.size() - tail_half.size()), tail_half);
-    EXPECT_EQ(b.substr(b.size() - tail_zero.size()), tail_zero);
-    EXPECT_EQ(c.substr(c.size() - tail_h2.size()), tail_h2);
+    for (const auto& [energy, printed] : {std::pair{-1.5, "-1.5"}, {0.0, "0"}, {-1.1167593073, "-1.116759307"}}) {
+        const std::string tail = std::string("Total energy [Hartree]: ") + printed + "\n\n";
+        const std::string block = summary_block(2, energy, 2, 2, 6);
+        EXPECT_EQ(block.substr(block.size() - tail.size()), tail);
+    }
 }
 
 namespace {
 
-const std::string orbitals_header =
-    "          ***********************\n"
-    "          *                     *\n"
-    "          *       ORBITALS      *\n"
-    "          *                     *\n"
-    "          ***********************\n"
-    "\n";
+const std::string orbitals_header = banner("       ORBITALS      ");
 const std::string star_line = "|**********|**********|**********|**********|\n";
 const std::string rule_line = "|----------|----------|----------|----------|\n";
 
@@ -201,7 +179,6 @@ TEST(OrbitalsBlock, NoLabelsGivesHeaderOnly) {
 }
 
 TEST(CalculationTimeBlock, WholeMillisecondsThenExponentFromOneMillion) {
-    const std::string stars = "          ***********************\n";
     EXPECT_EQ(calculation_time_block(0), stars + "Program terminated succesfully after 0ms.\n\n");
     EXPECT_EQ(calculation_time_block(12), stars + "Program terminated succesfully after 12ms.\n\n");
     EXPECT_EQ(calculation_time_block(999999), stars + "Program terminated succesfully after 999999ms.\n\n");

@@ -31,6 +31,16 @@ Properties water() {
     return p;
 }
 
+const std::string water_charges =
+    "Atomic charges [e]\n"
+    "|----------|----------|----------|\n"
+    "|      Atom|  Mulliken|   Loewdin|\n"
+    "|----------|----------|----------|\n"
+    "|        O1| -0.366559| -0.253617|\n"
+    "|        H2|  0.183280|  0.126808|\n"
+    "|        H3|  0.183280|  0.126808|\n"
+    "|----------|----------|----------|\n";
+
 const std::string water_block =
     "          ***********************\n"
     "          *                     *\n"
@@ -51,15 +61,8 @@ const std::string water_block =
     "|      LUMO|         6| 0.6041846|   16.4407|\n"
     "|       Gap|          | 0.9950176|   27.0758|\n"
     "|----------|----------|----------|----------|\n"
-    "\n"
-    "Atomic charges [e]\n"
-    "|----------|----------|----------|\n"
-    "|      Atom|  Mulliken|   Loewdin|\n"
-    "|----------|----------|----------|\n"
-    "|        O1| -0.366559| -0.253617|\n"
-    "|        H2|  0.183280|  0.126808|\n"
-    "|        H3|  0.183280|  0.126808|\n"
-    "|----------|----------|----------|\n"
+    "\n" +
+    water_charges +
     "\n"
     "Dipole moment, origin: coordinate origin\n"
     "|----------|----------|----------|\n"
@@ -108,15 +111,7 @@ TEST(PropertiesBlock, VariantsOfTheRunAndTheMolecule) {
              p.mulliken_spin = {0.9, 0.05, 0.05};
              p.loewdin_spin = {0.8, 0.1, -0.1};
          },
-         "Atomic charges [e]\n"
-         "|----------|----------|----------|\n"
-         "|      Atom|  Mulliken|   Loewdin|\n"
-         "|----------|----------|----------|\n"
-         "|        O1| -0.366559| -0.253617|\n"
-         "|        H2|  0.183280|  0.126808|\n"
-         "|        H3|  0.183280|  0.126808|\n"
-         "|----------|----------|----------|\n",
-         "",
+         water_charges.c_str(), "",
          "Atomic charges and spin populations [e]\n"
          "|----------|----------|----------|----------|----------|\n"
          "|      Atom|  Mulliken|   Loewdin|Mull. spin|Loew. spin|\n"

@@ -41,24 +41,42 @@ struct System {
     }
     unsigned n() const { return basis.size(); }
 
+    // The operator on `threads` threads (thresholds 0 keep every quartet), its integrals
+    // stored or recomputed at every build (integral-direct).
+    ScreenedOperator screened(unsigned threads, bool stored, double schwarz = ScreenedOperator::default_schwarz_threshold,
+                              double density = ScreenedOperator::default_density_threshold) const {
+        ScreenedOperator op(integrals->shell_pairs(), n(), threads, schwarz, density);
+        stored ? op.store() : op.list_quartets();
+        return op;
+    }
+
+    // The superposition-of-atoms start density.
+    Matrix<double> start(const TwoElectronOperator& op) const {
+        std::vector<unsigned> per_atom;
+        for (const Atom& a : molecule.atoms) per_atom.push_back(a.nrelecs());
+        return superposition_density(S, T, V, op, basis.first, per_atom);
+    }
+
+    // The fixed matrices of an SCF (HF or SpinSystem).
+    template <class Scf>
+    void set_up(Scf& scf) const {
+        scf.H = H;
+        scf.S = S;
+        scf.X = canorg(S);
+        scf.X_t = transpose(scf.X);
+        scf.nuclear_repulsion = calcnuclrepul(molecule.atoms);
+    }
+
     // Converged DIIS energy with the given operator.
     ScfResult diis(const TwoElectronOperator& op, bool incremental) const {
         HF hf;
-        hf.H = H;
-        hf.S = S;
-        hf.X = canorg(S);
-        hf.X_t = transpose(hf.X);
+        set_up(hf);
         hf.two_electron_operator = &op;
         hf.incremental_fock = incremental;
-        hf.nuclear_repulsion = calcnuclrepul(molecule.atoms);
         unsigned electrons = 0;
-        std::vector<unsigned> per_atom;
-        for (const Atom& a : molecule.atoms) {
-            electrons += a.nrelecs();
-            per_atom.push_back(a.nrelecs());
-        }
+        for (const Atom& a : molecule.atoms) electrons += a.nrelecs();
         hf.occupied = electrons / 2;
-        return hf.iterate_diis(superposition_density(S, T, V, op, basis.first, per_atom));
+        return hf.iterate_diis(start(op));
     }
 };
 
@@ -103,10 +121,7 @@ TEST(ScreenedOperator, ScreenedIncrementalEnergyMatchesUnscreenedFullBuild) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const System s(c.file);
-        ScreenedOperator all(s.integrals->shell_pairs(), s.n(), 2, 0.0, 0.0);
-        all.store();
-        ScreenedOperator screened(s.integrals->shell_pairs(), s.n(), 2);
-        screened.store();
+        const ScreenedOperator all = s.screened(2, true, 0.0, 0.0), screened = s.screened(2, true);
         EXPECT_EQ(all.surviving_quartets(), all.total_quartets());
         const ScfResult reference = s.diis(all, false);
         const ScfResult fast = s.diis(screened, true);
@@ -119,12 +134,7 @@ TEST(ScreenedOperator, ScreenedIncrementalEnergyMatchesUnscreenedFullBuild) {
 TEST(ScreenedOperator, SameBitsForAnyThreadCountStoredOrDirect) {
     const System s("bench/molecules/caffeine.in");
     const Matrix<double> D = test_density(static_cast<int>(s.n()));
-    ScreenedOperator one(s.integrals->shell_pairs(), s.n(), 1);
-    one.store();
-    ScreenedOperator two(s.integrals->shell_pairs(), s.n(), 2);
-    two.store();
-    ScreenedOperator direct(s.integrals->shell_pairs(), s.n(), 2);
-    direct.list_quartets();
+    const ScreenedOperator one = s.screened(1, true), two = s.screened(2, true), direct = s.screened(2, false);
     ASSERT_TRUE(one.stored());
     ASSERT_FALSE(direct.stored());
     const Matrix<double> G1 = one.G(D);
@@ -146,8 +156,7 @@ TEST(ScreenedOperator, MatchesDenseTable) {
     TwoElectronTable table(s.n());
     s.integrals->repulsion(table);
     const TableOperator dense(table, true);
-    ScreenedOperator all(s.integrals->shell_pairs(), s.n(), 2, 0.0, 0.0);
-    all.list_quartets();
+    const ScreenedOperator all = s.screened(2, false, 0.0, 0.0);
     const Matrix<double> D = test_density(n);
     const Matrix<double> P = matsum(D, D);  // a second, different density
     const auto want = dense.jk({D, P});
@@ -177,24 +186,13 @@ TEST(ScreenedOperator, UnrestrictedEnergyMatchesDenseTableAndThreadCountLeavesBi
     TwoElectronTable table(s.n());
     s.integrals->repulsion(table);
     const TableOperator dense(table, false);
-    ScreenedOperator one(s.integrals->shell_pairs(), s.n(), 1);
-    one.store();
-    ScreenedOperator two(s.integrals->shell_pairs(), s.n(), 2);
-    two.store();
-    ScreenedOperator direct(s.integrals->shell_pairs(), s.n(), 2);
-    direct.list_quartets();
+    const ScreenedOperator one = s.screened(1, true), two = s.screened(2, true), direct = s.screened(2, false);
     ASSERT_LT(one.surviving_quartets(), one.total_quartets());  // screening leaves some out
-    std::vector<unsigned> per_atom;
-    for (const Atom& a : s.molecule.atoms) per_atom.push_back(a.nrelecs());
-    const Matrix<double> start = superposition_density(s.S, s.T, s.V, dense, s.basis.first, per_atom);
+    const Matrix<double> start = s.start(dense);
     auto uhf = [&](const TwoElectronOperator& op) {
         SpinSystem system;
-        system.H = s.H;
-        system.S = s.S;
-        system.X = canorg(s.S);
-        system.X_t = transpose(system.X);
+        s.set_up(system);
         system.two_electron = &op;
-        system.nuclear_repulsion = calcnuclrepul(s.molecule.atoms);
         system.occupied = {9, 8};  // 17 electrons
         return run_uhf(system, start, UhfSettings{}, nullptr);
     };
