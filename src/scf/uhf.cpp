@@ -96,7 +96,7 @@ UhfResult run_uhf_from(const SpinSystem& system, std::vector<Matrix<double>> P_s
 
     UhfResult r = as_result(f.run, UhfResult{});
     r.stability_checked = f.checked;
-    r.lowest_hessian_eigenvalue = r.stability_checked ? f.lowest.eigenvalue : 0.0;
+    if (r.stability_checked) r.lowest = f.lowest;
     r.stable = !r.stability_checked || f.stable;
     r.instabilities_followed = static_cast<unsigned>(f.followed.size());
     r.s_squared = s_squared(r.channels[0].C, r.channels[1].C, system.S, system.occupied[0], system.occupied[1]);
