@@ -28,9 +28,9 @@ struct DavidsonOptions {
     bool pseudo_random_start = true;
     std::size_t max_subspace = 16;       // vectors kept before a restart
     double smallest_denominator = 1e-8;  // |theta - diag| of the correction at least this
-    // Stop as soon as both Ritz values exceed settled_above by four residual norms: an
-    // eigenvalue lies within a residual of each and the Ritz values bound the eigenvalues
-    // from above, so none lies below settled_above; the eigenvalue is then only an upper bound.
+    // Stop as soon as the refined Ritz values exceed settled_above by four residual norms:
+    // an eigenvalue lies within a residual of each and the Ritz values bound the
+    // eigenvalues from above; the eigenvalue is then only an upper bound.
     bool stop_when_settled = false;
     double settled_above = 0.0;
 };
@@ -41,7 +41,7 @@ struct LowestEigenpair {
     double residual;     // |A x - eigenvalue x|; an eigenvalue of A lies within this of it
     unsigned products;   // products A x computed
     bool converged;      // residual below the tolerance
-    bool settled;        // converged, or both Ritz values four residuals above settled_above
+    bool settled;        // converged, or the refined Ritz values four residuals above settled_above
 };
 
 LowestEigenpair lowest_eigenpair(const LinearMap& A, const FlatVector& diagonal, const DavidsonOptions& options);
