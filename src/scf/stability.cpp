@@ -123,6 +123,7 @@ DavidsonOptions stability_options(unsigned functions, unsigned channels) {
         o.roots = 1;
         o.max_subspace = 40;
         o.smallest_denominator = 1e-4;
+        o.negated_correction = true;
         o.max_products = 208;  // 200 corrections after the start
     }
     return o;
