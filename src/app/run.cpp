@@ -185,12 +185,7 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
     calc.iteration_limit = uhf.max_iterations;
     const StepListener report = [&](unsigned step, double energy, double ms) {
         listing.step(step, energy, ms);
-        if (!std::isfinite(energy)) {
-            ScfResult stopped;
-            stopped.iterations = step;
-            stopped.energy = energy;
-            throw nonfinite_energy_failure(path, stopped);
-        }
+        if (!std::isfinite(energy)) throw nonfinite_energy_failure(path, step, energy);
     };
     search_uhf(calc, system, atomic_start, uhf, report);
 }
@@ -224,10 +219,10 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
     return compute_scf(molecule, SpinState{1, pairs, pairs}, settings, path, listing);
 }
 
-Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r) {
+Failure nonfinite_energy_failure(const std::string& path, unsigned step, double energy) {
     std::ostringstream msg;
-    msg << "Error in input file " << quoted(path) << ": the SCF energy became " << r.energy << " at step "
-        << r.iterations << "; no result can be reported";
+    msg << "Error in input file " << quoted(path) << ": the SCF energy became " << energy << " at step " << step
+        << "; no result can be reported";
     return Failure{msg.str(), exit_status::numerical};
 }
 

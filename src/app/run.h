@@ -61,6 +61,6 @@ Calculation compute_rhf(const Molecule& molecule, const Settings& settings, cons
 // The calculation of a prepared run.
 Calculation compute_run(const PreparedRun& run, const Settings& settings, const std::string& path, Listing& listing);
 
-// The Failure of a run whose SCF energy became non-finite (r.finite false).
+// The Failure of a run whose SCF energy became non-finite, `energy` at step `step`.
 struct Failure;
-Failure nonfinite_energy_failure(const std::string& path, const ScfResult& r);
+Failure nonfinite_energy_failure(const std::string& path, unsigned step, double energy);

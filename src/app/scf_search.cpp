@@ -103,7 +103,8 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     ScfResult scf;
     if (settings.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
-        if (!search.best.scf.finite) throw nonfinite_energy_failure(path, search.best.scf);
+        if (!search.best.scf.finite)
+            throw nonfinite_energy_failure(path, search.best.scf.iterations, search.best.scf.energy);
         const double first_energy = search.best.scf.energy;
         const bool first_stable = search.best.stable;
         search.run_starts();
@@ -122,7 +123,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
         calc.instabilities_followed = static_cast<unsigned>(calc.followed.size());
     } else {
         scf = hf.iterate();
-        if (!scf.finite) throw nonfinite_energy_failure(path, scf);
+        if (!scf.finite) throw nonfinite_energy_failure(path, scf.iterations, scf.energy);
         calc.convergence = check_convergence(hf, scf);
         if (calc.convergence.converged) {
             if (const std::optional<ScfResult> tight = tighten(quiet, scf))

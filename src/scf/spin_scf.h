@@ -62,7 +62,7 @@ double scf_energy(const SpinSystem& system, const std::vector<Matrix<double>>& P
 
 // One channel's orbitals and the density, Fock matrix and energies of the last step.
 struct ChannelState {
-    unsigned occupied = 0;     // the lowest orbitals that hold the channel's electrons
+    unsigned occupied = 0;     // how many of the lowest orbitals hold the channel's electrons
     double occupation = 2.0;   // electrons in each: 2 in the one channel of a closed shell, 1 in each of two
     std::vector<double> energies;  // ascending
     Matrix<double> C;              // orbitals of F, one per column

@@ -7,13 +7,18 @@
 // make_psi4_inputs.py from the velko inputs named below and run as `cd /tmp && psi4 -n 1 <name>.dat <name>.out`;
 // their REF lines are kept in tests/scf/reference/psi4_values.txt. Psi4 1.3.2
 // keeps its SCF DIPOLE variables in debye; the inputs divide by its own factor
-// (2.541746451895, CODATA 2014) to give e a0.
+// (2.541746451895, CODATA 2014) to give e a0. The open shells (UHF, one spin channel
+// each for alpha and beta) add their spin populations, from the total density
+// P_alpha + P_beta and the spin density P_alpha - P_beta; their inputs are
+// tests/scf/reference/uhf/<name>_properties.dat, the values in properties_values.txt
+// beside them, with the alpha orbitals' HOMO and LUMO.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "app/prepare.h"
 #include "app/run.h"
 #include "input/velko_format.h"
 #include "properties/calculation_properties.h"
@@ -28,6 +33,7 @@ struct PropertyReference {
     double nuclear_repulsion, one_electron, two_electron, homo, lumo;
     std::array<double, 3> dipole;  // e a0, about the coordinate origin
     std::vector<double> mulliken, loewdin;
+    std::vector<double> mulliken_spin = {}, loewdin_spin = {};  // open shells
 };
 
 const PropertyReference references[] = {
@@ -63,18 +69,30 @@ const PropertyReference references[] = {
      -0.920612978427, 0.102704326200, {0.0, 0.0, -0.884477765406},
      {-0.257639713127, 0.419213237710, 0.419213237709, 0.419213237709},
      {0.020103178827, 0.326632273727, 0.326632273723, 0.326632273723}},
+    {"tests/scf/reference/uhf/nh2.in", 0, 7.564094285458, -89.646424523571, 27.245405837169,
+     -0.426653238287, 0.615607963402, {0.0, 0.0, 0.709170367},
+     {-0.272881385, 0.136440693, 0.136440693},
+     {-0.170338483, 0.085169241, 0.085169241},
+     {1.150744768, -0.075372384, -0.075372384},
+     {1.114252597, -0.057126298, -0.057126298}},
+    {"tests/scf/reference/uhf/oh.in", 0, 4.364348131366, -112.104828482561, 33.377811156429,
+     -0.429667997754, 0.620054964248, {0.0, 0.0, 0.502989170},
+     {-0.164452728, 0.164452728},
+     {-0.109515216, 0.109515216},
+     {1.069760650, -0.069760650},
+     {1.055980286, -0.055980286}},
 };
 
 // The properties of a run of velko's own pipeline on the input file, converged by
-// DIIS (commutator error below 1e-7: the density to about 1e-8); the input names
-// the charge.
+// DIIS (commutator error below 1e-7: the density to about 1e-8; 1e-8 for open shells);
+// the input names the charge, an odd electron count makes a doublet.
 Properties converged_properties(const std::string& path) {
     Molecule mol;
     read_velko_file(mol, path);
     Listing quiet(false);
     Settings settings;
     settings.diis = true;
-    return calculation_properties(compute_rhf(mol, settings, path, quiet));
+    return calculation_properties(compute_run(prepare_run(std::move(mol), path), settings, path, quiet));
 }
 
 constexpr double tolerance = 1e-6;  // atomic units (Hartree, e a0, e)
@@ -99,9 +117,15 @@ TEST(PropertiesAgreement, DipoleChargesAndFrontierOrbitalsAsPsi4) {
         for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(p.dipole[k], ref.dipole[k], tolerance) << "axis " << k;
         ASSERT_EQ(p.mulliken_charges.size(), ref.mulliken.size());
         ASSERT_EQ(p.loewdin_charges.size(), ref.loewdin.size());
+        ASSERT_EQ(p.mulliken_spin.size(), ref.mulliken_spin.size());
+        ASSERT_EQ(p.loewdin_spin.size(), ref.loewdin_spin.size());
         for (std::size_t a = 0; a < ref.mulliken.size(); ++a) {
             EXPECT_NEAR(p.mulliken_charges[a], ref.mulliken[a], tolerance) << "atom " << a + 1;
             EXPECT_NEAR(p.loewdin_charges[a], ref.loewdin[a], tolerance) << "atom " << a + 1;
+        }
+        for (std::size_t a = 0; a < ref.mulliken_spin.size(); ++a) {
+            EXPECT_NEAR(p.mulliken_spin[a], ref.mulliken_spin[a], tolerance) << "atom " << a + 1;
+            EXPECT_NEAR(p.loewdin_spin[a], ref.loewdin_spin[a], tolerance) << "atom " << a + 1;
         }
     }
 }

@@ -64,7 +64,7 @@ TEST(ScfFailure, NonFiniteEnergyStopsTheLoopAtItsStep) {
         EXPECT_FALSE(r.finite);
         EXPECT_FALSE(r.converged);
         EXPECT_EQ(r.iterations, 1u);
-        const Failure f = nonfinite_energy_failure("poisoned.in", r);
+        const Failure f = nonfinite_energy_failure("poisoned.in", r.iterations, r.energy);
         EXPECT_EQ(f.status, exit_status::numerical);
         EXPECT_NE(f.message.find("\"poisoned.in\""), std::string::npos) << f.message;
         EXPECT_NE(f.message.find("at step 1;"), std::string::npos) << f.message;
