@@ -34,8 +34,9 @@ struct SharedOption {
     const char* name;
     bool takes_value;
 };
-const SharedOption shared_options[] = {{"--basis", true},          {"--charge", true},    {"--multiplicity", true},
-                                       {"--diis", false},          {"--max-iterations", true}, {"--integrals", true}};
+const SharedOption shared_options[] = {{"--basis", true},      {"--basis-file", true},     {"--pure", false},
+                                       {"--cartesian", false}, {"--charge", true},         {"--multiplicity", true},
+                                       {"--diis", false},      {"--max-iterations", true}, {"--integrals", true}};
 
 // More threads than this are refused: each holds a whole two-electron table.
 constexpr unsigned max_jobs = 256;
@@ -115,8 +116,8 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
         if (known) continue;
         if (arg.size() > 1 && arg[0] == '-' && arg != "-")
             refuse("unknown option \"" + arg +
-                   "\" for --batch; expected --jobs, --basis, --charge, --multiplicity, --diis, --max-iterations or "
-                   "--integrals");
+                   "\" for --batch; expected --jobs, --basis, --basis-file, --pure, --cartesian, --charge, "
+                   "--multiplicity, --diis, --max-iterations or --integrals");
         cmd.files.push_back(arg);
     }
     if (cmd.files.empty()) refuse("--batch expects one or more input files");

@@ -13,7 +13,8 @@
 namespace {
 
 const char* const option_list =
-    "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --diis, "
+    "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --basis-file, "
+    "--pure, --cartesian, --diis, "
     "--max-iterations, --integrals, --threads, --direct, --batch, --jobs, --qcschema, --help (-h), --version, --";
 
 [[noreturn]] void refuse(const std::string& what) {
@@ -55,7 +56,8 @@ int parse_signed(const std::string& option, const std::string& text) {
 
 // Options that take a value.
 bool takes_value(const std::string& name) {
-    return name == "--molden" || name == "--json" || name == "--basis" || name == "--max-iterations" ||
+    return name == "--molden" || name == "--json" || name == "--basis" || name == "--basis-file" ||
+           name == "--max-iterations" ||
            name == "--integrals" || name == "--charge" || name == "--multiplicity" || name == "--threads";
 }
 
@@ -66,6 +68,9 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
     } else if (name == "--basis") {
         if (value.empty()) refuse(name + " expects a basis-set name, found an empty one");
         opt.basis_name = value;
+    } else if (name == "--basis-file") {
+        if (value.empty()) refuse(name + " expects a file name, found an empty one");
+        opt.basis_file = value;
     } else if (name == "--integrals") {
         if (value == "auto")
             opt.integrals = IntegralPath::automatic;
@@ -117,7 +122,8 @@ Options parse_command_line(int argc, const char* const argv[]) {
         const std::string name = joined ? arg.substr(0, eq) : arg;
         if (name == "--jobs") refuse("--jobs needs --batch: it sets how many of a batch's inputs are computed at once");
         const bool flag = name == "-m" || name == "--diis" || name == "--properties" ||
-                          name == "--json-wavefunction" || name == "--direct";
+                          name == "--json-wavefunction" || name == "--direct" || name == "--pure" ||
+                          name == "--cartesian";
         if (!flag && !takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
         for (const std::string& g : given)
             if (g == name) refuse(name + " is given more than once");
@@ -129,6 +135,10 @@ Options parse_command_line(int argc, const char* const argv[]) {
             if (name == "--direct") opt.integral_direct = true;
             if (name == "--properties") opt.properties = true;
             if (name == "--json-wavefunction") opt.json_wavefunction = true;
+            if (name == "--pure" || name == "--cartesian") {
+                if (opt.pure) refuse("--pure and --cartesian exclude each other");
+                opt.pure = name == "--pure";
+            }
             continue;
         }
         if (!joined && k + 1 >= argc) refuse(name + " expects a value");
@@ -151,13 +161,20 @@ std::string help_text(const std::string& program) {
     return "Usage: " + program + " [options] <input file>\n"
            "       " + program + " --batch [--jobs N] [options] <input file>...\n"
            "       " + program + " --qcschema <AtomicInput JSON file, or - for standard input>\n"
-           "Hartree-Fock energy and orbitals in STO-3G or STO-6G: restricted for singlets,\n"
-           "unrestricted for open shells.\n"
+           "Hartree-Fock energy and orbitals, H to Kr, in the standard basis sets of velko's\n"
+           "library or of a basis-set file: restricted for singlets, unrestricted for open shells.\n"
            "Options may stand before or after the input file; a value follows its option\n"
            "as the next argument or after \"=\" (--json=out.json).\n"
            "\n"
            "  -m                  verbose report\n"
-           "  --basis NAME        basis set for an .xyz input: sto-3g (default) or sto-6g\n"
+           "  --basis NAME        basis set for an .xyz input (default sto-3g), any letter case:\n"
+           "                      STO-3G, STO-6G, 3-21G, 6-31G, 6-31G*, 6-31G**, 6-31+G*, 6-31++G**,\n"
+           "                      6-311G**, cc-pVDZ, cc-pVTZ, cc-pVQZ, aug-cc-pVDZ, aug-cc-pVTZ,\n"
+           "                      def2-SVP, def2-TZVP, def2-TZVPP, def2-QZVP; 6-31G(d) is 6-31G*\n"
+           "  --basis-file FILE   read the basis set from FILE (Gaussian94 or NWChem format) for\n"
+           "                      any input\n"
+           "  --pure, --cartesian pure (5D, 7F) or Cartesian (6D, 10F) functions beyond p; default\n"
+           "                      the set's own: Cartesian for 3-21G to 6-31++G**, else pure\n"
            "  --charge N          molecular charge of an XYZ input, a whole number (default: charge=\n"
            "                      on its comment line, else 0)\n"
            "  --multiplicity N    spin multiplicity 2S+1 (default: multiplicity= on an XYZ comment line,\n"

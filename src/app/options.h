@@ -18,6 +18,8 @@ struct Options {
     bool json_wavefunction = false;  // --json-wavefunction: orbitals in the JSON (wavefunction protocol "all")
     bool properties = false;  // --properties: the PROPERTIES block after the summary
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
+    std::string basis_file;   // --basis-file FILE: a Gaussian94 or NWChem basis-set file for any input
+    std::optional<bool> pure; // --pure (true) or --cartesian (false): the function kind over the set's own
     bool diis = false;        // --diis: DIIS convergence mode
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
     IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast

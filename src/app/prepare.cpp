@@ -1,5 +1,6 @@
 #include "app/prepare.h"
 
+#include <filesystem>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -17,6 +18,11 @@ Molecule read_run_input(const std::string& path, const Options& options, std::st
     xyz.multiplicity = options.multiplicity;
     std::vector<std::string> notes;  // frames left, a geometry in the wrong unit
     const InputFormat format = read_molecule(mol, path, xyz, &notes);
+    if (!options.basis_file.empty()) {
+        mol.basis_file = options.basis_file;
+        mol.basis_name = std::filesystem::path(options.basis_file).filename().string();
+    }
+    mol.pure = options.pure;
     for (const std::string& note : notes) notices += note + "\n";
     if (format == InputFormat::velko) {
         if (!options.basis_name.empty())

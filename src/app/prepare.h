@@ -17,7 +17,7 @@ struct PreparedRun {
 };
 
 // Reads an input file as the command line asks: --basis and --charge apply to XYZ
-// input, --multiplicity to either format. An option the file's format overrides is
+// input, --multiplicity, --basis-file, --pure and --cartesian to either format. An option the file's format overrides is
 // named in `notices`, one line each for standard error, and so are the frames of a
 // trajectory left unread and a geometry that looks like the wrong unit. Throws Failure as the readers do.
 Molecule read_run_input(const std::string& path, const Options& options, std::string& notices);

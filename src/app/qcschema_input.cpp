@@ -17,6 +17,8 @@
 #include "report/version.h"
 #include "input/fieldparse.h"
 #include "input/geometry_units.h"
+#include "basis/basis.h"
+#include "basis/basis_library.h"
 #include "molecule/element.h"
 #include "molecule/periodic_table.h"
 #include "molecule/molecule.h"
@@ -115,14 +117,14 @@ Atoms read_structure(const json& input, const std::string& source) {
     return atoms;
 }
 
-// The basis-set name velko knows for a spelling such as "STO-3G", "sto3g"; empty when none.
-std::string basis_set_name(const std::string& spelling) {
+// The basis-set name velko knows for a spelling such as "STO-3G", "sto_3g", "6-31G(d)"; empty when none.
+std::string model_basis_name(const std::string& spelling) {
     std::string s;
     for (char c : to_lower(spelling))
         if (c != '-' && c != '_' && c != ' ') s += c;
     if (s == "sto3g") return "sto-3g";
     if (s == "sto6g") return "sto-6g";
-    return "";
+    return basis_set_name(spelling).value_or("");
 }
 
 // What velko must honour and cannot: the model, driver, keywords, charge and
@@ -147,10 +149,10 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
     if (to_lower(method) != "hf" && to_lower(method) != "scf")
         refuse(source, "method " + quoted(method) + ": velko computes Hartree-Fock only (method \"hf\" or \"scf\")");
     const json& basis = input["model"].value("basis", json());
-    const std::string basis_name = basis.is_string() ? basis_set_name(basis.get<std::string>()) : "";
+    const std::string basis_name = basis.is_string() ? model_basis_name(basis.get<std::string>()) : "";
     if (basis_name.empty())
         refuse(source, "basis " + (basis.is_string() ? quoted(basis.get<std::string>()) : std::string("missing")) +
-                           ": velko has the basis sets STO-3G and STO-6G only",
+                           ": expected a basis set of velko's library, one of " + library_names(),
                exit_status::unknown_basis);
 
     Settings settings;
@@ -195,7 +197,7 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
     for (std::size_t a = 0; a < atoms.symbols.size(); ++a)
         if (element_number(atoms.symbols[a]) == 0)
             refuse(source, "element " + atoms.symbols[a] + " (atom " + std::to_string(a + 1) +
-                               "): velko's basis sets cover H, He, Li, Be, B, C, N, O, F and Ne");
+                               "): velko computes the elements H to " + element_symbol(last_computed_element));
 
     mol.basis_name = basis_name;
     mol.charge = static_cast<int>(charge.get<double>());

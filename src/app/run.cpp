@@ -77,13 +77,16 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
     const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
-    const bool dense = integral_path == IntegralPath::exact || (n <= dense_fast_path_functions && !settings.integral_direct);
+    // A set of the library or a file: the shell engine's dense table, whatever the path.
+    const bool dense = !m.basis.builtin || integral_path == IntegralPath::exact ||
+                       (n <= dense_fast_path_functions && !settings.integral_direct);
     if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     TwoElectronTable& te_table = m.te_table;
     listing.input(m.basis.labels);
 
     // --- one-electron matrices and the two-electron table ---
-    const Integrals integrals(integral_path, m.basis, molecule.atoms);
+    const Integrals integrals(integral_path, m.basis, molecule.atoms,
+                              settings.threads != 0 ? settings.threads : default_thread_count());
     m.exact = integrals.exact();
     listing.phase("S matrix");
     m.S = integrals.overlap();

@@ -1,5 +1,6 @@
 #include "basis/basis.h"
 
+#include "basis/basis_library.h"
 #include "basis/sto_ng.h"
 #include "common/failure.h"
 
@@ -12,6 +13,11 @@ std::optional<std::string> canonical_basis_name(const std::string& name) {
         if (key == canonical || key == unhyphenated) return canonical;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> basis_set_name(const std::string& spelling) {
+    if (const std::optional<std::string> builtin = canonical_basis_name(spelling)) return builtin;
+    return library_set_name(spelling);
 }
 
 const BasisLibrary& builtin_basis(const std::string& name) {

@@ -9,8 +9,10 @@
 // letter case, with or without the hyphen ("STO-3G", "sto3g", "Sto-6G"); empty
 // for any other name.
 std::optional<std::string> canonical_basis_name(const std::string& name);
-// The canonical names, for messages: "sto-3g or sto-6g".
-constexpr const char* known_basis_names = "sto-3g or sto-6g";
+// The name a molecule carries for a basis-set spelling: "sto-3g" or "sto-6g" as
+// canonical_basis_name gives it, else the library's conventional name ("6-31g(d)"
+// is "6-31G*", see library_set_name); empty for a name the library lacks.
+std::optional<std::string> basis_set_name(const std::string& spelling);
 
 // The compiled-in STO-3G and STO-6G sets, H ... Ne: per element a 1s shell, and
 // from lithium on a 2s and a 2p shell with the same exponents (the 2sp shell of the

@@ -60,6 +60,12 @@ const std::vector<LibrarySet>& library_sets() {
     return sets;
 }
 
+std::string library_names() {
+    std::string names;
+    for (const LibrarySet& set : library_sets()) names += std::string(names.empty() ? "" : ", ") + set.name;
+    return names;
+}
+
 std::optional<std::string> library_set_name(const std::string& spelling) {
     const LibrarySet* set = find_set(spelling);
     if (set == nullptr) return std::nullopt;
@@ -80,10 +86,9 @@ std::string basis_library_directory() {
 BasisFile load_library_set(const std::string& spelling, const std::string& directory) {
     const LibrarySet* set = find_set(spelling);
     if (set == nullptr) {
-        std::string names;
-        for (const LibrarySet& known : library_sets()) names += std::string(names.empty() ? "" : ", ") + known.name;
         throw Failure{
-            "Unrecognized basis set\nError: no basis set " + quoted(spelling) + " in the library; it holds " + names,
+            "Unrecognized basis set\nError: no basis set " + quoted(spelling) + " in the library; it holds " +
+                library_names(),
             exit_status::unknown_basis};
     }
     return read_basis_file((fs::path(directory) / set->file).string());

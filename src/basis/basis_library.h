@@ -20,6 +20,9 @@ struct LibrarySet {
 // Every set of the library, in the order of the README.
 const std::vector<LibrarySet>& library_sets();
 
+// The conventional names of the library's sets, for messages: "STO-3G, STO-6G, ..., def2-QZVP".
+std::string library_names();
+
 // The conventional name of the set a spelling names, in any letter case, with or
 // without blanks, (d) for * and (d,p) for **, and def2 with or without its hyphen
 // ("6-31g(d)", "CC-PVDZ", "def2svp"); nothing when no set of the library matches.

@@ -36,9 +36,12 @@ unsigned shell_size(unsigned L, bool pure);
 char shell_letter(unsigned L);
 
 // Cartesian powers (l, m, n), l + m + n = L, of function k of a Cartesian shell, in
-// the order x before y before z: for L = 1 x, y, z; for L = 2 xx, xy, xz, yy, yz, zz.
+// Molden's order through g (p: x, y, z; d: xx, yy, zz, xy, xz, yz; f: xxx, yyy, zzz,
+// xyy, xxy, xxz, xzz, yzz, yyz, xyz), beyond g x power descending, then y power.
+// The one order of Cartesian components in velko: labels, integrals and Molden files.
 std::array<unsigned, 3> cartesian_powers(unsigned L, unsigned k);
 
-// The name of function k of a Cartesian shell: its powers spelt as axes ("x", "xy",
-// "zz"); empty for an s function.
-std::string cartesian_name(unsigned L, unsigned k);
+// The name of function k of a shell: a Cartesian one's powers spelt as axes ("x",
+// "xy", "zz"); a pure one's m in Molden's order 0, +1, -1, +2, -2, ... ("0", "+1"),
+// pure p functions being x, y, z; empty for an s function.
+std::string function_name(unsigned L, bool pure, unsigned k);

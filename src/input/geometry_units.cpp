@@ -7,8 +7,10 @@
 #include "common/quote.h"
 
 double covalent_radius_angstrom(unsigned z) {
-    static const double radii[] = {0.31, 0.28, 1.28, 0.96, 0.84, 0.76, 0.71, 0.66, 0.57, 0.58};
-    return z >= 1 && z <= 10 ? radii[z - 1] : 0.0;
+    static const double radii[] = {0.31, 0.28, 1.28, 0.96, 0.84, 0.76, 0.71, 0.66, 0.57, 0.58, 1.66, 1.41,
+                                   1.21, 1.11, 1.07, 1.05, 1.02, 1.06, 2.03, 1.76, 1.70, 1.60, 1.53, 1.39,
+                                   1.39, 1.32, 1.26, 1.24, 1.32, 1.22, 1.22, 1.20, 1.19, 1.20, 1.20, 1.16};
+    return z >= 1 && z <= sizeof radii / sizeof radii[0] ? radii[z - 1] : 0.0;
 }
 
 std::optional<AtomPair> closest_pair(const Molecule& mol) {

@@ -8,8 +8,8 @@
 // The unit the coordinates of an input were written in.
 enum class LengthUnit { bohr, angstrom };
 
-// Covalent radius of element z (1 to 10) in angstrom: B. Cordero et al., "Covalent radii
-// revisited", Dalton Trans. 2008, 2832 (carbon sp3).
+// Covalent radius of element z (1 to 36) in angstrom: B. Cordero et al., "Covalent radii
+// revisited", Dalton Trans. 2008, 2832 (carbon sp3; Mn, Fe, Co low spin).
 double covalent_radius_angstrom(unsigned z);
 
 // A pair of atoms measured against its covalent bond length, the sum of the two radii.

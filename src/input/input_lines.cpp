@@ -100,7 +100,7 @@ std::string element_field(const std::string& path, std::size_t line, const std::
     unsigned z = 0;
     if (!field.empty() && field.find_first_not_of("0123456789") == std::string::npos) {
         const std::optional<int> number = parse_whole(field);
-        if (number && *number >= 1 && *number <= 10) z = static_cast<unsigned>(*number);
+        if (number && *number >= 1 && *number <= static_cast<int>(last_computed_element)) z = static_cast<unsigned>(*number);
     } else {
         // Programs writing atom lines vary in letter case: first letter upper, the rest lower.
         std::string symbol = to_lower(field);
@@ -109,7 +109,9 @@ std::string element_field(const std::string& path, std::size_t line, const std::
         z = element_number(symbol);
     }
     if (z == 0)
-        refuse_input_line(path, line, "an element symbol H, He, Li, Be, B, C, N, O, F or Ne, or an atomic number 1 to 10",
+        refuse_input_line(path, line,
+                          "an element symbol H to " + element_symbol(last_computed_element) +
+                              ", or an atomic number 1 to " + std::to_string(last_computed_element),
                           quoted(field));
     return element_symbol(z);
 }

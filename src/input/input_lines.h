@@ -56,8 +56,8 @@ private:
 // return (a file written on Windows) is not part of the last field.
 std::vector<std::string> fields_of(const std::string& line);
 
-// The canonical symbol ("H" ... "Ne") of an element field of an atom line: a
-// symbol in any letter case ("he", "NE") or an atomic number 1 to 10 in digits.
+// The canonical symbol ("H" ... "Kr") of an element field of an atom line: a
+// symbol in any letter case ("he", "NE") or an atomic number 1 to 36 in digits.
 // Refuses anything else, naming the field.
 std::string element_field(const std::string& path, std::size_t line, const std::string& field);
 

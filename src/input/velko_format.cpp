@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "basis/basis.h"
+#include "basis/basis_library.h"
 #include "common/constants.h"
 #include "common/failure.h"
 #include "common/quote.h"
@@ -67,11 +68,11 @@ double read_velko_format(Molecule& mol, LineReader& reader) {
 
     // --- header ---
     const std::string basis_value = next_header_value(reader, 1);
-    const std::optional<std::string> basis_name = canonical_basis_name(basis_value);
+    const std::optional<std::string> basis_name = basis_set_name(basis_value);
     if (!basis_name)
         throw Failure{"Unrecognized basis set\nError in input file " + quoted(path) +
-                          ", line 1: expected a basis-set name, " + known_basis_names +
-                          " (any letter case, with or without the hyphen), found " + quoted(basis_value),
+                          ", line 1: expected a basis-set name, one of " + library_names() +
+                          " (any letter case), found " + quoted(basis_value),
                       exit_status::unknown_basis};
     mol.basis_name = *basis_name;
 

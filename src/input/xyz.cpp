@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "basis/basis.h"
+#include "basis/basis_library.h"
 #include "common/constants.h"
 #include "common/failure.h"
 #include "common/quote.h"
@@ -102,11 +103,10 @@ std::size_t read_xyz(Molecule& mol, const std::string& path, const XyzRequest& r
 std::size_t read_xyz(Molecule& mol, LineReader& reader, const XyzRequest& request) {
     const std::string& path = reader.path();
 
-    const std::optional<std::string> basis_name = canonical_basis_name(request.basis_name);
+    const std::optional<std::string> basis_name = basis_set_name(request.basis_name);
     if (!basis_name)
         throw Failure{"Unrecognized basis set\nError: basis set " + quoted(request.basis_name) + " for input file " +
-                          quoted(path) + " is not known; expected " + known_basis_names +
-                          " (any letter case, with or without the hyphen)",
+                          quoted(path) + " is not known; expected one of " + library_names() + " (any letter case)",
                       exit_status::unknown_basis};
 
     // --- line 1: the number of atoms ---

@@ -10,7 +10,7 @@ struct Molecule;
 // What the caller (the command line) says about an XYZ molecule. A charge or
 // multiplicity given here wins over the one of the comment line.
 struct XyzRequest {
-    std::string basis_name = "sto-3g";  // any spelling canonical_basis_name accepts
+    std::string basis_name = "sto-3g";  // any spelling basis_set_name accepts
     std::optional<int> charge;
     std::optional<int> multiplicity;
 };
@@ -18,7 +18,7 @@ struct XyzRequest {
 // Reads an XYZ file into an empty molecule: line 1 the number of atoms, line 2
 // a comment, then one line "symbol x y z" per atom with coordinates in
 // angstrom, fields separated by any blanks or tabs. Element symbols are read in
-// any letter case ("h", "HE"), or as atomic numbers 1 to 10; columns after z are
+// any letter case ("h", "HE"), or as atomic numbers 1 to 36; columns after z are
 // not read. After the atoms may follow only blank lines or further frames of a
 // trajectory (each a count line, a comment and that many atom lines, all checked):
 // the first frame is the molecule, and the number of frames in the file is returned.

@@ -22,23 +22,28 @@ IntegralPath choose_integral_path(IntegralPath requested, const std::vector<CGF>
     return primitive_quartet_count(cgfs) <= exact_quartet_limit ? IntegralPath::exact : IntegralPath::fast;
 }
 
-Integrals::Integrals(IntegralPath path, const BasisSet& basis, const std::vector<Atom>& atoms)
+Integrals::Integrals(IntegralPath path, const BasisSet& basis, const std::vector<Atom>& atoms, unsigned threads)
     : path_(path), functions_(basis.functions), atoms_(atoms) {
-    if (!exact()) {
+    if (!basis.builtin) {
+        engine_ = std::make_shared<const ShellEngine>(basis, atoms, threads);
+    } else if (!exact()) {
         shells_ = build_shells(basis, atoms);
         pairs_ = build_shell_pairs(shells_);
     }
 }
 
 Matrix<double> Integrals::overlap() const {
+    if (engine_) return engine_->overlap();
     return exact() ? exact_overlap_matrix(functions_, atoms_) : overlap_matrix(shells_);
 }
 
 Matrix<double> Integrals::kinetic() const {
+    if (engine_) return engine_->kinetic();
     return exact() ? exact_kinetic_matrix(functions_, atoms_) : kinetic_matrix(shells_);
 }
 
 std::vector<Matrix<double>> Integrals::nuclear_attraction(const std::vector<Atom>& atoms) const {
+    if (engine_) return engine_->nuclear_attraction(atoms);
     if (exact()) return exact_nuclear_matrices(functions_, atoms_, atoms);
     std::vector<Nucleus> nuclei;
     for (const Atom& atom : atoms) nuclei.push_back(Nucleus{atom.gr(), atom.nucl_chg()});
@@ -46,7 +51,9 @@ std::vector<Matrix<double>> Integrals::nuclear_attraction(const std::vector<Atom
 }
 
 void Integrals::repulsion(TwoElectronTable& table, const ProgressCallback& progress) const {
-    if (exact())
+    if (engine_)
+        engine_->repulsion(table, progress);
+    else if (exact())
         exact_repulsion_table(functions_, atoms_, table);
     else
         repulsion_table(pairs_, table, progress);

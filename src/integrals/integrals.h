@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "basis/basis_set.h"
@@ -9,6 +10,7 @@
 #include "integrals/eri_table.h"
 #include "integrals/fast/fast_eri.h"
 #include "integrals/fast/shells.h"
+#include "integrals/shell_engine.h"
 #include "linalg/matrix.h"
 
 // How the integral matrices are computed. `exact` repeats the operations of the
@@ -32,10 +34,11 @@ IntegralPath choose_integral_path(IntegralPath requested, const std::vector<CGF>
 class Integrals {
 public:
     // `path` must be exact or fast (see choose_integral_path); the basis is placed on
-    // `atoms`, which must outlive this object.
-    Integrals(IntegralPath path, const BasisSet& basis, const std::vector<Atom>& atoms);
+    // `atoms`, which must outlive this object. A basis not of the built-in tables is
+    // computed by the shell engine whatever the path, with `threads` threads.
+    Integrals(IntegralPath path, const BasisSet& basis, const std::vector<Atom>& atoms, unsigned threads = 1);
 
-    bool exact() const { return path_ == IntegralPath::exact; }
+    bool exact() const { return path_ == IntegralPath::exact && !engine_; }
     Matrix<double> overlap() const;
     Matrix<double> kinetic() const;
     // One nuclear attraction matrix per atom, in the order given.
@@ -51,6 +54,7 @@ private:
     const std::vector<Atom>& atoms_;  // the centres of the functions
     std::vector<ShellBlock> shells_;     // fast path only
     std::vector<ShellPair> pairs_;  // fast path only
+    std::shared_ptr<const ShellEngine> engine_;  // a basis not of the built-in tables
 };
 
 // H = T + V_0 + V_1 + ..., summed in atom order for each element.

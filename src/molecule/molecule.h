@@ -11,7 +11,10 @@
 struct Molecule {
     std::vector<Atom> atoms;
     unsigned atom_count = 0;
-    std::string basis_name;           // canonical: "sto-3g" or "sto-6g"
+    std::string basis_name;           // "sto-3g" or "sto-6g" (the built-in tables), else a set of the
+                                      // library by its conventional name ("6-31G*"), or a file's name
+    std::string basis_file;           // a basis-set file to read instead of the library (--basis-file)
+    std::optional<bool> pure;         // pure (true) or Cartesian functions over the set's own kind
     std::optional<int> charge;        // net charge in units of e, when the input gives one
     std::optional<int> multiplicity;  // 2S + 1, when the input gives one
 

@@ -1,10 +1,14 @@
 #include "properties/calculation_properties.h"
 
+#include "integrals/shell_engine.h"
 #include "scf/calculation.h"
 #include "properties/properties.h"
 
 Properties calculation_properties(const Calculation& calc) {
     const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
+    std::function<std::array<Matrix<double>, 3>(const Vec3&)> moments = nullptr;
+    if (!calc.basis.builtin)
+        moments = [&calc](const Vec3& origin) { return ShellEngine(calc.basis, calc.molecule.atoms, 1).dipole(origin); };
     const SpinRun& r = calc.tightened ? *calc.tightened : calc.result;
     // The total density; of two channels also the spin density P_alpha - P_beta. The first
     // channel's orbitals give the frontier (the alpha ones of an open shell).
@@ -20,7 +24,7 @@ Properties calculation_properties(const Calculation& calc) {
     const ScfValues values{calc.basis.functions, atoms,          calc.S,
                            calc.H,               first.fock,     total,
                            first.energies,       calc.nuclear_repulsion, first.occupied,
-                           calc.electrons,       r.channels.size() == 2 ? &spin : nullptr};
+                           calc.electrons,       r.channels.size() == 2 ? &spin : nullptr, moments};
     Properties p = molecular_properties(values);
     // The energy parts of each channel, E1 = sum P_s H and E2 = 1/2 sum P_s (F_s - H), summed.
     p.energies = energy_parts(first.density, calc.H, first.fock);

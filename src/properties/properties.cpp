@@ -139,6 +139,7 @@ Properties molecular_properties(const ScfValues& scf) {
     const Vec3 origin(0.0, 0.0, 0.0);
     std::vector<Vec3> positions;
     for (const AtomSite& atom : scf.atoms) positions.push_back(atom.position);
-    p.dipole = dipole_moment(scf.P, dipole_matrices(scf.basis, positions, origin), scf.atoms, origin);
+    p.dipole = dipole_moment(scf.P, scf.moments ? scf.moments(origin) : dipole_matrices(scf.basis, positions, origin),
+                             scf.atoms, origin);
     return p;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,9 @@ struct ScfValues {
     unsigned occupied;     // doubly occupied orbitals (the alpha ones for an open shell)
     unsigned electrons;
     const Matrix<double>* spin_density = nullptr;  // P_alpha - P_beta of an open shell
+    // The first-moment matrices about a point, for a basis `basis` does not hold (the
+    // shell engine's); empty: dipole_matrices of `basis`.
+    std::function<std::array<Matrix<double>, 3>(const Vec3& origin)> moments = nullptr;
 };
 
 struct Properties {

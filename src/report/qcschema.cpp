@@ -40,11 +40,37 @@ json basis_set(const Calculation& calc) {
             {"center_data", centers},          {"atom_map", atom_map}, {"nbf", calc.basis.size()}};
 }
 
-json orbital_rows(const Matrix<double>& C) {
+// The basis function of each row of QCSchema's orbitals. Within a shell QCSchema takes
+// the CCA order: Cartesian x power descending, then y (xx, xy, xz, yy, yz, zz); pure
+// m = -l ... l. The basis holds Molden's (xx, yy, zz, xy, xz, yz; m = 0, +1, -1, ...).
+std::vector<unsigned> cca_rows(const BasisSet& basis) {
+    std::vector<unsigned> rows;
+    for (std::size_t s = 0; s < basis.shells.size(); ++s) {
+        const Shell& shell = basis.shells[s];
+        const unsigned first = basis.shell_first[s];
+        const int L = static_cast<int>(shell.L);
+        if (L < 2) {
+            for (unsigned k = 0; k < shell.size(); ++k) rows.push_back(first + k);
+        } else if (shell.pure) {
+            for (int m = -L; m <= L; ++m) rows.push_back(first + static_cast<unsigned>(m > 0 ? 2 * m - 1 : -2 * m));
+        } else {
+            for (int i = L; i >= 0; --i)
+                for (int j = L - i; j >= 0; --j)
+                    for (unsigned k = 0; k < shell.size(); ++k)
+                        if (cartesian_powers(shell.L, k) ==
+                            std::array<unsigned, 3>{static_cast<unsigned>(i), static_cast<unsigned>(j),
+                                                    static_cast<unsigned>(L - i - j)})
+                            rows.push_back(first + k);
+        }
+    }
+    return rows;
+}
+
+json orbital_rows(const Matrix<double>& C, const std::vector<unsigned>& rows) {
     json orbitals = json::array();
-    for (int i = 0; i < C.rows(); ++i) {
+    for (unsigned i : rows) {
         json row = json::array();
-        for (int k = 0; k < C.cols(); ++k) row.push_back(C[i][k]);
+        for (int k = 0; k < C.cols(); ++k) row.push_back(C[static_cast<int>(i)][k]);
         orbitals.push_back(row);
     }
     return orbitals;
@@ -64,7 +90,7 @@ json wavefunction_section(const Calculation& calc) {
     for (std::size_t s = 0; s < calc.result.channels.size(); ++s) {
         const ChannelState& c = calc.result.channels[s];
         const std::string x = suffixes[s];
-        section["scf_orbitals" + x] = orbital_rows(c.C);
+        section["scf_orbitals" + x] = orbital_rows(c.C, cca_rows(calc.basis));
         section["scf_eigenvalues" + x] = c.energies;
         section["scf_occupations" + x] = occupation_list(n, c.occupied);
         section["orbitals" + x] = "scf_orbitals" + x;

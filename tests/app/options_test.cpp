@@ -35,6 +35,8 @@ std::string fields(const Options& o) {
     if (o.multiplicity) s += " mult=" + std::to_string(*o.multiplicity);
     if (o.properties) s += " properties";
     if (o.json_wavefunction) s += " wavefunction";
+    if (!o.basis_file.empty()) s += " basis-file=" + o.basis_file;
+    if (o.pure) s += *o.pure ? " pure" : " cartesian";
     return s;
 }
 
@@ -56,6 +58,8 @@ TEST(CommandLine, AcceptedSpellings) {
         {{"w.in", "--molden", "o.molden", "--json=o.json"}, "in=w.in molden=o.molden json=o.json"},
         {{"--json==x", "w.in"}, "in=w.in json==x"},  // the value is all after the first "="
         {{"--basis", "sto-6g", "w.xyz"}, "in=w.xyz basis=sto-6g"},
+        {{"--basis-file=b.gbs", "--cartesian", "w.in"}, "in=w.in basis-file=b.gbs cartesian"},
+        {{"w.in", "--pure"}, "in=w.in pure"},
         {{"--max-iterations=7", "w.in"}, "in=w.in max=7"},
         {{"--max-iterations", "4294967295", "w.in"}, "in=w.in max=4294967295"},
         {{"--integrals", "exact", "w.in"}, "in=w.in integrals=exact"},
@@ -108,6 +112,8 @@ TEST(CommandLine, Refusals) {
         {{"--basis=", "w.xyz"}, "--basis expects a basis-set name"},
         {{"--json", "a", "--json", "b", "w.in"}, "--json is given more than once"},
         {{"--diis=yes", "w.in"}, "--diis takes no value"},
+        {{"--pure", "--cartesian", "w.in"}, "--pure and --cartesian exclude each other"},
+        {{"--basis-file=", "w.in"}, "--basis-file expects a file name, found an empty one"},
         {{"--integrals", "slow", "w.in"}, "--integrals expects auto, exact or fast, found \"slow\""},
         {{"--max-iterations", "0", "w.in"}, "--max-iterations expects a positive whole number, found \"0\""},
         {{"--max-iterations=-3", "w.in"}, "found \"-3\""},
@@ -141,7 +147,7 @@ TEST(CommandLine, Refusals) {
 
 TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = help_text("velko");
-    for (const char* option : {"-m ", "--basis", "--charge", "--multiplicity", "--molden", "--json",
+    for (const char* option : {"-m ", "--basis", "--basis-file", "--pure", "--cartesian", "--charge", "--multiplicity", "--molden", "--json",
                                "--json-wavefunction", "--properties", "--diis",
                                "--max-iterations", "--integrals", "-h, --help", "--version", "--  "})
         EXPECT_NE(help.find(option), std::string::npos) << option;

@@ -56,8 +56,9 @@ TEST(BasisSet, POrientationForEveryElementAndSet) {
 }
 
 // A basis from shells given in code, as a basis-set file would give them: orbital
-// names count the shells of each L from n = L + 1, Cartesian functions in the order
-// xx, xy, xz, yy, yz, zz; a ghost atom carries its element's functions.
+// names count the shells of each L from n = L + 1, Cartesian functions in Molden's order
+// xx, yy, zz, xy, xz, yz, pure ones m = 0, +1, -1, +2, -2; a ghost atom carries its
+// element's functions.
 TEST(BasisSet, FromShellsWithDAndGhost) {
     const ElementShell s{0, false, {3.0, 0.5}, {0.4, 0.7}};
     const ElementShell p{1, false, {0.8}, {1.0}};
@@ -69,16 +70,24 @@ TEST(BasisSet, FromShellsWithDAndGhost) {
     mol.atoms[1].ghost = true;
     const BasisSet basis = basis_from_shells(mol, library);
     const char* expected[] = {"[1] O1\t (1s)",   "[2] O1\t (2s)",   "[3] O1\t (2px)",  "[4] O1\t (2py)",
-                              "[5] O1\t (2pz)",  "[6] O1\t (3dxx)", "[7] O1\t (3dxy)", "[8] O1\t (3dxz)",
-                              "[9] O1\t (3dyy)", "[10] O1\t (3dyz)", "[11] O1\t (3dzz)", "[12] H2\t (1s)",
+                              "[5] O1\t (2pz)",  "[6] O1\t (3dxx)", "[7] O1\t (3dyy)", "[8] O1\t (3dzz)",
+                              "[9] O1\t (3dxy)", "[10] O1\t (3dxz)", "[11] O1\t (3dyz)", "[12] H2\t (1s)",
                               "[13] H2\t (2s)"};
     ASSERT_EQ(basis.size(), 13u);
     for (unsigned b = 0; b < 13; ++b) EXPECT_EQ(basis.labels[b], expected[b]);
     EXPECT_EQ(basis.primitives, 2u + 2u + 3u + 6u + 2u + 2u);
     EXPECT_EQ(basis.first, (std::vector<unsigned>{0, 11, 13}));
     EXPECT_EQ(basis.functions[12].atom, 1u);
-    EXPECT_EQ(basis.functions[6].gtos[0].l, 1u);  // dxy
-    EXPECT_EQ(basis.functions[6].gtos[0].m, 1u);
+    EXPECT_EQ(basis.functions[8].gtos[0].l, 1u);  // dxy
+    EXPECT_EQ(basis.functions[8].gtos[0].m, 1u);
+    // Pure, for the shell engine: five d functions and no Cartesian expansion.
+    library[8][3].pure = true;
+    const BasisSet pure = basis_from_shells(mol, library, false);
+    ASSERT_EQ(pure.size(), 12u);
+    EXPECT_TRUE(pure.functions.empty());
+    EXPECT_EQ(pure.labels[5], "[6] O1\t (3d0)");
+    EXPECT_EQ(pure.labels[6], "[7] O1\t (3d+1)");
+    EXPECT_EQ(pure.labels[9], "[10] O1\t (3d-2)");
 }
 
 // What a basis cannot give: an element it lacks, a pure d shell, an unknown name.
@@ -102,12 +111,19 @@ TEST(BasisSet, Refusals) {
             EXPECT_EQ(f.status, c.status);
         }
     }
-    try {
-        molecular_basis(make_molecule("STO-3G", {{"H", 0, 0, 0}}));
-        ADD_FAILURE() << "no Failure";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.message, "Unrecognized basis set");
-        EXPECT_EQ(f.status, exit_status::unknown_basis);
+    // A name the library lacks; a set of the library that lacks an element.
+    const std::pair<Molecule, const char*> sets[] = {
+        {make_molecule("STO-9G", {{"H", 0, 0, 0}}), "Unrecognized basis set\nError: no basis set \"STO-9G\""},
+        {make_molecule("cc-pVDZ", {{"K", 0, 0, 0}, {"H", 0, 0, 4}}),
+         "Error: basis set \"cc-pVDZ\" has no functions for K"}};
+    for (const auto& [mol, message] : sets) {
+        try {
+            molecular_basis(mol);
+            ADD_FAILURE() << "no Failure: " << message;
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.message.rfind(message, 0), 0u) << f.message;
+            EXPECT_EQ(f.status, exit_status::unknown_basis);
+        }
     }
 }
 

@@ -19,16 +19,18 @@ TEST(Shell, SizeAndLetter) {
     }
 }
 
-// The Cartesian order x before y before z (the QCSchema "cartesian" order): for each
-// x power from L down, the y powers from what is left down.
-TEST(Shell, CartesianOrder) {
-    struct Case { unsigned L, k; const char* name; };
-    const Case cases[] = {{0, 0, ""},   {1, 0, "x"},   {1, 1, "y"},   {1, 2, "z"},   {2, 0, "xx"},
-                          {2, 1, "xy"}, {2, 2, "xz"},  {2, 3, "yy"},  {2, 4, "yz"},  {2, 5, "zz"},
-                          {3, 0, "xxx"}, {3, 3, "xyy"}, {3, 6, "yyy"}, {3, 9, "zzz"}};
-    for (const Case& c : cases) EXPECT_EQ(cartesian_name(c.L, c.k), c.name) << c.L << " " << c.k;
+// Function names in Molden's order: Cartesian d xx, yy, zz, xy, xz, yz and f as Molden
+// lists them (its [GTO] section), beyond g x power descending; pure m 0, +1, -1, +2, -2.
+TEST(Shell, FunctionOrder) {
+    struct Case { unsigned L; bool pure; unsigned k; const char* name; };
+    const Case cases[] = {{0, false, 0, ""},     {1, false, 0, "x"},     {1, false, 2, "z"},    {2, false, 0, "xx"},
+                          {2, false, 1, "yy"},   {2, false, 2, "zz"},    {2, false, 3, "xy"},   {2, false, 4, "xz"},
+                          {2, false, 5, "yz"},   {3, false, 0, "xxx"},   {3, false, 3, "xyy"},  {3, false, 9, "xyz"},
+                          {4, false, 5, "xyyy"}, {5, false, 1, "xxxxy"}, {5, false, 20, "zzzzz"}, {1, true, 1, "y"},
+                          {2, true, 0, "0"},     {2, true, 1, "+1"},     {2, true, 4, "-2"},    {3, true, 6, "-3"}};
+    for (const Case& c : cases) EXPECT_EQ(function_name(c.L, c.pure, c.k), c.name) << c.L << " " << c.k;
     // Every function of a shell has powers summing to L, and no two are alike.
-    for (unsigned L = 0; L <= 4; ++L)
+    for (unsigned L = 0; L <= 5; ++L)
         for (unsigned k = 0; k < shell_size(L, false); ++k) {
             const auto p = cartesian_powers(L, k);
             EXPECT_EQ(p[0] + p[1] + p[2], L);

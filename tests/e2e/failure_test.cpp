@@ -210,8 +210,9 @@ TEST(KeptBehaviour, UnknownBasisSetStopsWithStatusOne) {
     const RunResult r = run_velko(quoted(path));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\nUnrecognized basis set\nError in input file " + quoted(path) +
-                         ", line 1: expected a basis-set name, sto-3g or sto-6g (any letter case, with or without the "
-                         "hyphen), found \"sto-9g\"\n"),
+                         ", line 1: expected a basis-set name, one of STO-3G, STO-6G, 3-21G, 6-31G, 6-31G*, 6-31G**, "
+                         "6-31+G*, 6-31++G**, 6-311G**, cc-pVDZ, cc-pVTZ, cc-pVQZ, aug-cc-pVDZ, aug-cc-pVTZ, def2-SVP, "
+                         "def2-TZVP, def2-TZVPP, def2-QZVP (any letter case), found \"sto-9g\"\n"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("GEOMETRY"), std::string::npos);
@@ -268,7 +269,7 @@ TEST(InputOfOtherPrograms, AcceptedAsMeantOrRefusedWithAMessage) {
          {"line 4:", "angstrom (or angstroms, ang, angs, \xc3\xa5) or bohr (or bohrs, au, a.u., or nothing)",
           "found \"furlong\""}},
         {"no_atoms.in", header("0"), 2, {"line 3:", "a number of atoms of one or more", "found \"0\""}},
-        {"no_atoms_bad_basis.in", header("0", "bohr", "\xff"), 1, {"line 1:", "sto-3g or sto-6g", "found \"\\xff\""}},
+        {"no_atoms_bad_basis.in", header("0", "bohr", "\xff"), 1, {"line 1:", "STO-3G, STO-6G, 3-21G", "found \"\\xff\""}},
         {"no_electrons.in", header("2", "bohr", "sto-3g", "2") + h2_atoms, 3,
          {"charge +2 has 0 electrons", "at least one electron"}},
         {"nul_bytes.in", std::string(4096, '\0'), 2, {"line 1:", "found a NUL byte"}},

@@ -40,6 +40,7 @@ TEST(InputChecks, RefusalsAndWarnings) {
          "atoms 1 (O) and 2 (H) are 0.51 angstrom apart, 0.52 times their covalent bond length of 0.97 angstrom"},
         {"bohr numbers in an XYZ file", "bohr.xyz", "3\n\n" + water_atoms_bohr, "", 0, "Total energy",
          "no two atoms are bonded: the closest, atoms 1 (O) and 2 (H) are 1.81 angstrom apart, 1.87 times"},
+        {"HCl in angstrom: bonded, beyond neon", "hcl.xyz", "2\n\nH 0 0 0\nCl 0 0 1.27\n", "", 0, "Total energy", ""},
         {"bohr numbers under units = bohr", "water.in",
          "basis = sto-3g\ncharge = 0\natoms = 3\nunits = bohr\n" + water_atoms_bohr, "", 0, "Total energy", ""},
         {"an SD file", "ne.sdf", sdf, "", 2, "is an MDL SD file, a format velko does not read; convert it to XYZ with Open Babel: obabel -isdf ", ""},

@@ -84,7 +84,7 @@ void expect_molecule_rows(const std::map<std::string, Checked>& rows, const std:
         EXPECT_EQ(rows.at(name).success, "True");
         expect_as_printed(std::stod(rows.at(name).value), name);
     }
-    for (const char* name : {"mp2", "sodium_hydride", "gradient"}) {
+    for (const char* name : {"mp2", "rubidium_hydride", "gradient"}) {
         SCOPED_TRACE(name);
         ASSERT_EQ(rows.count(name), 1u) << raw;
         EXPECT_EQ(rows.at(name).success, "False");

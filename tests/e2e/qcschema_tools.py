@@ -27,7 +27,7 @@ MOLECULES = {
 # What velko must refuse as a result with success false.
 REFUSED = {
     "mp2": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "mp2", "energy"),
-    "sodium_hydride": (["Na", "H"], [0, 0, 0, 0, 0, 3.566], "sto-3g", "hf", "energy"),
+    "rubidium_hydride": (["Rb", "H"], [0, 0, 0, 0, 0, 4.5], "sto-3g", "hf", "energy"),
     "gradient": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "hf", "gradient"),
 }
 

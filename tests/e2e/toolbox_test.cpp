@@ -106,7 +106,7 @@ TEST(XyzInput, UnknownBasisNameIsRefusedLikeInTheVelkoFormat) {
     const RunResult r = run_velko("--basis STO-9G \"" + xyz + "\"");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Unrecognized basis set\n"), std::string::npos);
-    EXPECT_NE(r.out.find("basis set \"STO-9G\" for input file \"" + xyz + "\" is not known; expected sto-3g or sto-6g"),
+    EXPECT_NE(r.out.find("basis set \"STO-9G\" for input file \"" + xyz + "\" is not known; expected one of STO-3G, STO-6G, 3-21G"),
               std::string::npos)
         << r.out;
 }
@@ -135,45 +135,55 @@ TEST(Options, UnwritableMoldenFileIsReported) {
 
 // --- Molden file read by Jmol ---
 
+// Water in STO-3G, and in cc-pVDZ with pure d functions under [5D] (24 orbitals).
 TEST(MoldenWithJmol, AtomsOrbitalsEnergiesAndOccupationsAsReported) {
     if (!file_exists(jmol_jar) || !succeeds("java -version")) GTEST_SKIP() << "Jmol (JmolData.jar) or java absent";
     const WaterRun& w = water_run();
     ASSERT_EQ(w.run.status, 0);
-    const std::string script = write_temp("jmol.spt",
-                                          "load \"" + w.molden + "\"\n"
-                                          "print \"ATOMS \" + {*}.count\n"
-                                          "x = getProperty(\"auxiliaryInfo.models[1].moData\")\n"
-                                          "print \"NMO \" + x.mos.length\n"
-                                          "for (var i = 1; i <= x.mos.length; i++) {\n"
-                                          "  print \"MO \" + x.mos[i].energy + \" \" + x.mos[i].occupancy\n"
-                                          "}\n");
-    // Jmol exits with 0 even when loading fails, so the printed lines are the result.
-    const std::string out = command_output("java -Djava.awt.headless=true -jar " + std::string(jmol_jar) +
-                                           " -n -o -i -s \"" + script + "\" 2>&1");
-    std::istringstream in(out);
-    int atoms = -1, mos = -1;
-    std::vector<OrbitalRow> jmol;
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream f(line);
-        std::string key;
-        f >> key;
-        if (key == "ATOMS") f >> atoms;
-        if (key == "NMO") f >> mos;
-        if (key == "MO") {
-            double e, occ;
-            if (f >> e >> occ) jmol.push_back({e, occ == 2.0});
-            EXPECT_TRUE(occ == 2.0 || occ == 0.0) << line;
+    std::string water = read_text(source_path("examples/water.in"));
+    water.replace(0, water.find('\n'), "basis = cc-pVDZ");
+    const std::string pure_molden = write_temp("water_ccpvdz.molden", "");
+    const RunResult pure = run_velko("--molden \"" + pure_molden + "\" \"" + write_temp("water_ccpvdz.in", water) + "\"");
+    ASSERT_EQ(pure.status, 0) << pure.out;
+    struct Case { std::string molden; const RunResult& run; int orbitals; };
+    for (const Case& c : {Case{w.molden, w.run, 7}, Case{pure_molden, pure, 24}}) {
+        SCOPED_TRACE(c.molden);
+        const std::string script = write_temp("jmol.spt",
+                                              "load \"" + c.molden + "\"\n"
+                                              "print \"ATOMS \" + {*}.count\n"
+                                              "x = getProperty(\"auxiliaryInfo.models[1].moData\")\n"
+                                              "print \"NMO \" + x.mos.length\n"
+                                              "for (var i = 1; i <= x.mos.length; i++) {\n"
+                                              "  print \"MO \" + x.mos[i].energy + \" \" + x.mos[i].occupancy\n"
+                                              "}\n");
+        // Jmol exits with 0 even when loading fails, so the printed lines are the result.
+        const std::string out = command_output("java -Djava.awt.headless=true -jar " + std::string(jmol_jar) +
+                                               " -n -o -i -s \"" + script + "\" 2>&1");
+        std::istringstream in(out);
+        int atoms = -1, mos = -1;
+        std::vector<OrbitalRow> jmol;
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream f(line);
+            std::string key;
+            f >> key;
+            if (key == "ATOMS") f >> atoms;
+            if (key == "NMO") f >> mos;
+            if (key == "MO") {
+                double e, occ;
+                if (f >> e >> occ) jmol.push_back({e, occ == 2.0});
+                EXPECT_TRUE(occ == 2.0 || occ == 0.0) << line;
+            }
         }
-    }
-    EXPECT_EQ(atoms, 3) << out;
-    EXPECT_EQ(mos, 7) << out;
-    const std::vector<OrbitalRow> report = report_orbitals(w.run.out);
-    ASSERT_EQ(report.size(), 7u);
-    ASSERT_EQ(jmol.size(), report.size()) << out;
-    for (std::size_t k = 0; k < report.size(); ++k) {
-        // Jmol keeps single precision.
-        EXPECT_NEAR(jmol[k].energy, report[k].energy, 1e-6 * std::fabs(report[k].energy) + 1e-9) << "MO " << k + 1;
-        EXPECT_EQ(jmol[k].occupied, report[k].occupied) << "MO " << k + 1;
+        EXPECT_EQ(atoms, 3) << out;
+        EXPECT_EQ(mos, c.orbitals) << out;
+        const std::vector<OrbitalRow> report = report_orbitals(c.run.out);
+        ASSERT_EQ(report.size(), static_cast<std::size_t>(c.orbitals));
+        ASSERT_EQ(jmol.size(), report.size()) << out;
+        for (std::size_t k = 0; k < report.size(); ++k) {
+            // Jmol keeps single precision.
+            EXPECT_NEAR(jmol[k].energy, report[k].energy, 1e-6 * std::fabs(report[k].energy) + 1e-9) << "MO " << k + 1;
+            EXPECT_EQ(jmol[k].occupied, report[k].occupied) << "MO " << k + 1;
+        }
     }
 }
 

@@ -8,10 +8,12 @@
 
 namespace {
 
-// The element table: symbol <-> atomic number for H ... Ne (IUPAC symbols).
+// The element table: symbol <-> atomic number for H ... Kr (IUPAC symbols).
 TEST(Atom, ElementTable) {
-    const char* symbols[10] = {"H", "He", "Li", "Be", "B", "C", "N", "O", "F", "Ne"};
-    for (unsigned z = 1; z <= 10; ++z) {
+    const char* symbols[36] = {"H",  "He", "Li", "Be", "B",  "C",  "N",  "O",  "F",  "Ne", "Na", "Mg",
+                               "Al", "Si", "P",  "S",  "Cl", "Ar", "K",  "Ca", "Sc", "Ti", "V",  "Cr",
+                               "Mn", "Fe", "Co", "Ni", "Cu", "Zn", "Ga", "Ge", "As", "Se", "Br", "Kr"};
+    for (unsigned z = 1; z <= 36; ++z) {
         EXPECT_EQ(element_number(symbols[z - 1]), z);
         EXPECT_EQ(element_symbol(z), symbols[z - 1]);
         const Atom a(symbols[z - 1], 0, 0, 0);
@@ -20,8 +22,8 @@ TEST(Atom, ElementTable) {
         EXPECT_EQ(a.nrelecs(), z);
         EXPECT_EQ(a.ps(), symbols[z - 1]);
     }
-    for (const char* other : {"o", "he", "HE", "Na", "", " H", "H "}) EXPECT_EQ(element_number(other), 0u) << other;
-    for (unsigned z : {0u, 11u, 100u}) EXPECT_EQ(element_symbol(z), "?") << z;
+    for (const char* other : {"o", "he", "HE", "NA", "Rb", "", " H", "H "}) EXPECT_EQ(element_number(other), 0u) << other;
+    for (unsigned z : {0u, 37u, 100u}) EXPECT_EQ(element_symbol(z), "?") << z;
 }
 
 TEST(Atom, PositionAndUnknownSymbol) {

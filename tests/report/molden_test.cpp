@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "common/constants.h"
 #include "common/failure.h"
 #include "app/run.h"
+#include "report/listing.h"
 
 namespace {
 
@@ -252,3 +256,46 @@ TEST(MoldenFile, UnwritablePathIsAFailure) {
 }
 
 }  // namespace
+
+// Beyond p, against Psi4 1.3.2's Molden files of the same water (tests/reference/psi4_basis/,
+// psi4_molden.in beside them): the [5D] flag for pure functions, and every orbital's
+// coefficients in the file, up to the orbital's sign, Cartesian xy, xz, yz at Molden's
+// norm. Psi4 converged to 1e-8 in the density: the coefficients agree to 1e-5.
+TEST(MoldenText, DAndFFunctionsAsPsi4WritesThem) {
+    struct Case { const char* basis; bool pure; const char* psi4_file; };
+    for (const Case& c : {Case{"6-31G*", false, "psi4_water_6-31gs.molden"},
+                          Case{"cc-pVDZ", true, "psi4_water_cc-pvdz.molden"}}) {
+        SCOPED_TRACE(c.basis);
+        Molecule mol = water_engine().molecule;
+        mol.basis_name = c.basis;
+        Settings settings;
+        settings.progress = false;
+        Listing quiet(false);
+        const std::string text = molden_text(compute_run(prepare_run(mol, "water"), settings, "water", quiet));
+        std::ifstream in(std::string(VELKO_SOURCE_DIR "/tests/reference/psi4_basis/") + c.psi4_file);
+        const std::string psi4((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(index_of(lines_of(text), "[5D]") < lines_of(text).size(), c.pure);
+        // The coefficient columns of [MO], orbital after orbital.
+        const auto coefficients = [](const std::string& file) {
+            std::vector<std::vector<double>> orbitals;
+            for (const std::string& line : lines_of(file.substr(file.find("[MO]")))) {
+                std::istringstream f(line);
+                std::string key;
+                double value = 0.0;
+                if (!(f >> key)) continue;
+                if (key.rfind("Ene=", 0) == 0) orbitals.emplace_back();
+                else if (std::isdigit(static_cast<unsigned char>(key[0])) && f >> value) orbitals.back().push_back(value);
+            }
+            return orbitals;
+        };
+        const auto ours = coefficients(text), theirs = coefficients(psi4);
+        ASSERT_EQ(ours.size(), theirs.size());
+        for (std::size_t k = 0; k < ours.size(); ++k) {
+            ASSERT_EQ(ours[k].size(), theirs[k].size());
+            double dot = 0.0;
+            for (std::size_t b = 0; b < ours[k].size(); ++b) dot += ours[k][b] * theirs[k][b];
+            for (std::size_t b = 0; b < ours[k].size(); ++b)
+                EXPECT_NEAR(ours[k][b], dot < 0 ? -theirs[k][b] : theirs[k][b], 1e-5) << "orbital " << k + 1 << " function " << b + 1;
+        }
+    }
+}

@@ -213,3 +213,27 @@ TEST(QcschemaJson, ChargedMoleculeCarriesItsCharge) {
 }
 
 }  // namespace
+
+// The orbitals' rows of a d shell in QCSchema's (CCA) order, from the basis's Molden
+// order: water's oxygen d shell, functions 10-15 in 6-31G* (Cartesian xx, yy, zz, xy,
+// xz, yz -> xx, xy, xz, yy, yz, zz) and 10-14 in cc-pVDZ (pure m 0, +1, -1, +2, -2 -> -2 ... +2).
+TEST(QcschemaJson, DShellRowsInCcaOrder) {
+    struct Case { const char* basis; std::vector<int> rows; };
+    for (const Case& c : {Case{"6-31G*", {9, 12, 13, 10, 14, 11}}, Case{"cc-pVDZ", {13, 11, 9, 10, 12}}}) {
+        SCOPED_TRACE(c.basis);
+        Molecule mol;
+        mol.basis_name = c.basis;
+        mol.addAtom("O", 0.0, 0.0, 0.0);
+        mol.addAtom("H", 1.435969546, 1.101858187, 0.3);
+        mol.addAtom("H", -1.435969546, 1.101858187, 0.0);
+        Listing quiet(false);
+        Settings settings;
+        settings.progress = false;
+        const Calculation calc = compute_rhf(mol, settings, "w.in", quiet);
+        const std::vector<std::vector<double>> rows =
+            nlohmann::json::parse(qcschema_json(calc, true))["wavefunction"]["scf_orbitals_a"];
+        const Matrix<double>& C = calc.result.channels[0].C;
+        for (std::size_t r = 0; r < c.rows.size(); ++r)
+            for (int k = 0; k < C.cols(); ++k) EXPECT_EQ(rows[9 + r][static_cast<std::size_t>(k)], C[c.rows[r]][k]) << r;
+    }
+}

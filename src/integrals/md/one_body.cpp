@@ -8,7 +8,7 @@
 
 namespace {
 
-enum class Operator { overlap, kinetic };
+enum class Operator { overlap, kinetic, dipole };
 
 // The primitive pair of exponents a, b: p, P, the Gaussian product factor and
 // the Hermite expansions along x, y, z with j up to lb + extra_j.
@@ -33,14 +33,16 @@ PrimitivePair primitive_pair(const GaussianShell& A, double a, const GaussianShe
     return pair;
 }
 
-std::vector<double> one_electron(const GaussianShell& A, const GaussianShell& B, Operator op) {
+// `axis` and `origin` name the moment of a dipole block.
+std::vector<double> one_electron(const GaussianShell& A, const GaussianShell& B, Operator op, int axis = 0,
+                                 const std::array<double, 3>& origin = {}) {
     const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
     const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
     std::vector<double> block(ca.size() * cb.size(), 0.0);
     for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
         for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
             const double b = B.exponents[pb];
-            const PrimitivePair pair = primitive_pair(A, A.exponents[pa], B, b, op == Operator::kinetic ? 2 : 0);
+            const PrimitivePair pair = primitive_pair(A, A.exponents[pa], B, b, op == Operator::kinetic ? 2 : op == Operator::dipole ? 1 : 0);
             const double root = std::sqrt(pi_convention / pair.p);
             const double w = A.coefficients[pa] * B.coefficients[pb] * pair.factor;
             for (std::size_t i = 0; i < ca.size(); ++i)
@@ -56,9 +58,16 @@ std::vector<double> one_electron(const GaussianShell& A, const GaussianShell& B,
                                     (n > 1 ? 0.5 * n * (n - 1) * pair.E[x](m, n - 2, 0) : 0.0)) *
                                    root;
                     }
-                    const double value = op == Operator::overlap
-                                             ? S[0] * S[1] * S[2]
-                                             : T[0] * S[1] * S[2] + S[0] * T[1] * S[2] + S[0] * S[1] * T[2];
+                    double value = 0.0;
+                    if (op == Operator::overlap) {
+                        value = S[0] * S[1] * S[2];
+                    } else if (op == Operator::kinetic) {
+                        value = T[0] * S[1] * S[2] + S[0] * T[1] * S[2] + S[0] * S[1] * T[2];
+                    } else {
+                        const int m = pi_[axis], n = pj[axis];
+                        S[axis] = (pair.E[axis](m, n + 1, 0) + (B.centre[axis] - origin[axis]) * pair.E[axis](m, n, 0)) * root;
+                        value = S[0] * S[1] * S[2];
+                    }
                     block[i * cb.size() + j] += w * value;
                 }
         }
@@ -74,6 +83,11 @@ std::vector<double> overlap_block(const GaussianShell& a, const GaussianShell& b
 
 std::vector<double> kinetic_block(const GaussianShell& a, const GaussianShell& b) {
     return one_electron(a, b, Operator::kinetic);
+}
+
+std::vector<double> dipole_block(const GaussianShell& a, const GaussianShell& b, int axis,
+                                 const std::array<double, 3>& origin) {
+    return one_electron(a, b, Operator::dipole, axis, origin);
 }
 
 std::vector<double> nuclear_block(const GaussianShell& A, const GaussianShell& B,

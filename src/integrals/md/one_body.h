@@ -17,6 +17,11 @@ std::vector<double> overlap_block(const GaussianShell& a, const GaussianShell& b
 //   T = T_x S_y S_z + S_x T_y S_z + S_x S_y T_z.
 std::vector<double> kinetic_block(const GaussianShell& a, const GaussianShell& b);
 
+// D_ab = <a| (r - O)_k |b>, axis k (0 x, 1 y, 2 z): along k, with x - O = (x - B) + (B - O),
+//   D_ij = (E^i(j+1)_0 + (B - O) E^ij_0) sqrt(pi/p), the other axes overlaps.
+std::vector<double> dipole_block(const GaussianShell& a, const GaussianShell& b, int axis,
+                                 const std::array<double, 3>& origin);
+
 // A point charge (a nucleus) attracting the electron.
 struct PointCharge {
     double charge;

@@ -7,27 +7,12 @@
 
 namespace {
 
-// Molden's orders of the d, f and g components.
-const char* const molden_order[5] = {"", "", "xx yy zz xy xz yz", "xxx yyy zzz xyy xxy xxz xzz yzz yyz xyz",
-                                     "xxxx yyyy zzzz xxxy xxxz yyyx yyyz zzzx zzzy xxyy xxzz yyzz xxyz yyxz zzxy"};
-
 std::vector<CartesianPowers> components_of(int l) {
     std::vector<CartesianPowers> powers;
-    if (l >= 2 && l <= 4) {
-        CartesianPowers p{0, 0, 0};
-        for (const char* c = molden_order[l];; ++c) {
-            if (*c == ' ' || *c == '\0') {
-                powers.push_back(p);
-                p = {0, 0, 0};
-                if (*c == '\0') break;
-                continue;
-            }
-            (*c == 'x' ? p.x : *c == 'y' ? p.y : p.z) += 1;
-        }
-        return powers;
+    for (int k = 0; k < cartesian_count(l); ++k) {
+        const std::array<unsigned, 3> p = cartesian_powers(static_cast<unsigned>(l), static_cast<unsigned>(k));
+        powers.push_back({static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2])});
     }
-    for (int i = l; i >= 0; --i)
-        for (int j = l - i; j >= 0; --j) powers.push_back({i, j, l - i - j});
     return powers;
 }
 

@@ -21,8 +21,8 @@ struct GaussianShell {
 // The engine's largest angular momentum: h (5).
 constexpr int max_engine_l = 5;
 
-// Powers (i, j, k) of the Cartesian components of angular momentum l, in Molden's
-// order through g (d: xx, yy, zz, xy, xz, yz), then i descending, j descending.
+// Powers (i, j, k) of the Cartesian components of angular momentum l, in the order
+// of cartesian_powers (basis/shell.h): Molden's through g.
 struct CartesianPowers {
     int x, y, z;
 };
