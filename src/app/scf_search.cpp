@@ -190,7 +190,7 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
     // The open-shell report names the step limit only when the run stopped there unconverged.
     calc.result.reached_limit = !best.converged && best.iterations >= calc.iteration_limit;
     calc.stability_checked = best.stability_checked;
-    calc.lowest.eigenvalue = best.lowest_hessian_eigenvalue;
+    calc.lowest = best.lowest;
     calc.stable = best.stable;
     calc.instabilities_followed = best.instabilities_followed;
 }

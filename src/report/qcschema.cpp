@@ -153,7 +153,9 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
     if (open) {
         extras["orbital_energies_beta"] = r.channels[1].energies;
         extras["s_squared"] = r.s_squared;
-        extras["lowest_orbital_hessian_eigenvalue"] = calc.lowest.eigenvalue;
+        // Null when the check stopped at an upper bound once the sign was settled.
+        extras["lowest_orbital_hessian_eigenvalue"] =
+            !calc.stability_checked || calc.lowest.converged ? json(calc.lowest.eigenvalue) : json(nullptr);
         extras["instabilities_followed"] = calc.instabilities_followed;
     }
     if (!p.mulliken_spin.empty()) {

@@ -23,7 +23,8 @@ struct Calculation;
 // scf_occupations_a (1 or 0 electrons of each spin), restricted true.
 // An open shell has keywords reference "uhf", its multiplicity in the molecule, in
 // extras the beta orbital energies (orbital_energies_beta) beside the alpha ones
-// (orbital_energies), <S^2> (s_squared), lowest_orbital_hessian_eigenvalue and
+// (orbital_energies), <S^2> (s_squared), lowest_orbital_hessian_eigenvalue (null when
+// not converged, as scf_lowest_hessian_eigenvalue) and
 // instabilities_followed; its wavefunction has the beta orbitals too (_b), restricted false.
 // Pretty-printed, ending with a newline.
 std::string qcschema_json(const Calculation& calc, bool wavefunction = false);

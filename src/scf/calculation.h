@@ -45,7 +45,7 @@ struct Calculation {
     // shell is checked inside its run: its stability only.
     ConvergenceCheck convergence;
     bool stability_checked = false;  // only a converged result is checked
-    LowestRotation lowest{};         // lowest orbital Hessian eigenpair of the result (the eigenvalue of an open shell)
+    LowestRotation lowest{};         // lowest orbital Hessian eigenpair of the result
     bool stable = false;
     unsigned instabilities_followed = 0;  // unstable solutions left along their lowest mode
     // Lowest eigenpair of the RHF->UHF (triplet) orbital Hessian of a checked closed-shell

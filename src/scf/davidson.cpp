@@ -115,7 +115,7 @@ LowestEigenpair lowest_eigenpair(const LinearMap& A, const FlatVector& diagonal,
             // Davidson correction (theta - diag)^-1 r, guarded where the denominator vanishes.
             FlatVector t(dim);
             for (std::size_t k = 0; k < dim; ++k) {
-                double d = theta[r] - diagonal[k];
+                double d = options.negated_correction ? diagonal[k] - theta[r] : theta[r] - diagonal[k];
                 if (std::fabs(d) < options.smallest_denominator)
                     d = d < 0 ? -options.smallest_denominator : options.smallest_denominator;
                 t[k] = residual[r][k] / d;

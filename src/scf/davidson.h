@@ -14,7 +14,7 @@ using FlatVector = std::vector<double>;
 using LinearMap = std::function<FlatVector(const FlatVector&)>;
 
 struct DavidsonOptions {
-    double residual_tolerance = 1e-5;  // |A x - theta x| of a converged pair
+    double residual_tolerance = 0.0;  // |A x - theta x| of a converged pair, set by the caller
     unsigned max_products = 60;        // products A x at most
     // Ritz pairs refined together. Refining the lowest alone can stop on an exact
     // eigenvector that the start spans (the zero mode of a linear molecule) while a lower
@@ -28,9 +28,12 @@ struct DavidsonOptions {
     bool pseudo_random_start = true;
     std::size_t max_subspace = 16;       // vectors kept before a restart
     double smallest_denominator = 1e-8;  // |theta - diag| of the correction at least this
-    // Stop as soon as both Ritz values exceed settled_above by four residual norms: an
-    // eigenvalue lies within a residual of each and the Ritz values bound the eigenvalues
-    // from above, so none lies below settled_above; the eigenvalue is then only an upper bound.
+    // The correction is (theta - diag)^-1 r, or its negative (diag - theta)^-1 r: the
+    // same subspace, but the sign of the eigenvector returned may differ.
+    bool negated_correction = false;
+    // Stop as soon as the refined Ritz values exceed settled_above by four residual norms:
+    // an eigenvalue lies within a residual of each and the Ritz values bound the
+    // eigenvalues from above; the eigenvalue is then only an upper bound.
     bool stop_when_settled = false;
     double settled_above = 0.0;
 };
@@ -41,7 +44,7 @@ struct LowestEigenpair {
     double residual;     // |A x - eigenvalue x|; an eigenvalue of A lies within this of it
     unsigned products;   // products A x computed
     bool converged;      // residual below the tolerance
-    bool settled;        // converged, or both Ritz values four residuals above settled_above
+    bool settled;        // converged, or the refined Ritz values four residuals above settled_above
 };
 
 LowestEigenpair lowest_eigenpair(const LinearMap& A, const FlatVector& diagonal, const DavidsonOptions& options);

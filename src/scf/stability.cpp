@@ -115,15 +115,18 @@ DavidsonOptions stability_options(unsigned functions, unsigned channels) {
     o.settled_above = instability_threshold;
     if (channels == 2) {
         // Open shells start from more unit vectors and refine the lowest pair alone, in a
-        // larger subspace. Their reports depend on it: O2's unstable mode lies in a
-        // degenerate pair, where the iteration decides which combination is followed, and
-        // with it which of the equivalent degenerate orbitals the SCF ends on.
+        // larger subspace, with the correction of the other sign. Their reports depend on
+        // it: O2's unstable mode lies in a degenerate pair, where the iteration decides
+        // which combination is followed, and with it which of the equivalent degenerate
+        // orbitals the SCF ends on; the sign of the mode decides on which side a stalled
+        // DIIS leaves (the naphthyl radical reaches another state from the other side).
         o.start_units = 8;
         o.pseudo_random_start = false;
         o.roots = 1;
         o.max_subspace = 40;
         o.smallest_denominator = 1e-4;
-        o.max_products = 208;
+        o.negated_correction = true;
+        o.max_products = 208;  // 200 corrections after the start
     }
     return o;
 }

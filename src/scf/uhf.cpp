@@ -81,8 +81,11 @@ UhfResult run_uhf_from(const SpinSystem& system, std::vector<Matrix<double>> P_s
     // lowest orbital Hessian mode of the present orbitals when it is negative, and start a
     // fresh history (from the densities of the present orbitals otherwise).
     const StallEscape escape = [&system](const SpinRun& last, std::vector<Matrix<double>>& P) {
+        // It rotates along any negative mode, however small: the iteration runs to its
+        // tolerance rather than stopping once the sign against instability_threshold is settled.
         DavidsonOptions rough = stability_options(static_cast<unsigned>(system.H.rows()), 2);
         rough.residual_tolerance = escape_residual_tolerance;
+        rough.stop_when_settled = false;
         const LowestRotation mode = lowest_mode(system, last, rough);
         P = rotated_densities(system, last, mode.vector, mode.eigenvalue < 0.0 ? follow_angle : 0.0);
         return true;
@@ -110,7 +113,7 @@ UhfResult run_uhf_from(const SpinSystem& system, std::vector<Matrix<double>> P_s
 
     UhfResult r = as_result(f.run, UhfResult{});
     r.stability_checked = f.checked;
-    r.lowest_hessian_eigenvalue = r.stability_checked ? f.lowest.eigenvalue : 0.0;
+    if (r.stability_checked) r.lowest = f.lowest;
     r.stable = !r.stability_checked || f.stable;
     r.instabilities_followed = static_cast<unsigned>(f.followed.size());
     r.s_squared = s_squared(r.channels[0].C, r.channels[1].C, system.S, system.occupied[0], system.occupied[1]);

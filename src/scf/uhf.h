@@ -4,6 +4,7 @@
 
 #include "linalg/matrix.h"
 #include "scf/spin_scf.h"
+#include "scf/stability.h"
 
 // Unrestricted Hartree-Fock (J. A. Pople and R. K. Nesbet, J. Chem. Phys. 22, 571 (1954)):
 // separate alpha and beta orbitals, densities Pa = C_a,occ C_a,occ^T and Pb likewise,
@@ -17,10 +18,10 @@ struct UhfSettings {
 
 // The alpha and beta channels of the solution (channels[0] and [1]) with its <S^2>.
 struct UhfResult : SpinRun {
-    // Stability of the final solution: the lowest eigenvalue of the orbital Hessian,
-    // whether Davidson converged on it, and the number of restarts along unstable modes.
+    // Stability of the final solution: the lowest eigenpair of the orbital Hessian
+    // (stability.h), and the number of restarts along unstable modes.
     bool stability_checked = false;
-    double lowest_hessian_eigenvalue = 0.0;
+    LowestRotation lowest{};
     bool stable = true;
     unsigned instabilities_followed = 0;
 };

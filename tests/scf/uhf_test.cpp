@@ -88,7 +88,7 @@ TEST(UhfStability, SaddlePointsFromTheCoreGuessAreFollowedToTheGroundState) {
         EXPECT_TRUE(r.converged);
         EXPECT_GE(r.instabilities_followed, 1u);
         EXPECT_TRUE(r.stable);
-        EXPECT_GT(r.lowest_hessian_eigenvalue, -1e-6);
+        EXPECT_GT(r.lowest.eigenvalue, -1e-6);
         EXPECT_NEAR(r.energy, c.psi4_energy, 1e-8 * std::fabs(c.psi4_energy));
         UhfSettings unchecked;
         unchecked.check_stability = false;
