@@ -118,6 +118,10 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     if (listener) step = [this](unsigned number, double energy, double ms) { listener->step(number, energy, ms); };
     SpinRun run;
     converge_diis(system, start_densities(system, start), settings, step, nullptr, run);
+    return closed_shell_result(std::move(run));
+}
+
+ScfResult closed_shell_result(SpinRun run) {
     ScfResult r;
     r.converged = run.converged;
     r.reached_limit = run.reached_limit;

@@ -29,6 +29,8 @@ struct ScfResult {
 
 // The result as the one spin channel of a closed shell with `occupied` doubly occupied orbitals.
 SpinRun closed_shell_run(ScfResult r, unsigned occupied);
+// The one channel of a closed-shell run as a result.
+ScfResult closed_shell_result(SpinRun run);
 
 // Restricted closed-shell Hartree-Fock (Roothaan-Hall) on a basis whose integrals are
 // computed: C. C. J. Roothaan, Rev. Mod. Phys. 23, 69 (1951); Szabo and Ostlund,

@@ -4,24 +4,6 @@
 
 #include <utility>
 
-namespace {
-
-ScfResult closed_shell_result(SpinRun run) {
-    ScfResult r;
-    r.converged = run.converged;
-    r.reached_limit = run.reached_limit;
-    r.finite = run.finite;
-    r.iterations = run.iterations;
-    r.energy = run.energy;
-    ChannelState& c = run.channels[0];
-    r.orbital_energies = std::move(c.energies);
-    r.C = std::move(c.C);
-    r.density = std::move(c.density);
-    r.fock = std::move(c.fock);
-    return r;
-}
-
-}  // namespace
 
 ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r) {
     ConvergenceCheck c;
