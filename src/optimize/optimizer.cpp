@@ -187,6 +187,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
     // energy and predicted change (for the trust radius).
     std::optional<Vec> q_previous, g_previous;
     double predicted = 0.0;  // 0: none (the first step, or coordinates chosen anew)
+    double last_length = 0.0;  // of the last step
     double e_previous = eg.energy;
 
     for (;;) {
@@ -203,7 +204,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
             const double ratio = (eg.energy - e_previous) / predicted;
             if (ratio < 0.25)
                 trust = std::max(trust / 4.0, min_trust);
-            else if (ratio > 0.75)
+            else if (ratio > 0.75 && last_length > 0.8 * trust)
                 trust = std::min(trust * 2.0, max_trust);
         }
 
@@ -237,6 +238,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
         step.trust = trust;
         step.cartesian = coords.cartesian;
         step.x = x;
+        step.gradient = eg.gradient;
         const bool done = converged(step, settings.criteria);
         std::optional<Vec> next;
         if (!done && step.step < settings.max_steps) {
@@ -273,6 +275,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
         }
 
         predicted = dot(g, s) + 0.5 * dot(s, times(PH, s));
+        last_length = std::sqrt(dot(s, s));
         q_previous = q;
         g_previous = gq;
         e_previous = eg.energy;

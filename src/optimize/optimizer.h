@@ -40,6 +40,7 @@ struct OptimizationStep {
     double trust = 0.0;
     bool cartesian = false;  // the step is in Cartesians: the internal coordinates failed
     std::vector<double> x;
+    std::vector<double> gradient;  // Cartesian, at x
 };
 
 struct OptimizationTrace {
