@@ -9,6 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/optimize_run.h"
+#include "common/failure.h"
+#include "../e2e/run_velko.h"
 
 namespace {
 
@@ -48,3 +50,21 @@ TEST(Optimize, MinimaAgreeWithPsi4) {
 }
 
 }  // namespace
+
+// The command line: a step limit reached ends with status 9 after the report of the last
+// geometry, and the trajectory holds one XYZ frame per geometry.
+TEST(Optimize, StepLimitStatusAndTrajectory) {
+    const std::string in = write_temp("optimize_far.in",
+                                      "basis = sto-3g\ncharge = 0\natoms = 3\nunits = bohr\n"
+                                      "O 0 0 0\nH 2.6 0 0\nH -1.545 0.414 0\n");
+    const std::string xyz = in + ".xyz";
+    const RunResult r = run_velko("--optimize --max-steps 2 --trajectory " + xyz + " " + in);
+    EXPECT_EQ(r.status, exit_status::optimization_not_converged);
+    EXPECT_NE(r.err.find("did not converge in 2 steps"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Optimization not converged after 2 steps"), std::string::npos);
+    EXPECT_NE(r.out.find("Total energy [Hartree]:"), std::string::npos);
+    const std::string frames = read_text(xyz);
+    EXPECT_EQ(frames.rfind("3\nstep 1  energy -74.71780504", 0), 0u) << frames;
+    EXPECT_NE(frames.find("3\nstep 2  energy "), std::string::npos);
+    EXPECT_EQ(run_velko("--optimize --trajectory " + in + " " + in).status, exit_status::bad_input);
+}
