@@ -25,6 +25,11 @@
 #include "app/qcschema_input.h"
 #include "report/verdict.h"
 #include "properties/properties.h"
+#include "app/frequencies.h"
+#include "common/constants.h"
+#include "report/vibration_json.h"
+#include "report/vibration_report.h"
+#include "system/parallel.h"
 
 namespace {
 
@@ -51,10 +56,34 @@ int run(const Options& opt, const Output& out) {
     out.print_result(calc);
     if (opt.properties) out.print_properties(calculation_properties(calc));
 
+    // --- harmonic frequencies and thermochemistry ---
+    std::optional<Vibrations> vibrations;
+    if (opt.frequencies && verdict(calc).status == exit_status::ok) {
+        ThermoConditions conditions;
+        conditions.temperature = opt.temperature;
+        conditions.pressure = opt.pressure * pascal_per_atmosphere;
+        conditions.symmetry_number = opt.symmetry_number;
+        conditions.multiplicity = prepared.spin.multiplicity;
+        vibrations = compute_vibrations(prepared, calc, settings, conditions,
+                                        opt.threads != 0 ? opt.threads : default_thread_count(), opt.input_path);
+        std::cout << frequencies_block(*vibrations) << thermochemistry_block(*vibrations, calc.result.energy)
+                  << std::flush;
+        std::cerr << vibration_warnings(*vibrations);
+    } else if (opt.frequencies) {
+        std::cerr << "velko: no frequencies: the SCF at the input geometry did not succeed\n";
+    }
+
     // --- files for other programs ---
     try {
-        if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+        if (!opt.molden_path.empty())
+            write_molden(calc, opt.molden_path, vibrations ? molden_vibrations(*vibrations) : std::string());
+        if (!opt.json_path.empty() && vibrations)
+            replace_file(opt.json_path, "JSON", with_vibrations(qcschema_json(calc, opt.json_wavefunction), *vibrations));
+        else if (!opt.json_path.empty())
+            write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+        if (!opt.spectrum_path.empty() && vibrations)
+            replace_file(opt.spectrum_path, "SVG",
+                         spectrum_svg(*vibrations, "IR spectrum: " + opt.input_path + ", HF/" + prepared.molecule.basis_name));
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
         const Verdict v = verdict(calc);
@@ -100,7 +129,9 @@ int velko_main(int argc, char* argv[]) {
     Options opt;
     try {
         opt = parse_command_line(argc, argv);
-        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path);
+        if (!opt.help && !opt.version)
+            check_output_paths(opt.input_path,
+                               {{"--molden", opt.molden_path}, {"--json", opt.json_path}, {"--spectrum", opt.spectrum_path}});
     } catch (const Failure& f) {
         return report_failure(f);
     }

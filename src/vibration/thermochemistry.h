@@ -13,7 +13,7 @@
 struct ThermoConditions {
     double temperature = 298.15;  // K
     double pressure = pascal_per_atmosphere;  // Pa
-    unsigned symmetry_number = 1;
+    unsigned symmetry_number = 1;  // sigma
     unsigned multiplicity = 1;
 };
 
