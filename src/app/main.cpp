@@ -83,7 +83,8 @@ int run(const Options& opt, const Output& out) {
             write_qcschema(calc, opt.json_path, opt.json_wavefunction);
         if (!opt.spectrum_path.empty() && vibrations)
             replace_file(opt.spectrum_path, "SVG",
-                         spectrum_svg(*vibrations, "IR spectrum: " + opt.input_path + ", HF/" + prepared.molecule.basis_name));
+                         spectrum_svg(*vibrations, "IR spectrum: " + opt.input_path.substr(opt.input_path.find_last_of('/') + 1) +
+                                                  ", HF/" + prepared.molecule.basis_name));
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
         const Verdict v = verdict(calc);

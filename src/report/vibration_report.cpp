@@ -131,7 +131,9 @@ std::string spectrum_svg(const Vibrations& v, const std::string& title, double f
     out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << left + width + 20 << "\" height=\""
         << top + height + 60 << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
     out << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    out << "<text x=\"" << left + width / 2 << "\" y=\"24\" text-anchor=\"middle\" font-size=\"15\">" << title
+    std::string escaped;  // the title as XML text
+    for (char c : title) escaped += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    out << "<text x=\"" << left + width / 2 << "\" y=\"24\" text-anchor=\"middle\" font-size=\"15\">" << escaped
         << "</text>\n";
     out << format("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"black\"/>\n",
                   left, top, width, height);
