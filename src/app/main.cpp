@@ -12,6 +12,10 @@
 #include "common/clock.h"
 #include "common/failure.h"
 #include "app/batch.h"
+#include "app/optimize_run.h"
+#include "common/quote.h"
+#include "report/optimization_report.h"
+#include "report/optimization_schema.h"
 #include "app/prepare.h"
 #include "app/run.h"
 #include "properties/calculation_properties.h"
@@ -41,12 +45,34 @@ int run(const Options& opt, const Output& out) {
     Molecule mol = read_run_input(opt.input_path, opt, notices);
     std::cerr << notices << std::flush;
     const PreparedRun prepared = prepare_run(std::move(mol), opt.input_path);
-    out.print_geometry(prepared.molecule);
 
-    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
+    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise; with --optimize at
+    // each geometry of the minimisation, the report at the last ---
     Listing listing(opt.verbose);
     const Settings settings{opt.integrals, opt.diis, opt.max_iterations, opt.threads, opt.integral_direct};
-    const Calculation calc = compute_run(prepared, settings, opt.input_path, listing);
+    std::optional<OptimizationTrace> trace;
+    Calculation calc;
+    OptimizerSettings optimizer;
+    if (opt.optimize) {
+        if (opt.optimize_tight) optimizer.criteria = tight_convergence;
+        if (opt.max_steps != 0) optimizer.max_steps = opt.max_steps;
+        std::cout << optimization_heading(optimizer.criteria) << std::flush;
+        std::string frames;
+        OptimizationResult r = optimize(prepared, settings, optimizer, opt.input_path,
+                                        [&](const OptimizationStep& step, const Molecule& m) {
+                                            std::cout << optimization_step_line(step) << std::flush;
+                                            if (opt.trajectory_path.empty()) return;
+                                            frames += xyz_frame(m, step.step, step.energy);
+                                            replace_file(opt.trajectory_path, "trajectory", frames);
+                                        });
+        trace = std::move(r.trace);
+        calc = std::move(r.calculation);
+        std::cout << optimization_closing(*trace) << optimized_geometry_block(calc.molecule) << std::flush;
+        out.print_geometry(calc.molecule);
+    } else {
+        out.print_geometry(prepared.molecule);
+        calc = compute_run(prepared, settings, opt.input_path, listing);
+    }
 
     // --- report ---
     if (calc.result.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
@@ -64,7 +90,9 @@ int run(const Options& opt, const Output& out) {
         conditions.pressure = opt.pressure * pascal_per_atmosphere;
         conditions.symmetry_number = opt.symmetry_number;
         conditions.multiplicity = prepared.spin.multiplicity;
-        vibrations = compute_vibrations(prepared, calc, settings, conditions,
+        // At the input geometry, or at the minimum of --optimize.
+        const PreparedRun at{calc.molecule, prepared.spin};
+        vibrations = compute_vibrations(at, calc, settings, conditions,
                                         opt.threads != 0 ? opt.threads : default_thread_count(), opt.input_path);
         std::cout << frequencies_block(*vibrations) << thermochemistry_block(*vibrations, calc.result.energy)
                   << std::flush;
@@ -77,7 +105,11 @@ int run(const Options& opt, const Output& out) {
     try {
         if (!opt.molden_path.empty())
             write_molden(calc, opt.molden_path, vibrations ? molden_vibrations(*vibrations) : std::string());
-        if (!opt.json_path.empty() && vibrations)
+        if (!opt.json_path.empty() && trace)
+            replace_file(opt.json_path, "JSON",
+                         optimization_schema_json(*trace, prepared.molecule, calc, opt.optimize_tight,
+                                                  optimizer.max_steps, opt.json_wavefunction));
+        else if (!opt.json_path.empty() && vibrations)
             replace_file(opt.json_path, "JSON", with_vibrations(qcschema_json(calc, opt.json_wavefunction), *vibrations));
         else if (!opt.json_path.empty())
             write_qcschema(calc, opt.json_path, opt.json_wavefunction);
@@ -96,6 +128,11 @@ int run(const Options& opt, const Output& out) {
     out.print_calculation_time(clock.passed());
     const Verdict v = verdict(calc);
     if (v.status != exit_status::ok) std::cerr << v.message << "\n";
+    if (v.status == exit_status::ok && trace && !trace->converged) {
+        std::cerr << "Error in input file " << quoted(opt.input_path) << ": the geometry optimization did not converge in "
+                  << trace->steps.size() << " steps (--max-steps); the report is of the last geometry\n";
+        return exit_status::optimization_not_converged;
+    }
     return v.status;
 }
 
@@ -131,8 +168,10 @@ int velko_main(int argc, char* argv[]) {
     try {
         opt = parse_command_line(argc, argv);
         if (!opt.help && !opt.version)
-            check_output_paths(opt.input_path,
-                               {{"--molden", opt.molden_path}, {"--json", opt.json_path}, {"--spectrum", opt.spectrum_path}});
+            check_output_paths(opt.input_path, {{"--molden", opt.molden_path},
+                                                {"--json", opt.json_path},
+                                                {"--trajectory", opt.trajectory_path},
+                                                {"--spectrum", opt.spectrum_path}});
     } catch (const Failure& f) {
         return report_failure(f);
     }

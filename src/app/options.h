@@ -32,6 +32,10 @@ struct Options {
     double pressure = 1.0;        // --pressure atm of the thermochemistry
     unsigned symmetry_number = 0; // --symmetry-number N; 0: the point group's
     std::string spectrum_path;    // --spectrum FILE: the IR spectrum as SVG
+    bool optimize = false;        // --optimize: minimise the energy over the geometry first
+    bool optimize_tight = false;  // --optimize=tight: the stricter convergence criteria
+    unsigned max_steps = 0;       // --max-steps N: geometry steps of --optimize; 0: the default
+    std::string trajectory_path;  // --trajectory FILE: the geometries of --optimize as XYZ frames
 };
 
 // Throws Failure (bad_input) for an unknown option, an option that lacks its

@@ -180,8 +180,8 @@ bool same_file(const std::string& a, const std::string& b) {
 }
 
 void check_output_paths(const std::string& input_path, const std::string& molden_path,
-                        const std::string& json_path) {
-    check_output_paths(input_path, {{"--molden", molden_path}, {"--json", json_path}});
+                        const std::string& json_path, const std::string& trajectory_path) {
+    check_output_paths(input_path, {{"--molden", molden_path}, {"--json", json_path}, {"--trajectory", trajectory_path}});
 }
 
 void check_output_paths(const std::string& input_path, const std::vector<std::pair<std::string, std::string>>& outputs) {

@@ -12,10 +12,10 @@
 bool same_file(const std::string& a, const std::string& b);
 
 // Refuses (Failure, bad_input) an output path that is the input file or the
-// same file as the other output. Empty paths are outputs not asked for.
+// same file as another output. Empty paths are outputs not asked for.
 // Devices and pipes (/dev/null) may be named more than once.
 void check_output_paths(const std::string& input_path, const std::string& molden_path,
-                        const std::string& json_path);
+                        const std::string& json_path, const std::string& trajectory_path = "");
 // The same for any outputs, each given as (option, path).
 void check_output_paths(const std::string& input_path, const std::vector<std::pair<std::string, std::string>>& outputs);
 
