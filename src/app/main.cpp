@@ -14,6 +14,8 @@
 #include "app/batch.h"
 #include "app/prepare.h"
 #include "app/run.h"
+#include "gradient/scf_gradient.h"
+#include "system/parallel.h"
 #include "properties/calculation_properties.h"
 #include "report/failure_report.h"
 #include "system/files.h"
@@ -50,11 +52,17 @@ int run(const Options& opt, const Output& out) {
     listing.scf_end(calc.result.channels, calc.basis.labels);
     out.print_result(calc);
     if (opt.properties) out.print_properties(calculation_properties(calc));
+    // The gradient of a converged SCF only: elsewhere the energy is not stationary in the orbitals.
+    std::optional<std::vector<Vec3>> gradient;
+    if (opt.gradient && calc.result.converged) {
+        gradient = scf_gradient(calc, opt.threads != 0 ? opt.threads : default_thread_count());
+        out.print_gradient(calc.molecule, *gradient);
+    }
 
     // --- files for other programs ---
     try {
         if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction, gradient ? &*gradient : nullptr);
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
         const Verdict v = verdict(calc);
