@@ -40,7 +40,7 @@ def executable() -> Optional[str]:
 
 
 class VelkoHarness(ProgramHarness):
-    """Hartree-Fock energies in STO-3G and STO-6G, H to Ne: restricted for singlets, unrestricted otherwise."""
+    """Hartree-Fock energies and analytic gradients (driver "energy" or "gradient"): restricted for singlets, unrestricted otherwise."""
 
     _defaults = {
         "name": "velko",

@@ -16,6 +16,8 @@
 #include "system/memory.h"
 #include "app/run.h"
 #include "app/prepare.h"
+#include "gradient/scf_gradient.h"
+#include "system/parallel.h"
 #include "report/verdict.h"
 #include "report/listing.h"
 #include "system/progress.h"
@@ -36,7 +38,8 @@ struct SharedOption {
 };
 const SharedOption shared_options[] = {{"--basis", true},      {"--basis-file", true},     {"--pure", false},
                                        {"--cartesian", false}, {"--charge", true},         {"--multiplicity", true},
-                                       {"--diis", false},      {"--max-iterations", true}, {"--integrals", true}};
+                                       {"--diis", false},      {"--max-iterations", true}, {"--integrals", true},
+                                       {"--gradient", false}};
 
 // More threads than this are refused: each holds a whole two-electron table.
 constexpr unsigned max_jobs = 256;
@@ -117,7 +120,7 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
         if (arg.size() > 1 && arg[0] == '-' && arg != "-")
             refuse("unknown option \"" + arg +
                    "\" for --batch; expected --jobs, --basis, --basis-file, --pure, --cartesian, --charge, "
-                   "--multiplicity, --diis, --max-iterations or --integrals");
+                   "--multiplicity, --diis, --max-iterations, --integrals or --gradient");
         cmd.files.push_back(arg);
     }
     if (cmd.files.empty()) refuse("--batch expects one or more input files");
@@ -142,7 +145,9 @@ json batch_result(const std::string& path, const Options& options) {
         Settings settings{options.integrals, options.diis, options.max_iterations};
         settings.progress = false;
         const Calculation calc = compute_run(run, settings, path, quiet);
-        json line = atomic_result(calc);
+        std::optional<std::vector<Vec3>> gradient;
+        if (options.gradient && calc.result.converged) gradient = scf_gradient(calc, default_thread_count());
+        json line = atomic_result(calc, gradient ? &*gradient : nullptr);
         line["extras"]["input_file"] = path;
         if (line.contains("error")) line["error"]["extras"] = {{"exit_status", verdict(calc).status}};
         return line;

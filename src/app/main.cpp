@@ -18,6 +18,8 @@
 #include "report/optimization_schema.h"
 #include "app/prepare.h"
 #include "app/run.h"
+#include "gradient/scf_gradient.h"
+#include "system/parallel.h"
 #include "properties/calculation_properties.h"
 #include "report/failure_report.h"
 #include "system/files.h"
@@ -81,6 +83,12 @@ int run(const Options& opt, const Output& out) {
     listing.scf_end(calc.result.channels, calc.basis.labels);
     out.print_result(calc);
     if (opt.properties) out.print_properties(calculation_properties(calc));
+    // The gradient of a converged SCF only: elsewhere the energy is not stationary in the orbitals.
+    std::optional<std::vector<Vec3>> gradient;
+    if (opt.gradient && calc.result.converged) {
+        gradient = scf_gradient(calc, opt.threads != 0 ? opt.threads : default_thread_count());
+        out.print_gradient(calc.molecule, *gradient);
+    }
 
     // --- harmonic frequencies and thermochemistry ---
     std::optional<Vibrations> vibrations;
@@ -112,7 +120,7 @@ int run(const Options& opt, const Output& out) {
         else if (!opt.json_path.empty() && vibrations)
             replace_file(opt.json_path, "JSON", with_vibrations(qcschema_json(calc, opt.json_wavefunction), *vibrations));
         else if (!opt.json_path.empty())
-            write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+            write_qcschema(calc, opt.json_path, opt.json_wavefunction, gradient ? &*gradient : nullptr);
         if (!opt.spectrum_path.empty() && vibrations)
             replace_file(opt.spectrum_path, "SVG",
                          spectrum_svg(*vibrations, "IR spectrum: " + opt.input_path.substr(opt.input_path.find_last_of('/') + 1) +

@@ -15,7 +15,8 @@
 namespace {
 
 const char* const option_list =
-    "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --basis-file, "
+    "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --gradient, "
+    "--basis-file, "
     "--pure, --cartesian, --diis, "
     "--max-iterations, --integrals, --threads, --direct, --optimize, --max-steps, --trajectory, --frequencies, "
     "--temperature, --pressure, --symmetry-number, --spectrum, --batch, --jobs, --qcschema, --help (-h), --version, --";
@@ -156,7 +157,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
         }
         if (name == "--jobs") refuse("--jobs needs --batch: it sets how many of a batch's inputs are computed at once");
         const bool flag = name == "-m" || name == "--diis" || name == "--properties" ||
-                          name == "--json-wavefunction" || name == "--direct" || name == "--pure" || name == "--frequencies" ||
+                          name == "--json-wavefunction" || name == "--gradient" || name == "--direct" || name == "--pure" || name == "--frequencies" ||
                           name == "--cartesian";
         if (!flag && !takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
         for (const std::string& g : given)
@@ -169,6 +170,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
             if (name == "--direct") opt.integral_direct = true;
             if (name == "--frequencies") opt.frequencies = true;
             if (name == "--properties") opt.properties = true;
+            if (name == "--gradient") opt.gradient = true;
             if (name == "--json-wavefunction") opt.json_wavefunction = true;
             if (name == "--pure" || name == "--cartesian") {
                 if (opt.pure) refuse("--pure and --cartesian exclude each other");
@@ -226,6 +228,9 @@ std::string help_text(const std::string& program) {
            "                      occupations (QCSchema wavefunction protocol \"all\")\n"
            "  --properties        append the PROPERTIES block: energy parts, HOMO and LUMO, Mulliken\n"
            "                      and Loewdin charges, dipole moment about the coordinate origin\n"
+           "  --gradient          append the GRADIENT block: the analytic nuclear gradient dE/dR of the\n"
+           "                      SCF energy per atom [Hartree/bohr]; with --json the result's driver\n"
+           "                      is \"gradient\" and return_result the gradient\n"
            "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"

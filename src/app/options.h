@@ -17,6 +17,7 @@ struct Options {
     std::string json_path;    // --json FILE: QCSchema result
     bool json_wavefunction = false;  // --json-wavefunction: orbitals in the JSON (wavefunction protocol "all")
     bool properties = false;  // --properties: the PROPERTIES block after the summary
+    bool gradient = false;    // --gradient: the GRADIENT block (nuclear gradient) after the others
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     std::string basis_file;   // --basis-file FILE: a Gaussian94 or NWChem basis-set file for any input
     std::optional<bool> pure; // --pure (true) or --cartesian (false): the function kind over the set's own

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -25,6 +26,8 @@
 #include "molecule/periodic_table.h"
 #include "molecule/molecule.h"
 #include "app/prepare.h"
+#include "gradient/scf_gradient.h"
+#include "system/parallel.h"
 #include "report/verdict.h"
 
 using nlohmann::json;
@@ -43,7 +46,7 @@ constexpr int max_json_depth = 64;
 
 // Drivers whose AtomicResult can stand without a result: a gradient or Hessian
 // must hold an array of the molecule's shape, which a failure has not got.
-const char* const drivers[] = {"energy", "properties"};
+const char* const drivers[] = {"energy", "gradient", "properties"};
 
 [[noreturn]] void refuse(const std::string& source, const std::string& what, int status = exit_status::bad_input) {
     throw Failure{"Error in QCSchema input " + quoted(source) + ": " + what, status};
@@ -109,7 +112,8 @@ Atoms read_structure(const json& input, const std::string& source) {
 
     if (!input.contains("driver") || !input["driver"].is_string() ||
         !is_one_of(input["driver"].get<std::string>(), std::begin(drivers), std::end(drivers)))
-        refuse(source, "driver " + input.value("driver", json()).dump() + ": velko computes energies only (driver \"energy\")");
+        refuse(source, "driver " + input.value("driver", json()).dump() +
+                           ": velko computes energies and gradients only (driver \"energy\" or \"gradient\")");
     if (!input.contains("model") || !input["model"].is_object() || !input["model"].contains("method") ||
         !input["model"]["method"].is_string())
         refuse(source, "expected a \"model\" object with a \"method\"");
@@ -146,7 +150,8 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
         refuse(source, "molecular_multiplicity " + multiplicity.dump() + ": expected a whole number 2S+1 of 1 or more");
 
     const std::string driver = input["driver"].get<std::string>();
-    if (driver != "energy") refuse(source, "driver " + quoted(driver) + ": velko computes energies only (driver \"energy\")");
+    if (driver != "energy" && driver != "gradient")
+        refuse(source, "driver " + quoted(driver) + ": velko computes energies and gradients only (driver \"energy\" or \"gradient\")");
     const std::string method = input["model"]["method"].get<std::string>();
     if (to_lower(method) != "hf" && to_lower(method) != "scf")
         refuse(source, "method " + quoted(method) + ": velko computes Hartree-Fock only (method \"hf\" or \"scf\")");
@@ -297,7 +302,9 @@ json failed_operation(const std::string& message, int status, const json& input_
     return {{"success", false}, {"error", error_object(message, status)}, {"input_data", input_data}};
 }
 
-json atomic_result(const Calculation& calc) { return json::parse(qcschema_json(calc)); }
+json atomic_result(const Calculation& calc, const std::vector<Vec3>* gradient) {
+    return json::parse(qcschema_json(calc, false, gradient));
+}
 
 SchemaAnswer answer_atomic_input(const std::string& text, const std::string& source, bool show_progress) {
     json input;
@@ -335,7 +342,10 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         Listing quiet(false);
         const Calculation calc = compute_run(prepare_run(mol, source), settings, source, quiet);
 
-        const json computed = atomic_result(calc);
+        std::optional<std::vector<Vec3>> gradient;
+        if (input["driver"] == "gradient" && calc.result.converged)
+            gradient = scf_gradient(calc, settings.threads != 0 ? settings.threads : default_thread_count());
+        const json computed = atomic_result(calc, gradient ? &*gradient : nullptr);
         for (const char* key : {"properties", "return_result", "success"}) result[key] = computed[key];
         json extras = computed["extras"];
         if (input.contains("extras") && input["extras"].is_object()) extras.update(input["extras"]);

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/run.h"
+#include "common/vec3.h"
 
 // One computation asked for as QCSchema, answered as QCSchema: the JSON text to
 // write and the exit status of the run (0 when `success` is true, otherwise the
@@ -18,7 +19,8 @@ struct SchemaAnswer {
 // Computes a QCSchema AtomicInput (schema_name "qcschema_input") given as JSON
 // text, the way `psi4 --qcschema` does. What is read: molecule.symbols,
 // molecule.geometry (bohr, flat or as rows of three), molecular_charge,
-// molecular_multiplicity; driver "energy"; model.method "hf" or "scf";
+// molecular_multiplicity; driver "energy" or "gradient" (the analytic nuclear gradient
+// as return_result); model.method "hf" or "scf";
 // model.basis "sto-3g" or "sto-6g" in any letter case, with or without the
 // hyphen; keywords "diis" (bool), "max_iterations" (positive integer),
 // "reference" ("rhf" for a singlet, "uhf" otherwise) and "integrals" ("auto",
@@ -33,7 +35,7 @@ struct SchemaAnswer {
 // multiplicity the electron count cannot have, an unknown keyword) or
 // the SCF fails; `properties` is then empty and `return_result` an empty object,
 // never a number. Input too broken for that (not JSON, no molecule, unknown
-// element symbols, a driver other than "energy" or "properties", whose AtomicResult
+// element symbols, a driver other than "energy", "gradient" or "properties", whose AtomicResult
 // must hold an array of the molecule's shape, a malformed model) gets a FailedOperation
 // {success false, error, input_data}. `source` names the input in messages.
 //
@@ -56,5 +58,6 @@ std::string schema_error_type(int status);
 // error_message, extras {exit_status}}, "input_data": input_data}.
 nlohmann::json failed_operation(const std::string& message, int status, const nlohmann::json& input_data);
 
-// The AtomicResult of a finished calculation as a JSON value (qcschema_json, parsed).
-nlohmann::json atomic_result(const Calculation& calc);
+// The AtomicResult of a finished calculation as a JSON value (qcschema_json, parsed), of
+// driver "gradient" when a gradient is given.
+nlohmann::json atomic_result(const Calculation& calc, const std::vector<Vec3>* gradient = nullptr);

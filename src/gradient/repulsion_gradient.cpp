@@ -9,112 +9,137 @@
 
 namespace {
 
-// A primitive pair of two shells as the ket of a quartet: p, P, c_p c_q K, and its
-// Hermite coefficients E^ij_t E^kl_u E^mn_v over the component pairs cd and
-// hermite_indices(lc + ld), row cd holding only its nonzero terms (entries start[cd] to
-// start[cd + 1] of index and value).
-struct KetPrimitive {
-    double p;
-    double P[3];
-    double factor;
+// Primitive pairs whose product distribution c_a c_b K_ab (pi/p)^(3/2) is below this in
+// size are left out: every integral they enter is smaller still.
+constexpr double primitive_pair_cutoff = 1e-15;
+
+// A shell pair as one side of a quartet: per primitive pair kept p, P, c_a c_b K_ab and,
+// per component pair ab, Hermite terms (entries start[ab] to start[ab + 1] of index into
+// hermite_indices) with `width` values per entry and primitive pair in value.
+struct PairData {
+    std::vector<double> p, Px, Py, Pz, factor;
     std::vector<int> start, index;
     std::vector<double> value;
+    std::size_t entries() const { return index.size(); }
 };
 
-// The same pair as the bra, differentiated: for each of the six derivatives (A_x, A_y,
-// A_z, B_x, B_y, B_z) dense coefficients [ab][h] over hermite_indices(la + lb + 1).
-struct BraPrimitive {
-    double p;
-    double P[3];
-    double factor;
-    std::vector<double> derivative[6];
-};
-
-struct PairGeometry {
-    double p, P[3], factor;
-    HermiteExpansion E[3];
-};
-
-PairGeometry pair_geometry(const GaussianShell& A, std::size_t pa, const GaussianShell& B, std::size_t pb, int extra) {
-    PairGeometry g;
-    const double a = A.exponents[pa], b = B.exponents[pb];
-    g.p = a + b;
+// The kept primitive pairs of A and B, each with its exponents and Hermite expansions
+// (i up to la + extra, j up to lb + extra) handed to `values`.
+template <class Values>
+void fill_pairs(const GaussianShell& A, const GaussianShell& B, int extra, PairData& pair, const Values& values) {
     double ab2 = 0.0;
-    for (int x = 0; x < 3; ++x) {
-        const double d = A.centre[x] - B.centre[x];
-        ab2 += d * d;
-        g.P[x] = (a * A.centre[x] + b * B.centre[x]) / g.p;
-        g.E[x].compute(A.l + extra, B.l + extra, g.p, g.P[x] - A.centre[x], g.P[x] - B.centre[x]);
-    }
-    g.factor = A.coefficients[pa] * B.coefficients[pb] * std::exp(-a * b / g.p * ab2);
-    return g;
+    for (int x = 0; x < 3; ++x) ab2 += (A.centre[x] - B.centre[x]) * (A.centre[x] - B.centre[x]);
+    HermiteExpansion E[3];
+    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
+        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
+            const double a = A.exponents[pa], b = B.exponents[pb], p = a + b;
+            const double factor = A.coefficients[pa] * B.coefficients[pb] * std::exp(-a * b / p * ab2);
+            if (std::fabs(factor) * std::pow(pi_convention / p, 1.5) < primitive_pair_cutoff) continue;
+            double P[3];
+            for (int x = 0; x < 3; ++x) {
+                P[x] = (a * A.centre[x] + b * B.centre[x]) / p;
+                E[x].compute(A.l + extra, B.l + extra, p, P[x] - A.centre[x], P[x] - B.centre[x]);
+            }
+            pair.p.push_back(p);
+            pair.Px.push_back(P[0]);
+            pair.Py.push_back(P[1]);
+            pair.Pz.push_back(P[2]);
+            pair.factor.push_back(factor);
+            values(E, a, b);
+        }
 }
 
-std::vector<KetPrimitive> ket_primitives(const GaussianShell& A, const GaussianShell& B) {
+// The ket: E^ij_t E^kl_u E^mn_v over hermite_indices(lc + ld), one value per entry.
+PairData ket_pair(const GaussianShell& A, const GaussianShell& B) {
+    PairData ket;
     const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
     const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
     const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l);
-    std::vector<KetPrimitive> pairs;
-    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
-        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
-            const PairGeometry g = pair_geometry(A, pa, B, pb, 0);
-            KetPrimitive pair{g.p, {g.P[0], g.P[1], g.P[2]}, g.factor, {0}, {}, {}};
-            for (const CartesianPowers& i : ca)
-                for (const CartesianPowers& j : cb) {
-                    for (std::size_t h = 0; h < hs.size(); ++h) {
-                        if (hs[h].t > i.x + j.x || hs[h].u > i.y + j.y || hs[h].v > i.z + j.z) continue;
-                        pair.index.push_back(static_cast<int>(h));
-                        pair.value.push_back(g.E[0](i.x, j.x, hs[h].t) * g.E[1](i.y, j.y, hs[h].u) *
-                                             g.E[2](i.z, j.z, hs[h].v));
-                    }
-                    pair.start.push_back(static_cast<int>(pair.index.size()));
-                }
-            pairs.push_back(std::move(pair));
+    ket.start.push_back(0);
+    for (const CartesianPowers& i : ca)
+        for (const CartesianPowers& j : cb) {
+            for (std::size_t h = 0; h < hs.size(); ++h)
+                if (hs[h].t <= i.x + j.x && hs[h].u <= i.y + j.y && hs[h].v <= i.z + j.z)
+                    ket.index.push_back(static_cast<int>(h));
+            ket.start.push_back(static_cast<int>(ket.index.size()));
         }
-    return pairs;
+    fill_pairs(A, B, 0, ket, [&](const HermiteExpansion* E, double, double) {
+        std::size_t e = 0, cd = 0;
+        for (const CartesianPowers& i : ca)
+            for (const CartesianPowers& j : cb) {
+                for (; e < static_cast<std::size_t>(ket.start[cd + 1]); ++e) {
+                    const HermiteIndex& h = hs[static_cast<std::size_t>(ket.index[e])];
+                    ket.value.push_back(E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v));
+                }
+                ++cd;
+            }
+    });
+    return ket;
 }
 
-std::vector<BraPrimitive> bra_primitives(const GaussianShell& A, const GaussianShell& B) {
+// The bra, differentiated at A and B: over hermite_indices(la + lb + 1), the terms some
+// derivative has, six values per entry: d/dA_x, d/dA_y, d/dA_z, d/dB_x, d/dB_y, d/dB_z of
+// E^ij_t E^kl_u E^mn_v, where
+//   d/dA_x E^ij_t = 2a E^(i+1)j_t - i E^(i-1)j_t,   d/dB_x E^ij_t = 2b E^i(j+1)_t - j E^i(j-1)_t.
+PairData bra_pair(const GaussianShell& A, const GaussianShell& B) {
+    PairData bra;
     const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
     const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
     const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l + 1);
-    const std::size_t nh = hs.size();
-    std::vector<BraPrimitive> pairs;
-    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
-        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
-            const PairGeometry g = pair_geometry(A, pa, B, pb, 1);
-            const double a = A.exponents[pa], b = B.exponents[pb];
-            BraPrimitive pair{g.p, {g.P[0], g.P[1], g.P[2]}, g.factor, {}};
-            for (std::vector<double>& d : pair.derivative) d.assign(ca.size() * cb.size() * nh, 0.0);
-            // Per axis the plain coefficient E(m, n, t) and its derivatives at A and B.
-            const auto plain = [&](int x, int m, int n, int t) { return t > m + n ? 0.0 : g.E[x](m, n, t); };
-            const auto at_a = [&](int x, int m, int n, int t) {
-                return 2.0 * a * g.E[x](m + 1, n, t) - (m > 0 ? m * g.E[x](m - 1, n, t) : 0.0);
-            };
-            const auto at_b = [&](int x, int m, int n, int t) {
-                return 2.0 * b * g.E[x](m, n + 1, t) - (n > 0 ? n * g.E[x](m, n - 1, t) : 0.0);
-            };
-            std::size_t ab = 0;
-            for (const CartesianPowers& i : ca)
-                for (const CartesianPowers& j : cb) {
-                    const int m[3] = {i.x, i.y, i.z}, n[3] = {j.x, j.y, j.z};
-                    for (std::size_t h = 0; h < nh; ++h) {
-                        const int tuv[3] = {hs[h].t, hs[h].u, hs[h].v};
-                        if (tuv[0] > m[0] + n[0] + 1 || tuv[1] > m[1] + n[1] + 1 || tuv[2] > m[2] + n[2] + 1) continue;
-                        double e[3];
-                        for (int x = 0; x < 3; ++x) e[x] = plain(x, m[x], n[x], tuv[x]);
-                        for (int x = 0; x < 3; ++x) {
-                            const double rest = e[(x + 1) % 3] * e[(x + 2) % 3];
-                            if (rest == 0.0) continue;
-                            pair.derivative[x][ab * nh + h] = at_a(x, m[x], n[x], tuv[x]) * rest;
-                            pair.derivative[3 + x][ab * nh + h] = at_b(x, m[x], n[x], tuv[x]) * rest;
-                        }
-                    }
-                    ++ab;
-                }
-            pairs.push_back(std::move(pair));
+    bra.start.push_back(0);
+    for (const CartesianPowers& i : ca)
+        for (const CartesianPowers& j : cb) {
+            const int n[3] = {i.x + j.x, i.y + j.y, i.z + j.z};
+            for (std::size_t h = 0; h < hs.size(); ++h) {
+                const int tuv[3] = {hs[h].t, hs[h].u, hs[h].v};
+                bool needed = false;
+                for (int x = 0; x < 3; ++x)
+                    needed = needed || (tuv[x] <= n[x] + 1 && tuv[(x + 1) % 3] <= n[(x + 1) % 3] &&
+                                        tuv[(x + 2) % 3] <= n[(x + 2) % 3]);
+                if (needed) bra.index.push_back(static_cast<int>(h));
+            }
+            bra.start.push_back(static_cast<int>(bra.index.size()));
         }
-    return pairs;
+    fill_pairs(A, B, 1, bra, [&](const HermiteExpansion* E, double a, double b) {
+        std::size_t e = 0, ab = 0;
+        for (const CartesianPowers& i : ca)
+            for (const CartesianPowers& j : cb) {
+                const int m[3] = {i.x, i.y, i.z}, n[3] = {j.x, j.y, j.z};
+                for (; e < static_cast<std::size_t>(bra.start[ab + 1]); ++e) {
+                    const HermiteIndex& h = hs[static_cast<std::size_t>(bra.index[e])];
+                    const int tuv[3] = {h.t, h.u, h.v};
+                    double plain[3], at_a[3], at_b[3];
+                    for (int x = 0; x < 3; ++x) {
+                        const int s = m[x], r = n[x], t = tuv[x];
+                        plain[x] = t > s + r ? 0.0 : E[x](s, r, t);
+                        at_a[x] = 2.0 * a * E[x](s + 1, r, t) - (s > 0 ? s * E[x](s - 1, r, t) : 0.0);
+                        at_b[x] = 2.0 * b * E[x](s, r + 1, t) - (r > 0 ? r * E[x](s, r - 1, t) : 0.0);
+                    }
+                    for (int x = 0; x < 3; ++x) bra.value.push_back(at_a[x] * plain[(x + 1) % 3] * plain[(x + 2) % 3]);
+                    for (int x = 0; x < 3; ++x) bra.value.push_back(at_b[x] * plain[(x + 1) % 3] * plain[(x + 2) % 3]);
+                }
+                ++ab;
+            }
+    });
+    return bra;
+}
+
+// Where R_(t+t')(u+u')(v+v') of hermite_coulomb(L_bra + L_ket) lies, bra term h of
+// hermite_indices(L_bra) and ket term k of hermite_indices(L_ket): at [h * ket terms + k].
+struct SumOffsets {
+    std::vector<int> offset;
+    std::vector<double> sign;  // (-1)^(t'+u'+v') per ket term
+};
+
+SumOffsets sum_offsets(int lbra, int lket) {
+    const std::vector<HermiteIndex>& h1 = hermite_indices(lbra);
+    const std::vector<HermiteIndex>& h2 = hermite_indices(lket);
+    const int side = lbra + lket + 1;
+    SumOffsets s;
+    for (const HermiteIndex& x : h1)
+        for (const HermiteIndex& y : h2) s.offset.push_back(((x.t + y.t) * side + x.u + y.u) * side + x.v + y.v);
+    for (const HermiteIndex& y : h2) s.sign.push_back((y.t + y.u + y.v) % 2 == 0 ? 1.0 : -1.0);
+    return s;
 }
 
 // Largest |M_ij| over the functions of two shells.
@@ -130,13 +155,16 @@ double block_max(const Matrix<double>& M, const GradientShell& a, const Gradient
 
 AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const PairDensities& densities,
                                 unsigned atoms, unsigned threads) {
-    // Shell pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)| and density maxima.
+    // Shell pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)|, their ket data.
     std::vector<std::array<unsigned, 2>> pairs;
-    for (unsigned a = 0; a < shells.size(); ++a)
+    int lmax = 0;
+    for (unsigned a = 0; a < shells.size(); ++a) {
+        lmax = std::max(lmax, shells[a].gaussian.l);
         for (unsigned b = 0; b <= a; ++b) pairs.push_back({a, b});
+    }
     const unsigned npairs = static_cast<unsigned>(pairs.size());
     std::vector<double> bound(npairs);
-    std::vector<std::vector<KetPrimitive>> kets(npairs);
+    std::vector<PairData> kets(npairs);
     run_parallel(threads, npairs, [&](unsigned k) {
         const GaussianShell &A = shells[pairs[k][0]].gaussian, &B = shells[pairs[k][1]].gaussian;
         const std::vector<double> diagonal = repulsion_block(A, B, A, B);
@@ -144,7 +172,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
         double largest = 0.0;
         for (std::size_t ab = 0; ab < nab; ++ab) largest = std::max(largest, std::fabs(diagonal[ab * nab + ab]));
         bound[k] = std::sqrt(largest);
-        kets[k] = ket_primitives(A, B);
+        kets[k] = ket_pair(A, B);
     });
     // Largest density element of each shell pair: the total's and any channel's.
     const std::size_t ns = shells.size();
@@ -155,106 +183,109 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
             for (const Matrix<double>& P : densities.channels)
                 channel_max[a * ns + b] = std::max(channel_max[a * ns + b], block_max(P, shells[a], shells[b]));
         }
+    const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
+    // R offsets for every bra (L + 1) and ket L that occurs.
+    std::vector<std::vector<SumOffsets>> offsets(static_cast<std::size_t>(2 * lmax + 2));
+    for (int lb = 0; lb <= 2 * lmax + 1; ++lb)
+        for (int lk = 0; lk <= 2 * lmax; ++lk) offsets[static_cast<std::size_t>(lb)].push_back(sum_offsets(lb, lk));
 
     std::vector<double> per_pair(6 * static_cast<std::size_t>(npairs), 0.0);
-    run_parallel(threads, npairs, [&](unsigned bra) {
-        const unsigned sa = pairs[bra][0], sb = pairs[bra][1];
+    run_parallel(threads, npairs, [&](unsigned b_pair) {
+        const unsigned sa = pairs[b_pair][0], sb = pairs[b_pair][1];
         const GradientShell &SA = shells[sa], &SB = shells[sb];
         const GaussianShell &A = SA.gaussian, &B = SB.gaussian;
-        const std::vector<BraPrimitive> bra_prims = bra_primitives(A, B);
+        const PairData bra = bra_pair(A, B);
         const int nfa = function_count(A), nfb = function_count(B);
         const std::size_t nab = static_cast<std::size_t>(cartesian_count(A.l) * cartesian_count(B.l));
-        const std::vector<HermiteIndex>& h1 = hermite_indices(A.l + B.l + 1);
-        const std::size_t nh = h1.size();
+        const std::size_t nh = hermite_indices(A.l + B.l + 1).size();
+        const std::size_t bra_entries = bra.entries();
         double sum[6] = {0, 0, 0, 0, 0, 0};
-        std::vector<double> gamma, G, V, M, scratch;
-        for (unsigned ket = 0; ket < npairs; ++ket) {
-            const unsigned sc = pairs[ket][0], sd = pairs[ket][1];
+        std::vector<double> gamma, G, M, scratch;
+        for (unsigned k_pair = 0; k_pair < npairs; ++k_pair) {
+            const unsigned sc = pairs[k_pair][0], sd = pairs[k_pair][1];
             const GradientShell &SC = shells[sc], &SD = shells[sd];
-            const GaussianShell &C = SC.gaussian, &D = SD.gaussian;
             // A quartet on one atom: its derivatives cancel over its four centres.
             if (SA.atom == SB.atom && SB.atom == SC.atom && SC.atom == SD.atom) continue;
             // Gamma over the quartet's functions, each unordered pair standing for both orders.
             const double pairs_weight = (sa == sb ? 1.0 : 2.0) * (sc == sd ? 1.0 : 2.0);
             const double weight_bound =
                 pairs_weight * (total_max[sa * ns + sb] * total_max[sc * ns + sd] +
-                                densities.exchange * static_cast<double>(densities.channels.size()) *
-                                    (channel_max[sa * ns + sc] * channel_max[sb * ns + sd] +
-                                     channel_max[sa * ns + sd] * channel_max[sb * ns + sc]));
-            if (bound[bra] * bound[ket] * weight_bound < gradient_screening_threshold) continue;
+                                exchange_weight * (channel_max[sa * ns + sc] * channel_max[sb * ns + sd] +
+                                                   channel_max[sa * ns + sd] * channel_max[sb * ns + sc]));
+            if (bound[b_pair] * bound[k_pair] * weight_bound < gradient_screening_threshold) continue;
+            const GaussianShell &C = SC.gaussian, &D = SD.gaussian;
+            const PairData& ket = kets[k_pair];
             const int nfc = function_count(C), nfd = function_count(D);
-            gamma.assign(static_cast<std::size_t>(nfa * nfb * nfc * nfd), 0.0);
+            gamma.resize(static_cast<std::size_t>(nfa * nfb * nfc * nfd));
             std::size_t at = 0;
             for (int i = 0; i < nfa; ++i)
-                for (int j = 0; j < nfb; ++j)
+                for (int j = 0; j < nfb; ++j) {
+                    const int u = static_cast<int>(SA.first) + i, v = static_cast<int>(SB.first) + j;
+                    const double* Pu = densities.total[u];
+                    const double Puv = pairs_weight * Pu[v];
                     for (int k = 0; k < nfc; ++k)
                         for (int l = 0; l < nfd; ++l, ++at) {
-                            const int u = static_cast<int>(SA.first) + i, v = static_cast<int>(SB.first) + j;
                             const int r = static_cast<int>(SC.first) + k, s = static_cast<int>(SD.first) + l;
                             double exchange = 0.0;
                             for (const Matrix<double>& P : densities.channels)
                                 exchange += P[u][r] * P[v][s] + P[u][s] * P[v][r];
-                            gamma[at] = pairs_weight *
-                                        (densities.total[u][v] * densities.total[r][s] - densities.exchange * exchange);
+                            gamma[at] = Puv * densities.total[r][s] - pairs_weight * densities.exchange * exchange;
                         }
+                }
+            // Components of s and p are their functions; others are transformed.
             const GaussianShell* quartet[4] = {&A, &B, &C, &D};
-            const std::vector<double> gc = cartesian_weights(gamma, quartet, 4);
+            const bool plain = A.l <= 1 && B.l <= 1 && C.l <= 1 && D.l <= 1;
+            const std::vector<double> transformed = plain ? std::vector<double>() : cartesian_weights(gamma, quartet, 4);
+            const std::vector<double>& gc = plain ? gamma : transformed;
             const std::size_t ncd = static_cast<std::size_t>(cartesian_count(C.l) * cartesian_count(D.l));
-            const std::vector<HermiteIndex>& h2 = hermite_indices(C.l + D.l);
-            const std::size_t nk = h2.size();
-            const int L = A.l + B.l + C.l + D.l + 1;
-            const int side = L + 1;
+            const int lket = C.l + D.l;
+            const std::size_t nk = hermite_indices(lket).size();
+            const SumOffsets& off = offsets[static_cast<std::size_t>(A.l + B.l + 1)][static_cast<std::size_t>(lket)];
+            const int L = A.l + B.l + 1 + lket;
             G.resize(nab * nk);
-            V.resize(nab * nh);
             M.resize(nh * nk);
-            for (const KetPrimitive& Q : kets[ket]) {
-                // G[ab][k] = sum_cd Gamma[ab][cd] E^cd_k
+            const std::size_t ket_entries = ket.entries();
+            for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                // G[ab][k] = sum_cd Gamma[ab][cd] E^cd_k (-1)^(t'+u'+v')
                 std::fill(G.begin(), G.end(), 0.0);
+                const double* kv = &ket.value[q * ket_entries];
                 for (std::size_t ab = 0; ab < nab; ++ab) {
                     double* g = &G[ab * nk];
                     const double* row = &gc[ab * ncd];
                     for (std::size_t cd = 0; cd < ncd; ++cd) {
                         const double w = row[cd];
                         if (w == 0.0) continue;
-                        for (int e = Q.start[cd]; e < Q.start[cd + 1]; ++e)
-                            g[Q.index[static_cast<std::size_t>(e)]] += w * Q.value[static_cast<std::size_t>(e)];
+                        for (int e = ket.start[cd]; e < ket.start[cd + 1]; ++e)
+                            g[ket.index[static_cast<std::size_t>(e)]] += w * kv[e];
                     }
+                    for (std::size_t k = 0; k < nk; ++k) g[k] *= off.sign[k];
                 }
-                for (const BraPrimitive& P : bra_prims) {
-                    const double p = P.p, q = Q.p;
-                    const double* R =
-                        hermite_coulomb(L, p * q / (p + q), P.P[0] - Q.P[0], P.P[1] - Q.P[1], P.P[2] - Q.P[2], scratch);
-                    const double pre = two_pi_2_5 / (p * q * std::sqrt(p + q)) * P.factor * Q.factor;
-                    // M[h][k] = (-1)^(t'+u'+v') R_(t+t')(u+u')(v+v')
-                    for (std::size_t h = 0; h < nh; ++h)
-                        for (std::size_t k = 0; k < nk; ++k) {
-                            const HermiteIndex &x = h1[h], &y = h2[k];
-                            const double r =
-                                R[static_cast<std::size_t>(((x.t + y.t) * side + x.u + y.u) * side + x.v + y.v)];
-                            M[h * nk + k] = ((y.t + y.u + y.v) % 2 == 0) ? r : -r;
-                        }
-                    // V[ab][h] = sum_k M[h][k] G[ab][k]; then each derivative's dot with V.
+                const double qq = ket.p[q];
+                for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
+                    const double p = bra.p[pp];
+                    const double* R = hermite_coulomb(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q],
+                                                      bra.Py[pp] - ket.Py[q], bra.Pz[pp] - ket.Pz[q], scratch);
+                    const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq)) * bra.factor[pp] * ket.factor[q];
+                    for (std::size_t x = 0; x < nh * nk; ++x) M[x] = R[off.offset[x]];
+                    // sum_ab sum_h dE[ab][h] sum_k M[h][k] G[ab][k], h over the terms each ab has.
+                    const double* bv = &bra.value[pp * 6 * bra_entries];
+                    double s[6] = {0, 0, 0, 0, 0, 0};
                     for (std::size_t ab = 0; ab < nab; ++ab) {
                         const double* g = &G[ab * nk];
-                        double* out = &V[ab * nh];
-                        for (std::size_t h = 0; h < nh; ++h) {
-                            const double* m = &M[h * nk];
-                            double s = 0.0;
-                            for (std::size_t k = 0; k < nk; ++k) s += m[k] * g[k];
-                            out[h] = s;
+                        for (int e = bra.start[ab]; e < bra.start[ab + 1]; ++e) {
+                            const double* m = &M[static_cast<std::size_t>(bra.index[static_cast<std::size_t>(e)]) * nk];
+                            double v = 0.0;
+                            for (std::size_t k = 0; k < nk; ++k) v += m[k] * g[k];
+                            const double* d = &bv[6 * static_cast<std::size_t>(e)];
+                            for (int c = 0; c < 6; ++c) s[c] += d[c] * v;
                         }
                     }
-                    for (int d = 0; d < 6; ++d) {
-                        const std::vector<double>& c = P.derivative[d];
-                        double s = 0.0;
-                        for (std::size_t x = 0; x < nab * nh; ++x) s += c[x] * V[x];
-                        sum[d] += pre * s;
-                    }
+                    for (int c = 0; c < 6; ++c) sum[c] += pre * s[c];
                 }
             }
         }
         // 1/2 sum Gamma d(uv|ls) over both (uv|ls) and (ls|uv): once per ordered bra.
-        for (int d = 0; d < 6; ++d) per_pair[6 * static_cast<std::size_t>(bra) + static_cast<std::size_t>(d)] = sum[d];
+        for (int d = 0; d < 6; ++d) per_pair[6 * static_cast<std::size_t>(b_pair) + static_cast<std::size_t>(d)] = sum[d];
     });
     AtomGradient g(3 * static_cast<std::size_t>(atoms), 0.0);
     for (unsigned k = 0; k < npairs; ++k)

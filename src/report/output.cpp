@@ -234,3 +234,28 @@ std::string properties_block(const Properties& p) {
 }
 
 void Output::print_properties(const Properties& p) const { std::cout << properties_block(p) << std::flush; }
+
+void Output::print_gradient(const Molecule& mol, const std::vector<Vec3>& gradient) const {
+    std::cout << gradient_block(mol, gradient) << std::flush;
+}
+
+std::string gradient_block(const Molecule& mol, const std::vector<Vec3>& gradient) {
+    std::ostringstream os;
+    box_header(os, "*      GRADIENT       *");
+    os << "Nuclear gradient dE/dR [Hartree/bohr]\n";
+    // An atom cell of ten characters and three of sixteen: -0.0123456789 with room.
+    const auto rule = [&os]() { os << "|----------|----------------|----------------|----------------|\n"; };
+    const auto row = [&os](const std::string& atom, const std::string& x, const std::string& y, const std::string& z) {
+        os << '|' << std::setw(10) << atom << '|' << std::setw(16) << x << '|' << std::setw(16) << y << '|'
+           << std::setw(16) << z << "|\n";
+    };
+    rule();
+    row("Atom", "X", "Y", "Z");
+    rule();
+    for (std::size_t a = 0; a < gradient.size(); ++a)
+        row(mol.atoms[a].ps() + std::to_string(a + 1), fixed_text(gradient[a].x, 10), fixed_text(gradient[a].y, 10),
+            fixed_text(gradient[a].z, 10));
+    rule();
+    os << '\n';
+    return os.str();
+}

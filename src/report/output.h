@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/vec3.h"
 #include "linalg/matrix.h"
 
 struct Calculation;
@@ -29,6 +30,7 @@ struct Output {
     void print_result(const Calculation& calc) const;
     void print_calculation_time(double ms) const;
     void print_properties(const Properties& p) const;
+    void print_gradient(const Molecule& mol, const std::vector<Vec3>& gradient) const;
 };
 
 // The block texts themselves, so tests can pin them without capturing stdout.
@@ -56,3 +58,7 @@ std::string result_blocks(const Calculation& calc);
 // parts, frontier orbitals, atomic charges (and spin populations of an open
 // shell) and the dipole moment about the coordinate origin.
 std::string properties_block(const Properties& p);
+
+// The GRADIENT block of --gradient, after the others: per atom (symbol and number in
+// input order) dE/dx, dE/dy, dE/dz in Hartree/bohr with 10 decimals.
+std::string gradient_block(const Molecule& mol, const std::vector<Vec3>& gradient);

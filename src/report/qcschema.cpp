@@ -102,7 +102,7 @@ json wavefunction_section(const Calculation& calc) {
 
 }  // namespace
 
-std::string qcschema_json(const Calculation& calc, bool wavefunction) {
+std::string qcschema_json(const Calculation& calc, bool wavefunction, const std::vector<Vec3>* gradient) {
     const Properties p = calculation_properties(calc);
 
     json symbols = json::array();
@@ -177,6 +177,14 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
                    {"return_result", energy},
                    {"success", false},
                    {"extras", extras}};
+    if (gradient) {
+        json rows = json::array();
+        for (const Vec3& g : *gradient) rows.push_back({g.x, g.y, g.z});
+        result["driver"] = "gradient";
+        result["return_result"] = rows;
+        result["properties"]["return_gradient"] = rows;
+        result["properties"]["scf_total_gradient"] = rows;
+    }
     if (wavefunction) {
         result["protocols"] = {{"wavefunction", "all"}};
         result["wavefunction"] = wavefunction_section(calc);
@@ -205,6 +213,8 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
         result["return_result"] = json::object();
         result["properties"].erase("return_energy");
         result["properties"].erase("scf_total_energy");
+        result["properties"].erase("return_gradient");
+        result["properties"].erase("scf_total_gradient");
         ex["last_energy"] = energy;
     }
     if (!converged)
@@ -218,6 +228,7 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction) {
     return result.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction) {
-    replace_file(path, "JSON", qcschema_json(calc, wavefunction));
+void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction,
+                    const std::vector<Vec3>* gradient) {
+    replace_file(path, "JSON", qcschema_json(calc, wavefunction, gradient));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "common/vec3.h"
 
 struct Calculation;
 
@@ -26,9 +29,13 @@ struct Calculation;
 // (orbital_energies), <S^2> (s_squared), lowest_orbital_hessian_eigenvalue (null when
 // not converged, as scf_lowest_hessian_eigenvalue) and
 // instabilities_followed; its wavefunction has the beta orbitals too (_b), restricted false.
+// With a gradient (per atom, Hartree/bohr) the driver is "gradient", return_result and
+// properties.return_gradient and scf_total_gradient hold it as rows of x, y, z.
 // Pretty-printed, ending with a newline.
-std::string qcschema_json(const Calculation& calc, bool wavefunction = false);
+std::string qcschema_json(const Calculation& calc, bool wavefunction = false,
+                          const std::vector<Vec3>* gradient = nullptr);
 
 // Writes qcschema_json to path through replace_file (system/files.h): a temporary file
 // renamed into place; throws Failure when the file cannot be written.
-void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction = false);
+void write_qcschema(const Calculation& calc, const std::string& path, bool wavefunction = false,
+                    const std::vector<Vec3>* gradient = nullptr);

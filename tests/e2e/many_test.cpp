@@ -84,7 +84,9 @@ void expect_molecule_rows(const std::map<std::string, Checked>& rows, const std:
         EXPECT_EQ(rows.at(name).success, "True");
         expect_as_printed(std::stod(rows.at(name).value), name);
     }
-    for (const char* name : {"mp2", "rubidium_hydride", "gradient"}) {
+    ASSERT_EQ(rows.count("water_gradient"), 1u) << raw;
+    EXPECT_EQ(rows.at("water_gradient").success + " " + rows.at("water_gradient").value, "True 3");
+    for (const char* name : {"mp2", "rubidium_hydride", "hessian"}) {
         SCOPED_TRACE(name);
         ASSERT_EQ(rows.count(name), 1u) << raw;
         EXPECT_EQ(rows.at(name).success, "False");

@@ -28,8 +28,10 @@ MOLECULES = {
 REFUSED = {
     "mp2": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "mp2", "energy"),
     "rubidium_hydride": (["Rb", "H"], [0, 0, 0, 0, 0, 4.5], "sto-3g", "hf", "energy"),
-    "gradient": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "hf", "gradient"),
+    "hessian": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "hf", "hessian"),
 }
+# Computed with driver "gradient": described by the number of rows of the gradient.
+GRADIENTS = {"water_gradient": (["O", "H", "H"], MOLECULES["water"][1], "cc-pvdz")}
 
 
 def inputs():
@@ -40,6 +42,9 @@ def inputs():
             molecule={"symbols": symbols, "geometry": geometry, "molecular_charge": charge, "fix_com": True,
                       "fix_orientation": True},
             driver="energy", model={"method": "hf", "basis": basis}, keywords={"diis": True})
+    for name, (symbols, geometry, basis) in GRADIENTS.items():
+        yield name, AtomicInput(molecule={"symbols": symbols, "geometry": geometry}, driver="gradient",
+                                model={"method": "hf", "basis": basis})
     for name, (symbols, geometry, basis, method, driver) in REFUSED.items():
         yield name, AtomicInput(
             molecule={"symbols": symbols, "geometry": geometry}, driver=driver,
@@ -47,6 +52,8 @@ def inputs():
 
 
 def describe(name, result):
+    if result.success and result.driver == "gradient":
+        return f"{name} True {len(result.return_result)} 0"
     if result.success:
         return f"{name} True {result.return_result!r} 0"
     status = (result.error.extras or {}).get("exit_status", "-")
