@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Frequency runs side by side: velko --frequencies (Hessian by central differences of
+"""Frequency runs side by side: velko --frequencies --diis (Hessian by central differences of
 analytic gradients, the 6N displaced SCF runs spread over the threads, one SCF per thread)
 and Psi4 1.3.2's frequency() (analytic RHF Hessian, scf_type pk), both on the same number
 of threads, at the same geometry (not a minimum: this times the work, the frequencies are
@@ -39,7 +39,7 @@ def velko_time(binary, atoms, basis, threads, work):
         f.write("basis = %s\ncharge = 0\natoms = %d\nunits = bohr\n" % (basis, len(atoms)))
         f.writelines("%s %.10f %.10f %.10f\n" % a for a in atoms)
     start = time.time()
-    subprocess.run([binary, "--frequencies", "--threads", str(threads), path], check=True,
+    subprocess.run([binary, "--frequencies", "--diis", "--threads", str(threads), path], check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return time.time() - start
 
