@@ -29,6 +29,8 @@
 #include "gradient/scf_gradient.h"
 #include "system/parallel.h"
 #include "report/verdict.h"
+#include "app/frequencies.h"
+#include "report/vibration_json.h"
 
 using nlohmann::json;
 
@@ -46,6 +48,7 @@ constexpr int max_json_depth = 64;
 
 // Drivers whose AtomicResult can stand without a result: a gradient or Hessian
 // must hold an array of the molecule's shape, which a failure has not got.
+// A Hessian run that fails is answered with a FailedOperation instead.
 const char* const drivers[] = {"energy", "gradient", "properties"};
 
 [[noreturn]] void refuse(const std::string& source, const std::string& what, int status = exit_status::bad_input) {
@@ -111,9 +114,10 @@ Atoms read_structure(const json& input, const std::string& source) {
             refuse(source, "expected coordinates in molecule.geometry that are numbers of at most 1e6 bohr in magnitude");
 
     if (!input.contains("driver") || !input["driver"].is_string() ||
-        !is_one_of(input["driver"].get<std::string>(), std::begin(drivers), std::end(drivers)))
+        (!is_one_of(input["driver"].get<std::string>(), std::begin(drivers), std::end(drivers)) &&
+         input["driver"] != "hessian"))
         refuse(source, "driver " + input.value("driver", json()).dump() +
-                           ": velko computes energies and gradients only (driver \"energy\" or \"gradient\")");
+                           ": velko computes energies, gradients and Hessians only (driver \"energy\", \"gradient\" or \"hessian\")");
     if (!input.contains("model") || !input["model"].is_object() || !input["model"].contains("method") ||
         !input["model"]["method"].is_string())
         refuse(source, "expected a \"model\" object with a \"method\"");
@@ -150,8 +154,9 @@ Settings read_request(const json& input, const Atoms& atoms, const std::string& 
         refuse(source, "molecular_multiplicity " + multiplicity.dump() + ": expected a whole number 2S+1 of 1 or more");
 
     const std::string driver = input["driver"].get<std::string>();
-    if (driver != "energy" && driver != "gradient")
-        refuse(source, "driver " + quoted(driver) + ": velko computes energies and gradients only (driver \"energy\" or \"gradient\")");
+    if (driver != "energy" && driver != "gradient" && driver != "hessian")
+        refuse(source, "driver " + quoted(driver) +
+                           ": velko computes energies, gradients and Hessians only (driver \"energy\", \"gradient\" or \"hessian\")");
     const std::string method = input["model"]["method"].get<std::string>();
     if (to_lower(method) != "hf" && to_lower(method) != "scf")
         refuse(source, "method " + quoted(method) + ": velko computes Hartree-Fock only (method \"hf\" or \"scf\")");
@@ -333,6 +338,7 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
     }
 
     json result = echo_input(input);
+    const bool hessian = input["driver"] == "hessian";
     try {
         Molecule mol;
         Settings settings = read_request(input, atoms, source, mol);
@@ -340,12 +346,23 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         const std::string warning = unit_warning(mol, LengthUnit::bohr, source, "QCSchema geometry is in bohr");
         if (!warning.empty()) std::cerr << warning << "\n";
         Listing quiet(false);
-        const Calculation calc = compute_run(prepare_run(mol, source), settings, source, quiet);
+        const PreparedRun run = prepare_run(mol, source);
+        const Calculation calc = compute_run(run, settings, source, quiet);
 
         std::optional<std::vector<Vec3>> gradient;
         if (input["driver"] == "gradient" && calc.result.converged)
             gradient = scf_gradient(calc, settings.threads != 0 ? settings.threads : default_thread_count());
-        const json computed = atomic_result(calc, gradient ? &*gradient : nullptr);
+        json computed = atomic_result(calc, gradient ? &*gradient : nullptr);
+        if (hessian && verdict(calc).status != exit_status::ok)
+            return {failed_operation(verdict(calc).message, verdict(calc).status, input), verdict(calc).status};
+        if (hessian) {
+            ThermoConditions conditions;
+            conditions.symmetry_number = 0;
+            conditions.multiplicity = run.spin.multiplicity;
+            const Vibrations v = compute_vibrations(run, calc, settings, conditions,
+                                                    settings.threads != 0 ? settings.threads : default_thread_count(), source);
+            computed = json::parse(with_vibrations(qcschema_json(calc), v));
+        }
         for (const char* key : {"properties", "return_result", "success"}) result[key] = computed[key];
         json extras = computed["extras"];
         if (input.contains("extras") && input["extras"].is_object()) extras.update(input["extras"]);
@@ -357,6 +374,7 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
         }
         return {result, exit_status::ok};
     } catch (const Failure& f) {
+        if (hessian) return {failed_operation(f.message, f.status, input), f.status};
         result["properties"] = json::object();
         result["return_result"] = json::object();  // no energy: a reader must not take one
         result["success"] = false;

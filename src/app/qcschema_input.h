@@ -19,8 +19,10 @@ struct SchemaAnswer {
 // Computes a QCSchema AtomicInput (schema_name "qcschema_input") given as JSON
 // text, the way `psi4 --qcschema` does. What is read: molecule.symbols,
 // molecule.geometry (bohr, flat or as rows of three), molecular_charge,
-// molecular_multiplicity; driver "energy" or "gradient" (the analytic nuclear gradient
-// as return_result); model.method "hf" or "scf";
+// molecular_multiplicity; driver "energy", "gradient" (the analytic nuclear gradient as
+// return_result) or "hessian" (as --frequencies: the Hessian as return_result, frequencies
+// and thermochemistry in extras; a failure of its run is answered with a FailedOperation);
+// model.method "hf" or "scf";
 // model.basis "sto-3g" or "sto-6g" in any letter case, with or without the
 // hyphen; keywords "diis" (bool), "max_iterations" (positive integer),
 // "reference" ("rhf" for a singlet, "uhf" otherwise) and "integrals" ("auto",
@@ -35,7 +37,7 @@ struct SchemaAnswer {
 // multiplicity the electron count cannot have, an unknown keyword) or
 // the SCF fails; `properties` is then empty and `return_result` an empty object,
 // never a number. Input too broken for that (not JSON, no molecule, unknown
-// element symbols, a driver other than "energy", "gradient" or "properties", whose AtomicResult
+// element symbols, a driver other than "energy", "gradient", "properties" or "hessian", whose AtomicResult
 // must hold an array of the molecule's shape, a malformed model) gets a FailedOperation
 // {success false, error, input_data}. `source` names the input in messages.
 //

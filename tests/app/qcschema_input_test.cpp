@@ -89,7 +89,7 @@ TEST(QcschemaInput, AnswersEveryKindOfAtomicInput) {
         {"diis not a bool", with(w, P("/keywords/diis"), "yes"), Kind::failed_result, 2, "keyword \"diis\"", 0},
         {"max_iterations 0", with(w, P("/keywords/max_iterations"), 0), Kind::failed_result, 2, "keyword \"max_iterations\"", 0},
         {"coincident atoms", with(w, P("/molecule/geometry/3"), -1.435969546), Kind::failed_result, 3, "same position", 0},
-        {"driver hessian", with(w, P("/driver"), "hessian"), Kind::failed_operation, 2, "driver \"hessian\"", 0},
+        {"driver optimization", with(w, P("/driver"), "optimization"), Kind::failed_operation, 2, "driver \"optimization\"", 0},
         {"not JSON", json("{\"molecule\": "), Kind::failed_operation, 2, "expected JSON text", 0},
         {"an array", json::array(), Kind::failed_operation, 2, "expected a JSON object", 0},
         {"no molecule", without(w, P("/molecule")), Kind::failed_operation, 2, "\"molecule\" object", 0},

@@ -86,7 +86,7 @@ void expect_molecule_rows(const std::map<std::string, Checked>& rows, const std:
     }
     ASSERT_EQ(rows.count("water_gradient"), 1u) << raw;
     EXPECT_EQ(rows.at("water_gradient").success + " " + rows.at("water_gradient").value, "True 3");
-    for (const char* name : {"mp2", "rubidium_hydride", "hessian"}) {
+    for (const char* name : {"mp2", "rubidium_hydride", "properties"}) {
         SCOPED_TRACE(name);
         ASSERT_EQ(rows.count(name), 1u) << raw;
         EXPECT_EQ(rows.at(name).success, "False");
@@ -166,6 +166,29 @@ TEST(QcengineHarness, ComputesThroughQcengine) {
     if (!python_has("qcengine")) GTEST_SKIP() << "python3-qcengine absent";
     std::string raw;
     expect_molecule_rows(run_tool("harness", VELKO_BINARY, raw), raw);
+}
+
+// Driver "hessian" through the harness: a symmetric 9 x 9 Hessian and the frequencies of
+// --frequencies on the same water.
+TEST(QcengineHarness, HessianOfWater) {
+    if (!python_has("qcengine")) GTEST_SKIP() << "python3-qcengine absent";
+    std::string raw;
+    run_tool("hessian", VELKO_BINARY, raw);
+    std::istringstream in(raw);
+    std::string key, success;
+    int rows = 0, cols = 0;
+    double asymmetry = 1.0;
+    std::vector<double> frequencies(3, 0.0);
+    in >> key >> success >> rows >> cols >> asymmetry >> frequencies[0] >> frequencies[1] >> frequencies[2];
+    ASSERT_EQ(key + success, "hessianTrue") << raw;
+    EXPECT_EQ(rows * 100 + cols, 909);
+    EXPECT_LT(asymmetry, 1e-12);
+    const RunResult cli = run_velko("--frequencies \"" + source_path("examples/water.in") + "\"");
+    for (double f : frequencies) {
+        char row[40];
+        std::snprintf(row, sizeof row, "|%10.2f|", f);
+        EXPECT_NE(cli.out.find(row), std::string::npos) << row << "\n" << cli.out;
+    }
 }
 
 TEST(DatasetExample, BatchAndDaskAgreeOnASubset) {

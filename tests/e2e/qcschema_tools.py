@@ -3,6 +3,8 @@
     qcschema_tools.py validate FILE         every line of FILE as AtomicResult or FailedOperation
     qcschema_tools.py roundtrip VELKO       AtomicInputs made by qcelemental -> velko --qcschema -
     qcschema_tools.py harness VELKO         the same molecules through qcengine.compute(..., "velko")
+    qcschema_tools.py hessian VELKO         water's Hessian (driver "hessian") through qcengine: its shape,
+                                            largest asymmetry and the frequencies of extras
 
 Each prints one line per item: "<name> <success> <energy or error_type> <exit status or ->".
 """
@@ -28,7 +30,7 @@ MOLECULES = {
 REFUSED = {
     "mp2": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "mp2", "energy"),
     "rubidium_hydride": (["Rb", "H"], [0, 0, 0, 0, 0, 4.5], "sto-3g", "hf", "energy"),
-    "hessian": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "hf", "hessian"),
+    "properties": (["O", "H", "H"], MOLECULES["water"][1], "sto-3g", "hf", "properties"),
 }
 # Computed with driver "gradient": described by the number of rows of the gradient.
 GRADIENTS = {"water_gradient": (["O", "H", "H"], MOLECULES["water"][1], "cc-pvdz")}
@@ -98,5 +100,21 @@ def harness(velko):
         print(describe(name, result))
 
 
+def hessian(velko):
+    sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", ".."))
+    import numpy
+    import qcengine
+    import qcengine_velko
+    from qcelemental.models import AtomicInput
+
+    qcengine_velko.register(velko)
+    symbols, geometry, basis, charge = MOLECULES["water"]
+    result = qcengine.compute(AtomicInput(molecule={"symbols": symbols, "geometry": geometry, "fix_com": True,
+                                                    "fix_orientation": True},
+                                          driver="hessian", model={"method": "hf", "basis": basis}), "velko")
+    h = numpy.asarray(result.return_result)
+    print("hessian", result.success, *h.shape, abs(h - h.T).max(), *result.extras["frequencies"])
+
+
 if __name__ == "__main__":
-    {"validate": validate, "roundtrip": roundtrip, "harness": harness}[sys.argv[1]](sys.argv[2])
+    {"validate": validate, "roundtrip": roundtrip, "harness": harness, "hessian": hessian}[sys.argv[1]](sys.argv[2])

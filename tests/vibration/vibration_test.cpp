@@ -108,10 +108,9 @@ TEST(PointGroups, OfShapes) {
         {"C1", {{"C", {0, 0, 0}}, {"H", {1.2, 1.2, 1.2}}, {"F", {-1.3, -1.3, 1.3}}, {"Cl", {-1.6, 1.6, -1.6}},
                 {"Br", {2.0, -2.0, -2.0}}}},
     };
-    const std::map<std::string, unsigned> sigma = {{"C2v", 2}, {"C3v", 3}, {"Td", 12}, {"D6h", 12}, {"D3d", 6},
-                                                   {"D2d", 4}, {"D3h", 6}, {"D2h", 4}, {"Oh", 24}, {"Ih", 60},
-                                                   {"D∞h", 2}, {"C∞v", 1}, {"C2", 2}, {"C2h", 2}, {"S4", 2},
-                                                   {"Ci", 1}, {"Cs", 1}, {"C1", 1}};
+    const std::map<std::string, unsigned> sigma = {{"C2v", 2}, {"C3v", 3}, {"Td", 12}, {"D6h", 12}, {"D3d", 6}, {"D2d", 4},
+        {"D3h", 6}, {"D2h", 4}, {"Oh", 24}, {"Ih", 60}, {"D∞h", 2}, {"C∞v", 1}, {"C2", 2}, {"C2h", 2}, {"S4", 2},
+        {"Ci", 1}, {"Cs", 1}, {"C1", 1}};
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const PointGroup g = group_of(shapes[k]);
         EXPECT_EQ(g.name, shapes[k].expected) << "shape " << k;
