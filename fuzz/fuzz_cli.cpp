@@ -10,7 +10,7 @@
 // and "dev-null" stand for those devices. The input file is written under the first file
 // name, "in" when there is none, and a link "link" points to it.
 // For the same reason as the file size, --max-iterations is capped at 30 (and
-// set to 30 when absent) and "--integrals exact" becomes "auto": forced on five
+// set to 30 when absent), --max-steps at 3 (set with --optimize) and "--integrals exact" becomes "auto": forced on five
 // neon atoms in STO-6G the exact integrals take a minute under the sanitizers,
 // while auto keeps them below 20 million primitive quartets.
 //
@@ -55,6 +55,10 @@ constexpr std::size_t max_arguments = 12;
 constexpr std::size_t max_document_bytes = 1024;
 constexpr std::size_t max_document_atoms = 5;
 constexpr int max_iterations = 30;
+// Each geometry step is a whole SCF and gradient: --max-steps is capped at 3.
+constexpr unsigned long max_geometry_steps = 3;
+// The highest documented exit status (README): a geometry optimisation that did not converge.
+constexpr int last_exit_status = 9;
 const std::string earlier_text = "earlier output\n";
 
 const fs::path& scratch() {
@@ -114,6 +118,15 @@ std::string small_file(std::string content) {
     return content;
 }
 
+// A QCSchema molecule of at most max_document_atoms atoms.
+void cap_atoms(nlohmann::json& m) {
+    for (const char* key : {"symbols", "geometry"})
+        if (m.contains(key) && m[key].is_array() && m[key].size() > 3 * max_document_atoms)
+            m[key].erase(m[key].begin() + 3 * max_document_atoms, m[key].end());
+    if (m.contains("symbols") && m["symbols"].is_array() && m["symbols"].size() > max_document_atoms)
+        m["symbols"].erase(m["symbols"].begin() + max_document_atoms, m["symbols"].end());
+}
+
 // A QCSchema document with its costs capped; other text as it is.
 std::string capped_document(std::string text) {
     if (text.size() > max_document_bytes) text.resize(max_document_bytes);
@@ -126,15 +139,17 @@ std::string capped_document(std::string text) {
         if (k.contains("integrals") && k["integrals"] == "exact") k["integrals"] = "auto";
     }
     if (doc.contains("molecule") && doc["molecule"].is_object()) {
-        nlohmann::json& m = doc["molecule"];
-        for (const char* key : {"symbols", "geometry"})
-            if (m.contains(key) && m[key].is_array() && m[key].size() > 3 * max_document_atoms)
-                m[key].erase(m[key].begin() + 3 * max_document_atoms, m[key].end());
-        if (m.contains("symbols") && m["symbols"].is_array() && m["symbols"].size() > max_document_atoms)
-            m["symbols"].erase(m["symbols"].begin() + max_document_atoms, m["symbols"].end());
+        cap_atoms(doc["molecule"]);
         if (!doc.contains("keywords")) doc["keywords"] = nlohmann::json::object();
         if (doc["keywords"].is_object() && !doc["keywords"].contains("max_iterations"))
             doc["keywords"]["max_iterations"] = max_iterations;
+    }
+    // An OptimizationInput: at most max_geometry_steps steps of at most max_iterations SCF steps.
+    if (doc.value("schema_name", nlohmann::json()) == "qcschema_optimization_input") {
+        doc["keywords"] = {{"max_steps", max_geometry_steps}};
+        if (doc.contains("initial_molecule") && doc["initial_molecule"].is_object()) cap_atoms(doc["initial_molecule"]);
+        if (doc.contains("input_specification") && doc["input_specification"].is_object())
+            doc["input_specification"]["keywords"] = {{"max_iterations", max_iterations}};
     }
     return doc.dump();
 }
@@ -160,22 +175,33 @@ struct Run {
     std::string input_path;
     std::vector<std::string> files;  // every file name, in order
     bool batch = false, qcschema = false;
-    std::set<std::string> outputs;  // paths given to --molden or --json, in the scratch folder
-    std::set<std::string> json, molden;
+    std::set<std::string> outputs;  // paths given to --molden, --json, --trajectory or --spectrum, in the scratch folder
+    std::set<std::string> json, molden, trajectory, spectrum;
 };
+
+// The files an output option names, or none for another option.
+std::set<std::string>* output_set(Run& run, const std::string& option) {
+    if (option == "--molden") return &run.molden;
+    if (option == "--json") return &run.json;
+    if (option == "--trajectory") return &run.trajectory;
+    if (option == "--spectrum") return &run.spectrum;
+    return nullptr;
+}
 
 Run build(const std::vector<std::string>& tokens) {
     Run run;
-    bool options_ended = false, has_limit = false;
+    bool options_ended = false, has_limit = false, has_steps = false, optimize = false;
     std::string pending;  // the option whose value comes next
     for (const std::string& t : tokens) {
         std::string arg = t;
         if (!pending.empty()) {
-            if (pending == "--molden" || pending == "--json") {
+            if (std::set<std::string>* files = output_set(run, pending)) {
                 arg = sandboxed(t, true);
-                (pending == "--json" ? run.json : run.molden).insert(arg);
+                files->insert(arg);
             }
+            if (pending == "--basis-file") arg = sandboxed(t);
             if (pending == "--max-iterations") arg = capped(t);
+            if (pending == "--max-steps") arg = capped(t, max_geometry_steps);
             if (pending == "--jobs") arg = capped(t, 2);
             if (pending == "--integrals" && t == "exact") arg = "auto";
             pending.clear();
@@ -186,14 +212,22 @@ Run build(const std::vector<std::string>& tokens) {
         } else if (t == "--") {
             options_ended = true;
         } else if (t == "--molden" || t == "--json" || t == "--basis" || t == "--max-iterations" ||
-                   t == "--integrals" || t == "--charge" || t == "--multiplicity" || t == "--jobs") {
+                   t == "--integrals" || t == "--charge" || t == "--multiplicity" || t == "--jobs" ||
+                   t == "--basis-file" || t == "--max-steps" || t == "--trajectory" || t == "--spectrum" ||
+                   t == "--temperature" || t == "--pressure" || t == "--symmetry-number") {
             pending = t;
             has_limit = has_limit || t == "--max-iterations";
-        } else if (starts_with(t, "--molden=") || starts_with(t, "--json=")) {
+            has_steps = has_steps || t == "--max-steps";
+        } else if (t.find('=') != std::string::npos && output_set(run, t.substr(0, t.find('='))) != nullptr) {
             const std::size_t eq = t.find('=');
             const std::string path = sandboxed(t.substr(eq + 1), true);
             arg = t.substr(0, eq + 1) + path;
-            (t[2] == 'j' ? run.json : run.molden).insert(path);
+            output_set(run, t.substr(0, eq))->insert(path);
+        } else if (starts_with(t, "--basis-file=")) {
+            arg = "--basis-file=" + sandboxed(t.substr(13));
+        } else if (starts_with(t, "--max-steps=")) {
+            arg = "--max-steps=" + capped(t.substr(12), max_geometry_steps);
+            has_steps = true;
         } else if (t == "--integrals=exact") {
             arg = "--integrals=auto";
         } else if (starts_with(t, "--max-iterations=")) {
@@ -207,15 +241,17 @@ Run build(const std::vector<std::string>& tokens) {
             run.files.push_back(arg.substr(11));
         }
         if (!options_ended && t == "--batch") run.batch = true;
+        if (!options_ended && starts_with(t, "--optimize")) optimize = true;
         if (!options_ended && (t == "--qcschema" || starts_with(t, "--qcschema="))) run.qcschema = true;
         run.args.push_back(arg);
     }
     if (!has_limit && !run.qcschema) run.args.push_back("--max-iterations=30");
+    if (optimize && !has_steps && !run.qcschema) run.args.push_back("--max-steps=3");
     if (run.input_path.empty()) {
         run.input_path = sandboxed("in");
         if (!options_ended) run.args.push_back(run.input_path);
     }
-    for (const std::set<std::string>* s : {&run.json, &run.molden})
+    for (const std::set<std::string>* s : {&run.json, &run.molden, &run.trajectory, &run.spectrum})
         for (const std::string& p : *s)
             if (starts_with(p, scratch().string())) run.outputs.insert(p);
     return run;
@@ -288,7 +324,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string out = captured().str();
     captured().str("");
 
-    if (status < 0 || status > 8) std::abort();  // the statuses of the README table
+    if (status < 0 || status > last_exit_status) std::abort();  // the statuses of the README table
     if (starts_with(out, "{") && !json_output(out)) std::abort();
     if (input_in_scratch && fs::is_regular_file(run.input_path) && read_file(run.input_path) != content) std::abort();
     for (const auto& e : fs::directory_iterator(scratch()))
@@ -300,6 +336,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (text == earlier_text) continue;
         if (run.json.count(p) != 0 && !nlohmann::json::accept(text)) std::abort();
         if (run.molden.count(p) != 0 && run.json.count(p) == 0 && !starts_with(text, "[Molden Format]\n")) std::abort();
+        if (run.spectrum.count(p) != 0 && run.json.count(p) == 0 && run.molden.count(p) == 0 &&
+            text.find("</svg>") == std::string::npos)
+            std::abort();
     }
     return 0;
 }
