@@ -124,6 +124,17 @@ std::vector<InternalCoordinate> redundant_internals(const std::vector<double>& x
                 if (a != c && d != b && a != d && !near_linear(x, a, b, c) && !near_linear(x, b, c, d))
                     q.push_back(make(CoordinateKind::dihedral, a, b, c, d));
     }
+    // A straight a-b-c is an axis a-c for the torsion about it (allene's CH2 planes).
+    for (unsigned b = 0; b < nb.size(); ++b)
+        for (std::size_t i = 0; i < nb[b].size(); ++i)
+            for (std::size_t j = i + 1; j < nb[b].size(); ++j) {
+                const unsigned a = nb[b][i], c = nb[b][j];
+                if (!near_linear(x, a, b, c)) continue;
+                for (unsigned d : nb[a])
+                    for (unsigned e : nb[c])
+                        if (d != b && e != b && d != e && !near_linear(x, d, a, c) && !near_linear(x, a, c, e))
+                            q.push_back(make(CoordinateKind::dihedral, d, a, c, e));
+            }
     for (unsigned j = 0; j < nb.size(); ++j)
         if (nb[j].size() == 3) {
             const unsigned a = nb[j][0], b = nb[j][1], c = nb[j][2];

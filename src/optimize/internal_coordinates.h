@@ -35,7 +35,8 @@ constexpr double bond_radius_factor = 1.3;
 // The coordinates of the geometry x (bohr) of atoms of atomic numbers z: bonds between atoms
 // within bond_radius_factor of their covalent bond length, then, while the molecule falls
 // apart in fragments, the shortest bond between two of them; angles and linear bends at each
-// atom; dihedrals about each bond whose angles are not near linear; and at an atom with
+// atom; dihedrals about each bond whose angles are not near linear, and about the axis a-c of
+// each straight a-b-c from the neighbours of a and c; and at an atom with
 // three bonds, the dihedral of its neighbours and itself, which holds its pyramid (a planar
 // centre has no other coordinate for that motion).
 std::vector<InternalCoordinate> redundant_internals(const std::vector<double>& x, const std::vector<unsigned>& z);

@@ -15,7 +15,9 @@ struct Geometry {
 };
 
 // Water; HCN (linear: two bends per straight angle); a water dimer (two fragments joined by
-// their closest pair O...H); hydrogen peroxide (a dihedral); ammonia (its pyramid).
+// their closest pair O...H); hydrogen peroxide (a dihedral); ammonia (its pyramid); allene
+// (the torsion of its CH2 planes about the straight C=C=C: four dihedrals H-C-C-H, and a
+// pyramid at each end).
 const std::vector<Geometry> geometries = {
     {"water", {8, 1, 1}, {0, 0, 0.22, 0, 1.43, -0.89, 0, -1.43, -0.89}, 2, 1, 0, 0},
     {"HCN", {1, 6, 7}, {0, 0, -3.0, 0, 0, -1.0, 0.01, 0, 1.18}, 2, 0, 2, 0},
@@ -23,6 +25,8 @@ const std::vector<Geometry> geometries = {
      {0, 0, 0, 1.8, 0, 0.3, -0.4, 1.7, 0.2, 5.5, 0.1, 0.2, 6.1, -1.5, 0.6, 6.2, 1.2, -0.9}, 5, 5, 0, 4},
     {"H2O2", {8, 8, 1, 1}, {0, 1.4, 0, 0, -1.4, 0, 1.7, 1.7, 0.4, -1.5, -1.7, 0.9}, 3, 2, 0, 1},
     {"ammonia", {7, 1, 1, 1}, {0, 0, 0.2, 1.77, 0, -0.5, -0.885, 1.53, -0.5, -0.885, -1.53, -0.5}, 3, 3, 0, 1},
+    {"allene", {6, 6, 6, 1, 1, 1, 1},
+     {0, 0, 0, 0, 0, 2.5, 0, 0.02, -2.5, 0, 1.75, 3.55, 0, -1.75, 3.55, 1.75, 0, -3.55, -1.75, 0, -3.55}, 6, 6, 2, 6},
 };
 
 TEST(InternalCoordinates, SetsAndWilsonBAgainstCentralDifferences) {
