@@ -133,3 +133,7 @@ for name, fn in (("benzene", benzene), ("naphthalene", naphthalene), ("naphthyl"
     # closest contacts, as a sanity check of the idealised geometry
     dmin = min(math.dist(a[1:], b[1:]) for i, a in enumerate(atoms) for b in atoms[i + 1:])
     print(f"{name}: {len(atoms)} atoms, shortest distance {dmin:.3f} A")
+# The speed benchmarks of the integral engine against the peers (bench/engine_peers.sh).
+for name, atoms, basis in (("caffeine_ccpvdz", caffeine(), "cc-pVDZ"), ("naphthalene_631gs", naphthalene(), "6-31G*"),
+                           ("c20h42_631gs", alkane(20), "6-31G*")):
+    write(name, atoms, basis, os.path.join(here, "molecules", f"{name}.in"))

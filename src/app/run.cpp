@@ -34,7 +34,7 @@ constexpr unsigned dense_fast_path_functions = 80;
 std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, unsigned n, std::uint64_t other_bytes,
                                                     const Settings& settings, const std::string& path) {
     const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
-    auto op = std::make_shared<ScreenedOperator>(integrals.shell_pairs(), n, threads);
+    auto op = std::make_shared<ScreenedOperator>(integrals.quartets(), n, threads);
     // Each chunk of a build sums into an n x n matrix of its own.
     const std::uint64_t direct_bytes = op->list_bytes() + other_bytes + matrix_bytes(n, ScreenedOperator::chunk_count + 4);
     const MemoryRoom room = available_memory();
@@ -77,8 +77,9 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
     const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
-    // A set of the library or a file: the shell engine's dense table, whatever the path.
-    const bool dense = !m.basis.builtin || integral_path == IntegralPath::exact ||
+    // The exact path of the built-in tables and small bases keep the dense table; any other
+    // basis, of the built-in tables or not, goes to the screened quartets.
+    const bool dense = (m.basis.builtin && integral_path == IntegralPath::exact) ||
                        (n <= dense_fast_path_functions && !settings.integral_direct);
     if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     TwoElectronTable& te_table = m.te_table;

@@ -2,6 +2,7 @@
 
 #include "integrals/exact/exact.h"
 #include "integrals/fast/fast_one.h"
+#include "integrals/fast/fast_quartets.h"
 
 std::uint64_t primitive_quartet_count(const std::vector<CGF>& cgfs) {
     // Over the distinct integrals, sum of w_ij w_kl with w_ij = m_i m_j (m: primitives
@@ -57,6 +58,11 @@ void Integrals::repulsion(TwoElectronTable& table, const ProgressCallback& progr
         exact_repulsion_table(functions_, atoms_, table);
     else
         repulsion_table(pairs_, table, progress);
+}
+
+std::shared_ptr<const QuartetSource> Integrals::quartets() const {
+    if (engine_) return engine_->quartets();
+    return std::make_shared<const FastQuartets>(pairs_);
 }
 
 Matrix<double> core_hamiltonian(const Matrix<double>& T, const std::vector<Matrix<double>>& V) {

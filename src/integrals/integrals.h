@@ -47,6 +47,9 @@ public:
     void repulsion(TwoElectronTable& table, const ProgressCallback& progress = nullptr) const;
     // The shell pairs of the fast path (empty on the exact path).
     const std::vector<ShellPair>& shell_pairs() const { return pairs_; }
+    // The shell quartets for the screened operator: the s/p kernel over shell_pairs() for
+    // the built-in tables, the engine of any L for the other sets.
+    std::shared_ptr<const QuartetSource> quartets() const;
 
 private:
     IntegralPath path_;

@@ -99,3 +99,56 @@ void ShellEngine::repulsion(TwoElectronTable& table, const ProgressCallback& pro
         if (progress && threads_ <= 1) progress(++done, total);
     });
 }
+
+std::shared_ptr<const QuartetSource> ShellEngine::quartets() const {
+    return std::make_shared<const ShellQuartets>(shells_, first_, threads_);
+}
+
+ShellQuartets::ShellQuartets(const std::vector<GaussianShell>& shells, const std::vector<unsigned>& first,
+                             unsigned threads) {
+    for (unsigned a = 0; a < shells.size(); ++a)
+        for (unsigned b = 0; b <= a; ++b) {
+            PairFunctions p{a, b, {}, {}};
+            std::vector<unsigned> kept;
+            const unsigned nb = first[b + 1] - first[b];
+            for (unsigned i = first[a]; i < first[a + 1]; ++i)
+                for (unsigned j = first[b]; j < first[b + 1]; ++j) {
+                    if (a == b && j > i) continue;
+                    p.first.push_back(i);
+                    p.second.push_back(j);
+                    if (a == b) kept.push_back((i - first[a]) * nb + (j - first[b]));
+                }
+            functions_.push_back(std::move(p));
+            kept_.push_back(std::move(kept));
+        }
+    data_.resize(functions_.size());
+    run_parallel(threads, static_cast<unsigned>(data_.size()), [&](unsigned x) {
+        data_[x] = repulsion_pair(shells[functions_[x].a], shells[functions_[x].b]);
+    });
+}
+
+void ShellQuartets::quartet(std::size_t bra, std::size_t ket, double* out) const {
+    const std::vector<unsigned>&kb = kept_[bra], &kk = kept_[ket];
+    if (kb.empty() && kk.empty()) {
+        repulsion_quartet(data_[bra], data_[ket], out);
+        return;
+    }
+    thread_local std::vector<double> block;
+    const std::size_t nb = static_cast<std::size_t>(data_[bra].functions()), nk = static_cast<std::size_t>(data_[ket].functions());
+    if (block.size() < nb * nk) block.resize(nb * nk);
+    repulsion_quartet(data_[bra], data_[ket], block.data());
+    const std::size_t fb = functions_[bra].first.size(), fk = functions_[ket].first.size();
+    for (std::size_t f = 0; f < fb; ++f) {
+        const double* row = block.data() + (kb.empty() ? f : kb[f]) * nk;
+        for (std::size_t g = 0; g < fk; ++g) *out++ = row[kk.empty() ? g : kk[g]];
+    }
+}
+
+double ShellQuartets::bound(std::size_t x) const {
+    const std::size_t n = static_cast<std::size_t>(data_[x].functions());
+    std::vector<double> block(n * n);
+    repulsion_quartet(data_[x], data_[x], block.data());
+    double largest = 0.0;
+    for (std::size_t f = 0; f < n; ++f) largest = std::max(largest, std::fabs(block[f * n + f]));
+    return std::sqrt(largest);
+}

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "basis/basis_set.h"
 #include "common/vec3.h"
 #include "integrals/eri_table.h"
 #include "integrals/fast/fast_eri.h"
+#include "integrals/md/repulsion.h"
 #include "integrals/md/shell.h"
+#include "integrals/quartets.h"
 #include "linalg/matrix.h"
 #include "molecule/atom.h"
 
@@ -29,6 +32,9 @@ public:
     // sqrt((ab|ab)) sqrt((cd|cd)) is below schwarz_threshold written as zero.
     void repulsion(TwoElectronTable& table, const ProgressCallback& progress = nullptr) const;
 
+    // The shell quartets for the screened operator, each pair's data made once.
+    std::shared_ptr<const QuartetSource> quartets() const;
+
     // A shell quartet bounded below this leaves every printed digit of the energy as it is.
     static constexpr double schwarz_threshold = 1e-14;
 
@@ -36,4 +42,20 @@ private:
     std::vector<GaussianShell> shells_;
     std::vector<unsigned> first_;  // shell s owns functions first_[s] .. first_[s+1]-1
     unsigned threads_;
+};
+
+// The quartets of the engine of any L (md/repulsion.h) over a basis's shells.
+class ShellQuartets : public QuartetSource {
+public:
+    ShellQuartets(const std::vector<GaussianShell>& shells, const std::vector<unsigned>& first, unsigned threads);
+    const std::vector<PairFunctions>& pairs() const override { return functions_; }
+    void quartet(std::size_t bra, std::size_t ket, double* out) const override;
+    double bound(std::size_t x) const override;
+
+private:
+    std::vector<RepulsionPair> data_;
+    std::vector<PairFunctions> functions_;
+    // For a pair of one shell with itself, the place of each kept function pair (i >= j)
+    // in the shell's full block; empty for two shells, whose pairs are the whole block.
+    std::vector<std::vector<unsigned>> kept_;
 };

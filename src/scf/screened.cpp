@@ -9,22 +9,18 @@
 #include <utility>
 
 #include "integrals/eri_table.h"
+#include "integrals/fast/fast_quartets.h"
 #include "system/parallel.h"
 #include "scf/scatter.h"
 
 namespace {
-
-// At most 16 function pairs per shell pair (sp with sp): a quartet has at most 256 integrals.
-constexpr std::size_t max_quartet_integrals = 256;
-// What the kernel's primitive screening can leave out of one integral (fast_eri.cpp).
-constexpr double diagonal_leftout = 1e-17;
 
 // The weighted integrals of the quartet (bra, ket), bra function by bra function, for the
 // scatter of scatter.h: calls visit(i, j, kets). Weights: 1/2 for i == j and for k == l;
 // within one shell pair (same_pair) both (ij|kl) and (kl|ij) were computed, so only
 // (ij) >= (kl) is taken, with 1/2 for (ij) == (kl).
 template <class Visit>
-inline void quartet_bras(const ShellPair& bra, const ShellPair& ket, bool same_pair, const double* vals, Visit&& visit) {
+inline void quartet_bras(const PairFunctions& bra, const PairFunctions& ket, bool same_pair, const double* vals, Visit&& visit) {
     const std::size_t nb = bra.first.size(), nk = ket.first.size();
     for (std::size_t f = 0; f < nb; ++f) {
         const std::size_t i = bra.first[f], j = bra.second[f];
@@ -56,14 +52,21 @@ void add_into(Matrix<double>& A, const Matrix<double>& B) {
 
 ScreenedOperator::ScreenedOperator(const std::vector<ShellPair>& pairs, unsigned functions, unsigned threads,
                                    double schwarz_threshold, double density_threshold)
-    : pairs_(pairs),
+    : ScreenedOperator(std::make_shared<FastQuartets>(pairs), functions, threads, schwarz_threshold,
+                       density_threshold) {}
+
+ScreenedOperator::ScreenedOperator(std::shared_ptr<const QuartetSource> source, unsigned functions, unsigned threads,
+                                   double schwarz_threshold, double density_threshold)
+    : source_(std::move(source)),
+      pairs_(source_->pairs()),
       n_(functions),
       threads_(std::max(1u, threads)),
       schwarz_threshold_(schwarz_threshold),
       density_threshold_(density_threshold) {
     const std::size_t npairs = pairs_.size();
     shell_of_.assign(n_, 0);
-    for (const ShellPair& p : pairs_) {
+    for (const PairFunctions& p : pairs_) {
+        max_quartet_ = std::max(max_quartet_, p.first.size());
         shells_ = std::max(shells_, p.a + 1);
         for (std::size_t f = 0; f < p.first.size(); ++f) {
             shell_of_[p.first[f]] = p.a;
@@ -72,21 +75,11 @@ ScreenedOperator::ScreenedOperator(const std::vector<ShellPair>& pairs, unsigned
     }
 
     // Q_x = max_ab sqrt((ab|ab)) from the diagonal of the quartet (x, x).
+    max_quartet_ *= max_quartet_;
     Q_.assign(npairs, 0.0);
     const unsigned pieces = static_cast<unsigned>(std::min<std::size_t>(npairs, 64));
     run_parallel(threads_, pieces, [&](unsigned c) {
-        double out[max_quartet_integrals];
-        for (std::size_t x = npairs * c / pieces; x < npairs * (c + 1) / pieces; ++x) {
-            shell_quartet(pairs_[x], pairs_[x], out);
-            const std::size_t nf = pairs_[x].first.size();
-            double largest = 0.0;
-            for (std::size_t f = 0; f < nf; ++f) largest = std::max(largest, out[f * nf + f]);
-            // The kernel leaves out primitive quartets below 2.5e-19 (at most 1e-17 in all),
-            // so a weak pair's own (ab|ab) can come out as 0; the sum of its primitive
-            // pairs' bounds (PrimitiveList::tail[0]) bounds it rigorously as well.
-            const double primitive_bound = pairs_[x].eri.size() == 0 ? 0.0 : pairs_[x].eri.tail[0];
-            Q_[x] = std::min(std::sqrt(largest + diagonal_leftout), primitive_bound);
-        }
+        for (std::size_t x = npairs * c / pieces; x < npairs * (c + 1) / pieces; ++x) Q_[x] = source_->bound(x);
     });
 
     // How many kets survive for each bra, before any list is allocated: the pairs ranked
@@ -168,7 +161,7 @@ void ScreenedOperator::store(const ProgressCallback& progress) {
             double* out = values_.data() + value_begin_[x];
             const std::size_t nb = pairs_[x].first.size();
             for (std::uint64_t q = ket_begin_[x]; q < ket_begin_[x + 1]; ++q) {
-                shell_quartet(pairs_[x], pairs_[kets_[q]], out);
+                source_->quartet(x, kets_[q], out);
                 out += nb * pairs_[kets_[q]].first.size();
             }
         }
@@ -196,14 +189,14 @@ void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* sc
     std::vector<double> Dmax;
     if (screen_density) Dmax = shell_block_max(*screen_density);
     auto dmax = [&](unsigned s, unsigned t) { return Dmax[static_cast<std::size_t>(s) * shells_ + t]; };
-    double buffer[max_quartet_integrals];
+    std::vector<double> buffer(values_.empty() ? max_quartet_ : 0);
     for (std::uint32_t x = chunk_begin_[chunk]; x < chunk_begin_[chunk + 1]; ++x) {
-        const ShellPair& bra = pairs_[x];
+        const PairFunctions& bra = pairs_[x];
         const std::size_t nb = bra.first.size();
         const double* stored_values = values_.empty() ? nullptr : values_.data() + value_begin_[x];
         for (std::uint64_t q = ket_begin_[x]; q < ket_begin_[x + 1]; ++q) {
             const std::uint32_t y = kets_[q];
-            const ShellPair& ket = pairs_[y];
+            const PairFunctions& ket = pairs_[y];
             const double* vals = stored_values;
             if (stored_values) stored_values += nb * ket.first.size();
             if (screen_density) {
@@ -212,8 +205,8 @@ void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* sc
                 if (2.0 * Q_[x] * Q_[y] * m < density_threshold_) continue;
             }
             if (!vals) {
-                shell_quartet(bra, ket, buffer);
-                vals = buffer;
+                source_->quartet(x, y, buffer.data());
+                vals = buffer.data();
             }
             visit(x, y, vals);
         }
@@ -287,7 +280,7 @@ std::vector<double> ScreenedOperator::block(const std::vector<unsigned>& f) cons
     auto locate = [&](unsigned i, unsigned j) {
         const unsigned hi = std::max(i, j), lo = std::min(i, j);
         const std::size_t x = static_cast<std::size_t>(TwoElectronTable::pair(shell_of_[hi], shell_of_[lo]));
-        const ShellPair& p = pairs_[x];
+        const PairFunctions& p = pairs_[x];
         std::size_t at = 0;
         while (p.first[at] != hi || p.second[at] != lo) ++at;
         return std::make_pair(x, at);
@@ -305,7 +298,7 @@ std::vector<double> ScreenedOperator::block(const std::vector<unsigned>& f) cons
                     std::vector<double>& q = quartets[{bra.first, ket.first}];
                     if (q.empty()) {
                         q.resize(pairs_[bra.first].first.size() * pairs_[ket.first].first.size());
-                        shell_quartet(pairs_[bra.first], pairs_[ket.first], q.data());
+                        source_->quartet(bra.first, ket.first, q.data());
                     }
                     out[at++] = q[bra.second * pairs_[ket.first].first.size() + ket.second];
                 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "integrals/fast/fast_eri.h"
 #include "integrals/fast/shells.h"
+#include "integrals/quartets.h"
 #include "scf/two_electron.h"
 
-// The two-electron operator of the fast path: shell quartets screened by Schwarz
+// The two-electron operator of the fast path (the s/p kernel of the built-in tables or the
+// engine of any L of the other sets: integrals/quartets.h): shell quartets screened by Schwarz
 // bounds, their integrals either stored once (`store`) or recomputed at every
 // build (integral-direct), the builds spread over threads.
 //
@@ -37,9 +40,12 @@ public:
     static constexpr double default_density_threshold = 1e-13;
     static constexpr unsigned chunk_count = 16;
 
-    // `pairs` in build_shell_pairs order (copied). Computes the
-    // Schwarz bounds and counts the surviving quartets; nothing of their size is
-    // allocated until list_quartets() (integral-direct) or store().
+    // Computes the Schwarz bounds of the source's pairs and counts the surviving quartets;
+    // nothing of their size is allocated until list_quartets() (integral-direct) or store().
+    ScreenedOperator(std::shared_ptr<const QuartetSource> source, unsigned functions, unsigned threads,
+                     double schwarz_threshold = default_schwarz_threshold,
+                     double density_threshold = default_density_threshold);
+    // The s/p kernel over `pairs` in build_shell_pairs order (copied).
     ScreenedOperator(const std::vector<ShellPair>& pairs, unsigned functions, unsigned threads,
                      double schwarz_threshold = default_schwarz_threshold,
                      double density_threshold = default_density_threshold);
@@ -73,7 +79,9 @@ private:
     JK build_jk(const std::vector<Matrix<double>>& densities, bool density_screened) const;
     std::vector<double> shell_block_max(const Matrix<double>& D) const;
 
-    std::vector<ShellPair> pairs_;  // a copy: the operator outlives the integral engine
+    std::shared_ptr<const QuartetSource> source_;
+    const std::vector<PairFunctions>& pairs_;
+    std::size_t max_quartet_ = 0;                // integrals of the largest quartet
     unsigned n_;
     unsigned threads_;
     double schwarz_threshold_, density_threshold_;

@@ -45,7 +45,7 @@ struct System {
     // stored or recomputed at every build (integral-direct).
     ScreenedOperator screened(unsigned threads, bool stored, double schwarz = ScreenedOperator::default_schwarz_threshold,
                               double density = ScreenedOperator::default_density_threshold) const {
-        ScreenedOperator op(integrals->shell_pairs(), n(), threads, schwarz, density);
+        ScreenedOperator op(integrals->quartets(), n(), threads, schwarz, density);
         stored ? op.store() : op.list_quartets();
         return op;
     }
@@ -179,31 +179,36 @@ TEST(ScreenedOperator, MatchesDenseTable) {
 }
 
 // Open shells through the screened operator: the UHF energy of a water molecule and an OH
-// radical 12 bohr apart (a doublet; many quartets screened out) against the dense table of every distinct integral from the same integral
-// code, and the same bits for one and two threads and for integral-direct builds.
+// radical 12 bohr apart (a doublet; many quartets screened out) against the dense table of
+// every distinct integral from the same integral code, and the same bits for one and two
+// threads and for integral-direct builds; in the built-in STO-3G (the s/p kernel) and in
+// cc-pVDZ (the engine of any L, pure d).
 TEST(ScreenedOperator, UnrestrictedEnergyMatchesDenseTableAndThreadCountLeavesBits) {
-    const System s("tests/scf/reference/h2o_oh_far.in");
-    TwoElectronTable table(s.n());
-    s.integrals->repulsion(table);
-    const TableOperator dense(table, false);
-    const ScreenedOperator one = s.screened(1, true), two = s.screened(2, true), direct = s.screened(2, false);
-    ASSERT_LT(one.surviving_quartets(), one.total_quartets());  // screening leaves some out
-    const Matrix<double> start = s.start(dense);
-    auto uhf = [&](const TwoElectronOperator& op) {
-        SpinSystem system;
-        s.set_up(system);
-        system.two_electron = &op;
-        system.occupied = {9, 8};  // 17 electrons
-        return run_uhf(system, start, UhfSettings{}, nullptr);
-    };
-    const UhfResult want = uhf(dense), got = uhf(one), threads = uhf(two), recomputed = uhf(direct);
-    ASSERT_TRUE(want.converged);
-    ASSERT_TRUE(got.converged);
-    EXPECT_TRUE(got.stable);
-    EXPECT_NEAR(got.energy, want.energy, 1e-10);
-    EXPECT_EQ(got.iterations, threads.iterations);
-    EXPECT_EQ(std::memcmp(&got.energy, &threads.energy, sizeof(double)), 0);
-    EXPECT_TRUE(same_bits(got.channels[0].density, threads.channels[0].density));
-    EXPECT_TRUE(same_bits(got.channels[1].fock, threads.channels[1].fock));
-    EXPECT_TRUE(same_bits(got.channels[1].fock, recomputed.channels[1].fock));
+    for (const char* file : {"tests/scf/reference/h2o_oh_far.in", "tests/scf/reference/h2o_oh_far_ccpvdz.in"}) {
+        SCOPED_TRACE(file);
+        const System s(file);
+        TwoElectronTable table(s.n());
+        s.integrals->repulsion(table);
+        const TableOperator dense(table, false);
+        const ScreenedOperator one = s.screened(1, true), two = s.screened(2, true), direct = s.screened(2, false);
+        ASSERT_LT(one.surviving_quartets(), one.total_quartets());  // screening leaves some out
+        const Matrix<double> start = s.start(dense);
+        auto uhf = [&](const TwoElectronOperator& op) {
+            SpinSystem system;
+            s.set_up(system);
+            system.two_electron = &op;
+            system.occupied = {9, 8};  // 17 electrons
+            return run_uhf(system, start, UhfSettings{}, nullptr);
+        };
+        const UhfResult want = uhf(dense), got = uhf(one), threads = uhf(two), recomputed = uhf(direct);
+        ASSERT_TRUE(want.converged);
+        ASSERT_TRUE(got.converged);
+        EXPECT_TRUE(got.stable);
+        EXPECT_NEAR(got.energy, want.energy, 1e-10);
+        EXPECT_EQ(got.iterations, threads.iterations);
+        EXPECT_EQ(std::memcmp(&got.energy, &threads.energy, sizeof(double)), 0);
+        EXPECT_TRUE(same_bits(got.channels[0].density, threads.channels[0].density));
+        EXPECT_TRUE(same_bits(got.channels[1].fock, threads.channels[1].fock));
+        EXPECT_TRUE(same_bits(got.channels[1].fock, recomputed.channels[1].fock));
+    }
 }
