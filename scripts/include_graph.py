@@ -6,7 +6,7 @@ import os
 import re
 import sys
 
-LAYERS = ["common", "linalg", "system", "molecule", "basis", "input", "integrals", "scf",
+LAYERS = ["common", "linalg", "system", "molecule", "basis", "input", "integrals", "scf", "gradient",
           "properties", "report", "app"]
 
 root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")

@@ -67,10 +67,12 @@ void ShellEngine::repulsion(TwoElectronTable& table, const ProgressCallback& pro
     for (unsigned a = 0; a < shells_.size(); ++a)
         for (unsigned b = 0; b <= a; ++b) pairs.push_back({a, b});
     std::vector<double> bound(pairs.size());
+    std::vector<RepulsionPair> data(pairs.size());
     run_parallel(threads_, static_cast<unsigned>(pairs.size()), [&](unsigned p) {
-        const GaussianShell &A = shells_[pairs[p][0]], &B = shells_[pairs[p][1]];
-        const std::vector<double> diagonal = repulsion_block(A, B, A, B);
-        const std::size_t nab = static_cast<std::size_t>(function_count(A) * function_count(B));
+        data[p] = repulsion_pair(shells_[pairs[p][0]], shells_[pairs[p][1]]);
+        const std::size_t nab = static_cast<std::size_t>(data[p].functions());
+        std::vector<double> diagonal(nab * nab);
+        repulsion_quartet(data[p], data[p], diagonal.data());
         double largest = 0.0;
         for (std::size_t ab = 0; ab < nab; ++ab) largest = std::max(largest, std::fabs(diagonal[ab * nab + ab]));
         bound[p] = std::sqrt(largest);
@@ -81,11 +83,12 @@ void ShellEngine::repulsion(TwoElectronTable& table, const ProgressCallback& pro
     const std::uint64_t total = pairs.size();
     run_parallel(threads_, static_cast<unsigned>(pairs.size()), [&](unsigned bra) {
         const unsigned a = pairs[bra][0], b = pairs[bra][1];
+        std::vector<double> block;
         for (unsigned ket = 0; ket <= bra; ++ket) {
             const unsigned c = pairs[ket][0], d = pairs[ket][1];
             const bool negligible = bound[bra] * bound[ket] < schwarz_threshold;
-            const std::vector<double> block =
-                negligible ? std::vector<double>() : repulsion_block(shells_[a], shells_[b], shells_[c], shells_[d]);
+            block.resize(static_cast<std::size_t>(data[bra].functions()) * data[ket].functions());
+            if (!negligible) repulsion_quartet(data[bra], data[ket], block.data());
             std::size_t at = 0;
             for (unsigned i = first_[a]; i < first_[a + 1]; ++i)
                 for (unsigned j = first_[b]; j < first_[b + 1]; ++j)

@@ -1,109 +1,298 @@
 #include "integrals/md/repulsion.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 #include "common/constants.h"
+#include "integrals/md/boys.h"
 #include "integrals/md/hermite.h"
 #include "integrals/md/pure.h"
 
 namespace {
 
-// A primitive pair of two shells: p, P, c_p c_q K, and the Hermite coefficients
-// E[ab][h] = E^ij_t E^kl_u E^mn_v over the component pairs ab and hermite_indices(la + lb),
-// row ab holding only its terms with t <= i + j, u <= k + l, v <= m + n
-// (entries start[ab] to start[ab + 1] of index and value).
-struct HermitePair {
-    double p;
-    double P[3];
-    double factor;
-    std::vector<int> start, index;
-    std::vector<double> value;
+constexpr int max_pair_l = 2 * max_engine_l;
+constexpr int max_total_l = boys_any_max_order;
+constexpr int side = max_total_l + 1;
+
+int hermite_count(int L) { return (L + 1) * (L + 2) * (L + 3) / 6; }
+
+// One step of the Hermite Coulomb recursion (hermite.h) at level n:
+//   R^n[dst] = xyz[axis] R^(n+1)[src1] + mult R^(n+1)[src2],
+// indices by position in hermite_indices, which is the same for every L.
+struct CoulombStep {
+    std::uint16_t dst, src1, src2, axis;
+    double mult;
 };
 
-std::vector<HermitePair> hermite_pairs(const GaussianShell& A, const GaussianShell& B) {
-    const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
-    const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
-    const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l);
-    std::vector<HermitePair> pairs;
-    HermiteExpansion E[3];
-    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
-        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
-            const double a = A.exponents[pa], b = B.exponents[pb];
-            HermitePair pair;
-            pair.p = a + b;
-            double ab2 = 0.0;
-            for (int x = 0; x < 3; ++x) {
-                const double d = A.centre[x] - B.centre[x];
-                ab2 += d * d;
-                pair.P[x] = (a * A.centre[x] + b * B.centre[x]) / pair.p;
-                E[x].compute(A.l, B.l, pair.p, pair.P[x] - A.centre[x], pair.P[x] - B.centre[x]);
-            }
-            pair.factor = A.coefficients[pa] * B.coefficients[pb] * std::exp(-a * b / pair.p * ab2);
-            pair.start.push_back(0);
-            for (std::size_t i = 0; i < ca.size(); ++i)
-                for (std::size_t j = 0; j < cb.size(); ++j) {
-                    for (std::size_t h = 0; h < hs.size(); ++h) {
-                        if (hs[h].t > ca[i].x + cb[j].x || hs[h].u > ca[i].y + cb[j].y || hs[h].v > ca[i].z + cb[j].z)
-                            continue;
-                        pair.index.push_back(static_cast<int>(h));
-                        pair.value.push_back(E[0](ca[i].x, cb[j].x, hs[h].t) * E[1](ca[i].y, cb[j].y, hs[h].u) *
-                                             E[2](ca[i].z, cb[j].z, hs[h].v));
-                    }
-                    pair.start.push_back(static_cast<int>(pair.index.size()));
-                }
-            pairs.push_back(std::move(pair));
+// Index tables shared by every quartet, made once.
+struct Tables {
+    std::vector<int> compact;  // position of (t, u, v) in hermite_indices at (t side + u) side + v
+    // Per shell kind (l, pure): each function as a combination of the components of x^l norm,
+    // the component norms of a Cartesian shell, the solid harmonics of a pure one (pure.h).
+    std::vector<std::vector<std::pair<int, double>>> rows[max_engine_l + 1][2];
+    // Per pair of kinds: the Hermite terms of each function pair ab (the union over the
+    // component pairs it combines), entries start[ab] to start[ab + 1].
+    std::vector<int> start[max_engine_l + 1][2][max_engine_l + 1][2], index[max_engine_l + 1][2][max_engine_l + 1][2];
+    // Per L: the recursion's steps level by level (level n from level_begin[n]), and where
+    // level n of the work array begins.
+    std::vector<CoulombStep> steps[max_total_l + 1];
+    std::vector<int> level_begin[max_total_l + 1], level_offset[max_total_l + 1];
+    // Per (L_bra, L_ket): for ket term k and bra term h, the position of their sum.
+    std::vector<std::uint16_t> sum[max_pair_l + 1][max_pair_l + 1];
+    // Per term: (-1)^(t + u + v).
+    std::vector<double> sign;
+
+    int at(int t, int u, int v) const { return compact[static_cast<std::size_t>((t * side + u) * side + v)]; }
+
+    Tables() {
+        compact.assign(static_cast<std::size_t>(side) * side * side, -1);
+        const std::vector<HermiteIndex>& all = hermite_indices(max_total_l);
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            compact[static_cast<std::size_t>((all[k].t * side + all[k].u) * side + all[k].v)] = static_cast<int>(k);
+            sign.push_back((all[k].t + all[k].u + all[k].v) % 2 == 0 ? 1.0 : -1.0);
         }
-    return pairs;
+        for (int l = 0; l <= max_engine_l; ++l)
+            for (int pure = 0; pure < 2; ++pure) {
+                const std::vector<double>& S = shell_transform(l, pure != 0);
+                const int nc = cartesian_count(l), nf = pure != 0 ? 2 * l + 1 : nc;
+                rows[l][pure].resize(static_cast<std::size_t>(nf));
+                for (int f = 0; f < nf; ++f)
+                    for (int c = 0; c < nc; ++c)
+                        if (S[static_cast<std::size_t>(f * nc + c)] != 0.0)
+                            rows[l][pure][static_cast<std::size_t>(f)].push_back({c, S[static_cast<std::size_t>(f * nc + c)]});
+            }
+        for (int la = 0; la <= max_engine_l; ++la)
+            for (int pa = 0; pa < 2; ++pa)
+                for (int lb = 0; lb <= max_engine_l; ++lb)
+                    for (int pb = 0; pb < 2; ++pb) {
+                        const std::vector<HermiteIndex>& hs = hermite_indices(la + lb);
+                        const std::vector<CartesianPowers>& ca = cartesian_components(la);
+                        const std::vector<CartesianPowers>& cb = cartesian_components(lb);
+                        std::vector<int>& s = start[la][pa][lb][pb];
+                        std::vector<int>& x = index[la][pa][lb][pb];
+                        s.push_back(0);
+                        for (const auto& fa : rows[la][pa])
+                            for (const auto& fb : rows[lb][pb]) {
+                                for (std::size_t h = 0; h < hs.size(); ++h) {
+                                    bool needed = false;
+                                    for (const auto& i : fa)
+                                        for (const auto& j : fb) {
+                                            const CartesianPowers& a = ca[static_cast<std::size_t>(i.first)];
+                                            const CartesianPowers& b = cb[static_cast<std::size_t>(j.first)];
+                                            needed = needed || (hs[h].t <= a.x + b.x && hs[h].u <= a.y + b.y &&
+                                                                hs[h].v <= a.z + b.z);
+                                        }
+                                    if (needed) x.push_back(static_cast<int>(h));
+                                }
+                                s.push_back(static_cast<int>(x.size()));
+                            }
+                    }
+        for (int L = 0; L <= max_total_l; ++L) {
+            int offset = 0;
+            for (int n = 0; n <= L; ++n) {
+                level_offset[L].push_back(offset);
+                offset += hermite_count(L - n);
+            }
+            level_begin[L].assign(static_cast<std::size_t>(L) + 1, 0);
+            for (int n = L - 1; n >= 0; --n) {
+                level_begin[L][static_cast<std::size_t>(n)] = static_cast<int>(steps[L].size());
+                for (const HermiteIndex& x : hermite_indices(L - n)) {
+                    const int t = x.t, u = x.u, v = x.v;
+                    if (t + u + v == 0) continue;
+                    const int axis = t > 0 ? 0 : (u > 0 ? 1 : 2);
+                    const int c = axis == 0 ? t : (axis == 1 ? u : v);
+                    const int d[3] = {axis == 0, axis == 1, axis == 2};
+                    CoulombStep s;
+                    s.dst = static_cast<std::uint16_t>(at(t, u, v));
+                    s.src1 = static_cast<std::uint16_t>(at(t - d[0], u - d[1], v - d[2]));
+                    s.src2 = static_cast<std::uint16_t>(c > 1 ? at(t - 2 * d[0], u - 2 * d[1], v - 2 * d[2]) : 0);
+                    s.axis = static_cast<std::uint16_t>(axis);
+                    s.mult = c - 1;
+                    steps[L].push_back(s);
+                }
+            }
+        }
+        for (int Lb = 0; Lb <= max_pair_l; ++Lb)
+            for (int Lk = 0; Lk <= max_pair_l; ++Lk)
+                for (const HermiteIndex& k : hermite_indices(Lk))
+                    for (const HermiteIndex& h : hermite_indices(Lb))
+                        sum[Lb][Lk].push_back(static_cast<std::uint16_t>(at(h.t + k.t, h.u + k.u, h.v + k.v)));
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
 }
+
+// R_tuv = R^0_tuv for t + u + v <= L at positions of hermite_indices, by the recursion
+// of hermite.h; `work` holds every level.
+void coulomb(const Tables& tab, int L, double alpha, double X, double Y, double Z, double* work) {
+    double F[boys_any_max_order + 1];
+    boys_any(L, alpha * (X * X + Y * Y + Z * Z), F);
+    const int* offset = tab.level_offset[L].data();
+    double power = 1.0;
+    for (int n = 0; n <= L; ++n) {
+        work[offset[n]] = power * F[n];
+        power *= -2.0 * alpha;
+    }
+    const double xyz[3] = {X, Y, Z};
+    const std::vector<CoulombStep>& steps = tab.steps[L];
+    for (int n = L - 1; n >= 0; --n) {
+        double* cur = work + offset[n];
+        const double* up = work + offset[n + 1];
+        const std::size_t end = n == 0 ? steps.size() : static_cast<std::size_t>(tab.level_begin[L][n - 1]);
+        for (std::size_t i = static_cast<std::size_t>(tab.level_begin[L][n]); i < end; ++i) {
+            const CoulombStep& s = steps[i];
+            cur[s.dst] = xyz[s.axis] * up[s.src1] + s.mult * up[s.src2];
+        }
+    }
+}
+
+// Per-thread work arrays, grown to the largest quartet seen.
+struct Scratch {
+    std::vector<double> work, X, T, Tt;
+    static double* fit(std::vector<double>& v, std::size_t n) {
+        if (v.size() < n) v.resize(n);
+        return v.data();
+    }
+};
 
 }  // namespace
 
-std::vector<double> repulsion_block(const GaussianShell& A, const GaussianShell& B, const GaussianShell& C,
-                                    const GaussianShell& D) {
-    const std::size_t nab = static_cast<std::size_t>(cartesian_count(A.l) * cartesian_count(B.l));
-    const std::size_t ncd = static_cast<std::size_t>(cartesian_count(C.l) * cartesian_count(D.l));
-    const std::vector<HermiteIndex>& h1 = hermite_indices(A.l + B.l);
-    const std::vector<HermiteIndex>& h2 = hermite_indices(C.l + D.l);
-    const int L = A.l + B.l + C.l + D.l;
-    const int side = L + 1;
-    const std::vector<HermitePair> bra = hermite_pairs(A, B);
-    const std::vector<HermitePair> ket = hermite_pairs(C, D);
+int RepulsionPair::functions() const {
+    return (pure_a ? 2 * la + 1 : cartesian_count(la)) * (pure_b ? 2 * lb + 1 : cartesian_count(lb));
+}
 
-    std::vector<double> block(nab * ncd, 0.0);
-    std::vector<double> scratch, M(h1.size() * h2.size()), X(nab * h2.size());
-    const std::size_t nk = h2.size();
-    for (const HermitePair& P : bra)
-        for (const HermitePair& Q : ket) {
-            const double p = P.p, q = Q.p;
-            const double* R =
-                hermite_coulomb(L, p * q / (p + q), P.P[0] - Q.P[0], P.P[1] - Q.P[1], P.P[2] - Q.P[2], scratch);
-            const double pre = two_pi_2_5 / (p * q * std::sqrt(p + q)) * P.factor * Q.factor;
-            // M[h][k] = (-1)^(t'+u'+v') R_(t+t')(u+u')(v+v')
-            for (std::size_t h = 0; h < h1.size(); ++h)
-                for (std::size_t k = 0; k < nk; ++k) {
-                    const HermiteIndex& x = h1[h];
-                    const HermiteIndex& y = h2[k];
-                    const double r = R[static_cast<std::size_t>(((x.t + y.t) * side + x.u + y.u) * side + x.v + y.v)];
-                    M[h * nk + k] = ((y.t + y.u + y.v) % 2 == 0) ? r : -r;
+RepulsionPair repulsion_pair(const GaussianShell& A, const GaussianShell& B) {
+    const Tables& tab = tables();
+    RepulsionPair pair;
+    pair.la = A.l;
+    pair.lb = B.l;
+    pair.pure_a = A.pure;
+    pair.pure_b = B.pure;
+    const std::vector<int>& start = tab.start[A.l][A.pure][B.l][B.pure];
+    const std::vector<int>& index = tab.index[A.l][A.pure][B.l][B.pure];
+    pair.terms = index.size();
+    const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
+    const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
+    const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l);
+    double ab2 = 0.0;
+    for (int x = 0; x < 3; ++x) ab2 += (A.centre[x] - B.centre[x]) * (A.centre[x] - B.centre[x]);
+    HermiteExpansion E[3];
+    std::vector<double> values(pair.terms);
+    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
+        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
+            const double a = A.exponents[pa], b = B.exponents[pb], p = a + b;
+            double P[3];
+            for (int x = 0; x < 3; ++x) {
+                P[x] = (a * A.centre[x] + b * B.centre[x]) / p;
+                E[x].compute(A.l, B.l, p, P[x] - A.centre[x], P[x] - B.centre[x]);
+            }
+            const double factor = A.coefficients[pa] * B.coefficients[pb] * std::exp(-a * b / p * ab2) / p;
+            double largest = 0.0;
+            std::size_t ab = 0;
+            for (const auto& fa : tab.rows[A.l][A.pure])
+                for (const auto& fb : tab.rows[B.l][B.pure]) {
+                    for (int e = start[ab]; e < start[ab + 1]; ++e) {
+                        const HermiteIndex& h = hs[static_cast<std::size_t>(index[static_cast<std::size_t>(e)])];
+                        double v = 0.0;
+                        for (const auto& i : fa)
+                            for (const auto& j : fb) {
+                                const CartesianPowers& x = ca[static_cast<std::size_t>(i.first)];
+                                const CartesianPowers& y = cb[static_cast<std::size_t>(j.first)];
+                                // E^ij_t vanishes for t > i + j (HermiteExpansion holds those zeros).
+                                v += i.second * j.second * E[0](x.x, y.x, h.t) * E[1](x.y, y.y, h.u) *
+                                     E[2](x.z, y.z, h.v);
+                            }
+                        values[static_cast<std::size_t>(e)] = factor * v;
+                        largest = std::max(largest, std::fabs(factor * v));
+                    }
+                    ++ab;
                 }
-            // X = E_ab M, then block += pre X E_cd^T, over the terms each row holds
-            for (std::size_t ab = 0; ab < nab; ++ab) {
-                double* x = &X[ab * nk];
-                for (std::size_t k = 0; k < nk; ++k) x[k] = 0.0;
-                for (int e = P.start[ab]; e < P.start[ab + 1]; ++e) {
-                    const double v = P.value[static_cast<std::size_t>(e)];
-                    const double* m = &M[static_cast<std::size_t>(P.index[static_cast<std::size_t>(e)]) * nk];
-                    for (std::size_t k = 0; k < nk; ++k) x[k] += v * m[k];
-                }
-                double* out = &block[ab * ncd];
-                for (std::size_t cd = 0; cd < ncd; ++cd) {
-                    double sum = 0.0;
-                    for (int e = Q.start[cd]; e < Q.start[cd + 1]; ++e)
-                        sum += x[Q.index[static_cast<std::size_t>(e)]] * Q.value[static_cast<std::size_t>(e)];
-                    out[cd] += pre * sum;
+            if (largest < repulsion_pair_cutoff) continue;
+            pair.p.push_back(p);
+            pair.Px.push_back(P[0]);
+            pair.Py.push_back(P[1]);
+            pair.Pz.push_back(P[2]);
+            pair.e.insert(pair.e.end(), values.begin(), values.end());
+        }
+    return pair;
+}
+
+// For each bra primitive pair P, the ket is contracted first into the intermediate
+//   T_P[cd][tuv] = sum_Q 2 pi^(5/2) / sqrt(p + q) sum_t'u'v' (-1)^(t'+u'+v') E^Q_cd,t'u'v' R_(t+t')(u+u')(v+v'),
+// then (ab|cd) += sum_tuv E^P_ab,tuv T_P[cd][tuv] (the 1/(pq) sits in the E's): the bra's
+// coefficients are applied once per P instead of once per primitive quartet.
+// Built also for AVX2, chosen at load time where the processor has it: only the vector
+// width differs (no contraction to FMA, -ffp-contract=off), so the bits are the same.
+__attribute__((target_clones("avx2", "default")))
+void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out) {
+    const Tables& tab = tables();
+    thread_local Scratch s;
+    const int Lb = bra.la + bra.lb, Lk = ket.la + ket.lb, L = Lb + Lk;
+    const std::size_t nhb = static_cast<std::size_t>(hermite_count(Lb)), nhk = static_cast<std::size_t>(hermite_count(Lk));
+    const std::size_t nab = static_cast<std::size_t>(bra.functions()), ncd = static_cast<std::size_t>(ket.functions());
+    const int* bstart = tab.start[bra.la][bra.pure_a][bra.lb][bra.pure_b].data();
+    const int* bindex = tab.index[bra.la][bra.pure_a][bra.lb][bra.pure_b].data();
+    const int* kstart = tab.start[ket.la][ket.pure_a][ket.lb][ket.pure_b].data();
+    const int* kindex = tab.index[ket.la][ket.pure_a][ket.lb][ket.pure_b].data();
+    const std::uint16_t* sum = tab.sum[Lb][Lk].data();
+    const double* sign = tab.sign.data();
+
+    double* work = Scratch::fit(s.work, static_cast<std::size_t>(tab.level_offset[L].back() + 1));
+    double* X = Scratch::fit(s.X, nhk * nhb);
+    double* T = Scratch::fit(s.T, ncd * nhb);
+    double* Tt = Scratch::fit(s.Tt, nhb * ncd);
+    std::fill(out, out + nab * ncd, 0.0);
+
+    for (std::size_t P = 0; P < bra.primitives(); ++P) {
+        const double p = bra.p[P];
+        std::fill(T, T + ncd * nhb, 0.0);
+        for (std::size_t Q = 0; Q < ket.primitives(); ++Q) {
+            const double q = ket.p[Q];
+            coulomb(tab, L, p * q / (p + q), bra.Px[P] - ket.Px[Q], bra.Py[P] - ket.Py[Q], bra.Pz[P] - ket.Pz[Q],
+                    work);
+            const double pre = two_pi_2_5 / std::sqrt(p + q);
+            // X[k][h] = pre (-1)^k R_(h+k)
+            for (std::size_t k = 0; k < nhk; ++k) {
+                const double f = pre * sign[k];
+                const std::uint16_t* at = sum + k * nhb;
+                double* x = X + k * nhb;
+                for (std::size_t h = 0; h < nhb; ++h) x[h] = f * work[at[h]];
+            }
+            const double* e = ket.e.data() + Q * ket.terms;
+            for (std::size_t cd = 0; cd < ncd; ++cd) {
+                double* t = T + cd * nhb;
+                for (int j = kstart[cd]; j < kstart[cd + 1]; ++j) {
+                    const double v = e[j];
+                    const double* x = X + static_cast<std::size_t>(kindex[j]) * nhb;
+                    for (std::size_t h = 0; h < nhb; ++h) t[h] += v * x[h];
                 }
             }
         }
-    const GaussianShell* shells[4] = {&A, &B, &C, &D};
-    return transform_block(block, shells, 4);
+        for (std::size_t cd = 0; cd < ncd; ++cd)
+            for (std::size_t h = 0; h < nhb; ++h) Tt[h * ncd + cd] = T[cd * nhb + h];
+        const double* e = bra.e.data() + P * bra.terms;
+        for (std::size_t ab = 0; ab < nab; ++ab) {
+            double* o = out + ab * ncd;
+            for (int j = bstart[ab]; j < bstart[ab + 1]; ++j) {
+                const double v = e[j];
+                const double* t = Tt + static_cast<std::size_t>(bindex[j]) * ncd;
+                for (std::size_t cd = 0; cd < ncd; ++cd) o[cd] += v * t[cd];
+            }
+        }
+    }
+
+}
+
+std::vector<double> repulsion_block(const GaussianShell& a, const GaussianShell& b, const GaussianShell& c,
+                                    const GaussianShell& d) {
+    const RepulsionPair bra = repulsion_pair(a, b), ket = repulsion_pair(c, d);
+    std::vector<double> block(static_cast<std::size_t>(bra.functions()) * ket.functions());
+    repulsion_quartet(bra, ket, block.data());
+    return block;
 }

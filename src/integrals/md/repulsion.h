@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "integrals/md/shell.h"
@@ -7,7 +8,34 @@
 // Electron repulsion over four contracted shells of any L, chemists' notation,
 //   (ab|cd) = sum_pqrs c_p c_q c_r c_s K_ab K_cd 2 pi^(5/2) / (p q sqrt(p + q))
 //             sum_tuv E^ab_tuv sum_t'u'v' (-1)^(t'+u'+v') E^cd_t'u'v' R_(t+t')(u+u')(v+v')(pq/(p+q), P - Q),
-// McMurchie-Davidson (Helgaker, Jorgensen, Olsen, 9.9.33). Returns the block over the
-// shells' functions, indices a, b, c, d, row-major.
+// McMurchie-Davidson (Helgaker, Jorgensen, Olsen, 9.9.33).
+
+// What every quartet of two shells A, B shares, computed once: per primitive pair kept,
+// p, P and the Hermite coefficients
+//   c_a c_b K_ab / p E^ij_t E^kl_u E^mn_v   (times the component norms of a Cartesian shell)
+// over the component pairs of A and B, each pair holding only its terms t <= i + j,
+// u <= k + l, v <= m + n.
+struct RepulsionPair {
+    int la = 0, lb = 0;
+    bool pure_a = false, pure_b = false;
+    std::vector<double> p, Px, Py, Pz;
+    std::vector<double> e;  // terms() values per primitive pair
+    std::size_t terms = 0;
+    std::size_t primitives() const { return p.size(); }
+    int functions() const;  // of A times of B
+};
+
+// Primitive pairs whose coefficients are all below this in size are left out: the
+// integrals they would add are far below the rounding of the integrals themselves.
+constexpr double repulsion_pair_cutoff = 1e-30;
+
+RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b);
+
+// The block over the shells' functions (pure or Cartesian as the shells are), indices
+// a, b, c, d row-major, into out[bra.functions() * ket.functions()]. No allocation
+// once a thread has seen a quartet this large.
+void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out);
+
+// The same for four shells, their pair data made on the spot.
 std::vector<double> repulsion_block(const GaussianShell& a, const GaussianShell& b, const GaussianShell& c,
                                     const GaussianShell& d);
