@@ -25,7 +25,7 @@ struct Engine {
     std::unique_ptr<TableOperator> table_operator;  // reads `table`
     HF hf;
     Matrix<double> atomic_start;
-    ScfResult solution;
+    SpinRun solution;
 
     explicit Engine(const std::string& name) {
         Molecule mol;
@@ -67,7 +67,7 @@ Engine& engine(const std::string& name) {
 
 void two_electron_build(benchmark::State& state, const std::string& name) {
     Engine& e = engine(name);
-    for (auto _ : state) benchmark::DoNotOptimize(e.hf.two_electron(e.solution.density));
+    for (auto _ : state) benchmark::DoNotOptimize(e.hf.two_electron(e.solution.channels[0].density));
 }
 
 void stability_check(benchmark::State& state, const std::string& name) {

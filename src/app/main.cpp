@@ -12,6 +12,10 @@
 #include "common/clock.h"
 #include "common/failure.h"
 #include "app/batch.h"
+#include "app/optimize_run.h"
+#include "common/quote.h"
+#include "report/optimization_report.h"
+#include "report/optimization_schema.h"
 #include "app/prepare.h"
 #include "app/run.h"
 #include "properties/calculation_properties.h"
@@ -36,12 +40,34 @@ int run(const Options& opt, const Output& out) {
     Molecule mol = read_run_input(opt.input_path, opt, notices);
     std::cerr << notices << std::flush;
     const PreparedRun prepared = prepare_run(std::move(mol), opt.input_path);
-    out.print_geometry(prepared.molecule);
 
-    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise ---
+    // --- Hartree-Fock: restricted for a singlet, unrestricted otherwise; with --optimize at
+    // each geometry of the minimisation, the report at the last ---
     Listing listing(opt.verbose);
     const Settings settings{opt.integrals, opt.diis, opt.max_iterations, opt.threads, opt.integral_direct};
-    const Calculation calc = compute_run(prepared, settings, opt.input_path, listing);
+    std::optional<OptimizationTrace> trace;
+    Calculation calc;
+    OptimizerSettings optimizer;
+    if (opt.optimize) {
+        if (opt.optimize_tight) optimizer.criteria = tight_convergence;
+        if (opt.max_steps != 0) optimizer.max_steps = opt.max_steps;
+        std::cout << optimization_heading(optimizer.criteria) << std::flush;
+        std::string frames;
+        OptimizationResult r = optimize(prepared, settings, optimizer, opt.input_path,
+                                        [&](const OptimizationStep& step, const Molecule& m) {
+                                            std::cout << optimization_step_line(step) << std::flush;
+                                            if (opt.trajectory_path.empty()) return;
+                                            frames += xyz_frame(m, step.step, step.energy);
+                                            replace_file(opt.trajectory_path, "trajectory", frames);
+                                        });
+        trace = std::move(r.trace);
+        calc = std::move(r.calculation);
+        std::cout << optimization_closing(*trace) << optimized_geometry_block(calc.molecule) << std::flush;
+        out.print_geometry(calc.molecule);
+    } else {
+        out.print_geometry(prepared.molecule);
+        calc = compute_run(prepared, settings, opt.input_path, listing);
+    }
 
     // --- report ---
     if (calc.result.reached_limit) std::cout << "Too may iteration steps.. terminating and outputting results." << "\n";
@@ -54,7 +80,12 @@ int run(const Options& opt, const Output& out) {
     // --- files for other programs ---
     try {
         if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
-        if (!opt.json_path.empty()) write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+        if (!opt.json_path.empty() && trace)
+            replace_file(opt.json_path, "JSON",
+                         optimization_schema_json(*trace, prepared.molecule, calc, opt.optimize_tight,
+                                                  optimizer.max_steps, opt.json_wavefunction));
+        else if (!opt.json_path.empty())
+            write_qcschema(calc, opt.json_path, opt.json_wavefunction);
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
         const Verdict v = verdict(calc);
@@ -66,6 +97,11 @@ int run(const Options& opt, const Output& out) {
     out.print_calculation_time(clock.passed());
     const Verdict v = verdict(calc);
     if (v.status != exit_status::ok) std::cerr << v.message << "\n";
+    if (v.status == exit_status::ok && trace && !trace->converged) {
+        std::cerr << "Error in input file " << quoted(opt.input_path) << ": the geometry optimization did not converge in "
+                  << trace->steps.size() << " steps (--max-steps); the report is of the last geometry\n";
+        return exit_status::optimization_not_converged;
+    }
     return v.status;
 }
 
@@ -100,7 +136,7 @@ int velko_main(int argc, char* argv[]) {
     Options opt;
     try {
         opt = parse_command_line(argc, argv);
-        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path);
+        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path, opt.trajectory_path);
     } catch (const Failure& f) {
         return report_failure(f);
     }

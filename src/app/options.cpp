@@ -15,7 +15,7 @@ namespace {
 const char* const option_list =
     "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --basis-file, "
     "--pure, --cartesian, --diis, "
-    "--max-iterations, --integrals, --threads, --direct, --batch, --jobs, --qcschema, --help (-h), --version, --";
+    "--max-iterations, --integrals, --threads, --direct, --optimize, --max-steps, --trajectory, --batch, --jobs, --qcschema, --help (-h), --version, --";
 
 [[noreturn]] void refuse(const std::string& what) {
     throw Failure{"Error on the command line: " + what, exit_status::bad_input};
@@ -58,13 +58,14 @@ int parse_signed(const std::string& option, const std::string& text) {
 bool takes_value(const std::string& name) {
     return name == "--molden" || name == "--json" || name == "--basis" || name == "--basis-file" ||
            name == "--max-iterations" ||
-           name == "--integrals" || name == "--charge" || name == "--multiplicity" || name == "--threads";
+           name == "--integrals" || name == "--charge" || name == "--multiplicity" || name == "--threads" ||
+           name == "--max-steps" || name == "--trajectory";
 }
 
 void set_value(Options& opt, const std::string& name, const std::string& value) {
-    if (name == "--molden" || name == "--json") {
+    if (name == "--molden" || name == "--json" || name == "--trajectory") {
         if (value.empty()) refuse(name + " expects a file name, found an empty one");
-        (name == "--molden" ? opt.molden_path : opt.json_path) = value;
+        (name == "--molden" ? opt.molden_path : name == "--json" ? opt.json_path : opt.trajectory_path) = value;
     } else if (name == "--basis") {
         if (value.empty()) refuse(name + " expects a basis-set name, found an empty one");
         opt.basis_name = value;
@@ -82,6 +83,8 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
             refuse_value(name, "auto, exact or fast", value);
     } else if (name == "--max-iterations") {
         opt.max_iterations = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
+    } else if (name == "--max-steps") {
+        opt.max_steps = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
     } else if (name == "--threads") {
         opt.threads = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
     } else if (name == "--charge") {
@@ -120,6 +123,15 @@ Options parse_command_line(int argc, const char* const argv[]) {
         const std::size_t eq = arg.find('=');
         const bool joined = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
         const std::string name = joined ? arg.substr(0, eq) : arg;
+        if (name == "--optimize") {
+            if (joined && arg.substr(eq + 1) != "tight") refuse_value(name, "no value or =tight", arg.substr(eq + 1));
+            for (const std::string& g : given)
+                if (g == name) refuse(name + " is given more than once");
+            given.push_back(name);
+            opt.optimize = true;
+            opt.optimize_tight = joined;
+            continue;
+        }
         if (name == "--jobs") refuse("--jobs needs --batch: it sets how many of a batch's inputs are computed at once");
         const bool flag = name == "-m" || name == "--diis" || name == "--properties" ||
                           name == "--json-wavefunction" || name == "--direct" || name == "--pure" ||
@@ -153,6 +165,8 @@ Options parse_command_line(int argc, const char* const argv[]) {
                "; use --batch to compute several");
     }
     if (opt.json_wavefunction && opt.json_path.empty()) refuse("--json-wavefunction needs --json FILE");
+    if (!opt.optimize && opt.max_steps != 0) refuse("--max-steps needs --optimize: it limits the geometry steps");
+    if (!opt.optimize && !opt.trajectory_path.empty()) refuse("--trajectory needs --optimize: it writes the geometry steps");
     opt.input_path = files.front();
     return opt;
 }
@@ -195,6 +209,14 @@ std::string help_text(const std::string& program) {
            "                      within the cgroup CPU quota); the same result to the last bit for any N\n"
            "  --direct            fast path: recompute the two-electron integrals at every step instead of\n"
            "                      storing them (chosen by itself when they do not fit in memory)\n"
+           "  --optimize          minimise the energy over the geometry (redundant internal coordinates,\n"
+           "                      RFO steps, BFGS), one line per step, then the report at the minimum;\n"
+           "                      converged at max force 4.5e-4, RMS force 3e-4, max step 1.8e-3 and\n"
+           "                      RMS step 1.2e-3 (atomic units, Gaussian's defaults)\n"
+           "  --optimize=tight    the same to max force 1.5e-5, RMS force 1e-5, max step 6e-5, RMS step 4e-5\n"
+           "  --max-steps N       with --optimize: at most N energy and gradient evaluations (default 100)\n"
+           "  --trajectory FILE   with --optimize: every geometry as a frame of an XYZ file (angstrom),\n"
+           "                      its energy on the comment line\n"
            "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
            "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
            "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"
@@ -210,7 +232,7 @@ std::string help_text(const std::string& program) {
            "velko cannot treat; 4 non-finite energy; 5 not enough memory;\n"
            "6 the SCF did not converge to a self-consistent state; 7 the SCF solution is not the\n"
            "lowest state (unstable, or another start found a lower one; try --diis);\n"
-           "8 with --batch: one or more of the inputs failed.\n";
+           "8 with --batch: one or more of the inputs failed; 9 --optimize reached its step limit.\n";
 }
 
 std::string version_text() {

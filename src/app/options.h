@@ -27,6 +27,10 @@ struct Options {
     std::optional<int> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
     unsigned threads = 0;         // --threads N (fast path); 0: every core
     bool integral_direct = false; // --direct: recompute the integrals at every step (fast path)
+    bool optimize = false;        // --optimize: minimise the energy over the geometry first
+    bool optimize_tight = false;  // --optimize=tight: the stricter convergence criteria
+    unsigned max_steps = 0;       // --max-steps N: geometry steps of --optimize; 0: the default
+    std::string trajectory_path;  // --trajectory FILE: the geometries of --optimize as XYZ frames
 };
 
 // Throws Failure (bad_input) for an unknown option, an option that lacks its

@@ -200,12 +200,13 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
 }  // namespace
 
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
-                        const std::string& path, Listing& listing) {
-    return compute_scf(molecule, molecular_basis(molecule), spin, settings, path, listing);
+                        const std::string& path, Listing& listing, const Matrix<double>* start) {
+    return compute_scf(molecule, molecular_basis(molecule), spin, settings, path, listing, start);
 }
 
 Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
-                        const Settings& settings, const std::string& path, Listing& listing) {
+                        const Settings& settings, const std::string& path, Listing& listing,
+                        const Matrix<double>* start) {
     const MolecularIntegrals m = compute_integrals(molecule, basis, settings, path, listing);
     Calculation calc = calculation_of(molecule, spin, m);
     // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
@@ -216,11 +217,11 @@ Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const S
     const SpinSystem system = spin_system_of(m, spin, two_electron);
 
     listing.scf_start();
-    const Matrix<double> atomic_start = atomic_start_density(molecule, m, two_electron);
+    const Matrix<double> start_density = start != nullptr ? *start : atomic_start_density(molecule, m, two_electron);
     if (system.channels() == 1)
-        closed_shell_scf(calc, system, atomic_start, settings, path, listing);
+        closed_shell_scf(calc, system, start_density, settings, path, listing);
     else
-        open_shell_scf(calc, system, atomic_start, settings, path, listing);
+        open_shell_scf(calc, system, start_density, settings, path, listing);
     return calc;
 }
 

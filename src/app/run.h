@@ -53,12 +53,14 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& b
 // two otherwise (unrestricted, DIIS with the iteration limit of --diis), each followed by
 // its checks (app/scf_search.h). `path` names the input file in messages. Throws Failure
 // when the molecule is too large for memory, its basis is linearly dependent, or the SCF
-// energy becomes non-finite.
+// energy becomes non-finite. `start`, when given, is the total density the search starts
+// from instead of the superposed atomic densities (a geometry step: the last geometry's).
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
-                        const std::string& path, Listing& listing);
+                        const std::string& path, Listing& listing, const Matrix<double>* start = nullptr);
 // The same in the molecule's basis as already built.
 Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
-                        const Settings& settings, const std::string& path, Listing& listing);
+                        const Settings& settings, const std::string& path, Listing& listing,
+                        const Matrix<double>* start = nullptr);
 
 // The same for the closed shell of the molecule's electrons.
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,

@@ -54,7 +54,7 @@ struct ClosedShellSearch {
             consider(diis_with_following(hf, gwh), ReportedStart::wolfsberg_helmholz);
             for (unsigned round = 0; round < swap_rounds && best.stable; ++round) {
                 const double before = best.scf.energy;
-                const Matrix<double> C = best.scf.C;
+                const Matrix<double> C = best.scf.channels[0].C;
                 for (OccupationSwap swap : frontier_swaps(hf.occupied, static_cast<unsigned>(n)))
                     consider(diis_with_following(hf, swapped_density(C, hf.occupied, swap, 2.0)),
                              ReportedStart::occupation_swap);
@@ -63,9 +63,9 @@ struct ClosedShellSearch {
         }
         if (!best.stable) {
             // The density-mixing loop of the default mode, continued by DIIS.
-            const ScfResult mixed = hf.iterate();
+            const SpinRun mixed = hf.iterate();
             if (mixed.finite && check_convergence(hf, mixed).converged)
-                consider(diis_with_following(hf, mixed.density), ReportedStart::density_mixing);
+                consider(diis_with_following(hf, mixed.channels[0].density), ReportedStart::density_mixing);
         }
     }
 };
@@ -85,8 +85,8 @@ constexpr double tightening_energy_tolerance = 1e-6;
 
 // DIIS from the plain loop's converged density, to the commutator threshold of --diis;
 // nothing when it does not converge there or lands elsewhere.
-std::optional<ScfResult> tighten(const HF& quiet, const ScfResult& plain) {
-    ScfResult tight = quiet.iterate_diis(plain.density);
+std::optional<SpinRun> tighten(const HF& quiet, const SpinRun& plain) {
+    SpinRun tight = quiet.iterate_diis(plain.channels[0].density);
     if (!tight.finite || !tight.converged || !(std::fabs(tight.energy - plain.energy) <= tightening_energy_tolerance))
         return std::nullopt;
     return tight;
@@ -100,7 +100,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     quiet.listener = nullptr;
     // A limit set on the command line holds for every loop of the --diis search.
     if (settings.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
-    ScfResult scf;
+    SpinRun scf;
     if (settings.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
         if (!search.best.scf.finite)
@@ -126,8 +126,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
         if (!scf.finite) throw nonfinite_energy_failure(path, scf.iterations, scf.energy);
         calc.convergence = check_convergence(hf, scf);
         if (calc.convergence.converged) {
-            if (const std::optional<ScfResult> tight = tighten(quiet, scf))
-                calc.tightened = closed_shell_run(*tight, hf.occupied);
+            calc.tightened = tighten(quiet, scf);
             calc.stability_checked = true;
             calc.lowest = check_stability(hf, scf);
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
@@ -147,8 +146,9 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
     if (calc.stability_checked)
-        calc.triplet = lowest_triplet_rotation(scf.C, scf.orbital_energies, hf.occupied, *hf.two_electron_operator);
-    calc.result = closed_shell_run(std::move(scf), hf.occupied);
+        calc.triplet = lowest_triplet_rotation(scf.channels[0].C, scf.channels[0].energies, hf.occupied,
+                                               *hf.two_electron_operator);
+    calc.result = std::move(scf);
 }
 
 void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,

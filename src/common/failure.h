@@ -20,4 +20,5 @@ constexpr int out_of_memory = 5;      // the two-electron table does not fit
 constexpr int not_converged = 6;      // the SCF reached its iteration limit or no self-consistent state
 constexpr int unstable = 7;           // the SCF solution is not the lowest closed-shell state found
 constexpr int batch_failures = 8;     // --batch: one or more of the inputs failed
+constexpr int optimization_not_converged = 9;  // --optimize reached its step limit
 }  // namespace exit_status

@@ -33,7 +33,7 @@ Matrix<double> HF::two_electron(const Matrix<double>& D) const {
 
 // A step whose energy is not finite (a Fock element is NaN or infinite, since every
 // element enters E) ends the run before the eigensolver sees the matrix.
-ScfResult HF::stop_not_finite(ScfResult& r, Clock& clock) const {
+SpinRun HF::stop_not_finite(SpinRun& r, Clock& clock) const {
     clock.toc();
     if (listener) listener->step(r.iterations, r.energy, clock.passed());
     r.finite = false;
@@ -44,21 +44,24 @@ double HF::calcen(const Matrix<double>& P, const Matrix<double>& F) const {
     return total_energy(P, H, F, nuclear_repulsion);
 }
 
-ScfResult HF::iterate() const {
-    ScfResult r;
+SpinRun HF::iterate() const {
+    SpinRun r;
+    r.channels.resize(1);
+    ChannelState& c = r.channels[0];
+    c.occupied = occupied;
     Matrix<double> P(H.rows(), H.cols());
     double prev = first_previous_energy;
     Clock clock;
     for (;;) {
         clock.tic();
         ++r.iterations;
-        r.fock = matsum(H, two_electron(P));
-        r.energy = calcen(P, r.fock);
-        r.density = P;
+        c.fock = matsum(H, two_electron(P));
+        r.energy = calcen(P, c.fock);
+        c.density = P;
         if (!std::isfinite(r.energy)) return stop_not_finite(r, clock);
-        RoothaanStep next = roothaan_step(r.fock, X, X_t, occupied, free_order_products);
-        r.orbital_energies = std::move(next.orbitals.energies);
-        r.C = std::move(next.orbitals.C);
+        RoothaanStep next = roothaan_step(c.fock, X, X_t, occupied, free_order_products);
+        c.energies = std::move(next.orbitals.energies);
+        c.C = std::move(next.orbitals.C);
         const int n = P.rows();
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) P[i][j] = alpha * P[i][j] + (1.0 - alpha) * next.density[i][j];
@@ -108,7 +111,7 @@ HF closed_shell_engine(const SpinSystem& system) {
     return hf;
 }
 
-ScfResult HF::iterate_diis(const Matrix<double>& start) const {
+SpinRun HF::iterate_diis(const Matrix<double>& start) const {
     // Start from the occupied orbitals of the Fock matrix of the superposed atomic densities.
     // That Fock build is part of the guess; step 1 is the first from an idempotent density.
     const SpinSystem system = spin_system();
@@ -118,38 +121,5 @@ ScfResult HF::iterate_diis(const Matrix<double>& start) const {
     if (listener) step = [this](unsigned number, double energy, double ms) { listener->step(number, energy, ms); };
     SpinRun run;
     converge_diis(system, start_densities(system, start), settings, step, nullptr, run);
-    return closed_shell_result(std::move(run));
-}
-
-ScfResult closed_shell_result(SpinRun run) {
-    ScfResult r;
-    r.converged = run.converged;
-    r.reached_limit = run.reached_limit;
-    r.finite = run.finite;
-    r.iterations = run.iterations;
-    r.energy = run.energy;
-    ChannelState& c = run.channels[0];
-    r.orbital_energies = std::move(c.energies);
-    r.C = std::move(c.C);
-    r.density = std::move(c.density);
-    r.fock = std::move(c.fock);
-    return r;
-}
-
-SpinRun closed_shell_run(ScfResult r, unsigned occupied) {
-    SpinRun run;
-    run.converged = r.converged;
-    run.reached_limit = r.reached_limit;
-    run.finite = r.finite;
-    run.iterations = r.iterations;
-    run.energy = r.energy;
-    ChannelState c;
-    c.occupied = occupied;
-    c.occupation = 2.0;
-    c.energies = std::move(r.orbital_energies);
-    c.C = std::move(r.C);
-    c.density = std::move(r.density);
-    c.fock = std::move(r.fock);
-    run.channels.push_back(std::move(c));
     return run;
 }

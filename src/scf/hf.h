@@ -13,25 +13,6 @@ struct ScfListener {
     virtual void step(unsigned number, double energy, double ms) = 0;
 };
 
-// What an SCF run found. The orbitals are those of the Fock matrix of the last
-// step, built from `density`, whose total energy is `energy`.
-struct ScfResult {
-    bool converged = false;
-    bool reached_limit = false;  // stopped at the iteration limit (converged or not)
-    bool finite = true;          // false: the energy of step `iterations` was not finite; the run stopped there
-    unsigned iterations = 0;
-    double energy = 0.0;
-    std::vector<double> orbital_energies;  // ascending
-    Matrix<double> C;                      // orbital coefficients, one orbital per column
-    Matrix<double> density;                // P_ij = 2 sum_occ C_ik C_jk of the step before (see above)
-    Matrix<double> fock;                   // F = H + G(density)
-};
-
-// The result as the one spin channel of a closed shell with `occupied` doubly occupied orbitals.
-SpinRun closed_shell_run(ScfResult r, unsigned occupied);
-// The one channel of a closed-shell run as a result.
-ScfResult closed_shell_result(SpinRun run);
-
 // Restricted closed-shell Hartree-Fock (Roothaan-Hall) on a basis whose integrals are
 // computed: C. C. J. Roothaan, Rev. Mod. Phys. 23, 69 (1951); Szabo and Ostlund,
 // Modern Quantum Chemistry, section 3.4.6 (the SCF procedure).
@@ -58,12 +39,13 @@ struct HF {
     ScfListener* listener = nullptr;
 
     // The plain loop from the core-Hamiltonian guess (P = 0), stopping when the energy
-    // changes by at most 1e-9 Hartree or at max_iterations.
-    ScfResult iterate() const;
+    // changes by at most 1e-9 Hartree or at max_iterations. The run's one channel holds the
+    // orbitals of the Fock matrix of the last step, built from its (mixed) density.
+    SpinRun iterate() const;
     // The DIIS loop of spin_scf.h in one channel from the occupied orbitals of the Fock
     // matrix of `start` (the superposed atomic densities), stopping at diis_max_iterations
     // at the latest.
-    ScfResult iterate_diis(const Matrix<double>& start) const;
+    SpinRun iterate_diis(const Matrix<double>& start) const;
     // The closed shell as one spin channel.
     SpinSystem spin_system() const;
 
@@ -73,7 +55,7 @@ struct HF {
     double calcen(const Matrix<double>& P, const Matrix<double>& F) const;
 
 private:
-    ScfResult stop_not_finite(ScfResult& r, Clock& clock) const;
+    SpinRun stop_not_finite(SpinRun& r, Clock& clock) const;
 };
 
 // The closed-shell engine of a one-channel system, with the loops' default settings.

@@ -21,14 +21,14 @@ struct ConvergenceCheck {
     bool first_step = false;  // the loop's test passed at step 1
     SelfConsistency consistency{};
 };
-ConvergenceCheck check_convergence(const HF& hf, const ScfResult& r);
+ConvergenceCheck check_convergence(const HF& hf, const SpinRun& r);
 
 // The lowest eigenpair of the RHF -> RHF Hessian at the result's orbitals (converged up to
 // thorough_search_functions functions, else only until its sign is settled).
-LowestRotation check_stability(const HF& hf, const ScfResult& r);
+LowestRotation check_stability(const HF& hf, const SpinRun& r);
 
 struct StableSearch {
-    ScfResult scf;  // the last solution; iterations counted over every run of the search
+    SpinRun scf;  // the last solution (one channel); iterations counted over every run of the search
     ConvergenceCheck check;
     LowestRotation lowest{};  // of scf, when check.converged
     bool stable = false;      // converged and no eigenvalue below instability_threshold

@@ -180,16 +180,22 @@ bool same_file(const std::string& a, const std::string& b) {
 }
 
 void check_output_paths(const std::string& input_path, const std::string& molden_path,
-                        const std::string& json_path) {
-    const std::pair<const char*, const std::string*> outputs[] = {{"--molden", &molden_path}, {"--json", &json_path}};
+                        const std::string& json_path, const std::string& trajectory_path) {
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"--molden", &molden_path}, {"--json", &json_path}, {"--trajectory", &trajectory_path}};
     for (const auto& [option, path] : outputs) {
         if (path->empty() || !clobberable(*path)) continue;
         if (same_file(*path, input_path))
             refuse(std::string(option) + " names the input file " + quoted(input_path) +
                    "; expected another file name for the output");
     }
-    if (!molden_path.empty() && !json_path.empty() && clobberable(molden_path) && same_file(molden_path, json_path))
-        refuse("--molden and --json name the same file " + quoted(json_path) + "; expected two different files");
+    for (std::size_t i = 0; i < 3; ++i)
+        for (std::size_t j = i + 1; j < 3; ++j) {
+            const std::string &a = *outputs[i].second, &b = *outputs[j].second;
+            if (!a.empty() && !b.empty() && clobberable(a) && same_file(a, b))
+                refuse(std::string(outputs[i].first) + " and " + outputs[j].first + " name the same file " + quoted(b) +
+                       "; expected two different files");
+        }
 }
 
 void replace_file(const std::string& path, const std::string& kind,

@@ -10,10 +10,10 @@
 bool same_file(const std::string& a, const std::string& b);
 
 // Refuses (Failure, bad_input) an output path that is the input file or the
-// same file as the other output. Empty paths are outputs not asked for.
+// same file as another output. Empty paths are outputs not asked for.
 // Devices and pipes (/dev/null) may be named more than once.
 void check_output_paths(const std::string& input_path, const std::string& molden_path,
-                        const std::string& json_path);
+                        const std::string& json_path, const std::string& trajectory_path = "");
 
 // Writes a whole file so that no reader sees it half-written and a failure
 // leaves the earlier file intact: write() fills a temporary file in the folder

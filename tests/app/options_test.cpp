@@ -37,6 +37,9 @@ std::string fields(const Options& o) {
     if (o.json_wavefunction) s += " wavefunction";
     if (!o.basis_file.empty()) s += " basis-file=" + o.basis_file;
     if (o.pure) s += *o.pure ? " pure" : " cartesian";
+    if (o.optimize) s += o.optimize_tight ? " optimize=tight" : " optimize";
+    if (o.max_steps != 0) s += " steps=" + std::to_string(o.max_steps);
+    if (!o.trajectory_path.empty()) s += " trajectory=" + o.trajectory_path;
     return s;
 }
 
@@ -80,6 +83,8 @@ TEST(CommandLine, AcceptedSpellings) {
         {{"--multiplicity=2147483647", "w.in"}, "in=w.in mult=2147483647"},
         {{"w.in", "--properties", "--json-wavefunction", "--json", "o.json"},
          "in=w.in json=o.json properties wavefunction"},
+        {{"--optimize", "--max-steps=5", "--trajectory", "t.xyz", "w.in"}, "in=w.in optimize steps=5 trajectory=t.xyz"},
+        {{"w.in", "--optimize=tight"}, "in=w.in optimize=tight"},
         {{"--", "-m"}, "in=-m"},  // a file named -m
         {{"-m", "--", "--diis"}, "in=--diis -m"},
         {{"-"}, "in=-"},
@@ -129,6 +134,10 @@ TEST(CommandLine, Refusals) {
         {{"--multiplicity", "2147483648", "w.in"}, "found \"2147483648\""},
         {{"--json-wavefunction", "w.in"}, "--json-wavefunction needs --json FILE"},
         {{"--properties=yes", "w.in"}, "--properties takes no value"},
+        {{"--optimize=loose", "w.in"}, "--optimize expects no value or =tight, found \"loose\""},
+        {{"--optimize", "--optimize=tight", "w.in"}, "--optimize is given more than once"},
+        {{"--max-steps", "3", "w.in"}, "--max-steps needs --optimize"},
+        {{"--trajectory", "t.xyz", "w.in"}, "--trajectory needs --optimize"},
     };
     for (const Case& c : cases) {
         const std::string said = outcome(c.args);

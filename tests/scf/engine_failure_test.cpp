@@ -61,7 +61,7 @@ TEST(ScfFailure, NonFiniteEnergyStopsTheLoopAtItsStep) {
         H2Engine e;
         for (std::size_t k = 0; k < e.table.size(); ++k) e.table[k] = poison;
         // Step 1 of the plain loop has P = 0, but 0 * NaN is NaN: its energy is not finite.
-        const ScfResult r = e.hf.iterate();
+        const SpinRun r = e.hf.iterate();
         EXPECT_FALSE(r.finite);
         EXPECT_FALSE(r.converged);
         EXPECT_EQ(r.iterations, 1u);
@@ -85,7 +85,7 @@ TEST(ScfFailure, HealthyTableConverges) {
     // The same path with the real table: H2 at 1.4 bohr, -1.1167 Hartree
     // (Szabo and Ostlund, section 3.5.2).
     H2Engine e;
-    const ScfResult r = e.hf.iterate();
+    const SpinRun r = e.hf.iterate();
     EXPECT_TRUE(r.finite);
     EXPECT_TRUE(r.converged);
     EXPECT_NEAR(r.energy, -1.1167, 1e-4);

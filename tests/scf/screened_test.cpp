@@ -68,7 +68,7 @@ struct System {
     }
 
     // Converged DIIS energy with the given operator.
-    ScfResult diis(const TwoElectronOperator& op, bool incremental) const {
+    SpinRun diis(const TwoElectronOperator& op, bool incremental) const {
         HF hf;
         set_up(hf);
         hf.two_electron_operator = &op;
@@ -123,8 +123,8 @@ TEST(ScreenedOperator, ScreenedIncrementalEnergyMatchesUnscreenedFullBuild) {
         const System s(c.file);
         const ScreenedOperator all = s.screened(2, true, 0.0, 0.0), screened = s.screened(2, true);
         EXPECT_EQ(all.surviving_quartets(), all.total_quartets());
-        const ScfResult reference = s.diis(all, false);
-        const ScfResult fast = s.diis(screened, true);
+        const SpinRun reference = s.diis(all, false);
+        const SpinRun fast = s.diis(screened, true);
         ASSERT_TRUE(reference.converged);
         ASSERT_TRUE(fast.converged);
         EXPECT_NEAR(fast.energy, reference.energy, c.tolerance);

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+// Minimisation of an energy over nuclear positions: rational-function (RFO) steps in
+// redundant internal coordinates (optimize/internal_coordinates.h) from Lindh's model
+// Hessian, BFGS updates, a trust radius, and Cartesian steps when the internals fail.
+// Positions are one array of 3N values in bohr, atom by atom; energies in Eh.
+
+struct EnergyGradient {
+    double energy = 0.0;
+    std::vector<double> gradient;  // dE/dx, Eh/bohr
+};
+using EnergyFunction = std::function<EnergyGradient(const std::vector<double>& x)>;
+
+// Converged when at one geometry the largest and the RMS force and the largest and the RMS
+// component of the next step are all below these (Eh/bohr or Eh/rad; bohr or rad), or the
+// largest force alone is below max_force / 100 (a flat minimum, where the step stays long).
+struct ConvergenceCriteria {
+    double max_force, rms_force, max_step, rms_step;
+};
+// Gaussian's defaults, and those of its "tight" option.
+constexpr ConvergenceCriteria default_convergence{4.5e-4, 3.0e-4, 1.8e-3, 1.2e-3};
+constexpr ConvergenceCriteria tight_convergence{1.5e-5, 1.0e-5, 6.0e-5, 4.0e-5};
+
+struct OptimizerSettings {
+    ConvergenceCriteria criteria = default_convergence;
+    unsigned max_steps = 100;  // energy and gradient evaluations
+    double trust = 0.3;        // first trust radius, in the norm of the step's coordinates
+};
+
+// One geometry of the search: its energy and forces and the step planned from it.
+struct OptimizationStep {
+    unsigned step = 0;  // from 1
+    double energy = 0.0;
+    double change = 0.0;  // from the previous geometry; 0 at the first
+    double max_force = 0.0, rms_force = 0.0;
+    double max_step = 0.0, rms_step = 0.0;
+    double trust = 0.0;
+    bool cartesian = false;  // the step is in Cartesians: the internal coordinates failed
+    std::vector<double> x;
+    std::vector<double> gradient;  // Cartesian, at x
+};
+
+struct OptimizationTrace {
+    bool converged = false;
+    std::vector<double> x;  // the last geometry
+    double energy = 0.0;
+    std::vector<OptimizationStep> steps;
+};
+
+// The nearest minimum of f from x0 (atoms of atomic numbers z). `observe` sees each step
+// as soon as its geometry has been computed. Whatever f throws leaves unchanged.
+OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsigned>& z, const EnergyFunction& f,
+                           const OptimizerSettings& settings,
+                           const std::function<void(const OptimizationStep&)>& observe = nullptr);

@@ -1,0 +1,76 @@
+#include "optimize/optimizer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// A Morse pair potential, E = sum_{i<j} D [(1 - exp(-a (r_ij - r0)))^2 - 1], with its
+// Cartesian gradient written out: every pair at r0 is the minimum, E = -D per pair.
+constexpr double D = 0.1, a = 1.2, r0 = 2.0;
+
+EnergyGradient morse(const std::vector<double>& x) {
+    EnergyGradient eg;
+    eg.gradient.assign(x.size(), 0.0);
+    const std::size_t n = x.size() / 3;
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) {
+            double d[3], r = 0.0;
+            for (int k = 0; k < 3; ++k) {
+                d[k] = x[3 * i + k] - x[3 * j + k];
+                r += d[k] * d[k];
+            }
+            r = std::sqrt(r);
+            const double e = std::exp(-a * (r - r0));
+            eg.energy += D * ((1 - e) * (1 - e) - 1);
+            const double dEdr = 2 * D * (1 - e) * a * e;
+            for (int k = 0; k < 3; ++k) {
+                eg.gradient[3 * i + k] += dEdr * d[k] / r;
+                eg.gradient[3 * j + k] -= dEdr * d[k] / r;
+            }
+        }
+    return eg;
+}
+
+struct Case {
+    std::string name;
+    std::vector<double> x0;
+    double energy;  // closed form: -D per pair
+    ConvergenceCriteria criteria;
+};
+
+// A triangle from a stretched bent start; a tetrahedron from a flattened one far away
+// (pairs 1.4 to 2 r0, dihedrals through the plane); a near-linear start that must bend.
+const std::vector<Case> cases = {
+    {"triangle", {0, 0, 0, 2.9, 0, 0, 0.5, 2.6, 0}, -3 * D, default_convergence},
+    {"tetrahedron far", {0, 0, 0, 4.0, 0, 0, 2.0, 3.2, 0, 1.9, 1.1, 0.3}, -6 * D, tight_convergence},
+    {"near-linear start", {0, 0, 0, 2.1, 0.05, 0, 4.2, 0, 0.02}, -3 * D, tight_convergence},
+};
+
+TEST(Optimizer, MorseClustersReachTheirClosedFormMinima) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OptimizerSettings settings;
+        settings.criteria = c.criteria;
+        unsigned seen = 0;
+        const OptimizationTrace t = minimize(c.x0, std::vector<unsigned>(c.x0.size() / 3, 1), morse, settings,
+                                             [&seen](const OptimizationStep& s) { EXPECT_EQ(s.step, ++seen); });
+        EXPECT_TRUE(t.converged);
+        EXPECT_EQ(seen, t.steps.size());
+        EXPECT_LT(t.steps.size(), 40u);
+        EXPECT_NEAR(t.energy, c.energy, c.criteria.max_force * 0.1);
+    }
+}
+
+TEST(Optimizer, StepLimitLeavesUnconverged) {
+    OptimizerSettings settings;
+    settings.max_steps = 2;
+    const OptimizationTrace t = minimize(cases[1].x0, {1, 1, 1, 1}, morse, settings);
+    EXPECT_FALSE(t.converged);
+    EXPECT_EQ(t.steps.size(), 2u);
+    EXPECT_EQ(t.x, t.steps.back().x);
+}
+
+}  // namespace
