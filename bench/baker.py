@@ -7,8 +7,8 @@ gradient evaluations, final energies and wall times, and the totals.
     bench/baker.py [--velko build/velko] [--only water,ammonia] [--out docs/baker.md]
 
 The starting geometries (bohr) are those of Psi4's database BAKERJCC93 (Debian psi4-data).
-Psi4's wall time is that of its optimize() call alone (its start-up is left out); velko's is
-the whole process."""
+Psi4's wall and CPU times are those of its optimize() call alone (its start-up is left out);
+velko's are the whole process's. On a shared machine the CPU times are the fairer measure."""
 import argparse
 import json
 import os
@@ -44,11 +44,14 @@ def run_velko(binary, name, mol, work):
         for s, x, y, z in atoms:
             f.write(f"{s} {x:.8f} {y:.8f} {z:.8f}\n")
     t = time.time()
+    before = os.times()
     p = subprocess.run(["nice", "-n", "10", binary, "--optimize", "--threads", "1", path], capture_output=True, text=True)
     wall = time.time() - t
+    after = os.times()
+    cpu = after.children_user + after.children_system - before.children_user - before.children_system
     steps = re.findall(r"^\s*(\d+)C?\s+(-\d+\.\d+)\s", p.stdout, re.M)
     return {"converged": p.returncode == 0, "status": p.returncode, "steps": len(steps),
-            "energy": float(steps[-1][1]) if steps else float("nan"), "time": wall,
+            "energy": float(steps[-1][1]) if steps else float("nan"), "time": wall, "cpu": cpu,
             "error": p.stderr.strip().splitlines()[-1] if p.returncode != 0 and p.stderr.strip() else ""}
 
 
@@ -66,12 +69,14 @@ set reference rhf
 set g_convergence gau
 set geom_maxiter 100
 t = time.time()
+c = time.process_time()
 try:
     e, history = optimize('scf', return_history=True)
     result = {{"converged": True, "energy": e, "steps": len(history["energy"])}}
 except Exception as ex:
     result = {{"converged": False, "energy": float("nan"), "steps": 0, "error": str(ex)[:200]}}
 result["time"] = time.time() - t
+result["cpu"] = time.process_time() - c
 json.dump(result, open("{out}", "w"))
 """
 
@@ -87,32 +92,39 @@ def run_psi4(name, mol, work):
     try:
         return json.load(open(out))
     except (OSError, ValueError):
-        return {"converged": False, "energy": float("nan"), "steps": 0, "time": 0.0, "error": "psi4 failed"}
+        return {"converged": False, "energy": float("nan"), "steps": 0, "time": 0.0, "cpu": 0.0, "error": "psi4 failed"}
 
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--velko", default=os.path.join(os.path.dirname(__file__), "..", "build", "velko"))
     ap.add_argument("--only", help="comma-separated molecule names")
+    ap.add_argument("--small", action="store_true", help="the database's small subset (15 molecules)")
     ap.add_argument("--out", help="write the table (markdown) here too")
     ap.add_argument("--database", default=DATABASE)
+    ap.add_argument("--velko-only", action="store_true", help="skip Psi4 (its columns stay empty)")
     args = ap.parse_args()
     molecules = read_database(args.database)
+    if args.small:
+        small = re.search(r"HRXN_SM = \[(.*?)\]", open(args.database).read(), re.S).group(1)
+        molecules = [m for m in molecules if m[0] in re.findall(r"'([^']+)'", small)]
     if args.only:
         keep = args.only.split(",")
         molecules = [m for m in molecules if m[0] in keep]
     rows = []
-    head = "| molecule | atoms | velko steps | Psi4 steps | velko energy (Eh) | Psi4 energy (Eh) | velko - Psi4 | velko s | Psi4 s |"
-    table = [head, "|" + "---|" * 9]
+    head = "| molecule | atoms | velko steps | Psi4 steps | velko energy (Eh) | Psi4 energy (Eh) | velko - Psi4 | velko s | Psi4 s | velko CPU s | Psi4 CPU s |"
+    table = [head, "|" + "---|" * 11]
     print(head, flush=True)
     with tempfile.TemporaryDirectory() as work:
         for name, mol in molecules:
             v = run_velko(args.velko, name, mol, work)
-            p = run_psi4(name, mol, work)
+            p = (run_psi4(name, mol, work) if not args.velko_only else
+                 {"converged": False, "energy": float("nan"), "steps": 0, "time": 0.0, "cpu": 0.0})
             rows.append((name, v, p))
             mark = lambda r: "" if r["converged"] else " (not converged)"
             line = (f"| {name} | {len(mol[2])} | {v['steps']}{mark(v)} | {p['steps']}{mark(p)} | {v['energy']:.8f} | "
-                    f"{p['energy']:.8f} | {v['energy'] - p['energy']:+.1e} | {v['time']:.2f} | {p['time']:.2f} |")
+                    f"{p['energy']:.8f} | {v['energy'] - p['energy']:+.1e} | {v['time']:.2f} | {p['time']:.2f} | "
+                    f"{v['cpu']:.2f} | {p['cpu']:.2f} |")
             table.append(line)
             print(line, flush=True)
             for who, r in (("velko", v), ("Psi4", p)):
@@ -123,12 +135,13 @@ def main():
     within = sum(1 for _, v, p in rows if v["energy"] - p["energy"] < 1e-6)
     summary = [
         f"| total ({len(rows)}) | | {total('v', 'steps')} | {total('p', 'steps')} | | | | {total('v', 'time'):.1f} | "
-        f"{total('p', 'time'):.1f} |",
+        f"{total('p', 'time'):.1f} | {total('v', 'cpu'):.1f} | {total('p', 'cpu'):.1f} |",
         "",
         f"Converged: velko {conv(1)}/{len(rows)}, Psi4 {conv(2)}/{len(rows)}. Final energy within 1e-6 Eh of Psi4's "
         f"or lower: {within}/{len(rows)}. Gradient evaluations: velko {total('v', 'steps')}, Psi4 {total('p', 'steps')}. "
         f"Wall time: velko {total('v', 'time'):.1f} s, Psi4 {total('p', 'time'):.1f} s "
-        f"(ratio {total('v', 'time') / max(total('p', 'time'), 1e-9):.2f}).",
+        f"(ratio {total('v', 'time') / max(total('p', 'time'), 1e-9):.2f}); CPU time: velko {total('v', 'cpu'):.1f} s, "
+        f"Psi4 {total('p', 'cpu'):.1f} s (ratio {total('v', 'cpu') / max(total('p', 'cpu'), 1e-9):.2f}).",
     ]
     for line in summary:
         print(line)

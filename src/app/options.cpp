@@ -220,6 +220,7 @@ std::string help_text(const std::string& program) {
            "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
            "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
            "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"
+           "                      (an OptimizationInput: minimise, and write the OptimizationResult)\n"
            "  -h, --help          show this text\n"
            "  --version           show the version, the compiler of this build and the default thread count\n"
            "  --                  end of the options: the next argument is the input file\n"

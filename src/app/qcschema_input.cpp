@@ -12,6 +12,8 @@
 #include "common/failure.h"
 #include "common/quote.h"
 #include "app/batch.h"
+#include "app/optimize_run.h"
+#include "report/optimization_schema.h"
 #include "report/listing.h"
 #include "report/qcschema.h"
 #include "report/version.h"
@@ -232,6 +234,53 @@ json echo_input(const json& input) {
     return result;
 }
 
+// A QCSchema OptimizationInput: its initial_molecule computed as the AtomicInput of
+// input_specification (model and keywords) and minimised; keywords convergence_set ("gau",
+// "gau_tight"), max_steps and program (any). Answered with the OptimizationResult, or a
+// FailedOperation when the input is malformed or a geometry's SCF fails.
+SchemaAnswer answer_optimization(const json& input, const std::string& source, bool show_progress) {
+    try {
+        const json spec = input.value("input_specification", json::object());
+        if (!spec.is_object()) refuse(source, "expected \"input_specification\" to be an object");
+        json atomic = {{"schema_name", "qcschema_input"},
+                       {"molecule", input.value("initial_molecule", json())},
+                       {"driver", "energy"},
+                       {"model", spec.value("model", json())}};
+        if (spec.contains("keywords")) atomic["keywords"] = spec["keywords"];
+        const Atoms atoms = read_structure(atomic, source);
+        Molecule mol;
+        Settings settings = read_request(atomic, atoms, source, mol);
+        settings.progress = show_progress;
+        OptimizerSettings optimizer;
+        bool tight = false;
+        const json keywords = input.value("keywords", json::object());
+        if (!keywords.is_object()) refuse(source, "expected \"keywords\" to be an object");
+        for (const auto& [key, value] : keywords.items()) {
+            if (key == "convergence_set" && (value == "gau" || value == "gau_tight")) {
+                tight = value == "gau_tight";
+                if (tight) optimizer.criteria = tight_convergence;
+            } else if (key == "max_steps" && value.is_number_integer() && value.get<long long>() > 0 &&
+                       value.get<long long>() <= 1000000) {
+                optimizer.max_steps = static_cast<unsigned>(value.get<long long>());
+            } else if (key != "program") {
+                refuse(source, "optimization keyword " + quoted(key) + " = " + value.dump() +
+                                   ": expected convergence_set (\"gau\", \"gau_tight\"), max_steps (1 to 1000000) "
+                                   "or program");
+            }
+        }
+        const OptimizationResult r = optimize(prepare_run(mol, source), settings, optimizer, source, nullptr);
+        json result = json::parse(optimization_schema_json(r.trace, mol, r.calculation, tight, optimizer.max_steps));
+        if (input.contains("id")) result["id"] = input["id"];
+        return {result, r.trace.converged ? exit_status::ok : exit_status::optimization_not_converged};
+    } catch (const Failure& f) {
+        return {failed_operation(f.message, f.status, input), f.status};
+    } catch (const std::bad_alloc&) {
+        return {failed_operation("Error: not enough memory to compute QCSchema input " + quoted(source),
+                                 exit_status::out_of_memory, input),
+                exit_status::out_of_memory};
+    }
+}
+
 }  // namespace
 
 std::string schema_error_type(int status) {
@@ -269,6 +318,8 @@ SchemaAnswer answer_atomic_input(const std::string& text, const std::string& sou
             input = text;  // kept as text in the FailedOperation
             refuse(source, std::string("expected JSON text: ") + e.what());
         }
+        if (input.is_object() && input.value("schema_name", json()) == "qcschema_optimization_input")
+            return answer_optimization(input, source, show_progress);
         atoms = read_structure(input, source);
     } catch (const Failure& f) {
         return {failed_operation(f.message, f.status, input), f.status};

@@ -36,6 +36,11 @@ struct SchemaAnswer {
 // element symbols, a driver other than "energy" or "properties", whose AtomicResult
 // must hold an array of the molecule's shape, a malformed model) gets a FailedOperation
 // {success false, error, input_data}. `source` names the input in messages.
+//
+// A QCSchema OptimizationInput (schema_name "qcschema_optimization_input": initial_molecule,
+// input_specification with the model and keywords above, keywords convergence_set "gau" or
+// "gau_tight" and max_steps) is minimised as --optimize does and answered with the
+// OptimizationResult; status 9 when it reached max_steps unconverged.
 SchemaAnswer answer_atomic_input(const std::string& text, const std::string& source, bool show_progress);
 
 // The --qcschema command; args are the arguments after the program name:

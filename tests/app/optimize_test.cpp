@@ -68,3 +68,27 @@ TEST(Optimize, StepLimitStatusAndTrajectory) {
     EXPECT_NE(frames.find("3\nstep 2  energy "), std::string::npos);
     EXPECT_EQ(run_velko("--optimize --trajectory " + in + " " + in).status, exit_status::bad_input);
 }
+
+// --qcschema with an OptimizationInput: the OptimizationResult at water's minimum (Psi4's
+// energy in the table above); a keyword velko does not know is refused as a FailedOperation.
+TEST(Optimize, QcschemaOptimizationInput) {
+    const std::string input =
+        R"({"schema_name": "qcschema_optimization_input", "keywords": {"program": "velko"%s},
+            "initial_molecule": {"symbols": ["O", "H", "H"], "geometry": [0, 0, 0, 2.6, 0, 0, -1.545, 0.414, 0]},
+            "input_specification": {"driver": "gradient", "model": {"method": "hf", "basis": "sto-3g"}}})";
+    const auto with = [&](const std::string& keyword) {
+        std::string text = input;
+        return write_temp("optimization_input.json", text.replace(text.find("%s"), 2, keyword));
+    };
+    const RunResult ok = run_velko("--qcschema " + with(", \"convergence_set\": \"gau_tight\""));
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    const nlohmann::json r = nlohmann::json::parse(ok.out);
+    EXPECT_EQ(r["schema_name"], "qcschema_optimization_output");
+    EXPECT_TRUE(r["success"].get<bool>());
+    EXPECT_NEAR(r["energies"].back().get<double>(), -74.96590119229987, 1e-6);
+    EXPECT_EQ(r["trajectory"].size(), r["energies"].size());
+    EXPECT_EQ(r["final_molecule"]["geometry"].size(), 9u);
+    const RunResult bad = run_velko("--qcschema " + with(", \"step_type\": \"nr\""));
+    EXPECT_EQ(bad.status, exit_status::bad_input);
+    EXPECT_NE(bad.out.find("optimization keyword \\\"step_type\\\""), std::string::npos) << bad.out;
+}
