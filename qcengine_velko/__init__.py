@@ -40,7 +40,7 @@ def executable() -> Optional[str]:
 
 
 class VelkoHarness(ProgramHarness):
-    """Hartree-Fock energies in STO-3G and STO-6G, H to Ne: restricted for singlets, unrestricted otherwise."""
+    """Hartree-Fock energies in any set of velko's library, H to Kr: restricted for singlets, unrestricted otherwise."""
 
     _defaults = {
         "name": "velko",
