@@ -7,7 +7,7 @@ import re
 import sys
 
 LAYERS = ["common", "linalg", "system", "molecule", "basis", "input", "integrals", "scf", "gradient",
-          "optimize", "properties", "report", "app"]
+          "optimize", "properties", "vibration", "report", "app"]
 
 root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
 edges = {}

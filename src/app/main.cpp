@@ -29,6 +29,11 @@
 #include "app/qcschema_input.h"
 #include "report/verdict.h"
 #include "properties/properties.h"
+#include "app/frequencies.h"
+#include "common/constants.h"
+#include "report/vibration_json.h"
+#include "report/vibration_report.h"
+#include "system/parallel.h"
 
 namespace {
 
@@ -77,15 +82,41 @@ int run(const Options& opt, const Output& out) {
     out.print_result(calc);
     if (opt.properties) out.print_properties(calculation_properties(calc));
 
+    // --- harmonic frequencies and thermochemistry ---
+    std::optional<Vibrations> vibrations;
+    if (opt.frequencies && verdict(calc).status == exit_status::ok) {
+        ThermoConditions conditions;
+        conditions.temperature = opt.temperature;
+        conditions.pressure = opt.pressure * pascal_per_atmosphere;
+        conditions.symmetry_number = opt.symmetry_number;
+        conditions.multiplicity = prepared.spin.multiplicity;
+        // At the input geometry, or at the minimum of --optimize.
+        const PreparedRun at{calc.molecule, prepared.basis, prepared.spin};
+        vibrations = compute_vibrations(at, calc, settings, conditions,
+                                        opt.threads != 0 ? opt.threads : default_thread_count(), opt.input_path);
+        std::cout << frequencies_block(*vibrations) << thermochemistry_block(*vibrations, calc.result.energy)
+                  << std::flush;
+        std::cerr << vibration_warnings(*vibrations);
+    } else if (opt.frequencies) {
+        std::cerr << "velko: no frequencies: the SCF at the input geometry did not succeed\n";
+    }
+
     // --- files for other programs ---
     try {
-        if (!opt.molden_path.empty()) write_molden(calc, opt.molden_path);
+        if (!opt.molden_path.empty())
+            write_molden(calc, opt.molden_path, vibrations ? molden_vibrations(*vibrations) : std::string());
         if (!opt.json_path.empty() && trace)
             replace_file(opt.json_path, "JSON",
                          optimization_schema_json(*trace, prepared.molecule, calc, opt.optimize_tight,
                                                   optimizer.max_steps, opt.json_wavefunction));
+        else if (!opt.json_path.empty() && vibrations)
+            replace_file(opt.json_path, "JSON", with_vibrations(qcschema_json(calc, opt.json_wavefunction), *vibrations));
         else if (!opt.json_path.empty())
             write_qcschema(calc, opt.json_path, opt.json_wavefunction);
+        if (!opt.spectrum_path.empty() && vibrations)
+            replace_file(opt.spectrum_path, "SVG",
+                         spectrum_svg(*vibrations, "IR spectrum: " + opt.input_path.substr(opt.input_path.find_last_of('/') + 1) +
+                                                  ", HF/" + prepared.molecule.basis_name));
     } catch (const Failure&) {
         // Both faults of a run that neither converged nor wrote its file are reported.
         const Verdict v = verdict(calc);
@@ -136,7 +167,11 @@ int velko_main(int argc, char* argv[]) {
     Options opt;
     try {
         opt = parse_command_line(argc, argv);
-        if (!opt.help && !opt.version) check_output_paths(opt.input_path, opt.molden_path, opt.json_path, opt.trajectory_path);
+        if (!opt.help && !opt.version)
+            check_output_paths(opt.input_path, {{"--molden", opt.molden_path},
+                                                {"--json", opt.json_path},
+                                                {"--trajectory", opt.trajectory_path},
+                                                {"--spectrum", opt.spectrum_path}});
     } catch (const Failure& f) {
         return report_failure(f);
     }

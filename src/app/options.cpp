@@ -1,6 +1,8 @@
 #include "app/options.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <vector>
@@ -15,7 +17,8 @@ namespace {
 const char* const option_list =
     "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --basis-file, "
     "--pure, --cartesian, --diis, "
-    "--max-iterations, --integrals, --threads, --direct, --optimize, --max-steps, --trajectory, --batch, --jobs, --qcschema, --help (-h), --version, --";
+    "--max-iterations, --integrals, --threads, --direct, --optimize, --max-steps, --trajectory, --frequencies, "
+    "--temperature, --pressure, --symmetry-number, --spectrum, --batch, --jobs, --qcschema, --help (-h), --version, --";
 
 [[noreturn]] void refuse(const std::string& what) {
     throw Failure{"Error on the command line: " + what, exit_status::bad_input};
@@ -54,12 +57,24 @@ int parse_signed(const std::string& option, const std::string& text) {
     return static_cast<int>(value);
 }
 
+// A finite number above 0 (a decimal or exponent form).
+double parse_positive_real(const std::string& option, const std::string& text) {
+    const char* expected = "a positive number";
+    char* end = nullptr;
+    errno = 0;
+    const double value = text.empty() || std::isspace(static_cast<unsigned char>(text[0])) ? 0.0 : std::strtod(text.c_str(), &end);
+    if (end == nullptr || *end != '\0' || errno != 0 || !(value > 0.0) || !std::isfinite(value))
+        refuse_value(option, expected, text);
+    return value;
+}
+
 // Options that take a value.
 bool takes_value(const std::string& name) {
     return name == "--molden" || name == "--json" || name == "--basis" || name == "--basis-file" ||
            name == "--max-iterations" ||
            name == "--integrals" || name == "--charge" || name == "--multiplicity" || name == "--threads" ||
-           name == "--max-steps" || name == "--trajectory";
+           name == "--max-steps" || name == "--trajectory" || name == "--temperature" || name == "--pressure" ||
+           name == "--symmetry-number" || name == "--spectrum";
 }
 
 void set_value(Options& opt, const std::string& name, const std::string& value) {
@@ -87,6 +102,13 @@ void set_value(Options& opt, const std::string& name, const std::string& value) 
         opt.max_steps = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
     } else if (name == "--threads") {
         opt.threads = static_cast<unsigned>(parse_positive(name, value, std::numeric_limits<unsigned>::max()));
+    } else if (name == "--temperature" || name == "--pressure") {
+        (name == "--temperature" ? opt.temperature : opt.pressure) = parse_positive_real(name, value);
+    } else if (name == "--symmetry-number") {
+        opt.symmetry_number = static_cast<unsigned>(parse_positive(name, value, 1000));
+    } else if (name == "--spectrum") {
+        if (value.empty()) refuse(name + " expects a file name, found an empty one");
+        opt.spectrum_path = value;
     } else if (name == "--charge") {
         opt.charge = parse_signed(name, value);
     } else if (name == "--multiplicity") {
@@ -134,7 +156,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
         }
         if (name == "--jobs") refuse("--jobs needs --batch: it sets how many of a batch's inputs are computed at once");
         const bool flag = name == "-m" || name == "--diis" || name == "--properties" ||
-                          name == "--json-wavefunction" || name == "--direct" || name == "--pure" ||
+                          name == "--json-wavefunction" || name == "--direct" || name == "--pure" || name == "--frequencies" ||
                           name == "--cartesian";
         if (!flag && !takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
         for (const std::string& g : given)
@@ -145,6 +167,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
             if (name == "-m") opt.verbose = true;
             if (name == "--diis") opt.diis = true;
             if (name == "--direct") opt.integral_direct = true;
+            if (name == "--frequencies") opt.frequencies = true;
             if (name == "--properties") opt.properties = true;
             if (name == "--json-wavefunction") opt.json_wavefunction = true;
             if (name == "--pure" || name == "--cartesian") {
@@ -167,6 +190,9 @@ Options parse_command_line(int argc, const char* const argv[]) {
     if (opt.json_wavefunction && opt.json_path.empty()) refuse("--json-wavefunction needs --json FILE");
     if (!opt.optimize && opt.max_steps != 0) refuse("--max-steps needs --optimize: it limits the geometry steps");
     if (!opt.optimize && !opt.trajectory_path.empty()) refuse("--trajectory needs --optimize: it writes the geometry steps");
+    for (const char* thermo : {"--temperature", "--pressure", "--symmetry-number", "--spectrum"})
+        for (const std::string& g : given)
+            if (g == thermo && !opt.frequencies) refuse(g + " needs --frequencies");
     opt.input_path = files.front();
     return opt;
 }
@@ -217,6 +243,13 @@ std::string help_text(const std::string& program) {
            "  --max-steps N       with --optimize: at most N energy and gradient evaluations (default 100)\n"
            "  --trajectory FILE   with --optimize: every geometry as a frame of an XYZ file (angstrom),\n"
            "                      its energy on the comment line\n"
+           "  --frequencies       harmonic frequencies from a Hessian by central differences of analytic\n"
+           "                      gradients (6N SCF runs over the threads), IR intensities, point group\n"
+           "                      and thermochemistry: the FREQUENCIES and THERMOCHEMISTRY blocks\n"
+           "  --temperature K     with --frequencies: temperature of the thermochemistry (default 298.15)\n"
+           "  --pressure ATM      with --frequencies: pressure in atm (default 1)\n"
+           "  --symmetry-number N with --frequencies: rotational symmetry number instead of the point group's\n"
+           "  --spectrum FILE     with --frequencies: write the IR spectrum as an SVG picture\n"
            "  --batch             compute every input file; one QCSchema JSON line per input on standard output\n"
            "  --jobs N            with --batch: compute N inputs at once (default 1)\n"
            "  --qcschema FILE     compute a QCSchema AtomicInput and write the AtomicResult on standard output\n"

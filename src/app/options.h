@@ -27,6 +27,11 @@ struct Options {
     std::optional<int> multiplicity;  // --multiplicity N: spin multiplicity 2S+1
     unsigned threads = 0;         // --threads N (fast path); 0: every core
     bool integral_direct = false; // --direct: recompute the integrals at every step (fast path)
+    bool frequencies = false;     // --frequencies: Hessian, normal modes, IR intensities, thermochemistry
+    double temperature = 298.15;  // --temperature K of the thermochemistry
+    double pressure = 1.0;        // --pressure atm of the thermochemistry
+    unsigned symmetry_number = 0; // --symmetry-number N; 0: the point group's
+    std::string spectrum_path;    // --spectrum FILE: the IR spectrum as SVG
     bool optimize = false;        // --optimize: minimise the energy over the geometry first
     bool optimize_tight = false;  // --optimize=tight: the stricter convergence criteria
     unsigned max_steps = 0;       // --max-steps N: geometry steps of --optimize; 0: the default

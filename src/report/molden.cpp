@@ -114,6 +114,6 @@ std::string molden_text(const Calculation& calc) {
     return out.str();
 }
 
-void write_molden(const Calculation& calc, const std::string& path) {
-    replace_file(path, "Molden", molden_text(calc));
+void write_molden(const Calculation& calc, const std::string& path, const std::string& appendix) {
+    replace_file(path, "Molden", molden_text(calc) + appendix);
 }

@@ -20,6 +20,7 @@ struct Calculation;
 // which a Molden file cannot describe.
 std::string molden_text(const Calculation& calc);
 
-// Writes molden_text to path through replace_file (system/files.h): a temporary file
-// renamed into place; throws Failure when the file cannot be written.
-void write_molden(const Calculation& calc, const std::string& path);
+// Writes molden_text, followed by `appendix` (the sections of the normal modes), to path
+// through replace_file (system/files.h): a temporary file renamed into place; throws
+// Failure when the file cannot be written.
+void write_molden(const Calculation& calc, const std::string& path, const std::string& appendix = "");

@@ -1,4 +1,5 @@
 #include "report/output.h"
+#include "report/text_table.h"
 
 #include <cmath>
 #include <iomanip>
@@ -13,15 +14,6 @@
 #include "properties/properties.h"
 
 namespace {
-
-const char* const stars = "***********************";
-const char* const box_side = "*                     *";
-
-// Five centred-looking lines (23 characters right-aligned in 33) and an empty line.
-void box_header(std::ostringstream& os, const char* title) {
-    for (const char* line : {stars, box_side, title, box_side, stars}) os << std::setw(33) << line << '\n';
-    os << '\n';
-}
 
 // The orbital tables' column of function labels: two cells and the bar between them.
 constexpr std::size_t label_width = 21;
@@ -106,7 +98,7 @@ std::string orbitals_block(const std::vector<double>& energies, const std::vecto
 
 std::string calculation_time_block(double ms) {
     std::ostringstream os;
-    os << std::setw(33) << stars << '\n';
+    os << std::setw(33) << box_stars << '\n';
     // Default precision 6: a million milliseconds and more switch to exponent form.
     os << "Program terminated succesfully after " << ms << "ms." << '\n';
     os << '\n';
@@ -193,31 +185,6 @@ std::string result_blocks(const Calculation& calc) {
                                       spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity), model);
 }
 
-namespace {
-
-// "|" and the given number of ten-character cells of dashes.
-void table_rule(std::ostringstream& os, std::size_t cells) {
-    os << '|';
-    for (std::size_t k = 0; k < cells; ++k) os << "----------|";
-    os << '\n';
-}
-
-// Cells right-aligned in 10 characters, each followed by "|".
-void table_row(std::ostringstream& os, const std::vector<std::string>& cells) {
-    os << '|';
-    for (const std::string& c : cells) os << std::setw(10) << c << '|';
-    os << '\n';
-}
-
-// %.<decimals>f; a value that rounds to zero prints as an unsigned zero.
-std::string fixed_text(double value, int decimals) {
-    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;
-    std::ostringstream os;
-    os << std::fixed << std::setprecision(decimals) << value;
-    return os.str();
-}
-
-}  // namespace
 
 std::string properties_block(const Properties& p) {
     std::ostringstream os;

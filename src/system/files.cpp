@@ -181,19 +181,21 @@ bool same_file(const std::string& a, const std::string& b) {
 
 void check_output_paths(const std::string& input_path, const std::string& molden_path,
                         const std::string& json_path, const std::string& trajectory_path) {
-    const std::pair<const char*, const std::string*> outputs[] = {
-        {"--molden", &molden_path}, {"--json", &json_path}, {"--trajectory", &trajectory_path}};
+    check_output_paths(input_path, {{"--molden", molden_path}, {"--json", json_path}, {"--trajectory", trajectory_path}});
+}
+
+void check_output_paths(const std::string& input_path, const std::vector<std::pair<std::string, std::string>>& outputs) {
     for (const auto& [option, path] : outputs) {
-        if (path->empty() || !clobberable(*path)) continue;
-        if (same_file(*path, input_path))
-            refuse(std::string(option) + " names the input file " + quoted(input_path) +
-                   "; expected another file name for the output");
+        if (path.empty() || !clobberable(path)) continue;
+        if (same_file(path, input_path))
+            refuse(option + " names the input file " + quoted(input_path) + "; expected another file name for the output");
     }
-    for (std::size_t i = 0; i < 3; ++i)
-        for (std::size_t j = i + 1; j < 3; ++j) {
-            const std::string &a = *outputs[i].second, &b = *outputs[j].second;
-            if (!a.empty() && !b.empty() && clobberable(a) && same_file(a, b))
-                refuse(std::string(outputs[i].first) + " and " + outputs[j].first + " name the same file " + quoted(b) +
+    for (std::size_t a = 0; a < outputs.size(); ++a)
+        for (std::size_t b = a + 1; b < outputs.size(); ++b) {
+            const std::string& first = outputs[a].second;
+            const std::string& second = outputs[b].second;
+            if (!first.empty() && !second.empty() && clobberable(first) && same_file(first, second))
+                refuse(outputs[a].first + " and " + outputs[b].first + " name the same file " + quoted(second) +
                        "; expected two different files");
         }
 }

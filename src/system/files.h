@@ -3,6 +3,8 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 // True when the two paths name one file: the same device and inode when both
 // exist, otherwise the same absolute path once "." and ".." are removed and the
@@ -14,6 +16,8 @@ bool same_file(const std::string& a, const std::string& b);
 // Devices and pipes (/dev/null) may be named more than once.
 void check_output_paths(const std::string& input_path, const std::string& molden_path,
                         const std::string& json_path, const std::string& trajectory_path = "");
+// The same for any outputs, each given as (option, path).
+void check_output_paths(const std::string& input_path, const std::vector<std::pair<std::string, std::string>>& outputs);
 
 // Writes a whole file so that no reader sees it half-written and a failure
 // leaves the earlier file intact: write() fills a temporary file in the folder

@@ -54,7 +54,8 @@ TEST(InputChecks, RefusalsAndWarnings) {
         {"--jobs without --batch", "", "", "--jobs 2 x.in", 2, "--jobs needs --batch", ""},
         {"a flag given twice", "", "", "-m -m x.in", 2, "-m is given more than once", ""},
         {"an unknown option names every option", "", "", "--bogus x.in", 2,
-         "--direct, --optimize, --max-steps, --trajectory, --batch, --jobs, --qcschema, --help (-h), --version, --", ""},
+         "--direct, --optimize, --max-steps, --trajectory, --frequencies, --temperature, --pressure, "
+         "--symmetry-number, --spectrum, --batch, --jobs, --qcschema, --help (-h), --version, --", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -187,6 +187,39 @@ TEST(MoldenWithJmol, AtomsOrbitalsEnergiesAndOccupationsAsReported) {
     }
 }
 
+// Water's normal modes (--frequencies): Jmol makes one model per mode, named by the
+// frequency the report gives, with the displacements as vibration vectors.
+TEST(MoldenWithJmol, NormalModesAsReported) {
+    if (!file_exists(jmol_jar) || !succeeds("java -version")) GTEST_SKIP() << "Jmol (JmolData.jar) or java absent";
+    const std::string molden = write_temp("water_modes.molden", "");
+    const RunResult r = run_velko("--frequencies --molden \"" + molden + "\" " + source_path("examples/water.in"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string script = write_temp("jmol_modes.spt",
+                                          "load \"" + molden + "\"\n"
+                                          "for (var i = 2; i <= getProperty(\"modelInfo.modelCount\"); i++) {\n"
+                                          "  frame @i\n"
+                                          "  print \"MODE \" + getProperty(\"modelInfo.models[\" + i + \"].modelProperties.FreqValue\")"
+                                          " + \" \" + {atomno=2 and thisModel}.vxyz.length\n"
+                                          "}\n");
+    const std::string out = command_output("java -Djava.awt.headless=true -jar " + std::string(jmol_jar) +
+                                           " -n -o -i -s \"" + script + "\" 2>&1");
+    const std::regex row(R"(\|\s+(\d)\|\s+(\d+\.\d+)\|)");
+    std::vector<double> report;
+    for (std::sregex_iterator it(r.out.begin(), r.out.end(), row), end; it != end; ++it) report.push_back(std::stod((*it)[2]));
+    std::istringstream in(out);
+    std::vector<double> jmol;
+    for (std::string key; in >> key;) {
+        double frequency = 0.0, displacement = 0.0;
+        if (key == "MODE" && in >> frequency >> displacement) {
+            jmol.push_back(frequency);
+            EXPECT_GT(displacement, 0.1) << out;  // the hydrogens move in every mode of water
+        }
+    }
+    ASSERT_EQ(report.size(), 3u) << r.out;
+    ASSERT_EQ(jmol.size(), report.size()) << out;
+    for (std::size_t k = 0; k < report.size(); ++k) EXPECT_NEAR(jmol[k], report[k], 0.006) << "mode " << k + 1;
+}
+
 // --- Molden file evaluated on a grid by Avogadro's qube ---
 
 struct Cube {

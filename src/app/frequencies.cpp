@@ -1,0 +1,116 @@
+#include "app/frequencies.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "common/failure.h"
+#include "common/quote.h"
+#include "gradient/scf_gradient.h"
+#include "properties/calculation_properties.h"
+#include "properties/properties.h"
+#include "report/listing.h"
+#include "report/verdict.h"
+#include "system/parallel.h"
+
+namespace {
+
+// The gradient (3N, atom-major) and dipole of one displaced geometry.
+struct Displaced {
+    std::vector<double> gradient;
+    std::array<double, 3> dipole{0.0, 0.0, 0.0};
+};
+
+std::vector<double> flat(const std::vector<Vec3>& g) {
+    std::vector<double> out;
+    for (const Vec3& v : g) out.insert(out.end(), {v.x, v.y, v.z});
+    return out;
+}
+
+const Matrix<double>& reported_density_owner(const Calculation& calc, Matrix<double>& storage) {
+    storage = (calc.tightened ? *calc.tightened : calc.result).total_density();
+    return storage;
+}
+
+}  // namespace
+
+Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& reference, const Settings& settings,
+                              const ThermoConditions& conditions, unsigned workers, const std::string& path) {
+    for (const Atom& a : prepared.molecule.atoms)
+        if (a.ghost)
+            throw Failure{"Error in input file " + quoted(path) +
+                              ": --frequencies needs every atom to have a nucleus; ghost atoms have no mass",
+                          exit_status::unsupported};
+    const unsigned n = prepared.molecule.nratoms();
+    Matrix<double> start_storage;
+    const Matrix<double>& start = reported_density_owner(reference, start_storage);
+    Settings displaced_settings = settings;
+    displaced_settings.diis = true;
+    displaced_settings.threads = 1;
+    displaced_settings.progress = false;
+
+    // --- 6N gradients: displacement d = 2 (3 a + c) + (0: +h, 1: -h) ---
+    std::vector<Displaced> runs(6 * n);
+    run_parallel(workers, 6 * n, [&](unsigned d) {
+        const unsigned coordinate = d / 2;
+        const double step = d % 2 == 0 ? hessian_step : -hessian_step;
+        Molecule moved = prepared.molecule;
+        Vec3& p = moved.atoms[coordinate / 3].position;
+        (coordinate % 3 == 0 ? p.x : coordinate % 3 == 1 ? p.y : p.z) += step;
+        Listing quiet(false);
+        const Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &start);
+        const Verdict v = verdict(calc);
+        if (v.status != exit_status::ok) {
+            std::ostringstream msg;
+            msg << "Error in input file " << quoted(path) << ": the SCF of the frequency run with atom "
+                << coordinate / 3 + 1 << " moved by " << step << " bohr along " << "xyz"[coordinate % 3]
+                << " failed: " << v.message;
+            throw Failure{msg.str(), v.status};
+        }
+        runs[d].gradient = flat(scf_gradient(calc, 1));
+        runs[d].dipole = calculation_properties(calc).dipole;
+    });
+
+    // --- central differences ---
+    const int dim = static_cast<int>(3 * n);
+    Matrix<double> hessian(dim, dim);
+    std::array<std::vector<double>, 3> dipole_derivatives{std::vector<double>(dim), std::vector<double>(dim),
+                                                          std::vector<double>(dim)};
+    for (int i = 0; i < dim; ++i) {
+        const Displaced& plus = runs[static_cast<std::size_t>(2 * i)];
+        const Displaced& minus = runs[static_cast<std::size_t>(2 * i + 1)];
+        for (int j = 0; j < dim; ++j)
+            hessian[i][j] = (plus.gradient[static_cast<std::size_t>(j)] - minus.gradient[static_cast<std::size_t>(j)]) /
+                            (2.0 * hessian_step);
+        for (int c = 0; c < 3; ++c)
+            dipole_derivatives[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
+                (plus.dipole[static_cast<std::size_t>(c)] - minus.dipole[static_cast<std::size_t>(c)]) / (2.0 * hessian_step);
+    }
+    for (int i = 0; i < dim; ++i)
+        for (int j = 0; j < i; ++j) hessian[i][j] = hessian[j][i] = 0.5 * (hessian[i][j] + hessian[j][i]);
+
+    Vibrations v = analyse_vibrations(prepared.molecule.atoms, hessian, dipole_derivatives, conditions);
+    for (double g : flat(scf_gradient(reference, workers))) v.largest_gradient = std::fmax(v.largest_gradient, std::fabs(g));
+    return v;
+}
+
+std::string vibration_warnings(const Vibrations& v) {
+    std::ostringstream out;
+    char buf[200];
+    if (v.largest_gradient > stationary_gradient) {
+        std::snprintf(buf, sizeof buf,
+                      "velko: the geometry is not a stationary point (largest gradient component %.2e Eh/bohr, "
+                      "above %.1e); its frequencies are not meaningful\n",
+                      v.largest_gradient, stationary_gradient);
+        out << buf;
+    }
+    std::string imaginary;
+    for (double w : v.modes.wavenumbers)
+        if (w < 0.0) {
+            std::snprintf(buf, sizeof buf, "%s%.2fi", imaginary.empty() ? "" : ", ", -w);
+            imaginary += buf;
+        }
+    if (!imaginary.empty())
+        out << "velko: imaginary frequencies (cm^-1): " << imaginary << "; the structure is not a minimum\n";
+    return out.str();
+}
