@@ -9,13 +9,8 @@ const double c1s[3] = {0.15432897, 0.53532814, 0.44463454};
 const double c2s[3] = {-0.09996723, 0.39951283, 0.70011547};
 const double c2p[3] = {0.15591627, 0.60768372, 0.39195739};
 
-struct Row {
-    double e1s[3];
-    double e2sp[3];  // shared by 2s and 2p; unused for H and He
-};
-
 // Z = 1 ... 10, exponents in descending order.
-const Row rows[10] = {
+const StoNgRow<3> rows[10] = {
     {{3.42525091, 0.62391373, 0.1688554}, {0, 0, 0}},                        // H
     {{6.36242139, 1.158923, 0.31364979}, {0, 0, 0}},                         // He
     {{16.119575, 2.9362007, 0.7946505}, {0.6362897, 0.1478601, 0.0480887}},  // Li
@@ -30,11 +25,4 @@ const Row rows[10] = {
 
 }  // namespace
 
-BasisLibrary sto3g_library() {
-    BasisLibrary library;
-    for (unsigned Z = 1; Z <= 10; ++Z) {
-        const Row& row = rows[Z - 1];
-        library[Z] = sto_ng_element(Z, 3, row.e1s, c1s, row.e2sp, c2s, c2p);
-    }
-    return library;
-}
+BasisLibrary sto3g_library() { return sto_ng_library(rows, c1s, c2s, c2p); }

@@ -9,13 +9,8 @@ const double c1s[6] = {0.00916359628, 0.04936149294, 0.1685383049, 0.3705627997,
 const double c2s[6] = {-0.01325278809, -0.04699171014, -0.03378537151, 0.2502417861, 0.5951172526, 0.2407061763};
 const double c2p[6] = {0.0037596966, 0.0376793698, 0.1738967435, 0.4180364347, 0.4258595477, 0.1017082955};
 
-struct Row {
-    double e1s[6];
-    double e2sp[6];  // shared by 2s and 2p; unused for H and He
-};
-
 // Z = 1 ... 10, exponents in descending order.
-const Row rows[10] = {
+const StoNgRow<6> rows[10] = {
     {{35.52322122, 6.513143725, 1.822142904, 0.625955266, 0.243076747, 0.100112428}, {0, 0, 0, 0, 0, 0}},  // H
     {{65.98456824, 12.09819836, 3.384639924, 1.162715163, 0.451516322, 0.185959356}, {0, 0, 0, 0, 0, 0}},  // He
     {{167.1758462, 30.6515084, 8.575187477, 2.945808337, 1.143943581, 0.4711391391},
@@ -38,11 +33,4 @@ const Row rows[10] = {
 
 }  // namespace
 
-BasisLibrary sto6g_library() {
-    BasisLibrary library;
-    for (unsigned Z = 1; Z <= 10; ++Z) {
-        const Row& row = rows[Z - 1];
-        library[Z] = sto_ng_element(Z, 6, row.e1s, c1s, row.e2sp, c2s, c2p);
-    }
-    return library;
-}
+BasisLibrary sto6g_library() { return sto_ng_library(rows, c1s, c2s, c2p); }

@@ -114,6 +114,7 @@ DavidsonOptions stability_options(unsigned functions, unsigned channels) {
     o.stop_when_settled = functions > thorough_search_functions;
     o.settled_above = instability_threshold;
     if (channels == 2) {
+        o.stop_when_settled = functions > converged_open_shell_check_functions;
         // Open shells start from more unit vectors and refine the lowest pair alone, in a
         // larger subspace, with the correction of the other sign. Their reports depend on
         // it: O2's unstable mode lies in a degenerate pair, where the iteration decides

@@ -81,9 +81,17 @@ constexpr unsigned max_followed_instabilities = 6;
 // the SCF time of caffeine (80 functions, 1.2 s to 2.3 s).
 constexpr unsigned thorough_search_functions = 30;
 
+// Up to this many basis functions the open-shell check converges its lowest eigenpair
+// whatever its sign, and the JSON reports the eigenvalue (lowest_orbital_hessian_eigenvalue).
+// It costs a few more Hessian products there (the naphthyl radical, 57 functions: 16
+// against 11); beyond, it stops once the sign is settled, as the closed-shell check does:
+// converging took 48 products against 10 on the C40H81 radical (281 functions) and
+// more than doubled its run (108 s to 252 s).
+constexpr unsigned converged_open_shell_check_functions = 100;
+
 // The options of the stability check of a solution in `functions` basis functions and
-// one or two spin channels: converged up to thorough_search_functions, else stopped once
-// its sign is settled.
+// one or two spin channels: converged up to thorough_search_functions (closed shell) or
+// converged_open_shell_check_functions (open shell), else stopped once its sign is settled.
 DavidsonOptions stability_options(unsigned functions, unsigned channels);
 
 // The RHF -> UHF check of a closed-shell solution of orbitals C and energies e. A negative

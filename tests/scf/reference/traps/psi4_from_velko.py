@@ -32,20 +32,8 @@ print_out('\\nTRAP ' + 'guess end\\n')
 print('TRAP velko 1 %.12f' % e)
 """
 if not spins["Beta"]:
-    # The lowest eigenvalue of the real RHF->RHF Hessian A + B (Seeger and Pople, 1977),
-    # (A + B)_ia,jb = (e_a - e_i) d_ij d_ab + 4 (ia|jb) - (ib|ja) - (ij|ab), built from
-    # Psi4's MO integrals of the converged orbitals: on these ions Psi4's own check prints
-    # negative "singlet" eigenvalues that the matrix does not have.
-    src += """C = wfn.Ca(); nocc = wfn.nalpha(); n = wfn.nmo(); nv = n - nocc
-eri = np.asarray(psi4.core.MintsHelper(wfn.basisset()).mo_eri(C, C, C, C))
-eps = np.asarray(wfn.epsilon_a())
-M = np.zeros((nocc * nv, nocc * nv))
-for i in range(nocc):
-    for a in range(nocc, n):
-        for j in range(nocc):
-            for b in range(nocc, n):
-                M[i * nv + a - nocc, j * nv + b - nocc] = (4 * eri[i, a, j, b] - eri[i, b, j, a] - eri[i, j, a, b]
-                                                           + (eps[a] - eps[i] if i == j and a == b else 0.0))
-print('APLUSB lowest %.6f' % np.linalg.eigvalsh(M)[0])
-"""
+    # The lowest eigenvalue of the real RHF->RHF Hessian A + B from Psi4's MO integrals of
+    # the converged orbitals, by lowest_rhf_hessian of NAME.dat (bench/psi4_traps.py): on
+    # these ions Psi4's own check prints negative "singlet" eigenvalues that the matrix does not have.
+    src += "print('APLUSB lowest %.6f' % lowest_rhf_hessian(wfn))\n"
 open(dat.replace(".dat", "_from_velko.dat"), "w").write(src)
