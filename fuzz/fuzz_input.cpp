@@ -21,7 +21,7 @@
 
 #include "basis/basis_set.h"
 #include "common/failure.h"
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 #include "common/quote.h"
 #include "input/read_input.h"
 #include "input/strfunc.h"

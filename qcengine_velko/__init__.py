@@ -40,7 +40,8 @@ def executable() -> Optional[str]:
 
 
 class VelkoHarness(ProgramHarness):
-    """Hartree-Fock energies and analytic gradients (driver "energy" or "gradient"): restricted for singlets, unrestricted otherwise."""
+    """Hartree-Fock energies, analytic gradients and Hessians (driver "energy", "gradient" or "hessian") in any set of
+    velko's library, H to Kr: restricted for singlets, unrestricted otherwise."""
 
     _defaults = {
         "name": "velko",

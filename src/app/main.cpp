@@ -99,7 +99,7 @@ int run(const Options& opt, const Output& out) {
         conditions.symmetry_number = opt.symmetry_number;
         conditions.multiplicity = prepared.spin.multiplicity;
         // At the input geometry, or at the minimum of --optimize.
-        const PreparedRun at{calc.molecule, prepared.spin};
+        const PreparedRun at{calc.molecule, prepared.basis, prepared.spin};
         vibrations = compute_vibrations(at, calc, settings, conditions,
                                         opt.threads != 0 ? opt.threads : default_thread_count(), opt.input_path);
         std::cout << frequencies_block(*vibrations) << thermochemistry_block(*vibrations, calc.result.energy)

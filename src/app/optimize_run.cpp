@@ -39,7 +39,8 @@ OptimizationResult optimize(const PreparedRun& run, const Settings& settings, co
         }
         ++evaluations;
         Listing quiet(false);
-        Calculation calc = compute_scf(moved(run.molecule, x), run.spin, settings, path, quiet, start ? &*start : nullptr);
+        Calculation calc =
+            compute_scf(moved(run.molecule, x), run.basis, run.spin, settings, path, quiet, start ? &*start : nullptr);
         const Verdict v = verdict(calc);
         if (v.status != exit_status::ok)
             throw Failure{v.message + " (geometry step " + std::to_string(evaluations) + " of the optimization)", v.status};

@@ -35,12 +35,13 @@ Molecule read_run_input(const std::string& path, const Options& options, std::st
 }
 
 PreparedRun prepare_run(Molecule molecule, const std::string& path) {
-    const unsigned functions = function_count(molecule);
+    PreparedRun run;
+    run.basis = molecular_basis(molecule);
+    const unsigned functions = run.basis.size();
     check_memory(functions, molecule.nratoms(), path);
     check_molecule(molecule, functions, path);
     std::optional<long long> multiplicity;
     if (molecule.multiplicity) multiplicity = *molecule.multiplicity;
-    PreparedRun run;
     run.spin = spin_state(static_cast<unsigned>(molecule.electron_count()), functions, multiplicity, path);
     run.molecule = std::move(molecule);
     return run;

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "app/options.h"
+#include "basis/basis_set.h"
 #include "molecule/molecule.h"
 #include "molecule/spin.h"
 
-// The molecule to compute, checked, and its spin state.
+// The molecule to compute, checked, its basis (the set read once) and its spin state.
 struct PreparedRun {
     Molecule molecule;
+    BasisSet basis;
     SpinState spin{1, 0, 0};
 };
 

@@ -18,7 +18,7 @@
 #include "report/listing.h"
 #include "report/qcschema.h"
 #include "report/version.h"
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 #include "input/geometry_units.h"
 #include "basis/basis.h"
 #include "basis/basis_library.h"

@@ -71,9 +71,13 @@ std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, 
 
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
                                      Listing& listing) {
+    return compute_integrals(molecule, molecular_basis(molecule), settings, path, listing);
+}
+
+MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& basis, const Settings& settings,
+                                     const std::string& path, Listing& listing) {
     MolecularIntegrals m;
-    // --- basis ---
-    m.basis = molecular_basis(molecule);
+    m.basis = basis;
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
     const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
@@ -198,7 +202,13 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
 
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
                         const std::string& path, Listing& listing, const Matrix<double>* start) {
-    const MolecularIntegrals m = compute_integrals(molecule, settings, path, listing);
+    return compute_scf(molecule, molecular_basis(molecule), spin, settings, path, listing, start);
+}
+
+Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
+                        const Settings& settings, const std::string& path, Listing& listing,
+                        const Matrix<double>* start) {
+    const MolecularIntegrals m = compute_integrals(molecule, basis, settings, path, listing);
     Calculation calc = calculation_of(molecule, spin, m);
     // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
     // scatters the distinct integrals.
@@ -231,5 +241,5 @@ Failure nonfinite_energy_failure(const std::string& path, unsigned step, double 
 }
 
 Calculation compute_run(const PreparedRun& run, const Settings& settings, const std::string& path, Listing& listing) {
-    return compute_scf(run.molecule, run.spin, settings, path, listing);
+    return compute_scf(run.molecule, run.basis, run.spin, settings, path, listing);
 }

@@ -43,6 +43,9 @@ struct MolecularIntegrals {
 // basis is linearly dependent.
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
                                      Listing& listing);
+// The same in the molecule's basis as already built (molecular_basis).
+MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& basis, const Settings& settings,
+                                     const std::string& path, Listing& listing);
 
 // Hartree-Fock of a molecule in a spin state, in the order of the algorithm:
 // basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF, with
@@ -54,6 +57,10 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& s
 // from instead of the superposed atomic densities (a geometry step: the last geometry's).
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
                         const std::string& path, Listing& listing, const Matrix<double>* start = nullptr);
+// The same in the molecule's basis as already built.
+Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
+                        const Settings& settings, const std::string& path, Listing& listing,
+                        const Matrix<double>* start = nullptr);
 
 // The same for the closed shell of the molecule's electrons.
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,

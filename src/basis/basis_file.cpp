@@ -1,11 +1,10 @@
 #include "basis/basis_file.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "common/failure.h"
+#include "common/fieldparse.h"
 #include "common/quote.h"
 #include "molecule/periodic_table.h"
 
@@ -16,7 +15,7 @@ namespace {
 constexpr std::size_t max_file_bytes = std::size_t{64} << 20;
 
 // Shell letters by angular momentum (I is 6, J is skipped as in spectroscopy).
-const std::string shell_letters = "SPDFGHIKLM";
+const std::string shell_letters = "spdfghiklm";
 constexpr int sp_shell = -1;  // SP or L: an s and a p shell sharing exponents
 constexpr int no_shell = -2;
 
@@ -25,18 +24,6 @@ constexpr int no_shell = -2;
     throw Failure{"Error in basis-set file " + quoted(path) + ", line " + std::to_string(line) + ": expected " +
                       expected + ", found " + found,
                   exit_status::bad_input};
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
 }
 
 struct Line {
@@ -82,26 +69,10 @@ Lines content_lines(const std::string& text, const std::string& path, char comme
     return lines;
 }
 
-// A finite real number as a whole field, the exponent also written with Fortran's D.
-std::optional<double> real_field(std::string s) {
-    if (s.empty() || s.find_first_not_of("0123456789+-.eEdD") != std::string::npos) return std::nullopt;
-    for (char& c : s)
-        if (c == 'd' || c == 'D') c = 'e';
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
-std::optional<int> count_field(const std::string& s) {
-    if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-    return std::atoi(s.c_str());
-}
-
 // Angular momentum of a shell letter, sp_shell for SP or L, no_shell otherwise.
 int shell_type(const std::string& field) {
-    const std::string t = upper(field);
-    if (t == "SP" || t == "L") return sp_shell;
+    const std::string t = to_lower(field);
+    if (t == "sp" || t == "l") return sp_shell;
     if (t.size() != 1) return no_shell;
     const std::size_t l = shell_letters.find(t[0]);
     return l == std::string::npos ? no_shell : static_cast<int>(l);
@@ -120,13 +91,13 @@ int checked_shell_type(const std::string& path, const Line& line, const std::str
 }
 
 double exponent_field(const std::string& path, const Line& line, const std::string& field) {
-    const std::optional<double> v = real_field(field);
+    const std::optional<double> v = parse_real(field);
     if (!v || !(*v > 0.0)) refuse(path, line.number, "a positive number for the exponent", quoted(field));
     return *v;
 }
 
 double coefficient_field(const std::string& path, const Line& line, const std::string& field) {
-    const std::optional<double> v = real_field(field);
+    const std::optional<double> v = parse_real(field);
     if (!v) refuse(path, line.number, "a number for the contraction coefficient", quoted(field));
     return *v;
 }
@@ -187,7 +158,7 @@ BasisFile parse_gaussian94(const std::string& text, const std::string& path) {
     basis.path = path;
     std::size_t i = 0;
     if (!all.empty() && all[0].fields.size() == 1) {
-        const std::string kind = lower(all[0].fields[0]);
+        const std::string kind = to_lower(all[0].fields[0]);
         if (kind == "spherical") basis.kind = FunctionKind::pure, ++i;
         if (kind == "cartesian") basis.kind = FunctionKind::cartesian, ++i;
     }
@@ -222,13 +193,13 @@ BasisFile parse_gaussian94(const std::string& text, const std::string& path) {
                        "a shell line: type, number of primitives and scale factor (such as \"S 3 1.00\")",
                        quoted(shell.text));
             const int type = checked_shell_type(path, shell, shell.fields[0]);
-            const std::optional<int> n = count_field(shell.fields[1]);
+            const std::optional<int> n = parse_whole(shell.fields[1]);
             if (!n || *n < 1)
                 refuse(path, shell.number, "the number of primitives as a whole number of one or more",
                        quoted(shell.fields[1]));
             double scale = 1.0;
             if (shell.fields.size() == 3) {
-                const std::optional<double> s = real_field(shell.fields[2]);
+                const std::optional<double> s = parse_real(shell.fields[2]);
                 if (!s || !(*s > 0.0)) refuse(path, shell.number, "a positive scale factor", quoted(shell.fields[2]));
                 scale = *s;
             }
@@ -262,7 +233,7 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
     std::size_t i = 0;
     while (i < all.size()) {
         const Line& open = all[i++];
-        const std::string key = lower(open.fields[0]);
+        const std::string key = to_lower(open.fields[0]);
         if (key == "ecp" || key == "so")
             refuse(path, open.number, "a BASIS block (effective core potentials are not supported)", quoted(open.text));
         if (key != "basis") refuse(path, open.number, "a BASIS block (BASIS ... END)", quoted(open.text));
@@ -280,7 +251,7 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
         FunctionKind kind = FunctionKind::cartesian;
         for (const Line& option : content_lines(options, path, '#').content)
             for (const std::string& word : option.fields) {
-                const std::string w = lower(word);
+                const std::string w = to_lower(word);
                 if (w == "spherical")
                     kind = FunctionKind::pure;
                 else if (w != "cartesian" && w != "print" && w != "noprint")
@@ -298,15 +269,15 @@ BasisFile parse_nwchem(const std::string& text, const std::string& path) {
         for (;;) {
             if (i == all.size()) refuse(path, lines.total, block_end, "the end of the file");
             const Line& shell = all[i++];
-            if (shell.fields.size() == 1 && lower(shell.fields[0]) == "end") break;
-            if (shell.fields.size() != 2 || real_field(shell.fields[0]))
+            if (shell.fields.size() == 1 && to_lower(shell.fields[0]) == "end") break;
+            if (shell.fields.size() != 2 || parse_real(shell.fields[0]))
                 refuse(path, shell.number, block_end, quoted(shell.text));
             const unsigned z =
                 element_of(path, shell, shell.fields[0], "an element symbol starting a shell (such as \"C S\")");
             const int type = checked_shell_type(path, shell, shell.fields[1]);
             std::vector<double> exponents;
             std::vector<std::vector<double>> columns;
-            while (i < all.size() && real_field(all[i].fields[0])) {
+            while (i < all.size() && parse_real(all[i].fields[0])) {
                 const Line& p = all[i++];
                 const std::size_t ncol = p.fields.size() - 1;
                 if (columns.empty()) {
@@ -343,7 +314,7 @@ BasisFile read_basis_file(const std::string& path) {
     const std::string text = read_text(path);
     for (const Line& line : content_lines(text, path, '!').content) {
         if (line.fields[0][0] == '#') continue;
-        if (lower(line.fields[0]) == "basis") return parse_nwchem(text, path);
+        if (to_lower(line.fields[0]) == "basis") return parse_nwchem(text, path);
         break;
     }
     return parse_gaussian94(text, path);

@@ -25,6 +25,8 @@ struct BasisSet {
     bool builtin = true;
 
     unsigned size() const { return static_cast<unsigned>(labels.size()); }
+    // The kind of every shell beyond p of a set of the library or a file: pure or Cartesian.
+    bool pure() const { return !shells.empty() && shells.front().pure; }
 };
 
 // Places the shells of each atom's element on it. An atom's orbital names count

@@ -6,7 +6,7 @@
 #include "common/failure.h"
 #include "common/quote.h"
 #include "input/input_lines.h"
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "molecule/element.h"
 #include "common/failure.h"
 #include "common/quote.h"
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 
 namespace {
 constexpr double max_coordinate_bohr = 1e6;

@@ -9,7 +9,7 @@
 #include "common/constants.h"
 #include "common/failure.h"
 #include "common/quote.h"
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 #include "input/input_lines.h"
 #include "molecule/molecule.h"
 

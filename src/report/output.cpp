@@ -15,6 +15,9 @@
 
 namespace {
 
+// The orbital tables' column of function labels: two cells and the bar between them.
+constexpr std::size_t label_width = 21;
+
 // "|" and four ten-character cells of the same fill: 45 characters.
 void cell_rule(std::ostringstream& os, const char* cell) {
     os << '|';
@@ -47,7 +50,7 @@ std::string geometry_block(const Molecule& mol) {
 }
 
 std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
-                          int charge) {
+                          int charge, const std::string& model) {
     std::ostringstream os;
     box_header(os, "*       SUMMARY       *");
     os << "Number of atoms: " << atoms << '\n';
@@ -55,10 +58,18 @@ std::string summary_block(unsigned iterations, double energy, unsigned atoms, un
     if (charge != 0) os << "Molecular charge: " << std::showpos << charge << std::noshowpos << '\n';
     os << "Number of orbitals: " << orbitals << '\n';
     os << "Number of GTOs: " << gtos << '\n';
+    os << model;
     os << "Number of iterations: " << iterations << '\n';
     os << "Total energy [Hartree]: " << std::setprecision(10) << energy << '\n';
     os << '\n';
     return os.str();
+}
+
+std::string column_label(const std::string& label) {
+    if (label.size() <= label_width) return label;
+    const std::size_t gap = label.find("\t (");
+    if (gap == std::string::npos) return label;
+    return label.substr(0, gap) + label.substr(gap + 2);
 }
 
 std::string orbitals_block(const std::vector<double>& energies, const std::vector<std::string>& labels,
@@ -76,7 +87,7 @@ std::string orbitals_block(const std::vector<double>& energies, const std::vecto
         cell_rule(os, "**********");
         os << std::setprecision(4);
         for (std::size_t i = 0; i < n; ++i) {
-            os << '|' << std::left << std::setw(21) << labels[i] << std::right << '|';
+            os << '|' << std::left << std::setw(label_width) << column_label(labels[i]) << std::right << '|';
             os << std::setw(21) << coefficients[static_cast<int>(i)][static_cast<int>(k)] << '|' << '\n';
         }
         cell_rule(os, "----------");
@@ -124,7 +135,7 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
             cell_rule(os, "**********");
             os << std::fixed << std::setprecision(4);
             for (std::size_t i = 0; i < n; ++i) {
-                os << '|' << std::left << std::setw(21) << labels[i] << std::right << '|';
+                os << '|' << std::left << std::setw(label_width) << column_label(labels[i]) << std::right << '|';
                 os << std::setw(21) << spin->coefficients[static_cast<int>(i)][static_cast<int>(k)] << '|' << '\n';
             }
             cell_rule(os, "----------");
@@ -136,8 +147,8 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
 
 std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
-                                       double s_squared, double exact_s_squared) {
-    std::string text = summary_block(iterations, energy, atoms, orbitals, gtos, charge);
+                                       double s_squared, double exact_s_squared, const std::string& model) {
+    std::string text = summary_block(iterations, energy, atoms, orbitals, gtos, charge, model);
     text.pop_back();  // the closing empty line comes after the spin lines
     std::ostringstream os;
     os << "Multiplicity: " << multiplicity << '\n';
@@ -149,22 +160,29 @@ std::string unrestricted_summary_block(unsigned iterations, double energy, unsig
     return text + os.str();
 }
 
+std::string model_lines(const Calculation& calc) {
+    if (calc.basis.builtin) return "";
+    return std::string("Method: ") + (calc.channels() == 1 ? "RHF" : "UHF") + "\nBasis set: " +
+           calc.molecule.basis_name + (calc.basis.pure() ? " (pure functions)" : " (Cartesian functions)") + "\n";
+}
+
 std::string result_blocks(const Calculation& calc) {
     const SpinRun& r = calc.result;
     const std::vector<std::string>& labels = calc.basis.labels;
     const unsigned atoms = calc.molecule.nratoms(), orbitals = calc.basis.size(), gtos = calc.basis.primitives;
     const int charge = calc.molecule.net_charge();
+    const std::string model = model_lines(calc);
     if (calc.channels() == 1) {
         const ChannelState& c = r.channels[0];
         return orbitals_block(c.energies, labels, c.C, calc.electrons) +
-               summary_block(r.iterations, r.energy, atoms, orbitals, gtos, charge);
+               summary_block(r.iterations, r.energy, atoms, orbitals, gtos, charge, model);
     }
     const ChannelState &a = r.channels[0], &b = r.channels[1];
     const SpinState& spin = calc.spin;
     return unrestricted_orbitals_block({"alpha", a.energies, a.C, a.occupied}, {"beta", b.energies, b.C, b.occupied},
                                        labels) +
            unrestricted_summary_block(r.iterations, r.energy, atoms, orbitals, gtos, charge, spin.multiplicity,
-                                      spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity));
+                                      spin.alpha, spin.beta, r.s_squared, exact_s_squared(spin.multiplicity), model);
 }
 
 

@@ -35,9 +35,14 @@ struct Output {
 
 // The block texts themselves, so tests can pin them without capturing stdout.
 std::string geometry_block(const Molecule& mol);
-// `charge` adds the line "Molecular charge: +1" after the atom count when it is not 0.
+// `charge` adds the line "Molecular charge: +1" after the atom count when it is not 0;
+// `model`, the lines of model_lines, stands after the GTO count.
 std::string summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals, unsigned gtos,
-                          int charge = 0);
+                          int charge = 0, const std::string& model = "");
+// A function's label as the orbital tables print it: as it is when it fits their label
+// column, else without the tab and blank before the orbital ("[1024] Kr101(6hxxxxx)"),
+// which every label of up to 9999 functions, 999 atoms and h shells then does.
+std::string column_label(const std::string& label);
 std::string orbitals_block(const std::vector<double>& energies, const std::vector<std::string>& labels,
                            const Matrix<double>& coefficients, unsigned electrons);
 std::string calculation_time_block(double ms);
@@ -48,7 +53,12 @@ std::string unrestricted_orbitals_block(const SpinOrbitalTable& alpha, const Spi
 // and <S^2> beside its exact value S(S+1).
 std::string unrestricted_summary_block(unsigned iterations, double energy, unsigned atoms, unsigned orbitals,
                                        unsigned gtos, int charge, unsigned multiplicity, unsigned alpha, unsigned beta,
-                                       double s_squared, double exact_s_squared);
+                                       double s_squared, double exact_s_squared, const std::string& model = "");
+
+// The summary lines naming the method and the basis set with its function kind, for a set
+// of the library or a file ("Method: RHF", "Basis set: cc-pVDZ (pure functions)"); none
+// for the built-in STO-3G/STO-6G tables of H-Ne, whose report keeps its layout.
+std::string model_lines(const Calculation& calc);
 
 // The orbital table and the summary of a calculation: orbitals_block and summary_block
 // for one spin channel, unrestricted_orbitals_block and unrestricted_summary_block for two.

@@ -162,6 +162,8 @@ std::string qcschema_json(const Calculation& calc, bool wavefunction, const std:
         extras["mulliken_spin_populations"] = p.mulliken_spin;
         extras["loewdin_spin_populations"] = p.loewdin_spin;
     }
+    // The kind of the functions of a set of the library or a file, in the words of harmonic_type.
+    if (!calc.basis.builtin) extras["basis_function_kind"] = calc.basis.pure() ? "spherical" : "cartesian";
     if (p.frontier.homo) extras["homo_energy"] = p.frontier.homo->energy;
     if (p.frontier.lumo) extras["lumo_energy"] = p.frontier.lumo->energy;
     if (const std::optional<double> gap = p.frontier.gap()) extras["homo_lumo_gap"] = *gap;

@@ -1,8 +1,9 @@
-// Hartree-Fock in the sets of the library against Psi4: one table, the cases, their
-// inputs and Psi4's values in tests/reference/psi4_basis/psi4_basis_energies.json (the
-// Psi4 input beside it). Energies to 1e-6 Eh, dipoles about the origin to 1e-5 e bohr.
+// Hartree-Fock in the sets of the library against Psi4 and, STO-6G beyond neon, NWChem: one table, the
+// cases and values in tests/reference/{psi4_basis,nwchem_sto6g}/*.json, the referee's input beside them.
+// Energies to 1e-6 Eh, dipoles to 1e-5 e bohr; over 40 functions only with VELKO_LARGE_REFERENCE set.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -13,10 +14,14 @@
 
 namespace {
 
-TEST(Psi4BasisEnergies, EnergiesAndDipolesAgreeWithPsi4) {
-    std::ifstream in(VELKO_SOURCE_DIR "/tests/reference/psi4_basis/psi4_basis_energies.json");
-    const nlohmann::json cases = nlohmann::json::parse(in)["cases"];
-    ASSERT_GE(cases.size(), 8u);
+TEST(Psi4BasisEnergies, EnergiesAndDipolesAgreeWithPsi4AndNWChem) {
+    nlohmann::json cases = nlohmann::json::array();
+    for (const char* file : {"psi4_basis/psi4_basis_energies.json", "nwchem_sto6g/nwchem_sto6g_energies.json"}) {
+        std::ifstream in(VELKO_SOURCE_DIR "/tests/reference/" + std::string(file));
+        const nlohmann::json referee = nlohmann::json::parse(in);
+        for (const nlohmann::json& c : referee["cases"]) cases.push_back(c);
+    }
+    ASSERT_GE(cases.size(), 44u);
     for (const nlohmann::json& c : cases) {
         const std::string what = c["name"].get<std::string>() + " " + c["basis"].get<std::string>();
         Molecule mol;
@@ -26,7 +31,9 @@ TEST(Psi4BasisEnergies, EnergiesAndDipolesAgreeWithPsi4) {
         mol.multiplicity = c["multiplicity"].get<int>();
         for (const nlohmann::json& a : c["atoms"])
             mol.addAtom(a[0].get<std::string>(), a[1].get<double>(), a[2].get<double>(), a[3].get<double>());
+        if (std::getenv("VELKO_LARGE_REFERENCE") == nullptr && function_count(mol) > 40) continue;
         Settings settings;
+        settings.diis = true;
         settings.progress = false;
         Listing quiet(false);
         const Calculation calc = compute_run(prepare_run(mol, what), settings, what, quiet);

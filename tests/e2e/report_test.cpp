@@ -147,3 +147,15 @@ TEST(Report, PlatformReportsDifferOnlyInNoiseLevelDigits) {
         EXPECT_NEAR(reported_energy(i386), reported_energy(x86_64), 1e-9 * std::fabs(reported_energy(x86_64)));
     }
 }
+
+TEST(Report, LibrarySetSummaryNamesMethodBasisAndFunctionKind) {
+    // Two lines after the GTO count (none in the built-in tables: the golden reports), the kind in the JSON.
+    const std::string oh = write_temp("oh.in", "basis = cc-pvdz\ncharge = -1\natoms = 2\nunits = bohr\nO 0 0 0\nH 0 0 1.83\n");
+    const std::string cases[][3] = {{"", "RHF\nBasis set: cc-pVDZ (pure", "spherical"},
+                                    {"--multiplicity 3 --cartesian ", "UHF\nBasis set: cc-pVDZ (Cartesian", "cartesian"}};
+    for (const auto& [options, lines, kind] : cases) {
+        const RunResult r = run_velko(options + "--json \"" + oh + ".json\" \"" + oh + "\"");
+        EXPECT_NE(r.out.find("\nMethod: " + lines + " functions)\nNumber of iterations"), std::string::npos) << r.out;
+        EXPECT_NE(read_text(oh + ".json").find("\"basis_function_kind\": \"" + kind + "\""), std::string::npos);
+    }
+}

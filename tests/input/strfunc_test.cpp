@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 
 namespace {
 

@@ -194,3 +194,10 @@ TEST(OutputPrinter, WritesEachBlockUnchanged) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               calculation_time_block(12) + summary_block(17, -1.5, 3, 7, 21));
 }
+
+TEST(ColumnLabel, LabelsLongerThanTheColumnLoseTheTabAndBlank) {
+    for (const auto& [label, printed] : {std::pair{"[1234] C12\t (6hxxxxx)", "[1234] C12\t (6hxxxxx)"},
+                                         {"[1234] Kr123\t (6hxxxxx)", "[1234] Kr123(6hxxxxx)"},
+                                         {"[9999] Kr999\t (7h+5)", "[9999] Kr999\t (7h+5)"}})
+        EXPECT_EQ(column_label(label), printed) << label;
+}

@@ -1,4 +1,4 @@
-#include "input/fieldparse.h"
+#include "common/fieldparse.h"
 
 #include <cerrno>
 #include <climits>
