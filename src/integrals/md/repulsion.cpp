@@ -229,7 +229,11 @@ RepulsionPair repulsion_pair(const GaussianShell& A, const GaussianShell& B) {
 // coefficients are applied once per P instead of once per primitive quartet.
 // Built also for AVX2, chosen at load time where the processor has it: only the vector
 // width differs (no contraction to FMA, -ffp-contract=off), so the bits are the same.
+// Clang resolves such clones only for callers in this file, so its builds (the fuzz
+// targets) take the default code.
+#if defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("avx2", "default")))
+#endif
 void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out) {
     const Tables& tab = tables();
     thread_local Scratch s;
