@@ -250,13 +250,14 @@ json echo_input(const json& input) {
 // FailedOperation when the input is malformed or a geometry's SCF fails.
 SchemaAnswer answer_optimization(const json& input, const std::string& source, bool show_progress) {
     try {
-        const json spec = input.value("input_specification", json::object());
-        if (!spec.is_object()) refuse(source, "expected \"input_specification\" to be an object");
+        // QCSchema names the single-point request of every geometry "input_specification".
+        const json request = input.value("input_specification", json::object());
+        if (!request.is_object()) refuse(source, "expected \"input_specification\" to be an object");
         json atomic = {{"schema_name", "qcschema_input"},
                        {"molecule", input.value("initial_molecule", json())},
                        {"driver", "energy"},
-                       {"model", spec.value("model", json())}};
-        if (spec.contains("keywords")) atomic["keywords"] = spec["keywords"];
+                       {"model", request.value("model", json())}};
+        if (request.contains("keywords")) atomic["keywords"] = request["keywords"];
         const Atoms atoms = read_structure(atomic, source);
         Molecule mol;
         Settings settings = read_request(atomic, atoms, source, mol);
