@@ -7,6 +7,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../reference_case.h"
+
 #include "app/run.h"
 #include "properties/calculation_properties.h"
 #include "properties/properties.h"
@@ -24,13 +26,7 @@ TEST(Psi4BasisEnergies, EnergiesAndDipolesAgreeWithPsi4AndNWChem) {
     ASSERT_GE(cases.size(), 44u);
     for (const nlohmann::json& c : cases) {
         const std::string what = c["name"].get<std::string>() + " " + c["basis"].get<std::string>();
-        Molecule mol;
-        mol.basis_name = c["basis"].get<std::string>();
-        mol.pure = c["pure"].get<bool>();
-        mol.charge = c["charge"].get<int>();
-        mol.multiplicity = c["multiplicity"].get<int>();
-        for (const nlohmann::json& a : c["atoms"])
-            mol.addAtom(a[0].get<std::string>(), a[1].get<double>(), a[2].get<double>(), a[3].get<double>());
+        Molecule mol = reference_molecule(c);
         if (std::getenv("VELKO_LARGE_REFERENCE") == nullptr && function_count(mol) > 40) continue;
         Settings settings;
         settings.diis = true;

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../reference_case.h"
+
 #include "app/prepare.h"
 #include "app/run.h"
 #include "gradient/scf_gradient.h"
@@ -19,13 +21,7 @@ TEST(Psi4Gradients, GradientsAgreeWithPsi4) {
     ASSERT_GE(cases.size(), 10u);
     for (const nlohmann::json& c : cases) {
         const std::string what = c["name"].get<std::string>() + " " + c["basis"].get<std::string>();
-        Molecule mol;
-        mol.basis_name = c["basis"].get<std::string>();
-        mol.pure = c["pure"].get<bool>();
-        mol.charge = c["charge"].get<int>();
-        mol.multiplicity = c["multiplicity"].get<int>();
-        for (const nlohmann::json& a : c["atoms"])
-            mol.addAtom(a[0].get<std::string>(), a[1].get<double>(), a[2].get<double>(), a[3].get<double>());
+        Molecule mol = reference_molecule(c);
         Settings settings;
         settings.progress = false;
         Listing quiet(false);

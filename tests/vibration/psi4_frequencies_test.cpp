@@ -9,6 +9,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../reference_case.h"
+
 #include "app/frequencies.h"
 #include "report/listing.h"
 
@@ -23,11 +25,7 @@ TEST(Psi4Frequencies, AgreeWithPsi4) {
     ASSERT_GE(cases.size(), 6u);
     for (const nlohmann::json& values : cases) {
         const std::string what = values["name"].get<std::string>() + " " + values["basis"].get<std::string>();
-        Molecule mol;
-        mol.basis_name = values["basis"].get<std::string>();
-        mol.pure = values["pure"].get<bool>();
-        for (const nlohmann::json& a : values["atoms"])
-            mol.addAtom(a[0].get<std::string>(), a[1].get<double>(), a[2].get<double>(), a[3].get<double>());
+        Molecule mol = reference_molecule(values);
         Settings settings;
         settings.progress = false;
         Listing quiet(false);
