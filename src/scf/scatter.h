@@ -73,6 +73,22 @@ inline void scatter_jk_bra(std::size_t i, std::size_t j, const double* T, const 
     AJ[i * n + j] += coulomb;
 }
 
+// Exchange alone, one density D: K[D] into the half matrix AK, in the order of
+// scatter_jk_bra's exchange updates for one channel, so that both give the same bits.
+template <class Kets>
+inline void scatter_k_bra(std::size_t i, std::size_t j, const double* D, double* AK, std::size_t n, Kets&& kets) {
+    const double* D_i = D + i * n;
+    const double* D_j = D + j * n;
+    double* K_i = AK + i * n;
+    double* K_j = AK + j * n;
+    kets([&](std::size_t k, std::size_t l, double v) {
+        K_i[k] += v * D_j[l];
+        K_j[l] += v * D_i[k];
+        K_i[l] += v * D_j[k];
+        K_j[k] += v * D_i[l];
+    });
+}
+
 // The dense table of distinct integrals (eri_table.h: bra pairs ij in order, kets kl <= ij
 // running fastest), read once in order: calls bra(i, j, kets) for every bra.
 template <class Bra>

@@ -82,7 +82,7 @@ TrialResponse closed_shell_response(const TwoElectronOperator& op) {
 
 TrialResponse triplet_response(const TwoElectronOperator& op) {
     return [&op](const std::vector<Matrix<double>>& D) {
-        return std::vector<Matrix<double>>{scaled(op.jk(D).K.front(), -1.0)};
+        return std::vector<Matrix<double>>{scaled(op.K(D.front()), -1.0)};
     };
 }
 

@@ -30,6 +30,16 @@ TwoElectronOperator::JK TableOperator::jk(const std::vector<Matrix<double>>& den
     return out;
 }
 
+Matrix<double> TableOperator::K(const Matrix<double>& D) const {
+    const int n = D.rows();
+    Matrix<double> A(n, n);
+    if (n == 0) return A;
+    for_each_table_bra(table_.data(), static_cast<std::size_t>(n), [&](std::size_t i, std::size_t j, auto&& kets) {
+        scatter_k_bra(i, j, D[0], A[0], static_cast<std::size_t>(n), kets);
+    });
+    return symmetrised(A);
+}
+
 std::vector<double> TableOperator::block(const std::vector<unsigned>& f) const {
     const std::size_t m = f.size();
     std::vector<double> out(m * m * m * m);

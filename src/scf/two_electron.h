@@ -36,6 +36,8 @@ public:
     virtual JK jk(const std::vector<Matrix<double>>& densities) const = 0;
     // J and K of density changes, like G_change.
     virtual JK jk_change(const std::vector<Matrix<double>>& changes) const { return jk(changes); }
+    // K[D] alone (the triplet response): the same numbers as jk({D}).K[0].
+    virtual Matrix<double> K(const Matrix<double>& D) const { return jk({D}).K.front(); }
 
     // The integrals among a few functions (one atom's): with m = f.size(),
     //   out[((a m + b) m + c) m + d] = (f[a] f[b] | f[c] f[d]).
@@ -51,6 +53,7 @@ public:
     unsigned functions() const override { return table_.functions(); }
     Matrix<double> G(const Matrix<double>& D) const override;
     JK jk(const std::vector<Matrix<double>>& densities) const override;
+    Matrix<double> K(const Matrix<double>& D) const override;
     std::vector<double> block(const std::vector<unsigned>& f) const override;
 
 private:

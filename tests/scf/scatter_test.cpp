@@ -35,6 +35,7 @@ TEST(EightFoldScatter, MatchesAllQuadrupleSums) {
         const Matrix<double> Pa = random_symmetric(n, rng), Pb = random_symmetric(n, rng);
         const TableOperator op(table, true);
         const TwoElectronOperator::JK two = op.jk({Pa, Pb}), one = op.jk({Pa});
+        const Matrix<double> K_alone = op.K(Pa);
         const Matrix<double> G = two_electron_from_distinct(Pa, table);
         const Matrix<double> G_reference = two_electron_reference(Pa, table);
         auto te = [&](int a, int b, int c, int d) { return table(a, b, c, d); };
@@ -53,6 +54,7 @@ TEST(EightFoldScatter, MatchesAllQuadrupleSums) {
                 EXPECT_NEAR(two.K[1][i][j], Kb, 1e-12);
                 EXPECT_NEAR(one.J[i][j], Ja, 1e-12);
                 EXPECT_NEAR(one.K[0][i][j], Ka, 1e-12);
+                EXPECT_EQ(K_alone[i][j], one.K[0][i][j]);  // the same bits: the triplet check's value
                 EXPECT_NEAR(G[i][j], Ja - 0.5 * Ka, 1e-12);
                 EXPECT_NEAR(G_reference[i][j], Ja - 0.5 * Ka, 1e-12);
             }
