@@ -38,14 +38,15 @@ inline void flush_block(double* S, std::size_t rows, std::size_t cols, double* M
 
 }  // namespace detail
 
-// Coulomb of DJ into AJ when `coulomb`, exchange of DK times s into AK when `exchange`.
-template <bool coulomb, bool exchange>
-inline void scatter_quartet(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
-                            double* AK, double s, std::size_t n, ScatterScratch& scratch) {
+// The kernel for a last shell of ND functions (0: any number, q.nd), whose loops the
+// compiler unrolls when ND is fixed.
+template <bool coulomb, bool exchange, std::size_t ND>
+inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
+                               double* AK, double s, std::size_t n, ScatterScratch& scratch) {
     double* const Jcd = scratch.cd.data();
     double* const Kad = scratch.ad.data();
     double* const Kbd = scratch.bd.data();
-    const std::size_t nd = q.nd;
+    const std::size_t nd = ND != 0 ? ND : q.nd;
     for (std::size_t ia = 0; ia < q.na; ++ia) {
         const std::size_t i = q.a0 + ia;
         for (std::size_t jb = 0; jb < q.nb; ++jb) {
@@ -88,5 +89,19 @@ inline void scatter_quartet(const QuartetShells& q, const double* W, const doubl
     if (exchange) {
         detail::flush_block(Kad, q.na, nd, AK, n, q.a0, q.d0);
         detail::flush_block(Kbd, q.nb, nd, AK, n, q.b0, q.d0);
+    }
+}
+
+// Coulomb of DJ into AJ when `coulomb`, exchange of DK times s into AK when `exchange`:
+// the kernel fixed for the shell sizes of s, p, pure d and Cartesian d.
+template <bool coulomb, bool exchange>
+inline void scatter_quartet(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
+                            double* AK, double s, std::size_t n, ScatterScratch& scratch) {
+    switch (q.nd) {
+        case 1: return scatter_quartet_nd<coulomb, exchange, 1>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 3: return scatter_quartet_nd<coulomb, exchange, 3>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 5: return scatter_quartet_nd<coulomb, exchange, 5>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 6: return scatter_quartet_nd<coulomb, exchange, 6>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        default: return scatter_quartet_nd<coulomb, exchange, 0>(q, W, DJ, AJ, DK, AK, s, n, scratch);
     }
 }
