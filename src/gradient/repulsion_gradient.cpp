@@ -124,21 +124,25 @@ PairData bra_pair(const GaussianShell& A, const GaussianShell& B) {
     return bra;
 }
 
-// Where R_(t+t')(u+u')(v+v') of hermite_coulomb(L_bra + L_ket) lies, bra term h of
-// hermite_indices(L_bra) and ket term k of hermite_indices(L_ket): at [h * ket terms + k].
+// Position of (t, u, v) in hermite_indices: those of lower t + u + v first, then t and u descending.
+std::size_t hermite_position(int t, int u, int v) {
+    const int n = t + u + v, rest = n - t;
+    return static_cast<std::size_t>(n * (n + 1) * (n + 2) / 6 + rest * (rest + 1) / 2 + rest - u);
+}
+
+// For the bra's terms h of hermite_indices(L_bra) and the ket's k of hermite_indices(L_ket):
+// where R_(t+t')(u+u')(v+v') lies, at [k * bra terms + h], and (-1)^(t'+u'+v') per k.
 struct SumOffsets {
-    std::vector<int> offset;
-    std::vector<double> sign;  // (-1)^(t'+u'+v') per ket term
+    std::vector<std::size_t> offset;
+    std::vector<double> sign;
 };
 
 SumOffsets sum_offsets(int lbra, int lket) {
-    const std::vector<HermiteIndex>& h1 = hermite_indices(lbra);
-    const std::vector<HermiteIndex>& h2 = hermite_indices(lket);
-    const int side = lbra + lket + 1;
     SumOffsets s;
-    for (const HermiteIndex& x : h1)
-        for (const HermiteIndex& y : h2) s.offset.push_back(((x.t + y.t) * side + x.u + y.u) * side + x.v + y.v);
-    for (const HermiteIndex& y : h2) s.sign.push_back((y.t + y.u + y.v) % 2 == 0 ? 1.0 : -1.0);
+    for (const HermiteIndex& k : hermite_indices(lket)) {
+        for (const HermiteIndex& h : hermite_indices(lbra)) s.offset.push_back(hermite_position(h.t + k.t, h.u + k.u, h.v + k.v));
+        s.sign.push_back((k.t + k.u + k.v) % 2 == 0 ? 1.0 : -1.0);
+    }
     return s;
 }
 
@@ -200,7 +204,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
         const std::size_t nh = hermite_indices(A.l + B.l + 1).size();
         const std::size_t bra_entries = bra.entries();
         double sum[6] = {0, 0, 0, 0, 0, 0};
-        std::vector<double> gamma, G, M, scratch;
+        std::vector<double> gamma, work, X, T, Tt;
         for (unsigned k_pair = 0; k_pair < npairs; ++k_pair) {
             const unsigned sc = pairs[k_pair][0], sd = pairs[k_pair][1];
             const GradientShell &SC = shells[sc], &SD = shells[sd];
@@ -242,46 +246,52 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
             const std::size_t nk = hermite_indices(lket).size();
             const SumOffsets& off = offsets[static_cast<std::size_t>(A.l + B.l + 1)][static_cast<std::size_t>(lket)];
             const int L = A.l + B.l + 1 + lket;
-            G.resize(nab * nk);
-            M.resize(nh * nk);
+            work.resize(hermite_coulomb_work(L));
+            X.resize(nk * nh);
+            T.resize(ncd * nh);
+            Tt.resize(nh * ncd);
             const std::size_t ket_entries = ket.entries();
-            for (std::size_t q = 0; q < ket.p.size(); ++q) {
-                // G[ab][k] = sum_cd Gamma[ab][cd] E^cd_k (-1)^(t'+u'+v')
-                std::fill(G.begin(), G.end(), 0.0);
-                const double* kv = &ket.value[q * ket_entries];
-                for (std::size_t ab = 0; ab < nab; ++ab) {
-                    double* g = &G[ab * nk];
-                    const double* row = &gc[ab * ncd];
-                    for (std::size_t cd = 0; cd < ncd; ++cd) {
-                        const double w = row[cd];
-                        if (w == 0.0) continue;
-                        for (int e = ket.start[cd]; e < ket.start[cd + 1]; ++e)
-                            g[ket.index[static_cast<std::size_t>(e)]] += w * kv[e];
+            for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
+                const double p = bra.p[pp];
+                // The ket first: T[cd][h] = sum_q pre_pq sum_k E^q_cd,k (-1)^(t'+u'+v') R_(h+k).
+                std::fill(T.begin(), T.end(), 0.0);
+                for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                    const double qq = ket.p[q];
+                    hermite_coulomb_terms(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q], bra.Py[pp] - ket.Py[q],
+                                          bra.Pz[pp] - ket.Pz[q], work.data());
+                    const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq)) * ket.factor[q];
+                    for (std::size_t k = 0; k < nk; ++k) {
+                        const double f = pre * off.sign[k];
+                        const std::size_t* o = &off.offset[k * nh];
+                        double* x = &X[k * nh];
+                        for (std::size_t h = 0; h < nh; ++h) x[h] = f * work[o[h]];
                     }
-                    for (std::size_t k = 0; k < nk; ++k) g[k] *= off.sign[k];
-                }
-                const double qq = ket.p[q];
-                for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
-                    const double p = bra.p[pp];
-                    const double* R = hermite_coulomb(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q],
-                                                      bra.Py[pp] - ket.Py[q], bra.Pz[pp] - ket.Pz[q], scratch);
-                    const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq)) * bra.factor[pp] * ket.factor[q];
-                    for (std::size_t x = 0; x < nh * nk; ++x) M[x] = R[off.offset[x]];
-                    // sum_ab sum_h dE[ab][h] sum_k M[h][k] G[ab][k], h over the terms each ab has.
-                    const double* bv = &bra.value[pp * 6 * bra_entries];
-                    double s[6] = {0, 0, 0, 0, 0, 0};
-                    for (std::size_t ab = 0; ab < nab; ++ab) {
-                        const double* g = &G[ab * nk];
-                        for (int e = bra.start[ab]; e < bra.start[ab + 1]; ++e) {
-                            const double* m = &M[static_cast<std::size_t>(bra.index[static_cast<std::size_t>(e)]) * nk];
-                            double v = 0.0;
-                            for (std::size_t k = 0; k < nk; ++k) v += m[k] * g[k];
-                            const double* d = &bv[6 * static_cast<std::size_t>(e)];
-                            for (int c = 0; c < 6; ++c) s[c] += d[c] * v;
+                    const double* kv = &ket.value[q * ket_entries];
+                    for (std::size_t cd = 0; cd < ncd; ++cd) {
+                        double* t = &T[cd * nh];
+                        for (int e = ket.start[cd]; e < ket.start[cd + 1]; ++e) {
+                            const double v = kv[e];
+                            const double* x = &X[static_cast<std::size_t>(ket.index[static_cast<std::size_t>(e)]) * nh];
+                            for (std::size_t h = 0; h < nh; ++h) t[h] += v * x[h];
                         }
                     }
-                    for (int c = 0; c < 6; ++c) sum[c] += pre * s[c];
                 }
+                for (std::size_t cd = 0; cd < ncd; ++cd)
+                    for (std::size_t h = 0; h < nh; ++h) Tt[h * ncd + cd] = T[cd * nh + h];
+                // Then the density and the bra: sum_ab sum_h dE[ab][h] sum_cd Gamma[ab][cd] T[cd][h].
+                const double* bv = &bra.value[pp * 6 * bra_entries];
+                double s[6] = {0, 0, 0, 0, 0, 0};
+                for (std::size_t ab = 0; ab < nab; ++ab) {
+                    const double* row = &gc[ab * ncd];
+                    for (int e = bra.start[ab]; e < bra.start[ab + 1]; ++e) {
+                        const double* t = &Tt[static_cast<std::size_t>(bra.index[static_cast<std::size_t>(e)]) * ncd];
+                        double v = 0.0;
+                        for (std::size_t cd = 0; cd < ncd; ++cd) v += row[cd] * t[cd];
+                        const double* d = &bv[6 * static_cast<std::size_t>(e)];
+                        for (int c = 0; c < 6; ++c) s[c] += d[c] * v;
+                    }
+                }
+                for (int c = 0; c < 6; ++c) sum[c] += bra.factor[pp] * s[c];
             }
         }
         // 1/2 sum Gamma d(uv|ls) over both (uv|ls) and (ls|uv): once per ordered bra.
