@@ -98,15 +98,14 @@ inline void for_each_table_bra(const double* values, std::size_t n, Bra&& bra) {
         for (std::size_t j = 0; j <= i; ++j) {
             const double f_ij = (i == j) ? 0.5 : 1.0;
             bra(i, j, [&](auto&& add) {
-                for (std::size_t k = 0; k <= i; ++k) {
-                    const std::size_t l_end = (k == i) ? j : k;
-                    for (std::size_t l = 0; l <= l_end; ++l, ++index) {
-                        double f = f_ij;
-                        if (k == l) f *= 0.5;
-                        if (k == i && l == j) f *= 0.5;
-                        add(k, l, f * values[index]);
-                    }
+                // Kets kl < ij: the weight halves on the diagonal l == k only.
+                for (std::size_t k = 0; k < i; ++k) {
+                    for (std::size_t l = 0; l < k; ++l, ++index) add(k, l, f_ij * values[index]);
+                    add(k, k, (0.5 * f_ij) * values[index++]);
                 }
+                // Kets il, l <= j: l == j is the bra itself (ij|ij), halved once more.
+                for (std::size_t l = 0; l < j; ++l, ++index) add(i, l, f_ij * values[index]);
+                add(i, j, (i == j ? 0.25 * f_ij : 0.5 * f_ij) * values[index++]);
             });
         }
 }
