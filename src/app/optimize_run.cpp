@@ -27,8 +27,19 @@ OptimizationResult optimize(const PreparedRun& run, const Settings& settings, co
         z.push_back(a.element);
     }
     const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
+    Settings step_settings = settings;
+    step_settings.geometry_step = true;
     std::optional<Calculation> last;
+    std::optional<MolecularIntegrals> integrals;  // the last geometry's, for its final checks
+    std::optional<Matrix<double>> last_start;     // the density its SCF started from
     unsigned evaluations = 0;
+    Listing quiet(false);
+    const auto checked = [&](Calculation calc) {
+        const Verdict v = verdict(calc);
+        if (v.status != exit_status::ok)
+            throw Failure{v.message + " (geometry step " + std::to_string(evaluations) + " of the optimization)", v.status};
+        return calc;
+    };
     const EnergyFunction energy_gradient = [&](const std::vector<double>& x) {
         // --- SCF at this geometry, from the last one's density ---
         std::optional<Matrix<double>> start;
@@ -38,22 +49,24 @@ OptimizationResult optimize(const PreparedRun& run, const Settings& settings, co
                 start = matsum(*start, last->result.channels[s].density);
         }
         ++evaluations;
-        Listing quiet(false);
-        Calculation calc =
-            compute_scf(moved(run.molecule, x), run.basis, run.spin, settings, path, quiet, start ? &*start : nullptr);
-        const Verdict v = verdict(calc);
-        if (v.status != exit_status::ok)
-            throw Failure{v.message + " (geometry step " + std::to_string(evaluations) + " of the optimization)", v.status};
+        const Molecule m = moved(run.molecule, x);
+        integrals.reset();  // one geometry's integrals in memory at a time
+        integrals = compute_integrals(m, run.basis, settings, path, quiet);
+        Calculation calc = checked(compute_scf(m, run.spin, *integrals, step_settings, path, quiet, start ? &*start : nullptr));
         // --- its gradient ---
         EnergyGradient eg;
         eg.energy = calc.result.energy;
         for (const Vec3& g : scf_gradient(calc, threads)) eg.gradient.insert(eg.gradient.end(), {g.x, g.y, g.z});
         last = std::move(calc);
+        last_start = std::move(start);
         return eg;
     };
     const auto observe_step = [&](const OptimizationStep& step) {
         if (observe) observe(step, moved(run.molecule, step.x));
     };
     OptimizationTrace trace = minimize(x0, z, energy_gradient, optimizer, observe_step);
-    return {std::move(trace), std::move(*last)};
+    // --- the last geometry again, with every check of a single point ---
+    Calculation final = checked(compute_scf(moved(run.molecule, trace.x), run.spin, *integrals, settings, path, quiet,
+                                            last_start ? &*last_start : nullptr));
+    return {std::move(trace), std::move(final)};
 }

@@ -15,9 +15,11 @@ struct OptimizationResult {
 };
 
 // Minimises the SCF energy of `run` over its geometry (optimize/optimizer.h). Each geometry
-// is computed as a single point is, from the last geometry's density, with the same checks:
-// a step whose SCF does not converge or is unstable stops the optimisation with that
-// run's Failure and exit status. `observe` sees each step with its molecule.
+// is computed from the last geometry's density with the checks that decide the solution
+// (convergence, RHF->RHF stability); the last geometry's SCF is then repeated on its
+// integrals with every check of a single point. A geometry whose SCF does not converge or
+// is unstable, or the last one with a lower solution found, stops the optimisation with
+// that run's Failure and exit status. `observe` sees each step with its molecule.
 OptimizationResult optimize(const PreparedRun& run, const Settings& settings, const OptimizerSettings& optimizer,
                             const std::string& path,
                             const std::function<void(const OptimizationStep&, const Molecule&)>& observe);

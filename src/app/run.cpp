@@ -208,7 +208,13 @@ Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const S
 Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
                         const Settings& settings, const std::string& path, Listing& listing,
                         const Matrix<double>* start) {
-    const MolecularIntegrals m = compute_integrals(molecule, basis, settings, path, listing);
+    return compute_scf(molecule, spin, compute_integrals(molecule, basis, settings, path, listing), settings, path,
+                       listing, start);
+}
+
+Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const MolecularIntegrals& m,
+                        const Settings& settings, const std::string& path, Listing& listing,
+                        const Matrix<double>* start) {
     Calculation calc = calculation_of(molecule, spin, m);
     // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
     // scatters the distinct integrals.

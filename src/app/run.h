@@ -24,6 +24,9 @@ struct Settings {
     unsigned threads = 0;         // fast path; 0: every core
     bool integral_direct = false; // fast path: recompute the integrals at every step even when they would fit
     bool progress = true;  // the progress line of the integrals on a terminal; off where several runs share it
+    // An intermediate geometry of an optimisation: the checks that only report (app/scf_search.h)
+    // wait for the final geometry.
+    bool geometry_step = false;
 };
 
 // What every SCF needs of a molecule: its basis, one-electron matrices, two-electron
@@ -59,6 +62,11 @@ Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const S
                         const std::string& path, Listing& listing, const Matrix<double>* start = nullptr);
 // The same in the molecule's basis as already built.
 Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
+                        const Settings& settings, const std::string& path, Listing& listing,
+                        const Matrix<double>* start = nullptr);
+
+// The same on integrals already computed for the molecule.
+Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const MolecularIntegrals& m,
                         const Settings& settings, const std::string& path, Listing& listing,
                         const Matrix<double>* start = nullptr);
 

@@ -131,7 +131,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             calc.lowest = check_stability(hf, scf);
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
         }
-        if (calc.stable) {
+        if (calc.stable && !settings.geometry_step) {
             // The search of --diis, as an independent check.
             ClosedShellSearch search{quiet, diis_with_following(quiet, atomic_start)};
             search.run_starts();
@@ -145,7 +145,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     }
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
-    if (calc.stability_checked)
+    if (calc.stability_checked && !settings.geometry_step)
         calc.triplet = lowest_triplet_rotation(scf.channels[0].C, scf.channels[0].energies, hf.occupied,
                                                *hf.two_electron_operator);
     calc.result = std::move(scf);

@@ -14,7 +14,12 @@
 //     stable state) and, when no start is stable, the density-mixing loop continued by
 //     DIIS; the lowest stable solution is reported;
 //   default mode: the plain loop (listed), its self-consistency and stability, and when
-//     it is stable the search of --diis as an independent check.
+//     it is stable the search of --diis as an independent check;
+//   then the RHF->UHF (triplet) check of a converged solution.
+// At an intermediate geometry of an optimisation (settings.geometry_step) the independent
+// search and the triplet check, which only report and never change the solution, are left
+// to the final geometry; the RHF->RHF stability check stays, so that no step walks on an
+// unstable solution.
 // hf carries the listener of the listing. Throws the Failure of a non-finite energy.
 void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_start, const Settings& settings,
                 const std::string& path);

@@ -44,6 +44,7 @@ TEST(Optimize, MinimaAgreeWithPsi4) {
         EXPECT_TRUE(r.trace.converged);
         EXPECT_LE(r.trace.steps.size(), 20u);
         EXPECT_NEAR(r.calculation.result.energy, c["energy"].get<double>(), 1e-6);
+        EXPECT_TRUE(r.calculation.triplet.has_value()) << "the minimum has the checks of a single point";
         const std::vector<double> ours = distances(r.trace.x), theirs = distances(minimum);
         for (std::size_t k = 0; k < ours.size(); ++k) EXPECT_NEAR(ours[k], theirs[k], 2e-3) << "pair " << k;
     }
