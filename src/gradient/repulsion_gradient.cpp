@@ -145,6 +145,35 @@ SumOffsets sum_offsets(int l1, int l2) {
     return s;
 }
 
+// Y[g][0 .. n) += sum_e v_e X[index_e][0 .. n) over the entries e of each component pair g
+// of one side's expansion: N = n fixed for the common lengths, so that the loop unrolls.
+template <std::size_t N>
+void contract(std::size_t n, std::size_t groups, const PairData& side, const double* v, const double* X, double* Y) {
+    const std::size_t len = N != 0 ? N : n;
+    for (std::size_t g = 0; g < groups; ++g) {
+        double* y = Y + g * len;
+        for (int e = side.start[g]; e < side.start[g + 1]; ++e) {
+            const double a = v[e];
+            const double* x = X + static_cast<std::size_t>(side.index[static_cast<std::size_t>(e)]) * len;
+            for (std::size_t i = 0; i < len; ++i) y[i] += a * x[i];
+        }
+    }
+}
+
+using Contraction = void (*)(std::size_t, std::size_t, const PairData&, const double*, const double*, double*);
+
+// The Hermite terms up to L = 0 ... 4: 1, 4, 10, 20, 35.
+Contraction contraction(std::size_t n) {
+    switch (n) {
+        case 1: return contract<1>;
+        case 4: return contract<4>;
+        case 10: return contract<10>;
+        case 20: return contract<20>;
+        case 35: return contract<35>;
+        default: return contract<0>;
+    }
+}
+
 // Largest |M_ij| over the functions of two shells.
 double block_max(const Matrix<double>& M, const GradientShell& a, const GradientShell& b) {
     double largest = 0.0;
@@ -262,6 +291,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                 const SumOffsets& o2 = offsets[static_cast<std::size_t>(lket + 1)][static_cast<std::size_t>(lbra)];
                 const SumOffsets& signs = offsets[static_cast<std::size_t>(lket + 1)][0];
                 const int L = lbra + lket + 1;
+                const Contraction contract_bra = contraction(nh1), contract_ket = contraction(nk1);
                 work.resize(hermite_coulomb_work(L));
                 X1.resize(nk * nh1);
                 X2.resize(nh * nk1);
@@ -289,15 +319,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                             double* x = &X1[k * nh1];
                             for (std::size_t h = 0; h < nh1; ++h) x[h] = f * work[o[h]];
                         }
-                        const double* kv = &ket.value[q * ket_entries];
-                        for (std::size_t cd = 0; cd < ncd; ++cd) {
-                            double* t = &T[cd * nh1];
-                            for (int e = ket.start[cd]; e < ket.start[cd + 1]; ++e) {
-                                const double v = kv[e];
-                                const double* x = &X1[static_cast<std::size_t>(ket.index[static_cast<std::size_t>(e)]) * nh1];
-                                for (std::size_t h = 0; h < nh1; ++h) t[h] += v * x[h];
-                            }
-                        }
+                        contract_bra(nh1, ncd, ket, &ket.value[q * ket_entries], X1.data(), T.data());
                         // U_q[ab][k'] += sum_h c_p E^p_ab,h (-1)^k' R_(h+k') pre
                         const double fp = pre * bra.factor[pp];
                         for (std::size_t h = 0; h < nh; ++h) {
@@ -305,15 +327,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                             double* x = &X2[h * nk1];
                             for (std::size_t k = 0; k < nk1; ++k) x[k] = fp * signs.sign[k] * work[o[k]];
                         }
-                        double* Uq = &U[q * nab * nk1];
-                        for (std::size_t ab = 0; ab < nab; ++ab) {
-                            double* u = &Uq[ab * nk1];
-                            for (int e = bra.start[ab]; e < bra.start[ab + 1]; ++e) {
-                                const double v = bv[e];
-                                const double* x = &X2[static_cast<std::size_t>(bra.index[static_cast<std::size_t>(e)]) * nk1];
-                                for (std::size_t k = 0; k < nk1; ++k) u[k] += v * x[k];
-                            }
-                        }
+                        contract_ket(nk1, nab, bra, bv, X2.data(), &U[q * nab * nk1]);
                     }
                     // The bra's centres: sum_ab sum_h' dE^p[ab][h'] sum_cd Gamma[ab][cd] T[cd][h'].
                     for (std::size_t cd = 0; cd < ncd; ++cd)
