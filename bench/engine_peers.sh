@@ -31,7 +31,7 @@ for m in $mols; do
     geo=$(tail -n +5 "$in")
     for scf in pk df; do
         cat > psi4_$scf.dat <<PSI
-memory 8 gb
+memory 4 gb
 molecule m {
 units bohr
 no_reorient
@@ -49,7 +49,7 @@ PSI
     done
     cat > nwchem.nw <<NW
 start m
-memory total 8000 mb
+memory total 3000 mb
 geometry units bohr noautoz nocenter noautosym
  symmetry c1
 $geo

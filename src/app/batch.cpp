@@ -38,8 +38,8 @@ struct SharedOption {
 };
 const SharedOption shared_options[] = {{"--basis", true},      {"--basis-file", true},     {"--pure", false},
                                        {"--cartesian", false}, {"--charge", true},         {"--multiplicity", true},
-                                       {"--diis", false},      {"--max-iterations", true}, {"--integrals", true},
-                                       {"--gradient", false}};
+                                       {"--diis", false},      {"--plain", false},         {"--max-iterations", true},
+                                       {"--integrals", true},  {"--gradient", false}};
 
 // More threads than this are refused: each holds a whole two-electron table.
 constexpr unsigned max_jobs = 256;
@@ -120,7 +120,7 @@ BatchCommand parse_batch_command(const std::vector<std::string>& args) {
         if (arg.size() > 1 && arg[0] == '-' && arg != "-")
             refuse("unknown option \"" + arg +
                    "\" for --batch; expected --jobs, --basis, --basis-file, --pure, --cartesian, --charge, "
-                   "--multiplicity, --diis, --max-iterations, --integrals or --gradient");
+                   "--multiplicity, --diis, --plain, --max-iterations, --integrals or --gradient");
         cmd.files.push_back(arg);
     }
     if (cmd.files.empty()) refuse("--batch expects one or more input files");

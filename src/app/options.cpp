@@ -17,7 +17,7 @@ namespace {
 const char* const option_list =
     "-m, --basis, --charge, --multiplicity, --molden, --json, --json-wavefunction, --properties, --gradient, "
     "--basis-file, "
-    "--pure, --cartesian, --diis, "
+    "--pure, --cartesian, --diis, --plain, "
     "--max-iterations, --integrals, --threads, --direct, --optimize, --max-steps, --trajectory, --frequencies, "
     "--temperature, --pressure, --symmetry-number, --spectrum, --batch, --jobs, --qcschema, --help (-h), --version, --";
 
@@ -156,7 +156,7 @@ Options parse_command_line(int argc, const char* const argv[]) {
             continue;
         }
         if (name == "--jobs") refuse("--jobs needs --batch: it sets how many of a batch's inputs are computed at once");
-        const bool flag = name == "-m" || name == "--diis" || name == "--properties" ||
+        const bool flag = name == "-m" || name == "--diis" || name == "--plain" || name == "--properties" ||
                           name == "--json-wavefunction" || name == "--gradient" || name == "--direct" || name == "--pure" || name == "--frequencies" ||
                           name == "--cartesian";
         if (!flag && !takes_value(name)) refuse("unknown option " + quoted(arg) + "; the options are " + option_list);
@@ -166,7 +166,10 @@ Options parse_command_line(int argc, const char* const argv[]) {
         if (flag) {
             if (joined) refuse(name + " takes no value, found " + quoted(arg));
             if (name == "-m") opt.verbose = true;
-            if (name == "--diis") opt.diis = true;
+            if (name == "--diis" || name == "--plain") {
+                if (opt.diis) refuse("--diis and --plain exclude each other");
+                opt.diis = name == "--diis";
+            }
             if (name == "--direct") opt.integral_direct = true;
             if (name == "--frequencies") opt.frequencies = true;
             if (name == "--properties") opt.properties = true;
@@ -231,7 +234,10 @@ std::string help_text(const std::string& program) {
            "  --gradient          append the GRADIENT block: the analytic nuclear gradient dE/dR of the\n"
            "                      SCF energy per atom [Hartree/bohr]; with --json the result's driver\n"
            "                      is \"gradient\" and return_result the gradient\n"
-           "  --diis              converge with Pulay DIIS instead of plain density mixing\n"
+           "  --diis              converge with Pulay DIIS from the atomic start, searching several\n"
+           "                      starts (default for every basis but the built-in STO-3G/STO-6G of H-Ne)\n"
+           "  --plain             converge with plain damped density mixing (default for the built-in\n"
+           "                      STO-3G/STO-6G of H-Ne)\n"
            "  --max-iterations N  iteration limit (default 101 for the plain loop, 100 with --diis)\n"
            "  --integrals MODE    exact: the reference arithmetic bit for bit; fast: agrees to 1e-12;\n"
            "                      auto (default): exact while it is cheap, fast for larger molecules\n"

@@ -21,7 +21,7 @@ struct Options {
     std::string basis_name;   // --basis NAME: basis set of an XYZ input
     std::string basis_file;   // --basis-file FILE: a Gaussian94 or NWChem basis-set file for any input
     std::optional<bool> pure; // --pure (true) or --cartesian (false): the function kind over the set's own
-    bool diis = false;        // --diis: DIIS convergence mode
+    std::optional<bool> diis; // --diis (true) or --plain (false); unset: the basis's default loop
     unsigned max_iterations = 0;  // --max-iterations N; 0 keeps the mode's default
     IntegralPath integrals = IntegralPath::automatic;  // --integrals auto|exact|fast
     std::optional<int> charge;            // --charge N: molecular charge of an XYZ input

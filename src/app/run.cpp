@@ -171,15 +171,15 @@ Matrix<double> atomic_start_density(const Molecule& molecule, const MolecularInt
     return superposition_density(m.S, m.T, m.V, two_electron, m.basis.first, electrons);
 }
 
-// The closed-shell search: the plain loop (default) or DIIS, listed step by step.
+// The closed-shell search: the plain loop or DIIS (default_diis unless asked), listed step by step.
 void closed_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
                       const Settings& settings, const std::string& path, Listing& listing) {
     HF hf = closed_shell_engine(system);
     hf.listener = &listing;
+    calc.diis = settings.diis.value_or(default_diis(calc.basis));
     if (settings.max_iterations != 0)
-        (settings.diis ? hf.diis_max_iterations : hf.max_iterations) = settings.max_iterations;
-    calc.diis = settings.diis;
-    calc.iteration_limit = settings.diis ? hf.diis_max_iterations : hf.max_iterations;
+        (calc.diis ? hf.diis_max_iterations : hf.max_iterations) = settings.max_iterations;
+    calc.iteration_limit = calc.diis ? hf.diis_max_iterations : hf.max_iterations;
     search_scf(calc, hf, atomic_start, settings, path);
 }
 
@@ -199,6 +199,8 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
 }
 
 }  // namespace
+
+bool default_diis(const BasisSet& basis) { return !basis.builtin; }
 
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
                         const std::string& path, Listing& listing, const Matrix<double>* start) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ class Listing;
 // How to compute: chosen on the command line.
 struct Settings {
     IntegralPath integrals = IntegralPath::automatic;
-    bool diis = false;
+    std::optional<bool> diis;     // the closed-shell loop; unset: default_diis of the basis
     unsigned max_iterations = 0;  // 0: the mode's default
     unsigned threads = 0;         // fast path; 0: every core
     bool integral_direct = false; // fast path: recompute the integrals at every step even when they would fit
@@ -40,6 +41,12 @@ struct MolecularIntegrals {
     bool exact = true;  // computed by the exact integral path
     double nuclear_repulsion = 0.0;
 };
+
+// The closed-shell loop when none is asked for. The built-in STO-3G/STO-6G tables of H-Ne
+// keep the damped plain loop their reports were made with; any other basis (library, file,
+// heavier atoms) gets DIIS from the atomic start and the search of several starts, which
+// converges where the plain loop oscillates (caffeine cc-pVDZ).
+bool default_diis(const BasisSet& basis);
 
 // Basis -> one-electron matrices and two-electron table -> orthogonaliser, listed as
 // they are computed. Throws Failure when the molecule is too large for memory or its

@@ -99,9 +99,9 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     HF quiet = hf;  // the independent starts are not listed
     quiet.listener = nullptr;
     // A limit set on the command line holds for every loop of the --diis search.
-    if (settings.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
+    if (calc.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
     SpinRun scf;
-    if (settings.diis) {
+    if (calc.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
         if (!search.best.scf.finite)
             throw nonfinite_energy_failure(path, search.best.scf.iterations, search.best.scf.energy);

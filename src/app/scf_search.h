@@ -6,14 +6,15 @@
 #include "scf/uhf.h"
 
 // The closed-shell SCF of compute_scf and what is checked before its result counts as a
-// success (scf/trust.h), filling calc.result (one channel) and the check fields of calc:
-//   --diis: DIIS from atomic_start following instabilities (listed), then, not listed, the
+// success (scf/trust.h), filling calc.result (one channel) and the check fields of calc;
+// calc.diis names the loop (default_diis of the basis unless asked):
+//   DIIS: DIIS from atomic_start following instabilities (listed), then, not listed, the
 //     starts from the core Hamiltonian and the Wolfsberg-Helmholz guess and the frontier
 //     occupation swaps of the lowest solution (scf/starts.h; up to thorough_search_functions
 //     basis functions, beyond only the core start and only when the first reached no
 //     stable state) and, when no start is stable, the density-mixing loop continued by
 //     DIIS; the lowest stable solution is reported;
-//   default mode: the plain loop (listed), its self-consistency and stability, and when
+//   plain loop: the plain loop (listed), its self-consistency and stability, and when
 //     it is stable the search of --diis as an independent check;
 //   then the RHF->UHF (triplet) check of a converged solution.
 // At an intermediate geometry of an optimisation (settings.geometry_step) the independent

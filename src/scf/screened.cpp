@@ -9,38 +9,42 @@
 #include <utility>
 
 #include "integrals/eri_table.h"
+#include "linalg/matfunc.h"
 #include "integrals/fast/fast_quartets.h"
 #include "system/parallel.h"
+#include "scf/quartet_scatter.h"
 #include "scf/scatter.h"
 
 namespace {
 
-// The weighted integrals of the quartet (bra, ket), bra function by bra function, for the
-// scatter of scatter.h: calls visit(i, j, kets). Weights: 1/2 for i == j and for k == l;
-// within one shell pair (same_pair) both (ij|kl) and (kl|ij) were computed, so only
-// (ij) >= (kl) is taken, with 1/2 for (ij) == (kl).
-template <class Visit>
-inline void quartet_bras(const PairFunctions& bra, const PairFunctions& ket, bool same_pair, const double* vals, Visit&& visit) {
+// The quartet (bra, ket) as the dense block of quartet_scatter.h, the weights of scatter.h
+// applied: 1/2 for i == j and for k == l; within one shell pair (same_pair) both (ij|kl)
+// and (kl|ij) were computed, so only (ij) >= (kl) is kept, with 1/2 for (ij) == (kl).
+// Quartets of two distinct pairs of distinct shells have every weight 1 and are their
+// own block; the others are written into `block`.
+const double* quartet_block(const PairFunctions& bra, const PairFunctions& ket, bool same_pair, const QuartetShells& q,
+                            const double* vals, std::vector<double>& block) {
+    if (!same_pair && bra.a != bra.b && ket.a != ket.b) return vals;
+    block.assign(q.na * q.nb * q.nc * q.nd, 0.0);
     const std::size_t nb = bra.first.size(), nk = ket.first.size();
     for (std::size_t f = 0; f < nb; ++f) {
         const std::size_t i = bra.first[f], j = bra.second[f];
         const std::uint64_t ij = TwoElectronTable::pair(i, j);
         const double w_ij = (i == j) ? 0.5 : 1.0;
-        const double* row = vals + f * nk;
-        visit(i, j, [&](auto&& add) {
-            for (std::size_t g = 0; g < nk; ++g) {
-                const std::size_t k = ket.first[g], l = ket.second[g];
-                double w = w_ij;
-                if (k == l) w *= 0.5;
-                if (same_pair) {
-                    const std::uint64_t kl = TwoElectronTable::pair(k, l);
-                    if (ij < kl) continue;
-                    if (ij == kl) w *= 0.5;
-                }
-                add(k, l, w * row[g]);
+        double* row = block.data() + ((i - q.a0) * q.nb + (j - q.b0)) * q.nc * q.nd;
+        for (std::size_t g = 0; g < nk; ++g) {
+            const std::size_t k = ket.first[g], l = ket.second[g];
+            double w = w_ij;
+            if (k == l) w *= 0.5;
+            if (same_pair) {
+                const std::uint64_t kl = TwoElectronTable::pair(k, l);
+                if (ij < kl) continue;
+                if (ij == kl) w *= 0.5;
             }
-        });
+            row[(k - q.c0) * q.nd + (l - q.d0)] = w * vals[f * nk + g];
+        }
     }
+    return block.data();
 }
 
 void add_into(Matrix<double>& A, const Matrix<double>& B) {
@@ -72,6 +76,17 @@ ScreenedOperator::ScreenedOperator(std::shared_ptr<const QuartetSource> source, 
             shell_of_[p.first[f]] = p.a;
             shell_of_[p.second[f]] = p.b;
         }
+    }
+    // Each shell's functions are consecutive in the basis (both kernels number them so).
+    shell_first_.assign(shells_, n_);
+    shell_size_.assign(shells_, 0);
+    for (unsigned f = 0; f < n_; ++f) {
+        shell_first_[shell_of_[f]] = std::min<std::size_t>(shell_first_[shell_of_[f]], f);
+        ++shell_size_[shell_of_[f]];
+    }
+    for (unsigned s = 0; s < shells_; ++s) {
+        largest_shell_ = std::max(largest_shell_, shell_size_[s]);
+        for (std::size_t f = shell_first_[s]; f < shell_first_[s] + shell_size_[s]; ++f) assert(shell_of_[f] == s);
     }
 
     // Q_x = max_ab sqrt((ab|ab)) from the diagonal of the quartet (x, x).
@@ -213,24 +228,49 @@ void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* sc
     }
 }
 
-Matrix<double> ScreenedOperator::build_g(const Matrix<double>& D, bool density_screened) const {
+QuartetShells ScreenedOperator::quartet_shells(std::uint32_t x, std::uint32_t y) const {
+    const PairFunctions &bra = pairs_[x], &ket = pairs_[y];
+    return QuartetShells{shell_first_[bra.a], shell_size_[bra.a], shell_first_[bra.b], shell_size_[bra.b],
+                         shell_first_[ket.a], shell_size_[ket.a], shell_first_[ket.b], shell_size_[ket.b]};
+}
+
+// Each chunk sums into `count` half matrices of its own, quartet by quartet in list order
+// (scatter(q, W, halves, scratch)); the chunks are added in chunk order and each sum is
+// returned as A + A^T.
+template <class Scatter>
+std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, const Matrix<double>* screen,
+                                                          Scatter&& scatter) const {
     assert(listed_);
     const int n = static_cast<int>(n_);
-    std::vector<Matrix<double>> parts(chunk_count);
+    std::vector<std::vector<Matrix<double>>> parts(chunk_count);
     run_parallel(threads_, chunk_count, [&](unsigned c) {
-        Matrix<double> A(n, n);
-        double* a = n > 0 ? A[0] : nullptr;
-        const double* d = n > 0 ? D[0] : nullptr;
-        for_each_quartet(c, density_screened ? &D : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
-            quartet_bras(pairs_[x], pairs_[y], x == y, vals, [&](std::size_t i, std::size_t j, auto&& kets) {
-                scatter_g_bra(i, j, d, a, n_, kets);
-            });
+        std::vector<Matrix<double>> halves(count, Matrix<double>(n, n));
+        std::vector<double*> h;
+        for (Matrix<double>& A : halves) h.push_back(n > 0 ? A[0] : nullptr);
+        ScatterScratch scratch(largest_shell_);
+        std::vector<double> block;
+        for_each_quartet(c, screen, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
+            const QuartetShells q = quartet_shells(x, y);
+            scatter(q, quartet_block(pairs_[x], pairs_[y], x == y, q, vals, block), h.data(), scratch);
         });
-        parts[c] = std::move(A);
+        parts[c] = std::move(halves);
     });
-    Matrix<double> sum = std::move(parts[0]);
-    for (unsigned c = 1; c < chunk_count; ++c) add_into(sum, parts[c]);
-    return symmetrised(sum);
+    std::vector<Matrix<double>> out;
+    for (unsigned k = 0; k < count; ++k) {
+        Matrix<double>& sum = parts[0][k];
+        for (unsigned c = 1; c < chunk_count; ++c) add_into(sum, parts[c][k]);
+        out.push_back(symmetrised(sum));
+    }
+    return out;
+}
+
+Matrix<double> ScreenedOperator::build_g(const Matrix<double>& D, bool density_screened) const {
+    const double* d = n_ > 0 ? D[0] : nullptr;
+    return scatter_all(1, density_screened ? &D : nullptr,
+                       [&](const QuartetShells& q, const double* W, double* const* h, ScatterScratch& scratch) {
+                           scatter_quartet<true, true>(q, W, d, h[0], d, h[0], -0.5, n_, scratch);
+                       })
+        .front();
 }
 
 Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build_g(D, false); }
@@ -245,32 +285,41 @@ TwoElectronOperator::JK ScreenedOperator::jk_change(const std::vector<Matrix<dou
     return build_jk(changes, true);
 }
 
+// The exchange of jk alone, quartet by quartet the same additions: the same bits as jk({D}).K[0].
+Matrix<double> ScreenedOperator::K(const Matrix<double>& D) const {
+    const double* d = n_ > 0 ? D[0] : nullptr;
+    return scatter_all(1, nullptr,
+                       [&](const QuartetShells& q, const double* W, double* const* h, ScatterScratch& scratch) {
+                           scatter_quartet<false, true>(q, W, nullptr, nullptr, d, h[0], 1.0, n_, scratch);
+                       })
+        .front();
+}
+
 TwoElectronOperator::JK ScreenedOperator::build_jk(const std::vector<Matrix<double>>& densities,
                                                    bool density_screened) const {
-    assert(listed_);
-    const PackedDensities packed(densities);
-    // The screen: the largest change of any channel, element by element.
-    Matrix<double> screen;
-    if (density_screened && !densities.empty()) {
-        screen = Matrix<double>(densities[0].rows(), densities[0].cols());
+    const std::size_t m = densities.size();
+    // Coulomb of the channels' sum T; the screen: the largest change of any channel, element by element.
+    Matrix<double> T = densities.at(0), screen;
+    for (std::size_t s = 1; s < m; ++s) T = matsum(T, densities[s]);
+    if (density_screened) {
+        screen = Matrix<double>(T.rows(), T.cols());
         for (const Matrix<double>& D : densities)
             for (int i = 0; i < D.rows(); ++i)
                 for (int j = 0; j < D.cols(); ++j) screen[i][j] = std::fmax(screen[i][j], std::fabs(D[i][j]));
     }
-    std::vector<HalfJK> parts(chunk_count, HalfJK(0, 0));
-    run_parallel(threads_, chunk_count, [&](unsigned c) {
-        HalfJK A(packed.n, packed.m);
-        for_each_quartet(c, density_screened ? &screen : nullptr, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
-            quartet_bras(pairs_[x], pairs_[y], x == y, vals, [&](std::size_t i, std::size_t j, auto&& kets) {
-                scatter_jk_bra(i, j, packed.T.data(), packed.P.data(), A.J.data(), A.K.data(), packed.n, packed.m,
-                               kets);
-            });
-        });
-        parts[c] = std::move(A);
-    });
-    for (unsigned c = 1; c < chunk_count; ++c) parts[0].add(parts[c]);
+    const double* t = n_ > 0 ? T[0] : nullptr;
+    std::vector<const double*> P;
+    for (const Matrix<double>& D : densities) P.push_back(n_ > 0 ? D[0] : nullptr);
+    std::vector<Matrix<double>> sums =
+        scatter_all(static_cast<unsigned>(m + 1), density_screened ? &screen : nullptr,
+                    [&](const QuartetShells& q, const double* W, double* const* h, ScatterScratch& scratch) {
+                        scatter_quartet<true, false>(q, W, t, h[0], nullptr, nullptr, 0.0, n_, scratch);
+                        for (std::size_t s = 0; s < m; ++s)
+                            scatter_quartet<false, true>(q, W, nullptr, nullptr, P[s], h[s + 1], 1.0, n_, scratch);
+                    });
     JK out;
-    parts[0].finish(out.J, out.K);
+    out.J = std::move(sums[0]);
+    out.K.assign(std::make_move_iterator(sums.begin() + 1), std::make_move_iterator(sums.end()));
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include "integrals/fast/fast_eri.h"
 #include "integrals/fast/shells.h"
 #include "integrals/quartets.h"
+#include "scf/quartet_scatter.h"
 #include "scf/two_electron.h"
 
 // The two-electron operator of the fast path (the s/p kernel of the built-in tables or the
@@ -70,11 +71,15 @@ public:
     bool incremental() const override { return true; }
     JK jk(const std::vector<Matrix<double>>& densities) const override;
     JK jk_change(const std::vector<Matrix<double>>& changes) const override;
+    Matrix<double> K(const Matrix<double>& D) const override;
     std::vector<double> block(const std::vector<unsigned>& f) const override;
 
 private:
     template <class Visit>
     void for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const;
+    QuartetShells quartet_shells(std::uint32_t x, std::uint32_t y) const;
+    template <class Scatter>
+    std::vector<Matrix<double>> scatter_all(unsigned count, const Matrix<double>* screen, Scatter&& scatter) const;
     Matrix<double> build_g(const Matrix<double>& D, bool density_screened) const;
     JK build_jk(const std::vector<Matrix<double>>& densities, bool density_screened) const;
     std::vector<double> shell_block_max(const Matrix<double>& D) const;
@@ -94,5 +99,7 @@ private:
     std::vector<std::uint64_t> value_begin_;     // first value of bra x; back(): all values
     std::vector<std::uint32_t> chunk_begin_;     // bra ranges of the chunks, chunk_count + 1 entries
     std::vector<std::uint32_t> shell_of_;        // shell of each function
+    std::vector<std::size_t> shell_first_, shell_size_;  // each shell's contiguous functions
+    std::size_t largest_shell_ = 0;
     std::vector<double> values_;                 // stored integrals, per quartet nb * nk in kernel order
 };

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,14 +27,14 @@ TEST(BatchCommand, ReadsOptionsAndFiles) {
         std::vector<std::string> args;
         unsigned jobs;
         std::vector<std::string> files;
-        bool diis;
+        std::optional<bool> diis;  // unset: the basis's default loop
         unsigned max_iterations;
         std::string basis;
     } table[] = {
-        {{"--batch", "a.in", "b.xyz"}, 1, {"a.in", "b.xyz"}, false, 0, ""},
-        {{"a.in", "--batch", "--jobs", "2", "b.in"}, 2, {"a.in", "b.in"}, false, 0, ""},
+        {{"--batch", "a.in", "b.xyz"}, 1, {"a.in", "b.xyz"}, {}, 0, ""},
+        {{"a.in", "--batch", "--plain", "--jobs", "2", "b.in"}, 2, {"a.in", "b.in"}, false, 0, ""},
         {{"--batch", "--jobs=3", "--diis", "--max-iterations=40", "a.in"}, 3, {"a.in"}, true, 40, ""},
-        {{"--batch", "--basis", "sto-6g", "x.xyz", "-"}, 1, {"x.xyz", "-"}, false, 0, "sto-6g"},
+        {{"--batch", "--basis", "sto-6g", "x.xyz", "-"}, 1, {"x.xyz", "-"}, {}, 0, "sto-6g"},
     };
     for (const auto& row : table) {
         const BatchCommand cmd = parse_batch_command(row.args);

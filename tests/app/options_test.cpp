@@ -22,7 +22,7 @@ Options parse(std::vector<std::string> args) {
 std::string fields(const Options& o) {
     std::string s = "in=" + o.input_path;
     if (o.verbose) s += " -m";
-    if (o.diis) s += " diis";
+    if (o.diis) s += *o.diis ? " diis" : " plain";
     if (o.help) s += " help";
     if (o.version) s += " version";
     if (!o.molden_path.empty()) s += " molden=" + o.molden_path;
@@ -65,6 +65,7 @@ TEST(CommandLine, AcceptedSpellings) {
         {{"w.in", "-m"}, "in=w.in -m"},
         {{"-m", "--diis", "w.in"}, "in=w.in -m diis"},
         {{"w.in", "--diis"}, "in=w.in diis"},
+        {{"--plain", "w.in"}, "in=w.in plain"},
         {{"--json", "o.json", "w.in"}, "in=w.in json=o.json"},
         {{"--json=o.json", "w.in"}, "in=w.in json=o.json"},
         {{"w.in", "--molden", "o.molden", "--json=o.json"}, "in=w.in molden=o.molden json=o.json"},
@@ -118,6 +119,7 @@ TEST(CommandLine, Refusals) {
         {{"--json", "a", "--json", "b", "w.in"}, "--json is given more than once"},
         {{"--diis=yes", "w.in"}, "--diis takes no value"},
         {{"--pure", "--cartesian", "w.in"}, "--pure and --cartesian exclude each other"},
+        {{"--plain", "w.in", "--diis"}, "--diis and --plain exclude each other"},
         {{"--basis-file=", "w.in"}, "--basis-file expects a file name, found an empty one"},
         {{"--integrals", "slow", "w.in"}, "--integrals expects auto, exact or fast, found \"slow\""},
         {{"--max-iterations", "0", "w.in"}, "--max-iterations expects a positive whole number, found \"0\""},
@@ -149,7 +151,7 @@ TEST(CommandLine, Refusals) {
 TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = help_text("velko");
     for (const char* option : {"-m ", "--basis", "--basis-file", "--pure", "--cartesian", "--charge", "--multiplicity", "--molden", "--json",
-                               "--json-wavefunction", "--properties", "--diis",
+                               "--json-wavefunction", "--properties", "--diis", "--plain",
                                "--max-iterations", "--integrals", "-h, --help", "--version", "--  "})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }

@@ -130,3 +130,28 @@ TEST(DiisMode, ReachesThePlainLoopsEnergyOnEveryExample) {
         EXPECT_LT(reported_iterations(diis.out), reported_iterations(plain.out));
     }
 }
+
+// Without --diis or --plain the loop follows the basis: the plain loop for the built-in
+// STO-3G/STO-6G tables of H-Ne, DIIS for any other set. The stretched C2 tells them
+// apart (the plain loop fails with status 6 in STO-3G and in 3-21G, DIIS converges).
+TEST(DefaultLoop, PlainInTheBuiltInTablesDiisInAnyOtherSet) {
+    struct Case {
+        const char* basis;
+        const char* same_as;  // the explicit option whose run the default run must be
+        const char* other;
+    };
+    const Case cases[] = {{"sto-3g", "--plain", "--diis"}, {"3-21G", "--diis", "--plain"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.basis);
+        std::string text = stretched_c2;
+        text.replace(text.find("sto-3g"), 6, c.basis);
+        const std::string path = quoted(write_temp(std::string("c2_") + c.basis + ".in", text));
+        const RunResult chosen = run_velko(path);
+        const RunResult same = run_velko(std::string(c.same_as) + " " + path);
+        const RunResult other = run_velko(std::string(c.other) + " " + path);
+        EXPECT_EQ(chosen.status, same.status);
+        EXPECT_NE(chosen.status, other.status);
+        EXPECT_EQ(mask_report(chosen.out), mask_report(same.out));
+        EXPECT_EQ(chosen.err, same.err);
+    }
+}

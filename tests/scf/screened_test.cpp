@@ -151,30 +151,36 @@ TEST(ScreenedOperator, SameBitsForAnyThreadCountStoredOrDirect) {
 // J, K, G and atom blocks of the unscreened operator against the dense table of every
 // distinct integral (the same kernels through the existing table and its n^4 sum).
 TEST(ScreenedOperator, MatchesDenseTable) {
-    const System s("tests/scf/reference/h2o_dimer_far.in");
-    const int n = static_cast<int>(s.n());
-    TwoElectronTable table(s.n());
-    s.integrals->repulsion(table);
-    const TableOperator dense(table, true);
-    const ScreenedOperator all = s.screened(2, false, 0.0, 0.0);
-    const Matrix<double> D = test_density(n);
-    const Matrix<double> P = matsum(D, D);  // a second, different density
-    const auto want = dense.jk({D, P});
-    const auto got = all.jk({D, P});
-    EXPECT_LT(max_difference(got.J, want.J), 1e-12);
-    for (std::size_t d = 0; d < 2; ++d) EXPECT_LT(max_difference(got.K[d], want.K[d]), 1e-12);
-    // G = J - 1/2 K from the n^4 sum over the table.
-    const auto one = dense.jk({D});
-    Matrix<double> G_want(n, n);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) G_want[i][j] = one.J[i][j] - 0.5 * one.K[0][i][j];
-    EXPECT_LT(max_difference(all.G(D), dense.G(D)), 1e-12);
-    EXPECT_LT(max_difference(dense.G(D), G_want), 1e-12);
-    // The first oxygen's block (functions 0..4) and a block mixing both molecules.
-    for (const std::vector<unsigned>& f : {std::vector<unsigned>{0, 1, 2, 3, 4}, std::vector<unsigned>{6, 1, 12, 8}}) {
-        const std::vector<double> a = all.block(f), b = dense.block(f);
-        ASSERT_EQ(a.size(), b.size());
-        for (std::size_t k = 0; k < a.size(); ++k) EXPECT_NEAR(a[k], b[k], 1e-13) << k;
+    // The s/p kernel of the built-in STO-3G, and cc-pVDZ's d shells, whose quartets the
+    // scatter takes as blocks over every shell size.
+    for (const char* file : {"tests/scf/reference/h2o_dimer_far.in", "tests/scf/reference/h2o_oh_far_ccpvdz.in"}) {
+        SCOPED_TRACE(file);
+        const System s(file);
+        const int n = static_cast<int>(s.n());
+        TwoElectronTable table(s.n());
+        s.integrals->repulsion(table);
+        const TableOperator dense(table, true);
+        const ScreenedOperator all = s.screened(2, false, 0.0, 0.0);
+        const Matrix<double> D = test_density(n);
+        const Matrix<double> P = matsum(D, D);  // a second, different density
+        const auto want = dense.jk({D, P});
+        const auto got = all.jk({D, P});
+        EXPECT_LT(max_difference(got.J, want.J), 1e-12);
+        for (std::size_t d = 0; d < 2; ++d) EXPECT_LT(max_difference(got.K[d], want.K[d]), 1e-12);
+        EXPECT_TRUE(same_bits(all.K(D), all.jk({D}).K[0]));  // K alone: the exchange of jk
+        // G = J - 1/2 K from the n^4 sum over the table.
+        const auto one = dense.jk({D});
+        Matrix<double> G_want(n, n);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) G_want[i][j] = one.J[i][j] - 0.5 * one.K[0][i][j];
+        EXPECT_LT(max_difference(all.G(D), dense.G(D)), 1e-12);
+        EXPECT_LT(max_difference(dense.G(D), G_want), 1e-12);
+        // The first oxygen's block (functions 0..4) and a block mixing both molecules.
+        for (const std::vector<unsigned>& f : {std::vector<unsigned>{0, 1, 2, 3, 4}, std::vector<unsigned>{6, 1, 12, 8}}) {
+            const std::vector<double> a = all.block(f), b = dense.block(f);
+            ASSERT_EQ(a.size(), b.size());
+            for (std::size_t k = 0; k < a.size(); ++k) EXPECT_NEAR(a[k], b[k], 1e-13) << k;
+        }
     }
 }
 

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// The scatter of scatter.h, one shell quartet at a time: the quartet's weighted integrals
+// as a dense block W[ia][jb][kc][ld] over the four shells' contiguous function ranges
+// (a zero where an integral is not a distinct one), so that the density and the matrices
+// are read and written row by row and the coincidence weights cost nothing per integral.
+// The same half matrices and formulas as scatter.h:
+//   Coulomb   A_ij += 2 v D_kl,  A_kl += 2 v D_ij
+//   exchange  A_ik += s v D_jl,  A_jl += s v D_ik,  A_il += s v D_jk,  A_jk += s v D_il
+// with s = -1/2 for G = J - 1/2 K of one density and s = 1 for K alone.
+
+// The four shells of a quartet: first function and count of each.
+struct QuartetShells {
+    std::size_t a0, na, b0, nb, c0, nc, d0, nd;
+};
+
+// Sums over ld kept in the caller's scratch, added to the matrix once per quartet.
+struct ScatterScratch {
+    std::vector<double> cd, ad, bd;
+    explicit ScatterScratch(std::size_t largest_shell)
+        : cd(largest_shell * largest_shell), ad(cd.size()), bd(cd.size()) {}
+};
+
+namespace detail {
+
+// Adds the rows x cols block S to M at (r0, c0) and clears S.
+inline void flush_block(double* S, std::size_t rows, std::size_t cols, double* M, std::size_t n, std::size_t r0,
+                        std::size_t c0) {
+    for (std::size_t r = 0; r < rows; ++r)
+        for (std::size_t c = 0; c < cols; ++c) {
+            M[(r0 + r) * n + c0 + c] += S[r * cols + c];
+            S[r * cols + c] = 0.0;
+        }
+}
+
+}  // namespace detail
+
+// The kernel for a last shell of ND functions (0: any number, q.nd), whose loops the
+// compiler unrolls when ND is fixed.
+template <bool coulomb, bool exchange, std::size_t ND>
+inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
+                               double* AK, double s, std::size_t n, ScatterScratch& scratch) {
+    double* const Jcd = scratch.cd.data();
+    double* const Kad = scratch.ad.data();
+    double* const Kbd = scratch.bd.data();
+    const std::size_t nd = ND != 0 ? ND : q.nd;
+    for (std::size_t ia = 0; ia < q.na; ++ia) {
+        const std::size_t i = q.a0 + ia;
+        for (std::size_t jb = 0; jb < q.nb; ++jb) {
+            const std::size_t j = q.b0 + jb;
+            const double* Wij = W + (ia * q.nb + jb) * q.nc * nd;
+            const double D_ij2 = coulomb ? 2.0 * DJ[i * n + j] : 0.0;
+            const double* D_id = DK + i * n + q.d0;
+            const double* D_jd = DK + j * n + q.d0;
+            double* K_ad = Kad + ia * nd;
+            double* K_bd = Kbd + jb * nd;
+            double coul = 0.0;
+            for (std::size_t kc = 0; kc < q.nc; ++kc) {
+                const std::size_t k = q.c0 + kc;
+                const double* v = Wij + kc * nd;
+                if (coulomb) {
+                    const double* D_kd = DJ + k * n + q.d0;
+                    double* J_cd = Jcd + kc * nd;
+                    for (std::size_t ld = 0; ld < nd; ++ld) {
+                        coul += v[ld] * D_kd[ld];
+                        J_cd[ld] += v[ld] * D_ij2;
+                    }
+                }
+                if (exchange) {
+                    const double D_jk = s * DK[j * n + k], D_ik = s * DK[i * n + k];
+                    double ik = 0.0, jk = 0.0;
+                    for (std::size_t ld = 0; ld < nd; ++ld) {
+                        ik += v[ld] * D_jd[ld];
+                        jk += v[ld] * D_id[ld];
+                        K_ad[ld] += v[ld] * D_jk;
+                        K_bd[ld] += v[ld] * D_ik;
+                    }
+                    AK[i * n + k] += s * ik;
+                    AK[j * n + k] += s * jk;
+                }
+            }
+            if (coulomb) AJ[i * n + j] += 2.0 * coul;
+        }
+    }
+    if (coulomb) detail::flush_block(Jcd, q.nc, nd, AJ, n, q.c0, q.d0);
+    if (exchange) {
+        detail::flush_block(Kad, q.na, nd, AK, n, q.a0, q.d0);
+        detail::flush_block(Kbd, q.nb, nd, AK, n, q.b0, q.d0);
+    }
+}
+
+// Coulomb of DJ into AJ when `coulomb`, exchange of DK times s into AK when `exchange`:
+// the kernel fixed for the shell sizes of s, p, pure d and Cartesian d.
+template <bool coulomb, bool exchange>
+inline void scatter_quartet(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
+                            double* AK, double s, std::size_t n, ScatterScratch& scratch) {
+    switch (q.nd) {
+        case 1: return scatter_quartet_nd<coulomb, exchange, 1>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 3: return scatter_quartet_nd<coulomb, exchange, 3>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 5: return scatter_quartet_nd<coulomb, exchange, 5>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 6: return scatter_quartet_nd<coulomb, exchange, 6>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        default: return scatter_quartet_nd<coulomb, exchange, 0>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+    }
+}
