@@ -5,7 +5,7 @@ other, each program on one thread. Prints (and with --out writes) the per-molecu
 gradient evaluations, final energies and wall times, and the totals.
 
     bench/baker.py [--velko build/velko] [--only water,ammonia] [--out docs/baker.md]
-                   [--psi4-cache bench/baker_psi4.json [--reuse-psi4]]
+                   [--psi4-cache bench/baker_psi4.json [--reuse-psi4]] [--velko-cache F [--reuse-velko]]
 
 The starting geometries (bohr) are those of Psi4's database BAKERJCC93 (Debian psi4-data),
 with the charge and multiplicity each entry gives. velko reads the STO-3G of its library
@@ -14,7 +14,8 @@ programs compute in the same basis: velko's built-in tables of H to Ne carry oth
 the same contractions and give energies about 5e-7 Eh above. Its SCF is DIIS (--diis), as
 Psi4's is: the plain loop of the default mode does not converge for the larger molecules.
 Psi4's results are written to --psi4-cache after each molecule; --reuse-psi4 takes the
-molecules found there from it instead of running Psi4 again (the table marks them).
+molecules found there from it instead of running Psi4 again (the summary names them);
+--velko-cache and --reuse-velko do the same for velko.
 Psi4's wall and CPU times are those of its optimize() call alone (its start-up is left out);
 velko's are the whole process's. On a shared machine the CPU times are the fairer measure."""
 import argparse
@@ -118,6 +119,8 @@ def main():
     ap.add_argument("--basis-file", default=LIBRARY_STO3G, help="velko's basis (default: the library's STO-3G)")
     ap.add_argument("--psi4-cache", help="JSON file of Psi4's results by molecule, written as they come")
     ap.add_argument("--reuse-psi4", action="store_true", help="take Psi4's results found in --psi4-cache")
+    ap.add_argument("--velko-cache", help="the same for velko's results")
+    ap.add_argument("--reuse-velko", action="store_true", help="take velko's results found in --velko-cache")
     args = ap.parse_args()
     molecules = read_database(args.database)
     if args.small:
@@ -130,27 +133,33 @@ def main():
     head = "| molecule | atoms | velko steps | Psi4 steps | velko energy (Eh) | Psi4 energy (Eh) | velko - Psi4 | velko s | Psi4 s | velko CPU s | Psi4 CPU s |"
     table = [head, "|" + "---|" * 11]
     print(head, flush=True)
-    cache = {}
-    if args.psi4_cache and os.path.exists(args.psi4_cache):
-        cache = json.load(open(args.psi4_cache))
-    reused = []
+    caches = {who: json.load(open(path)) if path and os.path.exists(path) else {}
+              for who, path in (("psi4", args.psi4_cache), ("velko", args.velko_cache))}
+    reused = {"psi4": [], "velko": []}
+
+    def result(who, name, run, path, reuse):
+        """The program's result for the molecule: from its cache when asked, else run and stored there."""
+        if reuse and name in caches[who]:
+            reused[who].append(name)
+            return caches[who][name]
+        r = run()
+        if path:
+            caches[who][name] = r
+            with open(path, "w") as f:
+                json.dump(caches[who], f, indent=1, sort_keys=True)
+        return r
+
     with tempfile.TemporaryDirectory() as work:
         for name, mol in molecules:
-            v = run_velko(args.velko, name, mol, work, args.basis_file)
+            v = result("velko", name, lambda: run_velko(args.velko, name, mol, work, args.basis_file), args.velko_cache,
+                       args.reuse_velko)
             if args.velko_only:
                 p = {"converged": False, "energy": float("nan"), "steps": 0, "time": 0.0, "cpu": 0.0}
-            elif args.reuse_psi4 and name in cache:
-                p = cache[name]
-                reused.append(name)
             else:
-                p = run_psi4(name, mol, work)
-                if args.psi4_cache:
-                    cache[name] = p
-                    with open(args.psi4_cache, "w") as f:
-                        json.dump(cache, f, indent=1, sort_keys=True)
+                p = result("psi4", name, lambda: run_psi4(name, mol, work), args.psi4_cache, args.reuse_psi4)
             rows.append((name, v, p))
             mark = lambda r: "" if r["converged"] else " (not converged)"
-            line = (f"| {name}{' (Psi4 cached)' if name in reused else ''} | {len(mol[2])} | {v['steps']}{mark(v)} | "
+            line = (f"| {name} | {len(mol[2])} | {v['steps']}{mark(v)} | "
                     f"{p['steps']}{mark(p)} | {v['energy']:.8f} | "
                     f"{p['energy']:.8f} | {v['energy'] - p['energy']:+.1e} | {v['time']:.2f} | {p['time']:.2f} | "
                     f"{v['cpu']:.2f} | {p['cpu']:.2f} |")
@@ -172,8 +181,9 @@ def main():
         f"(ratio {total('v', 'time') / max(total('p', 'time'), 1e-9):.2f}); CPU time: velko {total('v', 'cpu'):.1f} s, "
         f"Psi4 {total('p', 'cpu'):.1f} s (ratio {total('v', 'cpu') / max(total('p', 'cpu'), 1e-9):.2f}).",
     ]
-    if reused:
-        summary.append(f"Psi4's rows taken from {args.psi4_cache}, not run here: {', '.join(reused)}.")
+    for who, path in (("psi4", args.psi4_cache), ("velko", args.velko_cache)):
+        if reused[who]:
+            summary.append(f"{who}'s results taken from {os.path.basename(path)}, not run here: {', '.join(reused[who])}.")
     for line in summary:
         print(line)
     if args.out:
