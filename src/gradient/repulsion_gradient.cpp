@@ -124,22 +124,54 @@ PairData bra_pair(const GaussianShell& A, const GaussianShell& B) {
     return bra;
 }
 
-// Where R_(t+t')(u+u')(v+v') of hermite_coulomb(L_bra + L_ket) lies, bra term h of
-// hermite_indices(L_bra) and ket term k of hermite_indices(L_ket): at [h * ket terms + k].
+// Position of (t, u, v) in hermite_indices: those of lower t + u + v first, then t and u descending.
+std::size_t hermite_position(int t, int u, int v) {
+    const int n = t + u + v, rest = n - t;
+    return static_cast<std::size_t>(n * (n + 1) * (n + 2) / 6 + rest * (rest + 1) / 2 + rest - u);
+}
+
+// For terms h of hermite_indices(L1) and k of hermite_indices(L2): where R_(t+t')(u+u')(v+v')
+// lies, at [k * terms of L1 + h], and (-1)^(t+u+v) of each h.
 struct SumOffsets {
-    std::vector<int> offset;
-    std::vector<double> sign;  // (-1)^(t'+u'+v') per ket term
+    std::vector<std::size_t> offset;
+    std::vector<double> sign;
 };
 
-SumOffsets sum_offsets(int lbra, int lket) {
-    const std::vector<HermiteIndex>& h1 = hermite_indices(lbra);
-    const std::vector<HermiteIndex>& h2 = hermite_indices(lket);
-    const int side = lbra + lket + 1;
+SumOffsets sum_offsets(int l1, int l2) {
     SumOffsets s;
-    for (const HermiteIndex& x : h1)
-        for (const HermiteIndex& y : h2) s.offset.push_back(((x.t + y.t) * side + x.u + y.u) * side + x.v + y.v);
-    for (const HermiteIndex& y : h2) s.sign.push_back((y.t + y.u + y.v) % 2 == 0 ? 1.0 : -1.0);
+    for (const HermiteIndex& k : hermite_indices(l2))
+        for (const HermiteIndex& h : hermite_indices(l1)) s.offset.push_back(hermite_position(h.t + k.t, h.u + k.u, h.v + k.v));
+    for (const HermiteIndex& h : hermite_indices(l1)) s.sign.push_back((h.t + h.u + h.v) % 2 == 0 ? 1.0 : -1.0);
     return s;
+}
+
+// Y[g][0 .. n) += sum_e v_e X[index_e][0 .. n) over the entries e of each component pair g
+// of one side's expansion: N = n fixed for the common lengths, so that the loop unrolls.
+template <std::size_t N>
+void contract(std::size_t n, std::size_t groups, const PairData& side, const double* v, const double* X, double* Y) {
+    const std::size_t len = N != 0 ? N : n;
+    for (std::size_t g = 0; g < groups; ++g) {
+        double* y = Y + g * len;
+        for (int e = side.start[g]; e < side.start[g + 1]; ++e) {
+            const double a = v[e];
+            const double* x = X + static_cast<std::size_t>(side.index[static_cast<std::size_t>(e)]) * len;
+            for (std::size_t i = 0; i < len; ++i) y[i] += a * x[i];
+        }
+    }
+}
+
+using Contraction = void (*)(std::size_t, std::size_t, const PairData&, const double*, const double*, double*);
+
+// The Hermite terms up to L = 0 ... 4: 1, 4, 10, 20, 35.
+Contraction contraction(std::size_t n) {
+    switch (n) {
+        case 1: return contract<1>;
+        case 4: return contract<4>;
+        case 10: return contract<10>;
+        case 20: return contract<20>;
+        case 35: return contract<35>;
+        default: return contract<0>;
+    }
 }
 
 // Largest |M_ij| over the functions of two shells.
@@ -153,9 +185,14 @@ double block_max(const Matrix<double>& M, const GradientShell& a, const Gradient
 
 }  // namespace
 
+// Bra pairs are dealt round this many pieces of work, each summing its own gradient: a
+// fixed partition, so that the sums are the same for any thread count.
+constexpr unsigned work_pieces = 256;
+
 AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const PairDensities& densities,
                                 unsigned atoms, unsigned threads) {
-    // Shell pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)|, their ket data.
+    // Shell pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)|, their expansions plain
+    // (as a ket) and differentiated (as a bra): the same primitive pairs in both.
     std::vector<std::array<unsigned, 2>> pairs;
     int lmax = 0;
     for (unsigned a = 0; a < shells.size(); ++a) {
@@ -164,7 +201,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
     }
     const unsigned npairs = static_cast<unsigned>(pairs.size());
     std::vector<double> bound(npairs);
-    std::vector<PairData> kets(npairs);
+    std::vector<PairData> plain(npairs), derivative(npairs);
     run_parallel(threads, npairs, [&](unsigned k) {
         const GaussianShell &A = shells[pairs[k][0]].gaussian, &B = shells[pairs[k][1]].gaussian;
         const std::vector<double> diagonal = repulsion_block(A, B, A, B);
@@ -172,7 +209,8 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
         double largest = 0.0;
         for (std::size_t ab = 0; ab < nab; ++ab) largest = std::max(largest, std::fabs(diagonal[ab * nab + ab]));
         bound[k] = std::sqrt(largest);
-        kets[k] = ket_pair(A, B);
+        plain[k] = ket_pair(A, B);
+        derivative[k] = bra_pair(A, B);
     });
     // Largest density element of each shell pair: the total's and any channel's.
     const std::size_t ns = shells.size();
@@ -184,114 +222,164 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                 channel_max[a * ns + b] = std::max(channel_max[a * ns + b], block_max(P, shells[a], shells[b]));
         }
     const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
-    // R offsets for every bra (L + 1) and ket L that occurs.
+    // R offsets for every pair of an L + 1 (the differentiated side) and an L that occur.
     std::vector<std::vector<SumOffsets>> offsets(static_cast<std::size_t>(2 * lmax + 2));
-    for (int lb = 0; lb <= 2 * lmax + 1; ++lb)
-        for (int lk = 0; lk <= 2 * lmax; ++lk) offsets[static_cast<std::size_t>(lb)].push_back(sum_offsets(lb, lk));
+    for (int l1 = 0; l1 <= 2 * lmax + 1; ++l1)
+        for (int l2 = 0; l2 <= 2 * lmax; ++l2) offsets[static_cast<std::size_t>(l1)].push_back(sum_offsets(l1, l2));
 
-    std::vector<double> per_pair(6 * static_cast<std::size_t>(npairs), 0.0);
-    run_parallel(threads, npairs, [&](unsigned b_pair) {
-        const unsigned sa = pairs[b_pair][0], sb = pairs[b_pair][1];
-        const GradientShell &SA = shells[sa], &SB = shells[sb];
-        const GaussianShell &A = SA.gaussian, &B = SB.gaussian;
-        const PairData bra = bra_pair(A, B);
-        const int nfa = function_count(A), nfb = function_count(B);
-        const std::size_t nab = static_cast<std::size_t>(cartesian_count(A.l) * cartesian_count(B.l));
-        const std::size_t nh = hermite_indices(A.l + B.l + 1).size();
-        const std::size_t bra_entries = bra.entries();
-        double sum[6] = {0, 0, 0, 0, 0, 0};
-        std::vector<double> gamma, G, M, scratch;
-        for (unsigned k_pair = 0; k_pair < npairs; ++k_pair) {
-            const unsigned sc = pairs[k_pair][0], sd = pairs[k_pair][1];
-            const GradientShell &SC = shells[sc], &SD = shells[sd];
-            // A quartet on one atom: its derivatives cancel over its four centres.
-            if (SA.atom == SB.atom && SB.atom == SC.atom && SC.atom == SD.atom) continue;
-            // Gamma over the quartet's functions, each unordered pair standing for both orders.
-            const double pairs_weight = (sa == sb ? 1.0 : 2.0) * (sc == sd ? 1.0 : 2.0);
-            const double weight_bound =
-                pairs_weight * (total_max[sa * ns + sb] * total_max[sc * ns + sd] +
-                                exchange_weight * (channel_max[sa * ns + sc] * channel_max[sb * ns + sd] +
-                                                   channel_max[sa * ns + sd] * channel_max[sb * ns + sc]));
-            if (bound[b_pair] * bound[k_pair] * weight_bound < gradient_screening_threshold) continue;
-            const GaussianShell &C = SC.gaussian, &D = SD.gaussian;
-            const PairData& ket = kets[k_pair];
-            const int nfc = function_count(C), nfd = function_count(D);
-            gamma.resize(static_cast<std::size_t>(nfa * nfb * nfc * nfd));
-            std::size_t at = 0;
-            for (int i = 0; i < nfa; ++i)
-                for (int j = 0; j < nfb; ++j) {
-                    const int u = static_cast<int>(SA.first) + i, v = static_cast<int>(SB.first) + j;
-                    const double* Pu = densities.total[u];
-                    const double Puv = pairs_weight * Pu[v];
-                    for (int k = 0; k < nfc; ++k)
-                        for (int l = 0; l < nfd; ++l, ++at) {
-                            const int r = static_cast<int>(SC.first) + k, s = static_cast<int>(SD.first) + l;
-                            double exchange = 0.0;
-                            for (const Matrix<double>& P : densities.channels)
-                                exchange += P[u][r] * P[v][s] + P[u][s] * P[v][r];
-                            gamma[at] = Puv * densities.total[r][s] - pairs_weight * densities.exchange * exchange;
-                        }
-                }
-            // Components of s and p are their functions; others are transformed.
-            const GaussianShell* quartet[4] = {&A, &B, &C, &D};
-            const bool plain = A.l <= 1 && B.l <= 1 && C.l <= 1 && D.l <= 1;
-            const std::vector<double> transformed = plain ? std::vector<double>() : cartesian_weights(gamma, quartet, 4);
-            const std::vector<double>& gc = plain ? gamma : transformed;
-            const std::size_t ncd = static_cast<std::size_t>(cartesian_count(C.l) * cartesian_count(D.l));
-            const int lket = C.l + D.l;
-            const std::size_t nk = hermite_indices(lket).size();
-            const SumOffsets& off = offsets[static_cast<std::size_t>(A.l + B.l + 1)][static_cast<std::size_t>(lket)];
-            const int L = A.l + B.l + 1 + lket;
-            G.resize(nab * nk);
-            M.resize(nh * nk);
-            const std::size_t ket_entries = ket.entries();
-            for (std::size_t q = 0; q < ket.p.size(); ++q) {
-                // G[ab][k] = sum_cd Gamma[ab][cd] E^cd_k (-1)^(t'+u'+v')
-                std::fill(G.begin(), G.end(), 0.0);
-                const double* kv = &ket.value[q * ket_entries];
-                for (std::size_t ab = 0; ab < nab; ++ab) {
-                    double* g = &G[ab * nk];
-                    const double* row = &gc[ab * ncd];
-                    for (std::size_t cd = 0; cd < ncd; ++cd) {
-                        const double w = row[cd];
-                        if (w == 0.0) continue;
-                        for (int e = ket.start[cd]; e < ket.start[cd + 1]; ++e)
-                            g[ket.index[static_cast<std::size_t>(e)]] += w * kv[e];
+    const unsigned pieces = std::min(npairs, work_pieces);
+    std::vector<AtomGradient> per_piece(pieces, AtomGradient(3 * static_cast<std::size_t>(atoms), 0.0));
+    run_parallel(threads, pieces, [&](unsigned piece) {
+        AtomGradient& g = per_piece[piece];
+        std::vector<double> gamma, gammat, work, X1, X2, T, Tt, U, Ut;
+        for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
+            const unsigned sa = pairs[b_pair][0], sb = pairs[b_pair][1];
+            const GradientShell &SA = shells[sa], &SB = shells[sb];
+            const GaussianShell &A = SA.gaussian, &B = SB.gaussian;
+            const PairData &bra = plain[b_pair], &dbra = derivative[b_pair];
+            const int nfa = function_count(A), nfb = function_count(B);
+            const std::size_t nab = static_cast<std::size_t>(cartesian_count(A.l) * cartesian_count(B.l));
+            const int lbra = A.l + B.l;
+            const std::size_t nh = hermite_indices(lbra).size(), nh1 = hermite_indices(lbra + 1).size();
+            for (unsigned k_pair = 0; k_pair <= b_pair; ++k_pair) {
+                const unsigned sc = pairs[k_pair][0], sd = pairs[k_pair][1];
+                const GradientShell &SC = shells[sc], &SD = shells[sd];
+                // A quartet on one atom: its derivatives cancel over its four centres.
+                if (SA.atom == SB.atom && SB.atom == SC.atom && SC.atom == SD.atom) continue;
+                // Gamma over the quartet's functions, each unordered pair standing for both orders.
+                const double pairs_weight = (sa == sb ? 1.0 : 2.0) * (sc == sd ? 1.0 : 2.0);
+                const double weight_bound =
+                    pairs_weight * (total_max[sa * ns + sb] * total_max[sc * ns + sd] +
+                                    exchange_weight * (channel_max[sa * ns + sc] * channel_max[sb * ns + sd] +
+                                                       channel_max[sa * ns + sd] * channel_max[sb * ns + sc]));
+                if (bound[b_pair] * bound[k_pair] * weight_bound < gradient_screening_threshold) continue;
+                // (ab|cd) and (cd|ab) are one quartet here, differentiated at all four centres;
+                // (ab|ab) differentiated at all four counts each centre twice.
+                const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
+                const GaussianShell &C = SC.gaussian, &D = SD.gaussian;
+                const PairData &ket = plain[k_pair], &dket = derivative[k_pair];
+                const int nfc = function_count(C), nfd = function_count(D);
+                gamma.resize(static_cast<std::size_t>(nfa * nfb * nfc * nfd));
+                std::size_t at = 0;
+                for (int i = 0; i < nfa; ++i)
+                    for (int j = 0; j < nfb; ++j) {
+                        const int u = static_cast<int>(SA.first) + i, v = static_cast<int>(SB.first) + j;
+                        const double Puv = weight * densities.total[u][v];
+                        for (int k = 0; k < nfc; ++k)
+                            for (int l = 0; l < nfd; ++l, ++at) {
+                                const int r = static_cast<int>(SC.first) + k, s = static_cast<int>(SD.first) + l;
+                                double exchange = 0.0;
+                                for (const Matrix<double>& P : densities.channels)
+                                    exchange += P[u][r] * P[v][s] + P[u][s] * P[v][r];
+                                gamma[at] = Puv * densities.total[r][s] - weight * densities.exchange * exchange;
+                            }
                     }
-                    for (std::size_t k = 0; k < nk; ++k) g[k] *= off.sign[k];
-                }
-                const double qq = ket.p[q];
+                // Components of s and p are their functions; others are transformed.
+                const GaussianShell* quartet[4] = {&A, &B, &C, &D};
+                const bool is_plain = A.l <= 1 && B.l <= 1 && C.l <= 1 && D.l <= 1;
+                const std::vector<double> transformed =
+                    is_plain ? std::vector<double>() : cartesian_weights(gamma, quartet, 4);
+                const std::vector<double>& gc = is_plain ? gamma : transformed;
+                const std::size_t ncd = static_cast<std::size_t>(cartesian_count(C.l) * cartesian_count(D.l));
+                gammat.resize(ncd * nab);
+                for (std::size_t ab = 0; ab < nab; ++ab)
+                    for (std::size_t cd = 0; cd < ncd; ++cd) gammat[cd * nab + ab] = gc[ab * ncd + cd];
+                const int lket = C.l + D.l;
+                const std::size_t nk = hermite_indices(lket).size(), nk1 = hermite_indices(lket + 1).size();
+                // X1[k][h'] for the differentiated bra, X2[h][k'] for the differentiated ket.
+                const SumOffsets& o1 = offsets[static_cast<std::size_t>(lbra + 1)][static_cast<std::size_t>(lket)];
+                const SumOffsets& o2 = offsets[static_cast<std::size_t>(lket + 1)][static_cast<std::size_t>(lbra)];
+                const SumOffsets& signs = offsets[static_cast<std::size_t>(lket + 1)][0];
+                const int L = lbra + lket + 1;
+                const Contraction contract_bra = contraction(nh1), contract_ket = contraction(nk1);
+                work.resize(hermite_coulomb_work(L));
+                X1.resize(nk * nh1);
+                X2.resize(nh * nk1);
+                T.resize(ncd * nh1);
+                Tt.resize(nh1 * ncd);
+                U.assign(ket.p.size() * nab * nk1, 0.0);
+                Ut.resize(nk1 * nab);
+                const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
+                const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
+                double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0};
                 for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
                     const double p = bra.p[pp];
-                    const double* R = hermite_coulomb(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q],
-                                                      bra.Py[pp] - ket.Py[q], bra.Pz[pp] - ket.Pz[q], scratch);
-                    const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq)) * bra.factor[pp] * ket.factor[q];
-                    for (std::size_t x = 0; x < nh * nk; ++x) M[x] = R[off.offset[x]];
-                    // sum_ab sum_h dE[ab][h] sum_k M[h][k] G[ab][k], h over the terms each ab has.
-                    const double* bv = &bra.value[pp * 6 * bra_entries];
+                    const double* bv = &bra.value[pp * bra_entries];
+                    std::fill(T.begin(), T.end(), 0.0);
+                    for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                        const double qq = ket.p[q];
+                        hermite_coulomb_terms(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q], bra.Py[pp] - ket.Py[q],
+                                              bra.Pz[pp] - ket.Pz[q], work.data());
+                        const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq));
+                        // T[cd][h'] += sum_k c_q E^q_cd,k (-1)^k R_(h'+k) pre
+                        const double fq = pre * ket.factor[q];
+                        for (std::size_t k = 0; k < nk; ++k) {
+                            const double f = fq * signs.sign[k];
+                            const std::size_t* o = &o1.offset[k * nh1];
+                            double* x = &X1[k * nh1];
+                            for (std::size_t h = 0; h < nh1; ++h) x[h] = f * work[o[h]];
+                        }
+                        contract_bra(nh1, ncd, ket, &ket.value[q * ket_entries], X1.data(), T.data());
+                        // U_q[ab][k'] += sum_h c_p E^p_ab,h (-1)^k' R_(h+k') pre
+                        const double fp = pre * bra.factor[pp];
+                        for (std::size_t h = 0; h < nh; ++h) {
+                            const std::size_t* o = &o2.offset[h * nk1];
+                            double* x = &X2[h * nk1];
+                            for (std::size_t k = 0; k < nk1; ++k) x[k] = fp * signs.sign[k] * work[o[k]];
+                        }
+                        contract_ket(nk1, nab, bra, bv, X2.data(), &U[q * nab * nk1]);
+                    }
+                    // The bra's centres: sum_ab sum_h' dE^p[ab][h'] sum_cd Gamma[ab][cd] T[cd][h'].
+                    for (std::size_t cd = 0; cd < ncd; ++cd)
+                        for (std::size_t h = 0; h < nh1; ++h) Tt[h * ncd + cd] = T[cd * nh1 + h];
+                    const double* dv = &dbra.value[pp * 6 * dbra_entries];
                     double s[6] = {0, 0, 0, 0, 0, 0};
                     for (std::size_t ab = 0; ab < nab; ++ab) {
-                        const double* g = &G[ab * nk];
-                        for (int e = bra.start[ab]; e < bra.start[ab + 1]; ++e) {
-                            const double* m = &M[static_cast<std::size_t>(bra.index[static_cast<std::size_t>(e)]) * nk];
+                        const double* row = &gc[ab * ncd];
+                        for (int e = dbra.start[ab]; e < dbra.start[ab + 1]; ++e) {
+                            const double* t = &Tt[static_cast<std::size_t>(dbra.index[static_cast<std::size_t>(e)]) * ncd];
                             double v = 0.0;
-                            for (std::size_t k = 0; k < nk; ++k) v += m[k] * g[k];
-                            const double* d = &bv[6 * static_cast<std::size_t>(e)];
+                            for (std::size_t cd = 0; cd < ncd; ++cd) v += row[cd] * t[cd];
+                            const double* d = &dv[6 * static_cast<std::size_t>(e)];
                             for (int c = 0; c < 6; ++c) s[c] += d[c] * v;
                         }
                     }
-                    for (int c = 0; c < 6; ++c) sum[c] += pre * s[c];
+                    for (int x = 0; x < 3; ++x) {
+                        dA[x] += dbra.factor[pp] * s[x];
+                        dB[x] += dbra.factor[pp] * s[3 + x];
+                    }
+                }
+                // The ket's first centre: sum_cd sum_k' dE^q[cd][k'] sum_ab Gamma[ab][cd] U_q[ab][k'].
+                for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                    const double* Uq = &U[q * nab * nk1];
+                    for (std::size_t ab = 0; ab < nab; ++ab)
+                        for (std::size_t k = 0; k < nk1; ++k) Ut[k * nab + ab] = Uq[ab * nk1 + k];
+                    const double* dv = &dket.value[q * 6 * dket_entries];
+                    double s[3] = {0, 0, 0};
+                    for (std::size_t cd = 0; cd < ncd; ++cd) {
+                        const double* col = &gammat[cd * nab];
+                        for (int e = dket.start[cd]; e < dket.start[cd + 1]; ++e) {
+                            const double* u = &Ut[static_cast<std::size_t>(dket.index[static_cast<std::size_t>(e)]) * nab];
+                            double v = 0.0;
+                            for (std::size_t ab = 0; ab < nab; ++ab) v += col[ab] * u[ab];
+                            const double* d = &dv[6 * static_cast<std::size_t>(e)];
+                            for (int c = 0; c < 3; ++c) s[c] += d[c] * v;
+                        }
+                    }
+                    for (int x = 0; x < 3; ++x) dC[x] += dket.factor[q] * s[x];
+                }
+                // The fourth centre by translational invariance: the four derivatives sum to zero.
+                for (int x = 0; x < 3; ++x) {
+                    g[3 * SA.atom + static_cast<unsigned>(x)] += dA[x];
+                    g[3 * SB.atom + static_cast<unsigned>(x)] += dB[x];
+                    g[3 * SC.atom + static_cast<unsigned>(x)] += dC[x];
+                    g[3 * SD.atom + static_cast<unsigned>(x)] -= dA[x] + dB[x] + dC[x];
                 }
             }
         }
-        // 1/2 sum Gamma d(uv|ls) over both (uv|ls) and (ls|uv): once per ordered bra.
-        for (int d = 0; d < 6; ++d) per_pair[6 * static_cast<std::size_t>(b_pair) + static_cast<std::size_t>(d)] = sum[d];
     });
     AtomGradient g(3 * static_cast<std::size_t>(atoms), 0.0);
-    for (unsigned k = 0; k < npairs; ++k)
-        for (int x = 0; x < 3; ++x) {
-            g[3 * shells[pairs[k][0]].atom + static_cast<unsigned>(x)] += per_pair[6 * k + static_cast<unsigned>(x)];
-            g[3 * shells[pairs[k][1]].atom + static_cast<unsigned>(x)] += per_pair[6 * k + 3 + static_cast<unsigned>(x)];
-        }
+    for (const AtomGradient& piece : per_piece)
+        for (std::size_t x = 0; x < g.size(); ++x) g[x] += piece[x];
     return g;
 }

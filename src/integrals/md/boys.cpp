@@ -53,14 +53,12 @@ void boys_any(int m_max, double t, double* F) {
     const int k = static_cast<int>(t / grid_step + 0.5);
     const double d = k * grid_step - t;  // t0 - t
     const double* row = &grid()[static_cast<std::size_t>(k) * grid_orders];
+    // i!, exact in double; dividing by it (not multiplying by its rounded inverse) keeps
+    // the values as they have always been, the divisions now independent of each other.
+    static constexpr double factorial[taylor_terms] = {1.0, 1.0, 2.0, 6.0, 24.0, 120.0, 720.0, 5040.0};
     double s = 0.0;
-    double factorial = 1.0;
-    for (int i = 1; i < taylor_terms; ++i) factorial *= i;
     // Horner in d of sum_i F_(m_max+i)(t0) d^i / i!
-    for (int i = taylor_terms - 1; i >= 0; --i) {
-        s = s * d + row[m_max + i] / factorial;
-        if (i > 0) factorial /= i;
-    }
+    for (int i = taylor_terms - 1; i >= 0; --i) s = s * d + row[m_max + i] / factorial[i];
     F[m_max] = s;
     if (m_max == 0) return;
     const double e = std::exp(-t);

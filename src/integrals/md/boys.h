@@ -14,8 +14,9 @@
 //   F_m(t) = exp(-t) sum_k (2t)^k / ((2m+1)(2m+3)...(2m+2k+1)).
 // (T. Helgaker, P. Jorgensen, J. Olsen, Molecular Electronic-Structure Theory, Wiley 2000, 9.8.)
 
-// Four times the largest shell L (h, 5): electron repulsion over four h shells.
-constexpr int boys_any_max_order = 20;
+// Four times the largest shell L (h, 5) plus one: the nuclear derivatives of the
+// electron repulsion over four h shells.
+constexpr int boys_any_max_order = 21;
 
 // Fills F[0 .. m_max] with F_m(t), 0 <= m_max <= boys_any_max_order, t >= 0.
 void boys_any(int m_max, double t, double* F);

@@ -163,6 +163,12 @@ struct Scratch {
 
 }  // namespace
 
+std::size_t hermite_coulomb_work(int L) { return static_cast<std::size_t>(tables().level_offset[L].back() + 1); }
+
+void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double* work) {
+    coulomb(tables(), L, alpha, X, Y, Z, work);
+}
+
 int RepulsionPair::functions() const {
     return (pure_a ? 2 * la + 1 : cartesian_count(la)) * (pure_b ? 2 * lb + 1 : cartesian_count(lb));
 }

@@ -36,6 +36,12 @@ RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b);
 // once a thread has seen a quartet this large.
 void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out);
 
+// R_tuv = R^0_tuv (hermite.h) for t + u + v <= L at the positions of hermite_indices (the
+// same for every L), in work[0 ..]; `work` holds every level of the recursion, at least
+// hermite_coulomb_work(L) values. The recursion runs over tables made once, L <= boys_any_max_order.
+std::size_t hermite_coulomb_work(int L);
+void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double* work);
+
 // The same for four shells, their pair data made on the spot.
 std::vector<double> repulsion_block(const GaussianShell& a, const GaussianShell& b, const GaussianShell& c,
                                     const GaussianShell& d);
