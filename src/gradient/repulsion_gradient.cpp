@@ -4,6 +4,7 @@
 #include "common/constants.h"
 #include "gradient/derivative_integrals.h"
 #include "integrals/md/hermite.h"
+#include "integrals/md/pure.h"
 #include "integrals/md/repulsion.h"
 #include "system/parallel.h"
 
@@ -13,9 +14,47 @@ namespace {
 // size are left out: every integral they enter is smaller still.
 constexpr double primitive_pair_cutoff = 1e-15;
 
-// A shell pair as one side of a quartet: per primitive pair kept p, P, c_a c_b K_ab and,
-// per component pair ab, Hermite terms (entries start[ab] to start[ab + 1] of index into
-// hermite_indices) with `width` values per entry and primitive pair in value.
+// Shells of one atom that share their exponents and are all s or p, taken as one block:
+// a quartet of blocks computes the primitive pairs, Boys values and Hermite Coulomb terms
+// once for all their components (the 2s and 2p shells of the STO-nG sets, the sp shells
+// of the Pople sets). Any other shell is a block of its own.
+struct Block {
+    std::vector<const GaussianShell*> shells;
+    unsigned atom = 0;
+    int l = 0;           // the largest of its shells
+    bool plain = true;   // all s and p: its components are its functions
+    std::vector<CartesianPowers> powers;            // per component
+    std::vector<int> member;                        // per component: its shell in `shells`
+    std::vector<int> functions;                     // per function: its index in the basis
+};
+
+std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
+    std::vector<Block> blocks;
+    for (const GradientShell& s : shells) {
+        const GaussianShell& g = s.gaussian;
+        const bool sp = g.l <= 1;
+        if (blocks.empty() || !sp || !blocks.back().plain || blocks.back().atom != s.atom ||
+            blocks.back().shells.front()->exponents != g.exponents) {
+            blocks.emplace_back();
+            blocks.back().atom = s.atom;
+            blocks.back().plain = sp;
+        }
+        Block& b = blocks.back();
+        b.l = std::max(b.l, g.l);
+        for (const CartesianPowers& c : cartesian_components(g.l)) {
+            b.powers.push_back(c);
+            b.member.push_back(static_cast<int>(b.shells.size()));
+        }
+        for (int f = 0; f < function_count(g); ++f) b.functions.push_back(static_cast<int>(s.first) + f);
+        b.shells.push_back(&g);
+    }
+    return blocks;
+}
+
+// A block pair as one side of a quartet: per primitive pair kept p, P, K_ab and, per
+// component pair ab, Hermite terms (entries start[ab] to start[ab + 1] of index into
+// hermite_indices) with `width` values per entry and primitive pair in value, each
+// holding the pair's contraction coefficients c_a c_b.
 struct PairData {
     std::vector<double> p, Px, Py, Pz, factor;
     std::vector<int> start, index;
@@ -23,72 +62,84 @@ struct PairData {
     std::size_t entries() const { return index.size(); }
 };
 
-// The kept primitive pairs of A and B, each with its exponents and Hermite expansions
-// (i up to la + extra, j up to lb + extra) handed to `values`.
+// The kept primitive pairs of A and B, each with its exponents, the coefficients of its
+// components' shells and Hermite expansions (i up to la + extra, j up to lb + extra)
+// handed to `values`.
 template <class Values>
-void fill_pairs(const GaussianShell& A, const GaussianShell& B, int extra, PairData& pair, const Values& values) {
+void fill_pairs(const Block& A, const Block& B, int extra, PairData& pair, const Values& values) {
+    const GaussianShell &GA = *A.shells.front(), &GB = *B.shells.front();
     double ab2 = 0.0;
-    for (int x = 0; x < 3; ++x) ab2 += (A.centre[x] - B.centre[x]) * (A.centre[x] - B.centre[x]);
+    for (int x = 0; x < 3; ++x) ab2 += (GA.centre[x] - GB.centre[x]) * (GA.centre[x] - GB.centre[x]);
     HermiteExpansion E[3];
-    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
-        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
-            const double a = A.exponents[pa], b = B.exponents[pb], p = a + b;
-            const double factor = A.coefficients[pa] * B.coefficients[pb] * std::exp(-a * b / p * ab2);
-            if (std::fabs(factor) * std::pow(pi_convention / p, 1.5) < primitive_pair_cutoff) continue;
+    std::vector<double> ca(A.shells.size()), cb(B.shells.size());
+    for (std::size_t pa = 0; pa < GA.exponents.size(); ++pa)
+        for (std::size_t pb = 0; pb < GB.exponents.size(); ++pb) {
+            const double a = GA.exponents[pa], b = GB.exponents[pb], p = a + b;
+            const double factor = std::exp(-a * b / p * ab2);
+            double largest_a = 0.0, largest_b = 0.0;
+            for (std::size_t m = 0; m < ca.size(); ++m) {
+                ca[m] = A.shells[m]->coefficients[pa];
+                largest_a = std::max(largest_a, std::fabs(ca[m]));
+            }
+            for (std::size_t m = 0; m < cb.size(); ++m) {
+                cb[m] = B.shells[m]->coefficients[pb];
+                largest_b = std::max(largest_b, std::fabs(cb[m]));
+            }
+            if (largest_a * largest_b * factor * std::pow(pi_convention / p, 1.5) < primitive_pair_cutoff) continue;
             double P[3];
             for (int x = 0; x < 3; ++x) {
-                P[x] = (a * A.centre[x] + b * B.centre[x]) / p;
-                E[x].compute(A.l + extra, B.l + extra, p, P[x] - A.centre[x], P[x] - B.centre[x]);
+                P[x] = (a * GA.centre[x] + b * GB.centre[x]) / p;
+                E[x].compute(A.l + extra, B.l + extra, p, P[x] - GA.centre[x], P[x] - GB.centre[x]);
             }
             pair.p.push_back(p);
             pair.Px.push_back(P[0]);
             pair.Py.push_back(P[1]);
             pair.Pz.push_back(P[2]);
             pair.factor.push_back(factor);
-            values(E, a, b);
+            values(E, a, b, ca, cb);
         }
 }
 
-// The ket: E^ij_t E^kl_u E^mn_v over hermite_indices(lc + ld), one value per entry.
-PairData ket_pair(const GaussianShell& A, const GaussianShell& B) {
+// The ket: c_c c_d E^ij_t E^kl_u E^mn_v over hermite_indices(lc + ld), one value per entry.
+PairData ket_pair(const Block& A, const Block& B) {
     PairData ket;
-    const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
-    const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
     const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l);
     ket.start.push_back(0);
-    for (const CartesianPowers& i : ca)
-        for (const CartesianPowers& j : cb) {
+    for (const CartesianPowers& i : A.powers)
+        for (const CartesianPowers& j : B.powers) {
             for (std::size_t h = 0; h < hs.size(); ++h)
                 if (hs[h].t <= i.x + j.x && hs[h].u <= i.y + j.y && hs[h].v <= i.z + j.z)
                     ket.index.push_back(static_cast<int>(h));
             ket.start.push_back(static_cast<int>(ket.index.size()));
         }
-    fill_pairs(A, B, 0, ket, [&](const HermiteExpansion* E, double, double) {
-        std::size_t e = 0, cd = 0;
-        for (const CartesianPowers& i : ca)
-            for (const CartesianPowers& j : cb) {
-                for (; e < static_cast<std::size_t>(ket.start[cd + 1]); ++e) {
-                    const HermiteIndex& h = hs[static_cast<std::size_t>(ket.index[e])];
-                    ket.value.push_back(E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v));
-                }
-                ++cd;
-            }
-    });
+    fill_pairs(A, B, 0, ket,
+               [&](const HermiteExpansion* E, double, double, const std::vector<double>& ca, const std::vector<double>& cb) {
+                   std::size_t e = 0, cd = 0;
+                   for (std::size_t ic = 0; ic < A.powers.size(); ++ic)
+                       for (std::size_t jc = 0; jc < B.powers.size(); ++jc) {
+                           const CartesianPowers &i = A.powers[ic], &j = B.powers[jc];
+                           const double c = ca[static_cast<std::size_t>(A.member[ic])] *
+                                            cb[static_cast<std::size_t>(B.member[jc])];
+                           for (; e < static_cast<std::size_t>(ket.start[cd + 1]); ++e) {
+                               const HermiteIndex& h = hs[static_cast<std::size_t>(ket.index[e])];
+                               ket.value.push_back(c * (E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v)));
+                           }
+                           ++cd;
+                       }
+               });
     return ket;
 }
 
 // The bra, differentiated at A and B: over hermite_indices(la + lb + 1), the terms some
 // derivative has, six values per entry: d/dA_x, d/dA_y, d/dA_z, d/dB_x, d/dB_y, d/dB_z of
-// E^ij_t E^kl_u E^mn_v, where
+// c_a c_b E^ij_t E^kl_u E^mn_v, where
 //   d/dA_x E^ij_t = 2a E^(i+1)j_t - i E^(i-1)j_t,   d/dB_x E^ij_t = 2b E^i(j+1)_t - j E^i(j-1)_t.
-PairData bra_pair(const GaussianShell& A, const GaussianShell& B) {
+PairData bra_pair(const Block& A, const Block& B) {
     PairData bra;
-    const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
-    const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
     const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l + 1);
     bra.start.push_back(0);
-    for (const CartesianPowers& i : ca)
-        for (const CartesianPowers& j : cb) {
+    for (const CartesianPowers& i : A.powers)
+        for (const CartesianPowers& j : B.powers) {
             const int n[3] = {i.x + j.x, i.y + j.y, i.z + j.z};
             for (std::size_t h = 0; h < hs.size(); ++h) {
                 const int tuv[3] = {hs[h].t, hs[h].u, hs[h].v};
@@ -100,27 +151,34 @@ PairData bra_pair(const GaussianShell& A, const GaussianShell& B) {
             }
             bra.start.push_back(static_cast<int>(bra.index.size()));
         }
-    fill_pairs(A, B, 1, bra, [&](const HermiteExpansion* E, double a, double b) {
-        std::size_t e = 0, ab = 0;
-        for (const CartesianPowers& i : ca)
-            for (const CartesianPowers& j : cb) {
-                const int m[3] = {i.x, i.y, i.z}, n[3] = {j.x, j.y, j.z};
-                for (; e < static_cast<std::size_t>(bra.start[ab + 1]); ++e) {
-                    const HermiteIndex& h = hs[static_cast<std::size_t>(bra.index[e])];
-                    const int tuv[3] = {h.t, h.u, h.v};
-                    double plain[3], at_a[3], at_b[3];
-                    for (int x = 0; x < 3; ++x) {
-                        const int s = m[x], r = n[x], t = tuv[x];
-                        plain[x] = t > s + r ? 0.0 : E[x](s, r, t);
-                        at_a[x] = 2.0 * a * E[x](s + 1, r, t) - (s > 0 ? s * E[x](s - 1, r, t) : 0.0);
-                        at_b[x] = 2.0 * b * E[x](s, r + 1, t) - (r > 0 ? r * E[x](s, r - 1, t) : 0.0);
-                    }
-                    for (int x = 0; x < 3; ++x) bra.value.push_back(at_a[x] * plain[(x + 1) % 3] * plain[(x + 2) % 3]);
-                    for (int x = 0; x < 3; ++x) bra.value.push_back(at_b[x] * plain[(x + 1) % 3] * plain[(x + 2) % 3]);
-                }
-                ++ab;
-            }
-    });
+    fill_pairs(A, B, 1, bra,
+               [&](const HermiteExpansion* E, double a, double b, const std::vector<double>& ca,
+                   const std::vector<double>& cb) {
+                   std::size_t e = 0, ab = 0;
+                   for (std::size_t ic = 0; ic < A.powers.size(); ++ic)
+                       for (std::size_t jc = 0; jc < B.powers.size(); ++jc) {
+                           const CartesianPowers &i = A.powers[ic], &j = B.powers[jc];
+                           const double c = ca[static_cast<std::size_t>(A.member[ic])] *
+                                            cb[static_cast<std::size_t>(B.member[jc])];
+                           const int m[3] = {i.x, i.y, i.z}, n[3] = {j.x, j.y, j.z};
+                           for (; e < static_cast<std::size_t>(bra.start[ab + 1]); ++e) {
+                               const HermiteIndex& h = hs[static_cast<std::size_t>(bra.index[e])];
+                               const int tuv[3] = {h.t, h.u, h.v};
+                               double plain[3], at_a[3], at_b[3];
+                               for (int x = 0; x < 3; ++x) {
+                                   const int s = m[x], r = n[x], t = tuv[x];
+                                   plain[x] = t > s + r ? 0.0 : E[x](s, r, t);
+                                   at_a[x] = 2.0 * a * E[x](s + 1, r, t) - (s > 0 ? s * E[x](s - 1, r, t) : 0.0);
+                                   at_b[x] = 2.0 * b * E[x](s, r + 1, t) - (r > 0 ? r * E[x](s, r - 1, t) : 0.0);
+                               }
+                               for (int x = 0; x < 3; ++x)
+                                   bra.value.push_back(c * (at_a[x] * plain[(x + 1) % 3] * plain[(x + 2) % 3]));
+                               for (int x = 0; x < 3; ++x)
+                                   bra.value.push_back(c * (at_b[x] * plain[(x + 1) % 3] * plain[(x + 2) % 3]));
+                           }
+                           ++ab;
+                       }
+               });
     return bra;
 }
 
@@ -174,13 +232,42 @@ Contraction contraction(std::size_t n) {
     }
 }
 
-// Largest |M_ij| over the functions of two shells.
-double block_max(const Matrix<double>& M, const GradientShell& a, const GradientShell& b) {
+// Largest |M_ij| over the functions of two blocks.
+double block_max(const Matrix<double>& M, const Block& a, const Block& b) {
     double largest = 0.0;
-    for (int i = 0; i < function_count(a.gaussian); ++i)
-        for (int j = 0; j < function_count(b.gaussian); ++j)
-            largest = std::max(largest, std::fabs(M[static_cast<int>(a.first) + i][static_cast<int>(b.first) + j]));
+    for (int i : a.functions)
+        for (int j : b.functions) largest = std::max(largest, std::fabs(M[i][j]));
     return largest;
+}
+
+// Gamma over the functions of a quartet of blocks taken to their components: T^T Gamma T
+// on each index of a block of one shell of l >= 2, T its shell_transform (as
+// cartesian_weights); a block of s and p shells is its own components.
+std::vector<double> component_weights(std::vector<double> in, const Block* const* quartet) {
+    std::size_t extent[4];
+    for (int k = 0; k < 4; ++k) extent[k] = quartet[k]->functions.size();
+    for (int k = 0; k < 4; ++k) {
+        if (quartet[k]->plain) continue;
+        const GaussianShell& shell = *quartet[k]->shells.front();
+        const std::vector<double>& T = shell_transform(shell.l, shell.pure);
+        const std::size_t nf = extent[k], nc = static_cast<std::size_t>(cartesian_count(shell.l));
+        std::size_t before = 1, after = 1;
+        for (int j = 0; j < k; ++j) before *= extent[j];
+        for (int j = k + 1; j < 4; ++j) after *= extent[j];
+        std::vector<double> out(before * nc * after, 0.0);
+        for (std::size_t a = 0; a < before; ++a)
+            for (std::size_t f = 0; f < nf; ++f)
+                for (std::size_t c = 0; c < nc; ++c) {
+                    const double t = T[f * nc + c];
+                    if (t == 0.0) continue;
+                    const double* src = &in[(a * nf + f) * after];
+                    double* dst = &out[(a * nc + c) * after];
+                    for (std::size_t b = 0; b < after; ++b) dst[b] += t * src[b];
+                }
+        extent[k] = nc;
+        in = std::move(out);
+    }
+    return in;
 }
 
 }  // namespace
@@ -191,35 +278,39 @@ constexpr unsigned work_pieces = 256;
 
 AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const PairDensities& densities,
                                 unsigned atoms, unsigned threads) {
-    // Shell pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)|, their expansions plain
-    // (as a ket) and differentiated (as a bra): the same primitive pairs in both.
+    // Block pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)| over their shells, their
+    // expansions plain (as a ket) and differentiated (as a bra): the same primitive pairs in both.
+    const std::vector<Block> blocks = blocks_of(shells);
     std::vector<std::array<unsigned, 2>> pairs;
     int lmax = 0;
-    for (unsigned a = 0; a < shells.size(); ++a) {
-        lmax = std::max(lmax, shells[a].gaussian.l);
+    for (unsigned a = 0; a < blocks.size(); ++a) {
+        lmax = std::max(lmax, blocks[a].l);
         for (unsigned b = 0; b <= a; ++b) pairs.push_back({a, b});
     }
     const unsigned npairs = static_cast<unsigned>(pairs.size());
     std::vector<double> bound(npairs);
     std::vector<PairData> plain(npairs), derivative(npairs);
     run_parallel(threads, npairs, [&](unsigned k) {
-        const GaussianShell &A = shells[pairs[k][0]].gaussian, &B = shells[pairs[k][1]].gaussian;
-        const std::vector<double> diagonal = repulsion_block(A, B, A, B);
-        const std::size_t nab = static_cast<std::size_t>(function_count(A) * function_count(B));
+        const Block &A = blocks[pairs[k][0]], &B = blocks[pairs[k][1]];
         double largest = 0.0;
-        for (std::size_t ab = 0; ab < nab; ++ab) largest = std::max(largest, std::fabs(diagonal[ab * nab + ab]));
+        for (const GaussianShell* a : A.shells)
+            for (const GaussianShell* b : B.shells) {
+                const std::vector<double> diagonal = repulsion_block(*a, *b, *a, *b);
+                const std::size_t nab = static_cast<std::size_t>(function_count(*a) * function_count(*b));
+                for (std::size_t ab = 0; ab < nab; ++ab) largest = std::max(largest, std::fabs(diagonal[ab * nab + ab]));
+            }
         bound[k] = std::sqrt(largest);
         plain[k] = ket_pair(A, B);
         derivative[k] = bra_pair(A, B);
     });
-    // Largest density element of each shell pair: the total's and any channel's.
-    const std::size_t ns = shells.size();
+    // Largest density element of each block pair: the total's and any channel's.
+    const std::size_t ns = blocks.size();
     std::vector<double> total_max(ns * ns), channel_max(ns * ns, 0.0);
     for (std::size_t a = 0; a < ns; ++a)
         for (std::size_t b = 0; b < ns; ++b) {
-            total_max[a * ns + b] = block_max(densities.total, shells[a], shells[b]);
+            total_max[a * ns + b] = block_max(densities.total, blocks[a], blocks[b]);
             for (const Matrix<double>& P : densities.channels)
-                channel_max[a * ns + b] = std::max(channel_max[a * ns + b], block_max(P, shells[a], shells[b]));
+                channel_max[a * ns + b] = std::max(channel_max[a * ns + b], block_max(P, blocks[a], blocks[b]));
         }
     const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
     // R offsets for every pair of an L + 1 (the differentiated side) and an L that occur.
@@ -234,18 +325,17 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
         std::vector<double> gamma, gammat, work, X1, X2, T, Tt, U, Ut;
         for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
             const unsigned sa = pairs[b_pair][0], sb = pairs[b_pair][1];
-            const GradientShell &SA = shells[sa], &SB = shells[sb];
-            const GaussianShell &A = SA.gaussian, &B = SB.gaussian;
+            const Block &A = blocks[sa], &B = blocks[sb];
             const PairData &bra = plain[b_pair], &dbra = derivative[b_pair];
-            const int nfa = function_count(A), nfb = function_count(B);
-            const std::size_t nab = static_cast<std::size_t>(cartesian_count(A.l) * cartesian_count(B.l));
+            const std::size_t nfa = A.functions.size(), nfb = B.functions.size();
+            const std::size_t nab = A.powers.size() * B.powers.size();
             const int lbra = A.l + B.l;
             const std::size_t nh = hermite_indices(lbra).size(), nh1 = hermite_indices(lbra + 1).size();
             for (unsigned k_pair = 0; k_pair <= b_pair; ++k_pair) {
                 const unsigned sc = pairs[k_pair][0], sd = pairs[k_pair][1];
-                const GradientShell &SC = shells[sc], &SD = shells[sd];
+                const Block &C = blocks[sc], &D = blocks[sd];
                 // A quartet on one atom: its derivatives cancel over its four centres.
-                if (SA.atom == SB.atom && SB.atom == SC.atom && SC.atom == SD.atom) continue;
+                if (A.atom == B.atom && B.atom == C.atom && C.atom == D.atom) continue;
                 // Gamma over the quartet's functions, each unordered pair standing for both orders.
                 const double pairs_weight = (sa == sb ? 1.0 : 2.0) * (sc == sd ? 1.0 : 2.0);
                 const double weight_bound =
@@ -256,31 +346,28 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                 // (ab|cd) and (cd|ab) are one quartet here, differentiated at all four centres;
                 // (ab|ab) differentiated at all four counts each centre twice.
                 const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
-                const GaussianShell &C = SC.gaussian, &D = SD.gaussian;
                 const PairData &ket = plain[k_pair], &dket = derivative[k_pair];
-                const int nfc = function_count(C), nfd = function_count(D);
-                gamma.resize(static_cast<std::size_t>(nfa * nfb * nfc * nfd));
+                const std::size_t nfc = C.functions.size(), nfd = D.functions.size();
+                gamma.resize(nfa * nfb * nfc * nfd);
                 std::size_t at = 0;
-                for (int i = 0; i < nfa; ++i)
-                    for (int j = 0; j < nfb; ++j) {
-                        const int u = static_cast<int>(SA.first) + i, v = static_cast<int>(SB.first) + j;
+                for (const int u : A.functions)
+                    for (const int v : B.functions) {
                         const double Puv = weight * densities.total[u][v];
-                        for (int k = 0; k < nfc; ++k)
-                            for (int l = 0; l < nfd; ++l, ++at) {
-                                const int r = static_cast<int>(SC.first) + k, s = static_cast<int>(SD.first) + l;
+                        for (const int r : C.functions)
+                            for (const int s : D.functions) {
                                 double exchange = 0.0;
                                 for (const Matrix<double>& P : densities.channels)
                                     exchange += P[u][r] * P[v][s] + P[u][s] * P[v][r];
-                                gamma[at] = Puv * densities.total[r][s] - weight * densities.exchange * exchange;
+                                gamma[at++] = Puv * densities.total[r][s] - weight * densities.exchange * exchange;
                             }
                     }
-                // Components of s and p are their functions; others are transformed.
-                const GaussianShell* quartet[4] = {&A, &B, &C, &D};
-                const bool is_plain = A.l <= 1 && B.l <= 1 && C.l <= 1 && D.l <= 1;
+                // Components of s and p blocks are their functions; others are transformed.
+                const Block* quartet[4] = {&A, &B, &C, &D};
+                const bool is_plain = A.plain && B.plain && C.plain && D.plain;
                 const std::vector<double> transformed =
-                    is_plain ? std::vector<double>() : cartesian_weights(gamma, quartet, 4);
+                    is_plain ? std::vector<double>() : component_weights(gamma, quartet);
                 const std::vector<double>& gc = is_plain ? gamma : transformed;
-                const std::size_t ncd = static_cast<std::size_t>(cartesian_count(C.l) * cartesian_count(D.l));
+                const std::size_t ncd = C.powers.size() * D.powers.size();
                 gammat.resize(ncd * nab);
                 for (std::size_t ab = 0; ab < nab; ++ab)
                     for (std::size_t cd = 0; cd < ncd; ++cd) gammat[cd * nab + ab] = gc[ab * ncd + cd];
@@ -370,10 +457,10 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                 }
                 // The fourth centre by translational invariance: the four derivatives sum to zero.
                 for (int x = 0; x < 3; ++x) {
-                    g[3 * SA.atom + static_cast<unsigned>(x)] += dA[x];
-                    g[3 * SB.atom + static_cast<unsigned>(x)] += dB[x];
-                    g[3 * SC.atom + static_cast<unsigned>(x)] += dC[x];
-                    g[3 * SD.atom + static_cast<unsigned>(x)] -= dA[x] + dB[x] + dC[x];
+                    g[3 * A.atom + static_cast<unsigned>(x)] += dA[x];
+                    g[3 * B.atom + static_cast<unsigned>(x)] += dB[x];
+                    g[3 * C.atom + static_cast<unsigned>(x)] += dC[x];
+                    g[3 * D.atom + static_cast<unsigned>(x)] -= dA[x] + dB[x] + dC[x];
                 }
             }
         }
