@@ -51,12 +51,12 @@ std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
     return blocks;
 }
 
-// A block pair as one side of a quartet: per primitive pair kept p, P, K_ab and, per
+// A block pair as one side of a quartet: per primitive pair kept p and P and, per
 // component pair ab, Hermite terms (entries start[ab] to start[ab + 1] of index into
 // hermite_indices) with `width` values per entry and primitive pair in value, each
-// holding the pair's contraction coefficients c_a c_b.
+// holding the pair's c_a c_b K_ab, K_ab = exp(-ab/p |A - B|^2).
 struct PairData {
-    std::vector<double> p, Px, Py, Pz, factor;
+    std::vector<double> p, Px, Py, Pz;
     std::vector<int> start, index;
     std::vector<double> value;
     std::size_t entries() const { return index.size(); }
@@ -95,12 +95,14 @@ void fill_pairs(const Block& A, const Block& B, int extra, PairData& pair, const
             pair.Px.push_back(P[0]);
             pair.Py.push_back(P[1]);
             pair.Pz.push_back(P[2]);
-            pair.factor.push_back(factor);
+            for (double& c : ca) c *= factor;
             values(E, a, b, ca, cb);
         }
 }
 
-// The ket: c_c c_d E^ij_t E^kl_u E^mn_v over hermite_indices(lc + ld), one value per entry.
+// The undifferentiated pair: (-1)^(t+u+v) c_c c_d K_cd E^ij_t E^kl_u E^mn_v over
+// hermite_indices(lc + ld), one value per entry. The sign is the ket's in (ab|cd); as a
+// bra, the pair meets R_(h+k') with the sign of (h + k') (see repulsion_gradient).
 PairData ket_pair(const Block& A, const Block& B) {
     PairData ket;
     const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l);
@@ -122,7 +124,8 @@ PairData ket_pair(const Block& A, const Block& B) {
                                             cb[static_cast<std::size_t>(B.member[jc])];
                            for (; e < static_cast<std::size_t>(ket.start[cd + 1]); ++e) {
                                const HermiteIndex& h = hs[static_cast<std::size_t>(ket.index[e])];
-                               ket.value.push_back(c * (E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v)));
+                               const double sign = (h.t + h.u + h.v) % 2 == 0 ? c : -c;
+                               ket.value.push_back(sign * (E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v)));
                            }
                            ++cd;
                        }
@@ -132,7 +135,7 @@ PairData ket_pair(const Block& A, const Block& B) {
 
 // The bra, differentiated at A and B: over hermite_indices(la + lb + 1), the terms some
 // derivative has, six values per entry: d/dA_x, d/dA_y, d/dA_z, d/dB_x, d/dB_y, d/dB_z of
-// c_a c_b E^ij_t E^kl_u E^mn_v, where
+// c_a c_b K_ab E^ij_t E^kl_u E^mn_v, where
 //   d/dA_x E^ij_t = 2a E^(i+1)j_t - i E^(i-1)j_t,   d/dB_x E^ij_t = 2b E^i(j+1)_t - j E^i(j-1)_t.
 PairData bra_pair(const Block& A, const Block& B) {
     PairData bra;
@@ -318,11 +321,14 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
     for (int l1 = 0; l1 <= 2 * lmax + 1; ++l1)
         for (int l2 = 0; l2 <= 2 * lmax; ++l2) offsets[static_cast<std::size_t>(l1)].push_back(sum_offsets(l1, l2));
 
+    // (-1)^(t+u+v) of the terms of R up to the largest quartet's L.
+    const std::vector<double> parity = sum_offsets(4 * lmax + 1, 0).sign;
+
     const unsigned pieces = std::min(npairs, work_pieces);
     std::vector<AtomGradient> per_piece(pieces, AtomGradient(3 * static_cast<std::size_t>(atoms), 0.0));
     run_parallel(threads, pieces, [&](unsigned piece) {
         AtomGradient& g = per_piece[piece];
-        std::vector<double> gamma, gammat, work, X1, X2, T, Tt, U, Ut;
+        std::vector<double> gamma, gammat, work, R, Rs, X1, X2, T, Tt, U, Ut;
         for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
             const unsigned sa = pairs[b_pair][0], sb = pairs[b_pair][1];
             const Block &A = blocks[sa], &B = blocks[sb];
@@ -376,10 +382,12 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                 // X1[k][h'] for the differentiated bra, X2[h][k'] for the differentiated ket.
                 const SumOffsets& o1 = offsets[static_cast<std::size_t>(lbra + 1)][static_cast<std::size_t>(lket)];
                 const SumOffsets& o2 = offsets[static_cast<std::size_t>(lket + 1)][static_cast<std::size_t>(lbra)];
-                const SumOffsets& signs = offsets[static_cast<std::size_t>(lket + 1)][0];
                 const int L = lbra + lket + 1;
+                const std::size_t nr = hermite_indices(L).size();
                 const Contraction contract_bra = contraction(nh1), contract_ket = contraction(nk1);
                 work.resize(hermite_coulomb_work(L));
+                R.resize(nr);
+                Rs.resize(nr);
                 X1.resize(nk * nh1);
                 X2.resize(nh * nk1);
                 T.resize(ncd * nh1);
@@ -397,22 +405,25 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                         const double qq = ket.p[q];
                         hermite_coulomb_terms(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q], bra.Py[pp] - ket.Py[q],
                                               bra.Pz[pp] - ket.Pz[q], work.data());
+                        // R = pre R_m and Rs = pre (-1)^m R_m, m = t + u + v.
                         const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq));
-                        // T[cd][h'] += sum_k c_q E^q_cd,k (-1)^k R_(h'+k) pre
-                        const double fq = pre * ket.factor[q];
+                        for (std::size_t m = 0; m < nr; ++m) {
+                            R[m] = pre * work[m];
+                            Rs[m] = parity[m] * R[m];
+                        }
+                        // T[cd][h'] += sum_k (-1)^k c_q E^q_cd,k R_(h'+k)
                         for (std::size_t k = 0; k < nk; ++k) {
-                            const double f = fq * signs.sign[k];
                             const std::size_t* o = &o1.offset[k * nh1];
                             double* x = &X1[k * nh1];
-                            for (std::size_t h = 0; h < nh1; ++h) x[h] = f * work[o[h]];
+                            for (std::size_t h = 0; h < nh1; ++h) x[h] = R[o[h]];
                         }
                         contract_bra(nh1, ncd, ket, &ket.value[q * ket_entries], X1.data(), T.data());
-                        // U_q[ab][k'] += sum_h c_p E^p_ab,h (-1)^k' R_(h+k') pre
-                        const double fp = pre * bra.factor[pp];
+                        // U_q[ab][k'] += sum_h (-1)^k' c_p E^p_ab,h R_(h+k'), the bra's values
+                        // carrying (-1)^h: (-1)^k' = (-1)^h (-1)^(h+k').
                         for (std::size_t h = 0; h < nh; ++h) {
                             const std::size_t* o = &o2.offset[h * nk1];
                             double* x = &X2[h * nk1];
-                            for (std::size_t k = 0; k < nk1; ++k) x[k] = fp * signs.sign[k] * work[o[k]];
+                            for (std::size_t k = 0; k < nk1; ++k) x[k] = Rs[o[k]];
                         }
                         contract_ket(nk1, nab, bra, bv, X2.data(), &U[q * nab * nk1]);
                     }
@@ -432,8 +443,8 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                         }
                     }
                     for (int x = 0; x < 3; ++x) {
-                        dA[x] += dbra.factor[pp] * s[x];
-                        dB[x] += dbra.factor[pp] * s[3 + x];
+                        dA[x] += s[x];
+                        dB[x] += s[3 + x];
                     }
                 }
                 // The ket's first centre: sum_cd sum_k' dE^q[cd][k'] sum_ab Gamma[ab][cd] U_q[ab][k'].
@@ -453,7 +464,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                             for (int c = 0; c < 3; ++c) s[c] += d[c] * v;
                         }
                     }
-                    for (int x = 0; x < 3; ++x) dC[x] += dket.factor[q] * s[x];
+                    for (int x = 0; x < 3; ++x) dC[x] += s[x];
                 }
                 // The fourth centre by translational invariance: the four derivatives sum to zero.
                 for (int x = 0; x < 3; ++x) {
