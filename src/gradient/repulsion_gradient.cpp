@@ -488,13 +488,17 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                 X1.resize(nk * nh1);
                 X2.resize(nh * nk1);
                 T.resize(ncd * nh1);
-                U.assign(ket.p.size() * nab * nk1, 0.0);
+                // A pair on one atom moves as a whole, so only the sum of its two derivatives
+                // counts, which is minus the other pair's: one pass then serves, the bra's where
+                // the ket is on one atom, else the ket's (both its centres) where the bra is.
+                const bool bra_pass = C.atom == D.atom || A.atom != B.atom, ket_pass = C.atom != D.atom;
+                if (ket_pass) U.assign(ket.p.size() * nab * nk1, 0.0);
                 V.resize(std::max(nab * nh1, ncd * nk1));
                 ket_used.assign(ket.p.size(), false);
                 const Multiplication multiply_bra = multiplication(nh1), multiply_ket = multiplication(nk1);
                 const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
                 const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
-                double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0};
+                double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0}, dD[3] = {0, 0, 0};
                 for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
                     const double p = bra.p[pp];
                     const double* bv = &bra.value[pp * bra_entries];
@@ -518,12 +522,15 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                             Rs[m] = parity[m] * R[m];
                         }
                         // T[cd][h'] += sum_k (-1)^k c_q E^q_cd,k R_(h'+k)
-                        for (std::size_t k = 0; k < nk; ++k) {
-                            const std::size_t* o = &o1.offset[k * nh1];
-                            double* x = &X1[k * nh1];
-                            for (std::size_t h = 0; h < nh1; ++h) x[h] = R[o[h]];
+                        if (bra_pass) {
+                            for (std::size_t k = 0; k < nk; ++k) {
+                                const std::size_t* o = &o1.offset[k * nh1];
+                                double* x = &X1[k * nh1];
+                                for (std::size_t h = 0; h < nh1; ++h) x[h] = R[o[h]];
+                            }
+                            contract_bra(nh1, ncd, ket, &ket.value[q * ket_entries], X1.data(), T.data());
                         }
-                        contract_bra(nh1, ncd, ket, &ket.value[q * ket_entries], X1.data(), T.data());
+                        if (!ket_pass) continue;
                         // U_q[ab][k'] += sum_h (-1)^k' c_p E^p_ab,h R_(h+k'), the bra's values
                         // carrying (-1)^h: (-1)^k' = (-1)^h (-1)^(h+k').
                         for (std::size_t h = 0; h < nh; ++h) {
@@ -533,7 +540,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                         }
                         contract_ket(nk1, nab, bra, bv, X2.data(), &U[q * nab * nk1]);
                     }
-                    if (!bra_used) continue;
+                    if (!bra_used || !bra_pass) continue;
                     // The bra's centres: sum_ab sum_h' dE^p[ab][h'] V[ab][h'], V = Gamma T.
                     multiply_bra(nh1, nab, ncd, gc.data(), T.data(), V.data());
                     const double* dv = &dbra.value[pp * 6 * dbra_entries];
@@ -544,16 +551,22 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
                         dB[x] += s[3 + x];
                     }
                 }
-                // The ket's first centre: sum_cd sum_k' dE^q[cd][k'] V[cd][k'], V = Gamma^T U_q.
-                for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                // The ket's centres: sum_cd sum_k' dE^q[cd][k'] V[cd][k'], V = Gamma^T U_q.
+                for (std::size_t q = 0; q < ket.p.size() && ket_pass; ++q) {
                     if (!ket_used[q]) continue;
                     multiply_ket(nk1, ncd, nab, gammat.data(), &U[q * nab * nk1], V.data());
                     const double* dv = &dket.value[q * 6 * dket_entries];
-                    double s[3];
-                    final_sums<3>(dket, dv, V.data(), s);
-                    for (int x = 0; x < 3; ++x) dC[x] += s[x];
+                    double s[6];
+                    final_sums<6>(dket, dv, V.data(), s);
+                    for (int x = 0; x < 3; ++x) {
+                        dC[x] += s[x];
+                        dD[x] += s[3 + x];
+                    }
                 }
-                // The fourth centre by translational invariance: the four derivatives sum to zero.
+                // The other centres by translational invariance: the four derivatives sum to zero
+                // (without the ket's pass, dC stays 0 and D, on C's atom, takes -(dA + dB)).
+                if (!bra_pass)
+                    for (int x = 0; x < 3; ++x) dA[x] = -dC[x] - dD[x];  // on B's atom as well
                 for (int x = 0; x < 3; ++x) {
                     g[3 * A.atom + static_cast<unsigned>(x)] += dA[x];
                     g[3 * B.atom + static_cast<unsigned>(x)] += dB[x];
