@@ -11,6 +11,7 @@
 #include "properties/properties.h"
 #include "report/listing.h"
 #include "report/verdict.h"
+#include "scf/same_state.h"
 #include "system/parallel.h"
 
 namespace {
@@ -27,10 +28,7 @@ std::vector<double> flat(const std::vector<Vec3>& g) {
     return out;
 }
 
-const Matrix<double>& reported_density_owner(const Calculation& calc, Matrix<double>& storage) {
-    storage = (calc.tightened ? *calc.tightened : calc.result).total_density();
-    return storage;
-}
+const SpinRun& reported(const Calculation& calc) { return calc.tightened ? *calc.tightened : calc.result; }
 
 }  // namespace
 
@@ -42,9 +40,9 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
                               ": --frequencies needs every atom to have a nucleus; ghost atoms have no mass",
                           exit_status::unsupported};
     const unsigned n = prepared.molecule.nratoms();
-    Matrix<double> start_storage;
-    const Matrix<double>& start = reported_density_owner(reference, start_storage);
+    const Matrix<double> start = reported(reference).total_density();
     Settings displaced_settings = settings;
+    displaced_settings.checks = ScfChecks::displacement;  // the reference's checks hold for its state
     displaced_settings.diis = true;
     displaced_settings.threads = 1;
     displaced_settings.progress = false;
@@ -59,7 +57,13 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         (coordinate % 3 == 0 ? p.x : coordinate % 3 == 1 ? p.y : p.z) += step;
         Listing quiet(false);
         const Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &start);
-        const Verdict v = verdict(calc);
+        Verdict v = verdict(calc);
+        if (v.status == exit_status::ok) {
+            const double overlap = occupied_space_overlap(reported(reference), calc.result, calc.S);
+            if (!(overlap > same_state_overlap))
+                v = {exit_status::unstable, "it reached another state than the one at the input geometry (overlap of "
+                                            "the occupied spaces " + std::to_string(overlap) + ")"};
+        }
         if (v.status != exit_status::ok) {
             std::ostringstream msg;
             msg << "Error in input file " << quoted(path) << ": the SCF of the frequency run with atom "

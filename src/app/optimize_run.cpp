@@ -28,7 +28,7 @@ OptimizationResult optimize(const PreparedRun& run, const Settings& settings, co
     }
     const unsigned threads = settings.threads != 0 ? settings.threads : default_thread_count();
     Settings step_settings = settings;
-    step_settings.geometry_step = true;
+    step_settings.checks = ScfChecks::geometry_step;
     std::optional<Calculation> last;
     std::optional<MolecularIntegrals> integrals;  // the last geometry's, for its final checks
     std::optional<Matrix<double>> last_start;     // the density its SCF started from

@@ -195,7 +195,7 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
         listing.step(step, energy, ms);
         if (!std::isfinite(energy)) throw nonfinite_energy_failure(path, step, energy);
     };
-    search_uhf(calc, system, atomic_start, uhf, report);
+    search_uhf(calc, system, atomic_start, uhf, settings.checks, report);
 }
 
 }  // namespace

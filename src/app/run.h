@@ -17,6 +17,13 @@
 
 class Listing;
 
+// How much of a single point's checking an SCF gets (app/scf_search.h).
+enum class ScfChecks {
+    single_point,   // every check
+    geometry_step,  // an optimisation's intermediate geometry: the checks that only report wait for the final one
+    displacement,   // a small displacement of a checked geometry, started from its density: convergence only
+};
+
 // How to compute: chosen on the command line.
 struct Settings {
     IntegralPath integrals = IntegralPath::automatic;
@@ -25,9 +32,7 @@ struct Settings {
     unsigned threads = 0;         // fast path; 0: every core
     bool integral_direct = false; // fast path: recompute the integrals at every step even when they would fit
     bool progress = true;  // the progress line of the integrals on a terminal; off where several runs share it
-    // An intermediate geometry of an optimisation: the checks that only report (app/scf_search.h)
-    // wait for the final geometry.
-    bool geometry_step = false;
+    ScfChecks checks = ScfChecks::single_point;
 };
 
 // What every SCF needs of a molecule: its basis, one-electron matrices, two-electron

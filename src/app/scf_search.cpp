@@ -101,13 +101,23 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     // A limit set on the command line holds for every loop of the --diis search.
     if (calc.diis && settings.max_iterations != 0) quiet.max_iterations = settings.max_iterations;
     SpinRun scf;
+    if (settings.checks == ScfChecks::displacement) {
+        // DIIS from the checked state's density; its stability is that state's.
+        calc.diis = true;
+        scf = hf.iterate_diis(atomic_start);
+        if (!scf.finite) throw nonfinite_energy_failure(path, scf.iterations, scf.energy);
+        calc.convergence = check_convergence(hf, scf);
+        calc.stable = true;
+        calc.result = std::move(scf);
+        return;
+    }
     if (calc.diis) {
         ClosedShellSearch search{quiet, diis_with_following(hf, atomic_start)};
         if (!search.best.scf.finite)
             throw nonfinite_energy_failure(path, search.best.scf.iterations, search.best.scf.energy);
         const double first_energy = search.best.scf.energy;
         const bool first_stable = search.best.stable;
-        search.run_starts();
+        if (settings.checks == ScfChecks::single_point || !first_stable) search.run_starts();
         calc.start = search.start;
         if (calc.start != ReportedStart::atomic_density) {
             calc.first_start_stable = first_stable;
@@ -131,7 +141,7 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
             calc.lowest = check_stability(hf, scf);
             calc.stable = !(calc.lowest.eigenvalue < instability_threshold);
         }
-        if (calc.stable && !settings.geometry_step) {
+        if (calc.stable && settings.checks == ScfChecks::single_point) {
             // The search of --diis, as an independent check.
             ClosedShellSearch search{quiet, diis_with_following(quiet, atomic_start)};
             search.run_starts();
@@ -145,17 +155,21 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     }
     // A closed-shell solution may lie above a UHF one (a triplet, or a broken-symmetry
     // singlet): reported, the RHF answer stands.
-    if (calc.stability_checked && !settings.geometry_step)
+    if (calc.stability_checked && settings.checks == ScfChecks::single_point)
         calc.triplet = lowest_triplet_rotation(scf.channels[0].C, scf.channels[0].energies, hf.occupied,
                                                *hf.two_electron_operator);
     calc.result = std::move(scf);
 }
 
 void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
-                const UhfSettings& settings, const StepListener& report) {
+                const UhfSettings& settings, ScfChecks checks, const StepListener& report) {
     const unsigned alpha = system.occupied[0], beta = system.occupied[1];
-    UhfResult best = run_uhf(system, atomic_start, settings, report);
+    UhfSettings first_settings = settings;
+    if (checks == ScfChecks::displacement) first_settings.check_stability = false;  // the checked state's
+    UhfResult best = run_uhf(system, atomic_start, first_settings, report);
     const UhfResult first = best;
+    // Only a single point, or a step that reached no stable state, searches the other starts.
+    const bool search = checks == ScfChecks::single_point || (checks == ScfChecks::geometry_step && rank(best) < 2);
     auto consider = [&](UhfResult other, ReportedStart from) {
         if (!better(other, best)) return;
         best = std::move(other);
@@ -163,8 +177,8 @@ void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double
     };
 
     const int n = system.H.rows();
-    const bool all = all_starts(system.H);
-    if (all || rank(best) < 2)
+    const bool all = search && all_starts(system.H);
+    if (all || (search && rank(best) < 2))
         consider(run_uhf(system, Matrix<double>(n, n), settings, nullptr), ReportedStart::core_hamiltonian);
     if (all) {
         const Orbitals gwh = roothaan_orbitals(wolfsberg_helmholz(system.H, system.S), system.X, system.X_t);

@@ -16,7 +16,7 @@ using EnergyFunction = std::function<EnergyGradient(const std::vector<double>& x
 
 // Converged when at one geometry the largest and the RMS force and the largest and the RMS
 // component of the next step are all below these (Eh/bohr or Eh/rad; bohr or rad) and the
-// step's predicted energy gain is below 5e-7 Eh, or the largest force alone is below
+// step's predicted energy gain is below 1e-6 Eh, or the largest force alone is below
 // max_force / 100 (a flat minimum, where the step stays long).
 struct ConvergenceCriteria {
     double max_force, rms_force, max_step, rms_step;
