@@ -58,7 +58,7 @@ endforeach()
 file(WRITE "${OUT}"
 ".TH VELKO 1 \"\" \"velko ${VERSION}\" \"User Commands\"
 .SH NAME
-velko \\- Hartree\\-Fock of small molecules (H to Ne) in STO\\-3G and STO\\-6G
+velko \\- Hartree\\-Fock for molecules of H to Kr in standard basis sets
 .SH SYNOPSIS
 ${synopsis}.SH DESCRIPTION
 ${description}.SH OPTIONS

@@ -15,4 +15,4 @@ source scripts/deps.sh
 
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DVELKO_TESTS=OFF > /dev/null
 cmake --build "$BUILD_DIR" -j"$JOBS" --target velko > /dev/null
-"./$BUILD_DIR/velko" "${input:-examples/water.in}"
+"$BUILD_DIR/velko" "${input:-examples/water.in}"

@@ -134,6 +134,11 @@ int run(const Options& opt, const Output& out) {
 
     clock.toc();
     out.print_calculation_time(clock.passed());
+    // A closed shell with an unrestricted state below it keeps its status: told, not failed.
+    if (calc.channels() == 1) {
+        const std::string triplet = instability_message(calc);
+        if (!triplet.empty()) std::cerr << triplet << "\n";
+    }
     const Verdict v = verdict(calc);
     if (v.status != exit_status::ok) std::cerr << v.message << "\n";
     if (v.status == exit_status::ok && trace && !trace->converged) {
