@@ -6,6 +6,7 @@
 // Run: build-bench/bench/velko_md_bench --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,25 @@ void libint2_quartet(benchmark::State& state) {
     libint2::finalize();
 }
 BENCHMARK(libint2_quartet)->ArgsProduct({{1, 2, 3}, {0, 1}});
+
+// libint2 with its shell-pair data (ShellPair) made beforehand, as quartet_from_pairs.
+void libint2_quartet_from_pairs(benchmark::State& state) {
+    const int l = static_cast<int>(state.range(0));
+    const bool pure = state.range(1) != 0;
+    libint2::initialize();
+    const libint2::Shell a = libint_shell(l, pure, 0.0, 1.1), b = libint_shell(l, pure, 1.4, 0.8),
+                         c = libint_shell(l, pure, 2.8, 0.6), d = libint_shell(l, pure, 4.2, 1.3);
+    libint2::Engine engine(libint2::Operator::coulomb, 1, l);
+    const double ln_precision = std::log(engine.precision());
+    const libint2::ShellPair bra(a, b, ln_precision), ket(c, d, ln_precision);
+    for (auto _ : state) {
+        engine.compute2<libint2::Operator::coulomb, libint2::BraKet::xx_xx, 0>(a, b, c, d, &bra, &ket);
+        benchmark::DoNotOptimize(engine.results()[0]);
+    }
+    state.SetItemsProcessed(state.iterations());
+    libint2::finalize();
+}
+BENCHMARK(libint2_quartet_from_pairs)->ArgsProduct({{1, 2, 3}, {0, 1}});
 #endif
 
 }  // namespace

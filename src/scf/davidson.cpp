@@ -100,6 +100,9 @@ LowestEigenpair lowest_eigenpair(const LinearMap& A, const FlatVector& diagonal,
         result.residual = norm[0];
         result.converged = all_converged;
         result.settled = all_converged || (all_settled && theta[0] > options.settled_above);
+        if (options.stop_when_lowest_converged_below && norm[0] <= options.residual_tolerance &&
+            theta[0] < options.settled_above)
+            result.converged = result.settled = true;  // the pair returned has converged
         if (result.converged || (options.stop_when_settled && result.settled) ||
             result.products >= options.max_products)
             break;

@@ -36,6 +36,9 @@ struct DavidsonOptions {
     // eigenvalues from above; the eigenvalue is then only an upper bound.
     bool stop_when_settled = false;
     double settled_above = 0.0;
+    // Stop as soon as the lowest Ritz pair has converged below settled_above, leaving the
+    // other refined pairs as they are: enough where only the lowest eigenvalue is reported.
+    bool stop_when_lowest_converged_below = false;
 };
 
 struct LowestEigenpair {

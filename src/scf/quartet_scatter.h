@@ -94,8 +94,10 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const do
 
 // Coulomb of DJ into AJ when `coulomb`, exchange of DK times s into AK when `exchange`:
 // the kernel fixed for the shell sizes of s, p, pure d and Cartesian d.
+// Inlined into each build's loop, as G's is by itself: an out-of-line K-only copy took half
+// again the instructions of G's.
 template <bool coulomb, bool exchange>
-inline void scatter_quartet(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
+[[gnu::always_inline]] inline void scatter_quartet(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
                             double* AK, double s, std::size_t n, ScatterScratch& scratch) {
     switch (q.nd) {
         case 1: return scatter_quartet_nd<coulomb, exchange, 1>(q, W, DJ, AJ, DK, AK, s, n, scratch);

@@ -105,25 +105,32 @@ ScreenedOperator::ScreenedOperator(std::shared_ptr<const QuartetSource> source, 
     std::stable_sort(by_bound_.begin(), by_bound_.end(), [&](std::uint32_t a, std::uint32_t b) { return Q_[a] > Q_[b]; });
     std::vector<std::uint32_t> rank(npairs);
     for (std::size_t r = 0; r < npairs; ++r) rank[by_bound_[r]] = static_cast<std::uint32_t>(r);
-    std::vector<std::uint64_t> tree_count(npairs + 1, 0), tree_functions(npairs + 1, 0);
+    pair_block_.resize(npairs);
+    for (std::size_t x = 0; x < npairs; ++x)
+        pair_block_[x] = static_cast<std::uint32_t>(shell_size_[pairs_[x].a] * shell_size_[pairs_[x].b]);
+    std::vector<std::uint64_t> tree_count(npairs + 1, 0), tree_functions(npairs + 1, 0), tree_blocks(npairs + 1, 0);
     ket_begin_.assign(npairs + 1, 0);
     value_begin_.assign(npairs + 1, 0);
+    block_begin_.assign(npairs + 1, 0);
     for (std::size_t x = 0; x < npairs; ++x) {
         for (std::size_t r = rank[x] + 1; r <= npairs; r += r & (~r + 1)) {
             tree_count[r] += 1;
             tree_functions[r] += pairs_[x].first.size();
+            tree_blocks[r] += pair_block_[x];
         }
         const std::size_t prefix = static_cast<std::size_t>(
             std::partition_point(by_bound_.begin(), by_bound_.end(),
                                  [&](std::uint32_t y) { return Q_[x] * Q_[y] >= schwarz_threshold_; }) -
             by_bound_.begin());
-        std::uint64_t kets = 0, functions = 0;
+        std::uint64_t kets = 0, functions = 0, blocks = 0;
         for (std::size_t r = prefix; r > 0; r -= r & (~r + 1)) {
             kets += tree_count[r];
             functions += tree_functions[r];
+            blocks += tree_blocks[r];
         }
         ket_begin_[x + 1] = ket_begin_[x] + kets;
         value_begin_[x + 1] = value_begin_[x] + pairs_[x].first.size() * functions;
+        block_begin_[x + 1] = block_begin_[x] + pair_block_[x] * blocks;
     }
 
     // Chunks of about equal numbers of integrals, by bra.
@@ -168,16 +175,20 @@ void ScreenedOperator::list_quartets() {
 
 void ScreenedOperator::store(const ProgressCallback& progress) {
     list_quartets();
-    values_.assign(surviving_integrals(), 0.0);
+    values_.assign(block_begin_.back(), 0.0);
     std::mutex progress_mutex;
     std::uint64_t done = 0;
     run_parallel(threads_, chunk_count, [&](unsigned c) {
+        std::vector<double> integrals(max_quartet_), block;
         for (std::uint32_t x = chunk_begin_[c]; x < chunk_begin_[c + 1]; ++x) {
-            double* out = values_.data() + value_begin_[x];
-            const std::size_t nb = pairs_[x].first.size();
+            double* out = values_.data() + block_begin_[x];
             for (std::uint64_t q = ket_begin_[x]; q < ket_begin_[x + 1]; ++q) {
-                source_->quartet(x, kets_[q], out);
-                out += nb * pairs_[kets_[q]].first.size();
+                const std::uint32_t y = kets_[q];
+                source_->quartet(x, y, integrals.data());
+                const std::size_t size = static_cast<std::size_t>(pair_block_[x]) * pair_block_[y];
+                const double* W = quartet_block(pairs_[x], pairs_[y], x == y, quartet_shells(x, y), integrals.data(), block);
+                std::copy(W, W + size, out);
+                out += size;
             }
         }
         if (progress) {
@@ -197,33 +208,33 @@ std::vector<double> ScreenedOperator::shell_block_max(const Matrix<double>& D) c
     return m;
 }
 
-// Calls visit(x, y, values) for each surviving quartet of the chunk, in list order,
-// skipping those the density screen rules out when a screen is given.
+// Calls visit(shells, W) with the weighted block W of each surviving quartet of the chunk,
+// in list order, skipping those the density screen rules out when a screen is given.
 template <class Visit>
 void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const {
     std::vector<double> Dmax;
     if (screen_density) Dmax = shell_block_max(*screen_density);
     auto dmax = [&](unsigned s, unsigned t) { return Dmax[static_cast<std::size_t>(s) * shells_ + t]; };
-    std::vector<double> buffer(values_.empty() ? max_quartet_ : 0);
+    std::vector<double> buffer(values_.empty() ? max_quartet_ : 0), block;
     for (std::uint32_t x = chunk_begin_[chunk]; x < chunk_begin_[chunk + 1]; ++x) {
         const PairFunctions& bra = pairs_[x];
-        const std::size_t nb = bra.first.size();
-        const double* stored_values = values_.empty() ? nullptr : values_.data() + value_begin_[x];
+        const double* stored_values = values_.empty() ? nullptr : values_.data() + block_begin_[x];
         for (std::uint64_t q = ket_begin_[x]; q < ket_begin_[x + 1]; ++q) {
             const std::uint32_t y = kets_[q];
             const PairFunctions& ket = pairs_[y];
             const double* vals = stored_values;
-            if (stored_values) stored_values += nb * ket.first.size();
+            if (stored_values) stored_values += static_cast<std::size_t>(pair_block_[x]) * pair_block_[y];
             if (screen_density) {
                 const unsigned a = bra.a, b = bra.b, c = ket.a, d = ket.b;
                 const double m = std::max({dmax(a, b), dmax(c, d), dmax(a, c), dmax(a, d), dmax(b, c), dmax(b, d)});
                 if (2.0 * Q_[x] * Q_[y] * m < density_threshold_) continue;
             }
+            const QuartetShells shells = quartet_shells(x, y);
             if (!vals) {
                 source_->quartet(x, y, buffer.data());
-                vals = buffer.data();
+                vals = quartet_block(bra, ket, x == y, shells, buffer.data(), block);
             }
-            visit(x, y, vals);
+            visit(shells, vals);
         }
     }
 }
@@ -248,11 +259,7 @@ std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, const 
         std::vector<double*> h;
         for (Matrix<double>& A : halves) h.push_back(n > 0 ? A[0] : nullptr);
         ScatterScratch scratch(largest_shell_);
-        std::vector<double> block;
-        for_each_quartet(c, screen, [&](std::uint32_t x, std::uint32_t y, const double* vals) {
-            const QuartetShells q = quartet_shells(x, y);
-            scatter(q, quartet_block(pairs_[x], pairs_[y], x == y, q, vals, block), h.data(), scratch);
-        });
+        for_each_quartet(c, screen, [&](const QuartetShells& q, const double* W) { scatter(q, W, h.data(), scratch); });
         parts[c] = std::move(halves);
     });
     std::vector<Matrix<double>> out;

@@ -51,19 +51,20 @@ public:
                      double schwarz_threshold = default_schwarz_threshold,
                      double density_threshold = default_density_threshold);
 
-    // Integrals in the surviving quartets: what store() keeps.
+    // Integrals in the surviving quartets.
     std::uint64_t surviving_integrals() const { return value_begin_.back(); }
     std::uint64_t surviving_quartets() const { return ket_begin_.back(); }
     std::uint64_t total_quartets() const;
-    // Bytes that store() would allocate, and bytes held in any case (the quartet list).
-    std::uint64_t stored_bytes() const { return surviving_integrals() * sizeof(double); }
+    // Bytes that store() would allocate (each quartet as the weighted block the scatter
+    // reads, over its four shells' functions: quartet_block in screened.cpp), and bytes held in any case (the quartet list).
+    std::uint64_t stored_bytes() const { return block_begin_.back() * sizeof(double); }
     std::uint64_t list_bytes() const;
     // Lists the surviving quartets (list_bytes()); needed before any build.
     void list_quartets();
     // Lists the quartets, computes and keeps their integrals; without it every build
     // is integral-direct. Throws std::bad_alloc when the storage cannot be had.
     void store(const ProgressCallback& progress = nullptr);
-    bool stored() const { return !values_.empty() || surviving_integrals() == 0; }
+    bool stored() const { return !values_.empty() || block_begin_.back() == 0; }
 
     unsigned functions() const override { return n_; }
     Matrix<double> G(const Matrix<double>& D) const override;
@@ -96,10 +97,12 @@ private:
     bool listed_ = false;
     std::vector<std::uint64_t> ket_begin_;       // kets_ of bra x: ket_begin_[x] .. ket_begin_[x+1]-1
     std::vector<std::uint32_t> kets_;            // surviving ket pairs, ascending, per bra
-    std::vector<std::uint64_t> value_begin_;     // first value of bra x; back(): all values
+    std::vector<std::uint64_t> value_begin_;     // first integral of bra x; back(): all integrals
+    std::vector<std::uint64_t> block_begin_;     // likewise of the stored blocks' values
     std::vector<std::uint32_t> chunk_begin_;     // bra ranges of the chunks, chunk_count + 1 entries
     std::vector<std::uint32_t> shell_of_;        // shell of each function
     std::vector<std::size_t> shell_first_, shell_size_;  // each shell's contiguous functions
     std::size_t largest_shell_ = 0;
-    std::vector<double> values_;                 // stored integrals, per quartet nb * nk in kernel order
+    std::vector<std::uint32_t> pair_block_;      // functions of each pair's two shells, na * nb
+    std::vector<double> values_;                 // stored weighted blocks, per quartet in list order
 };

@@ -138,5 +138,6 @@ LowestRotation lowest_triplet_rotation(const Matrix<double>& C, const std::vecto
     o.residual_tolerance = triplet_residual_tolerance;
     o.stop_when_settled = true;
     o.settled_above = instability_threshold;
+    o.stop_when_lowest_converged_below = static_cast<unsigned>(C.rows()) > refined_triplet_check_functions;
     return lowest_rotation({{C, energies, nocc}}, triplet_response(two_electron), o);
 }

@@ -150,6 +150,15 @@ TEST(OrbitalHessian, ProductAndLowestEigenvalueMatchTheExplicitMatrix) {
             for (int k = 0; k < c.nocc * v; ++k) overlap += lowest.vector[static_cast<std::size_t>(k)] * U[k][0];
             EXPECT_NEAR(std::fabs(overlap), 1.0, 1e-6) << channels;
         }
+        // Stopped once the lowest pair has converged below a bound above it (the triplet
+        // check of a large basis): the same eigenvalue, converged.
+        DavidsonOptions o = stability_options(static_cast<unsigned>(c.n), 1);
+        o.residual_tolerance = 1e-8;
+        o.stop_when_lowest_converged_below = true;
+        o.settled_above = w[0] + 1.0;
+        const LowestRotation early = lowest_rotation({channel}, response(ao), o);
+        EXPECT_TRUE(early.converged);
+        EXPECT_NEAR(early.eigenvalue, w[0], 1e-10);
     }
 }
 

@@ -36,8 +36,24 @@ std::vector<double> make_grid() {
     return grid;
 }
 
-const std::vector<double>& grid() {
-    static const std::vector<double> values = make_grid();
+// i!, exact in double.
+constexpr double factorial[taylor_terms] = {1.0, 1.0, 2.0, 6.0, 24.0, 120.0, 720.0, 5040.0};
+
+// Row k, order m: the Taylor coefficients F_(m+i)(k * grid_step) / i!, i = 0 ... taylor_terms-1,
+// each the quotient the series has always divided out (not a product with a rounded
+// inverse), made once.
+std::vector<double> make_series(const std::vector<double>& grid) {
+    std::vector<double> series(static_cast<std::size_t>(grid_points) * (boys_any_max_order + 1) * taylor_terms);
+    for (int k = 0; k < grid_points; ++k)
+        for (int m = 0; m <= boys_any_max_order; ++m)
+            for (int i = 0; i < taylor_terms; ++i)
+                series[(static_cast<std::size_t>(k) * (boys_any_max_order + 1) + m) * taylor_terms + i] =
+                    grid[static_cast<std::size_t>(k) * grid_orders + m + i] / factorial[i];
+    return series;
+}
+
+const std::vector<double>& series() {
+    static const std::vector<double> values = make_series(make_grid());
     return values;
 }
 
@@ -52,13 +68,10 @@ void boys_any(int m_max, double t, double* F) {
     }
     const int k = static_cast<int>(t / grid_step + 0.5);
     const double d = k * grid_step - t;  // t0 - t
-    const double* row = &grid()[static_cast<std::size_t>(k) * grid_orders];
-    // i!, exact in double; dividing by it (not multiplying by its rounded inverse) keeps
-    // the values as they have always been, the divisions now independent of each other.
-    static constexpr double factorial[taylor_terms] = {1.0, 1.0, 2.0, 6.0, 24.0, 120.0, 720.0, 5040.0};
+    const double* c = &series()[(static_cast<std::size_t>(k) * (boys_any_max_order + 1) + m_max) * taylor_terms];
     double s = 0.0;
     // Horner in d of sum_i F_(m_max+i)(t0) d^i / i!
-    for (int i = taylor_terms - 1; i >= 0; --i) s = s * d + row[m_max + i] / factorial[i];
+    for (int i = taylor_terms - 1; i >= 0; --i) s = s * d + c[i];
     F[m_max] = s;
     if (m_max == 0) return;
     const double e = std::exp(-t);
