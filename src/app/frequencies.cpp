@@ -47,10 +47,19 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     displaced_settings.threads = 1;
     displaced_settings.progress = false;
 
-    // --- 6N gradients: displacement d = 2 (3 a + c) + (0: +h, 1: -h) ---
-    std::vector<Displaced> runs(6 * n);
-    run_parallel(workers, 6 * n, [&](unsigned d) {
-        const unsigned coordinate = d / 2;
+    // The heaviest atom stays: its rows follow from the others' (below), and its mass
+    // divides whatever noise they carry the most.
+    unsigned kept = 0;
+    for (unsigned a = 1; a < n; ++a)
+        if (prepared.molecule.atoms[a].element > prepared.molecule.atoms[kept].element) kept = a;
+    std::vector<unsigned> displaced;  // the Cartesian coordinates moved, 3 a + c
+    for (unsigned i = 0; i < 3 * n; ++i)
+        if (n == 1 || i / 3 != kept) displaced.push_back(i);
+
+    // --- 6(N-1) gradients: run 2 k + (0: +h, 1: -h) moves coordinate displaced[k] ---
+    std::vector<Displaced> runs(2 * displaced.size());
+    run_parallel(workers, static_cast<unsigned>(runs.size()), [&](unsigned d) {
+        const unsigned coordinate = displaced[d / 2];
         const double step = d % 2 == 0 ? hessian_step : -hessian_step;
         Molecule moved = prepared.molecule;
         Vec3& p = moved.atoms[coordinate / 3].position;
@@ -80,15 +89,38 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     Matrix<double> hessian(dim, dim);
     std::array<std::vector<double>, 3> dipole_derivatives{std::vector<double>(dim), std::vector<double>(dim),
                                                           std::vector<double>(dim)};
-    for (int i = 0; i < dim; ++i) {
-        const Displaced& plus = runs[static_cast<std::size_t>(2 * i)];
-        const Displaced& minus = runs[static_cast<std::size_t>(2 * i + 1)];
+    for (std::size_t k = 0; k < displaced.size(); ++k) {
+        const int i = static_cast<int>(displaced[k]);
+        const Displaced& plus = runs[2 * k];
+        const Displaced& minus = runs[2 * k + 1];
         for (int j = 0; j < dim; ++j)
             hessian[i][j] = (plus.gradient[static_cast<std::size_t>(j)] - minus.gradient[static_cast<std::size_t>(j)]) /
                             (2.0 * hessian_step);
         for (int c = 0; c < 3; ++c)
             dipole_derivatives[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
                 (plus.dipole[static_cast<std::size_t>(c)] - minus.dipole[static_cast<std::size_t>(c)]) / (2.0 * hessian_step);
+    }
+    // The kept atom's rows: moving every atom alike changes no gradient component, so
+    // sum_a H[3a+c][j] = 0, and changes the dipole (origin fixed) by the charge Q along c.
+    if (displaced.size() < static_cast<std::size_t>(dim)) {
+        double charge = -static_cast<double>(reference.electrons);
+        for (const Atom& a : prepared.molecule.atoms) charge += a.nucl_chg();
+        for (int c = 0; c < 3; ++c) {
+            const int i = static_cast<int>(3 * kept) + c;
+            for (int j = 0; j < dim; ++j) {
+                double sum = 0.0;
+                for (unsigned a = 0; a < n; ++a)
+                    if (a != kept) sum += hessian[static_cast<int>(3 * a) + c][j];
+                hessian[i][j] = -sum;
+            }
+            for (int k = 0; k < 3; ++k) {
+                std::vector<double>& dk = dipole_derivatives[static_cast<std::size_t>(k)];
+                double sum = 0.0;
+                for (unsigned a = 0; a < n; ++a)
+                    if (a != kept) sum += dk[3 * a + static_cast<unsigned>(c)];
+                dk[static_cast<std::size_t>(i)] = (k == c ? charge : 0.0) - sum;
+            }
+        }
     }
     for (int i = 0; i < dim; ++i)
         for (int j = 0; j < i; ++j) hessian[i][j] = hessian[j][i] = 0.5 * (hessian[i][j] + hessian[j][i]);

@@ -1,6 +1,5 @@
-// The same-state test of displaced SCF runs: the overlap of two occupied spaces, as one
-// table (closed forms: 1 for one space, 0 when an occupied orbital is swapped for a virtual
-// one, whose S-orthogonality makes it orthogonal to the whole occupied space).
+// The overlap of two occupied spaces, one table (closed forms: 1 for one space, 0 when an
+// occupied orbital is swapped for a virtual one, S-orthogonal to the whole occupied space).
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -29,10 +28,7 @@ TEST(SameState, OccupiedSpaceOverlap) {
     two.channels.push_back(two.channels[0]);
 
     const struct {
-        const char* what;
-        const SpinRun& b;
-        const Matrix<double>& S;
-        double expected, tolerance;
+        const char* what; const SpinRun& b; const Matrix<double>& S; double expected, tolerance;
     } cases[] = {
         {"itself", ref.result, ref.S, 1.0, 1e-12},
         {"displaced 0.005 bohr, DIIS from its density", near.result, near.S, 1.0, 1e-3},
@@ -42,7 +38,6 @@ TEST(SameState, OccupiedSpaceOverlap) {
     EXPECT_TRUE(near.result.converged);
     for (const auto& c : cases)
         EXPECT_NEAR(occupied_space_overlap(ref.result, c.b, c.S), c.expected, c.tolerance) << c.what;
-    EXPECT_GT(occupied_space_overlap(ref.result, near.result, near.S), same_state_overlap);
 }
 
 }  // namespace
