@@ -91,21 +91,25 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     for (AxisOperation& op : axis_operations(positions, elements))
         if (maps_onto_itself(op, reference_gradient, reference_properties)) operations.push_back(std::move(op));
     const std::vector<DisplacementSource> plan = plan_displacements(moves, operations);
-    std::vector<unsigned> computed;
+    // A task: the computed runs of one coordinate, +h first. When it has both, the -h run
+    // starts from 2 P(0) - P(+h), the reference densities mirrored through the +h run's: their
+    // error is O(h^2) against O(h) for P(0) (water cc-pVTZ: 3 SCF steps instead of 7).
+    std::vector<std::vector<unsigned>> tasks;
     for (unsigned d = 0; d < plan.size(); ++d)
-        if (plan[d].operation < 0) computed.push_back(d);
+        if (plan[d].operation >= 0) continue;
+        else if (d % 2 == 1 && !tasks.empty() && tasks.back().front() == d - 1) tasks.back().push_back(d);
+        else tasks.push_back({d});
 
     // --- the gradients of the computed runs, then their images ---
     std::vector<Displaced> runs(moves.size());
-    run_parallel(workers, static_cast<unsigned>(computed.size()), [&](unsigned task) {
-        const unsigned d = computed[task];
+    const auto displaced_run = [&](unsigned d, const StartDensities& from) {
         const unsigned coordinate = moves[d].coordinate;
         const double step = moves[d].sign * hessian_step;
         Molecule moved = prepared.molecule;
         Vec3& p = moved.atoms[coordinate / 3].position;
         (coordinate % 3 == 0 ? p.x : coordinate % 3 == 1 ? p.y : p.z) += step;
         Listing quiet(false);
-        const Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &start);
+        Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &from);
         Verdict v = verdict(calc);
         if (v.status == exit_status::ok) {
             const double overlap = occupied_space_overlap(reported(reference), calc.result, calc.S);
@@ -122,6 +126,16 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         }
         runs[d].gradient = flat(scf_gradient(calc, 1));
         runs[d].dipole = calculation_properties(calc).dipole;
+        return calc;
+    };
+    run_parallel(workers, static_cast<unsigned>(tasks.size()), [&](unsigned task) {
+        const Calculation plus = displaced_run(tasks[task].front(), start);
+        if (tasks[task].size() == 1) return;
+        StartDensities mirrored = plus.result.densities();
+        for (std::size_t s = 0; s < mirrored.size(); ++s)
+            for (int i = 0; i < mirrored[s].rows(); ++i)
+                for (int j = 0; j < mirrored[s].cols(); ++j) mirrored[s][i][j] = 2.0 * start[s][i][j] - mirrored[s][i][j];
+        displaced_run(tasks[task].back(), mirrored);
     });
     for (unsigned d = 0; d < plan.size(); ++d)
         if (plan[d].operation >= 0) {
