@@ -40,7 +40,7 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
                               ": --frequencies needs every atom to have a nucleus; ghost atoms have no mass",
                           exit_status::unsupported};
     const unsigned n = prepared.molecule.nratoms();
-    const Matrix<double> start = reported(reference).total_density();
+    const StartDensities start = reported(reference).densities();
     Settings displaced_settings = settings;
     displaced_settings.checks = ScfChecks::displacement;  // the reference's checks hold for its state
     displaced_settings.diis = true;
