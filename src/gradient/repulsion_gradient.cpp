@@ -422,7 +422,7 @@ struct QuartetData {
     const PairDensities& densities;
     // offsets[l1][l2]: sum_offsets(l1, l2) for an l1 of a raised side, l2 of the other.
     const std::vector<std::vector<std::vector<std::size_t>>>& offsets;
-    const std::vector<bool>& odd;  // per Hermite term: t + u + v odd
+    const std::vector<double>& sign;  // per Hermite term: (-1)^(t+u+v)
 };
 
 // The gradient of the bra pairs piece, piece + pieces, ... with each of their kets, into g.
@@ -434,7 +434,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
     const unsigned npairs = static_cast<unsigned>(data.pairs.size());
     const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
     std::vector<double> gamma, gammat, R, X, T, U, V;
-    std::vector<bool> ket_used;
+    std::vector<char> ket_used;
     for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
         const unsigned sa = data.pairs[b_pair][0], sb = data.pairs[b_pair][1];
         const Block &A = blocks[sa], &B = blocks[sb];
@@ -501,9 +501,9 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             // counts, which is minus the other pair's: one pass then serves, the bra's where
             // the ket is on one atom, else the ket's (both its centres) where the bra is.
             const bool bra_pass = C.atom == D.atom || A.atom != B.atom, ket_pass = C.atom != D.atom;
-            if (ket_pass) U.assign(ket.p.size() * nab * nk1, 0.0);
+            if (ket_pass) U.resize(ket.p.size() * nab * nk1);
             V.resize(std::max(nab * nh1, ncd * nk1));
-            ket_used.assign(ket.p.size(), false);
+            ket_used.assign(ket.p.size(), 0);
             const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
             const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
             double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0}, dD[3] = {0, 0, 0};
@@ -518,7 +518,8 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                         primitive_quartet_cutoff)
                         continue;
                     bra_used = true;
-                    ket_used[q] = true;
+                    if (ket_pass && !ket_used[q]) std::fill_n(&U[q * nab * nk1], nab * nk1, 0.0);
+                    ket_used[q] = 1;
                     const double qq = ket.p[q];
                     // R = 2 pi^(5/2) / (p q sqrt(p + q)) R_tuv
                     hermite_coulomb_terms(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q], bra.Py[pp] - ket.Py[q],
@@ -549,8 +550,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                 if (!ket_used[q]) continue;
                 double* u = &U[q * nab * nk1];
                 for (std::size_t ab = 0; ab < nab; ++ab)
-                    for (std::size_t k = 0; k < nk1; ++k)
-                        if (data.odd[k]) u[ab * nk1 + k] = -u[ab * nk1 + k];
+                    for (std::size_t k = 0; k < nk1; ++k) u[ab * nk1 + k] *= data.sign[k];
                 double s[6];
                 const double* dv = &dket.value[q * 6 * dket_entries];
                 if (bra_pass)
@@ -625,10 +625,10 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
     for (int l1 = 0; l1 <= 2 * lmax + 1; ++l1)
         for (int l2 = 0; l2 <= 2 * lmax; ++l2) offsets[static_cast<std::size_t>(l1)].push_back(sum_offsets(l1, l2));
 
-    // Which terms of a raised ket carry (-1)^(t+u+v) = -1.
-    std::vector<bool> odd;
-    for (const HermiteIndex& h : hermite_indices(2 * lmax + 1)) odd.push_back((h.t + h.u + h.v) % 2 != 0);
-    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets, odd};
+    // The sign (-1)^(t+u+v) of the terms of a raised ket.
+    std::vector<double> sign;
+    for (const HermiteIndex& h : hermite_indices(2 * lmax + 1)) sign.push_back((h.t + h.u + h.v) % 2 == 0 ? 1.0 : -1.0);
+    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets, sign};
 
     const unsigned pieces = std::min(npairs, work_pieces);
     std::vector<AtomGradient> per_piece(pieces, AtomGradient(3 * static_cast<std::size_t>(atoms), 0.0));
