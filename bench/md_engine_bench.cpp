@@ -52,24 +52,10 @@ libint2::Shell libint_shell(int l, bool pure, double x, double a) {
     return libint2::Shell{{a}, {{l, pure, {1.0}}}, {{x, 0.3 * x, -0.2 * x}}};
 }
 
+// libint2's Coulomb engine; with with_pairs its shell-pair data (ShellPair) are made
+// beforehand, as quartet_from_pairs has them.
+template <bool with_pairs>
 void libint2_quartet(benchmark::State& state) {
-    const int l = static_cast<int>(state.range(0));
-    const bool pure = state.range(1) != 0;
-    libint2::initialize();
-    const libint2::Shell a = libint_shell(l, pure, 0.0, 1.1), b = libint_shell(l, pure, 1.4, 0.8),
-                         c = libint_shell(l, pure, 2.8, 0.6), d = libint_shell(l, pure, 4.2, 1.3);
-    libint2::Engine engine(libint2::Operator::coulomb, 1, l);
-    for (auto _ : state) {
-        engine.compute(a, b, c, d);
-        benchmark::DoNotOptimize(engine.results()[0]);
-    }
-    state.SetItemsProcessed(state.iterations());
-    libint2::finalize();
-}
-BENCHMARK(libint2_quartet)->ArgsProduct({{1, 2, 3}, {0, 1}});
-
-// libint2 with its shell-pair data (ShellPair) made beforehand, as quartet_from_pairs.
-void libint2_quartet_from_pairs(benchmark::State& state) {
     const int l = static_cast<int>(state.range(0));
     const bool pure = state.range(1) != 0;
     libint2::initialize();
@@ -79,13 +65,17 @@ void libint2_quartet_from_pairs(benchmark::State& state) {
     const double ln_precision = std::log(engine.precision());
     const libint2::ShellPair bra(a, b, ln_precision), ket(c, d, ln_precision);
     for (auto _ : state) {
-        engine.compute2<libint2::Operator::coulomb, libint2::BraKet::xx_xx, 0>(a, b, c, d, &bra, &ket);
+        if constexpr (with_pairs)
+            engine.compute2<libint2::Operator::coulomb, libint2::BraKet::xx_xx, 0>(a, b, c, d, &bra, &ket);
+        else
+            engine.compute(a, b, c, d);
         benchmark::DoNotOptimize(engine.results()[0]);
     }
     state.SetItemsProcessed(state.iterations());
     libint2::finalize();
 }
-BENCHMARK(libint2_quartet_from_pairs)->ArgsProduct({{1, 2, 3}, {0, 1}});
+BENCHMARK_TEMPLATE(libint2_quartet, false)->ArgsProduct({{1, 2, 3}, {0, 1}});
+BENCHMARK_TEMPLATE(libint2_quartet, true)->ArgsProduct({{1, 2, 3}, {0, 1}});
 #endif
 
 }  // namespace
