@@ -22,19 +22,14 @@ TEST(DisplacedStart, OpenShellKeepsItsSpinDensities) {
         Molecule m = c.molecule;
         m.multiplicity = c.multiplicity;
         const PreparedRun run = prepare_run(m, c.what);
-        Settings settings;
-        settings.progress = false;
-        const Calculation ref = compute_run(run, settings, c.what, quiet);
-        Molecule moved = run.molecule;
-        moved.atoms[1].position.x += 0.005;
-        const Calculation searched = compute_scf(moved, run.spin, settings, c.what, quiet);
-        Settings displaced = settings;
+        const StartDensities start = compute_run(run, Settings{}, c.what, quiet).result.densities();
+        m = run.molecule;
+        m.atoms[1].position.x += 0.005;
+        Settings displaced;
         displaced.checks = ScfChecks::displacement;
-        const StartDensities start = ref.result.densities();
-        const Calculation near = compute_scf(moved, run.spin, displaced, c.what, quiet, &start);
-        EXPECT_TRUE(near.result.converged) << c.what;
-        EXPECT_NEAR(near.result.energy, searched.result.energy, 1e-8) << c.what;
-        EXPECT_LE(near.result.iterations, c.most_steps) << c.what;
+        const Calculation near = compute_scf(m, run.spin, displaced, c.what, quiet, &start);
+        EXPECT_NEAR(near.result.energy, compute_scf(m, run.spin, Settings{}, c.what, quiet).result.energy, 1e-8) << c.what;
+        EXPECT_TRUE(near.result.converged && near.result.iterations <= c.most_steps) << c.what << " " << near.result.iterations;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "basis/cgf.h"
 #include "common/constants.h"
 #include "integrals/md/boys.h"
+#include "integrals/md/hermite.h"
 #include "integrals/md/one_body.h"
 #include "integrals/md/pure.h"
 #include "integrals/md/repulsion.h"
@@ -251,13 +252,15 @@ TEST(MdEngine, GroupPairsAndTheirSchwarzBounds) {
 }
 
 // F_m(t) against Simpson quadrature of int_0^1 u^(2m) exp(-t u^2) du in long double
-// (200000 intervals), to 1e-14 relative, orders to 4 L = 20, across the grid's end at 36.
+// (200000 intervals), to 1e-14 relative, orders to 4 L = 20, across the grid's end at 36:
+// by divisions (the energy's) and by products with reciprocals (the derivatives').
 TEST(MdEngine, BoysFunctionToFourL) {
     const double ts[] = {0.0, 1e-10, 0.3, 2.5, 11.7, 35.99, 36.01, 60.0, 200.0};
     const int orders[] = {0, 1, 5, 12, 20};
     for (double t : ts) {
-        double F[boys_any_max_order + 1];
+        double F[boys_any_max_order + 1], G[boys_any_max_order + 1];
         boys_any(boys_any_max_order, t, F);
+        boys_any_by_products(boys_any_max_order, t, G);
         const int n = 200000;
         long double sum[5] = {};
         for (int i = 0; i <= n; ++i) {
@@ -270,8 +273,29 @@ TEST(MdEngine, BoysFunctionToFourL) {
         for (int k = 0; k < 5; ++k) {
             const double expected = static_cast<double>(sum[k] / (3.0L * n));
             EXPECT_NEAR(F[orders[k]], expected, 1e-14 * expected) << "m " << orders[k] << " t " << t;
+            EXPECT_NEAR(G[orders[k]], expected, 1e-14 * expected) << "by products, m " << orders[k] << " t " << t;
         }
     }
+}
+
+// The derivatives' Hermite Coulomb terms (unrolled to L = 9, stepped beyond, scaled) against
+// hermite_coulomb's own recursion over (t, u, v), every term, to 1e-14 of the largest.
+TEST(MdEngine, HermiteCoulombTermsUnrolledAndStepped) {
+    const std::vector<HermiteIndex>& all = hermite_indices(12);
+    for (int L : {0, 1, 5, 9, 10, 12})
+        for (const std::array<double, 4>& a : {std::array<double, 4>{0.7, 0.3, -1.1, 0.4},
+                                               std::array<double, 4>{3.0, -2.5, 0.0, 6.0}}) {
+            std::vector<double> work(hermite_coulomb_work(L)), scratch;
+            hermite_coulomb_terms(L, a[0], a[1], a[2], a[3], -2.5, work.data());
+            const double* R = hermite_coulomb(L, a[0], a[1], a[2], a[3], scratch);
+            const int s = L + 1;
+            double largest = 0.0;
+            for (std::size_t h = 0; h < hermite_indices(L).size(); ++h)
+                largest = std::max(largest, std::fabs(R[(all[h].t * s + all[h].u) * s + all[h].v]));
+            for (std::size_t h = 0; h < hermite_indices(L).size(); ++h)
+                EXPECT_NEAR(work[h], -2.5 * R[(all[h].t * s + all[h].u) * s + all[h].v], 1e-14 * 2.5 * largest)
+                    << "L " << L << " term " << h;
+        }
 }
 
 }  // namespace

@@ -43,8 +43,9 @@ TEST(Psi4Frequencies, AgreeWithPsi4) {
         ASSERT_EQ(v.modes.count(), nu.size()) << what;
         for (std::size_t k = 0; k < nu.size(); ++k) {
             EXPECT_NEAR(v.modes.wavenumbers[k], nu[k], 1.0) << what << " mode " << k + 1;
-            if (!ir.empty())
+            if (!ir.empty()) {
                 EXPECT_NEAR(v.intensities[k], ir[k], std::max(0.02 * ir[k], 0.05)) << what << " mode " << k + 1;
+            }
         }
         EXPECT_LT(v.largest_gradient, 1e-5) << what;
         EXPECT_NEAR(v.thermo.zero_point, values["zpe"].get<double>(), 1e-6) << what;

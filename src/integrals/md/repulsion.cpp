@@ -165,8 +165,100 @@ struct Scratch {
 
 std::size_t hermite_coulomb_work(int L) { return static_cast<std::size_t>(tables().level_offset[L].back() + 1); }
 
-void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double* work) {
+namespace {
+
+// The recursion of coulomb as straight-line code for the L of most derivative quartets:
+// its steps made at compile time, the same positions in the work array.
+constexpr int unrolled_max_l = 9;
+
+constexpr int terms_through(int L) { return (L + 1) * (L + 2) * (L + 3) / 6; }
+
+// Position of (t, u, v) in hermite_indices (lower t + u + v first, then t and u descending).
+constexpr int term_position(int t, int u, int v) {
+    const int n = t + u + v, rest = n - t;
+    return n * (n + 1) * (n + 2) / 6 + rest * (rest + 1) / 2 + rest - u;
+}
+
+constexpr int level_start(int L, int n) {
+    int start = 0;
+    for (int m = 0; m < n; ++m) start += terms_through(L - m);
+    return start;
+}
+
+constexpr int step_count(int L) {
+    int count = 0;
+    for (int m = 1; m <= L; ++m) count += terms_through(m) - 1;
+    return count;
+}
+
+struct FixedStep {
+    int dst = 0, src1 = 0, src2 = 0, axis = 0, mult = 0;
+};
+
+template <int L>
+struct FixedSteps {
+    FixedStep step[step_count(L) > 0 ? step_count(L) : 1];
+    constexpr FixedSteps() : step() {
+        int i = 0;
+        for (int n = L - 1; n >= 0; --n)
+            for (int m = 1; m <= L - n; ++m)
+                for (int t = m; t >= 0; --t)
+                    for (int u = m - t; u >= 0; --u) {
+                        const int v = m - t - u;
+                        const int axis = t > 0 ? 0 : (u > 0 ? 1 : 2);
+                        const int c = axis == 0 ? t : (axis == 1 ? u : v);
+                        const int dt = axis == 0, du = axis == 1, dv = axis == 2;
+                        FixedStep& s = step[i++];
+                        s.dst = level_start(L, n) + term_position(t, u, v);
+                        s.src1 = level_start(L, n + 1) + term_position(t - dt, u - du, v - dv);
+                        s.src2 = c > 1 ? level_start(L, n + 1) + term_position(t - 2 * dt, u - 2 * du, v - 2 * dv) : 0;
+                        s.axis = axis;
+                        s.mult = c - 1;
+                    }
+    }
+};
+
+template <int L, std::size_t I>
+inline void fixed_step(const double* xyz, double* w) {
+    static constexpr FixedSteps<L> steps;
+    constexpr FixedStep s = steps.step[I];
+    if constexpr (s.mult == 0)
+        w[s.dst] = xyz[s.axis] * w[s.src1];
+    else
+        w[s.dst] = xyz[s.axis] * w[s.src1] + static_cast<double>(s.mult) * w[s.src2];
+}
+
+template <int L, std::size_t... I>
+void fixed_steps([[maybe_unused]] const double* xyz, [[maybe_unused]] double* w, std::index_sequence<I...>) {
+    (fixed_step<L, I>(xyz, w), ...);
+}
+
+template <int L>
+void fixed_coulomb(double alpha, double X, double Y, double Z, double scale, double* work) {
+    double F[L + 1];
+    boys_any_by_products(L, alpha * (X * X + Y * Y + Z * Z), F);
+    double power = scale;
+    for (int n = 0; n <= L; ++n) {
+        work[level_start(L, n)] = power * F[n];
+        power *= -2.0 * alpha;
+    }
+    const double xyz[3] = {X, Y, Z};
+    fixed_steps<L>(xyz, work, std::make_index_sequence<static_cast<std::size_t>(step_count(L))>());
+}
+
+template <int... L>
+bool coulomb_fixed_l(int l, double alpha, double X, double Y, double Z, double scale, double* work,
+                     std::integer_sequence<int, L...>) {
+    return ((l == L && (fixed_coulomb<L>(alpha, X, Y, Z, scale, work), true)) || ...);
+}
+
+}  // namespace
+
+void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double scale, double* work) {
+    if (coulomb_fixed_l(L, alpha, X, Y, Z, scale, work, std::make_integer_sequence<int, unrolled_max_l + 1>())) return;
     coulomb(tables(), L, alpha, X, Y, Z, work);
+    const std::size_t n = static_cast<std::size_t>(terms_through(L));
+    for (std::size_t i = 0; i < n; ++i) work[i] *= scale;
 }
 
 RepulsionPair repulsion_pair(const GaussianShell* A, std::size_t na, const GaussianShell* B, std::size_t nb) {

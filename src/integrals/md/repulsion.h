@@ -45,11 +45,13 @@ RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b);
 // once a thread has seen a quartet this large.
 void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out);
 
-// R_tuv = R^0_tuv (hermite.h) for t + u + v <= L at the positions of hermite_indices (the
-// same for every L), in work[0 ..]; `work` holds every level of the recursion, at least
-// hermite_coulomb_work(L) values. The recursion runs over tables made once, L <= boys_any_max_order.
+// scale R_tuv, R_tuv = R^0_tuv (hermite.h) for t + u + v <= L at the positions of
+// hermite_indices (the same for every L), in work[0 ..]; `work` holds every level of the
+// recursion, at least hermite_coulomb_work(L) values, L <= boys_any_max_order. For the
+// nuclear derivatives: the Boys values by boys_any_by_products and the recursion unrolled
+// for L <= 9, so within rounding of, not equal to, the energy's own terms.
 std::size_t hermite_coulomb_work(int L);
-void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double* work);
+void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double scale, double* work);
 
 // The same for four shells, their pair data made on the spot.
 std::vector<double> repulsion_block(const GaussianShell& a, const GaussianShell& b, const GaussianShell& c,
