@@ -256,7 +256,7 @@ std::string help_text(const std::string& program) {
            "  --trajectory FILE   with --optimize: every geometry as a frame of an XYZ file (angstrom),\n"
            "                      its energy on the comment line\n"
            "  --frequencies       harmonic frequencies from a Hessian by central differences of analytic\n"
-           "                      gradients (6N SCF runs over the threads), IR intensities, point group\n"
+           "                      gradients (6(N-1) SCF runs over the threads), IR intensities, point group\n"
            "                      and thermochemistry: the FREQUENCIES and THERMOCHEMISTRY blocks\n"
            "  --temperature K     with --frequencies: temperature of the thermochemistry (default 298.15)\n"
            "  --pressure ATM      with --frequencies: pressure in atm (default 1)\n"
