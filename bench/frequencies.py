@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Frequency runs side by side: velko --frequencies --diis (Hessian by central differences of
-analytic gradients, the 6N displaced SCF runs spread over the threads, one SCF per thread)
-and Psi4 1.3.2's frequency() (analytic RHF Hessian, scf_type pk), both on the same number
-of threads, at the same geometry (not a minimum: this times the work, the frequencies are
-not the point). Prints one line per molecule: wall and CPU times and the ratio of the
-wall times, the least of --repeat runs of each program, the two alternating.
+analytic gradients, the displaced SCF runs that symmetry does not spare spread over the
+threads, one SCF per thread) and Psi4 1.3.2's frequency() (analytic RHF Hessian, scf_type
+pk), both on the same number of threads, at the same geometry (not a minimum: this times the
+work, the frequencies are not the point). Prints one line per molecule and thread count:
+wall and CPU times and the ratio of the wall times, the least of --repeat runs of each
+program, the two alternating so that both meet the same load, and the load average (1 min)
+before and after the line's runs.
 
-    bench/frequencies.py [--velko build/velko] [--threads 2] [--repeat 1] [--only caffeine]
+    bench/frequencies.py [--velko build/velko] [--threads 1,2] [--repeat 1] [--only caffeine]
 
 Molecules: caffeine in STO-3G (bench/molecules/caffeine.in) and water in cc-pVTZ
 (examples/water.in's geometry). Psi4's time is that of its frequency() call alone (start-up
@@ -69,24 +71,28 @@ def psi4_time(atoms, basis, pure, threads, work):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--velko", default=os.path.join(ROOT, "build", "velko"))
-    parser.add_argument("--threads", type=int, default=2)
+    parser.add_argument("--threads", default="2", help="comma-separated thread counts")
     parser.add_argument("--repeat", type=int, default=1)
     parser.add_argument("--only", help="comma-separated molecule names")
     args = parser.parse_args()
-    print("| molecule | basis | atoms | velko wall s | Psi4 wall s | velko CPU s | Psi4 CPU s | wall ratio |")
-    print("|---|---|---|---|---|---|---|---|")
+    print("| molecule | basis | atoms | threads | velko wall s | Psi4 wall s | velko CPU s | Psi4 CPU s | wall ratio "
+          "| CPU ratio | load |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
     for name, path, basis, pure in CASES:
         if args.only and name not in args.only.split(","):
             continue
         atoms = atoms_of(path)
-        v, p = [], []
-        for _ in range(args.repeat):
-            with tempfile.TemporaryDirectory() as work:
-                v.append(velko_time(args.velko, atoms, basis, args.threads, work))
-                p.append(psi4_time(atoms, basis, pure, args.threads, work))
-        v, p = min(v), min(p)
-        print("| %s | %s | %d | %.1f | %.1f | %.1f | %.1f | %.2f |" % (name, basis, len(atoms), v[0], p[0], v[1], p[1],
-                                                                    v[0] / p[0]), flush=True)
+        for threads in [int(t) for t in args.threads.split(",")]:
+            load = os.getloadavg()[0]
+            v, p = [], []
+            for _ in range(args.repeat):
+                with tempfile.TemporaryDirectory() as work:
+                    v.append(velko_time(args.velko, atoms, basis, threads, work))
+                    p.append(psi4_time(atoms, basis, pure, threads, work))
+            v, p = min(v), min(p)
+            print("| %s | %s | %d | %d | %.1f | %.1f | %.1f | %.1f | %.2f | %.2f | %.1f-%.1f |" % (
+                name, basis, len(atoms), threads, v[0], p[0], v[1], p[1], v[0] / p[0], v[1] / p[1], load,
+                os.getloadavg()[0]), flush=True)
 
 
 if __name__ == "__main__":

@@ -13,6 +13,7 @@
 #include "report/verdict.h"
 #include "scf/same_state.h"
 #include "system/parallel.h"
+#include "vibration/displacement_symmetry.h"
 
 namespace {
 
@@ -30,6 +31,24 @@ std::vector<double> flat(const std::vector<Vec3>& g) {
 
 const SpinRun& reported(const Calculation& calc) { return calc.tightened ? *calc.tightened : calc.result; }
 
+// An image is only the image of the state followed when that state has the operation's
+// symmetry (a broken-symmetry solution's image is another, degenerate one): at the reference,
+// the gradient, the atoms' charges and spin populations and the dipole moment must map onto
+// themselves to this much (the SCF converges them to about 1e-7).
+constexpr double symmetric_state_tolerance = 1e-6;
+
+bool maps_onto_itself(const AxisOperation& op, const std::vector<double>& gradient, const Properties& p) {
+    bool same = true;
+    const std::vector<double> g = image_gradient(op, gradient);
+    for (std::size_t i = 0; i < g.size(); ++i) same = same && std::fabs(g[i] - gradient[i]) <= symmetric_state_tolerance;
+    for (const std::vector<double>* q : {&p.mulliken_charges, &p.mulliken_spin})
+        for (std::size_t a = 0; a < q->size(); ++a)
+            same = same && std::fabs((*q)[op.image[a]] - (*q)[a]) <= symmetric_state_tolerance;
+    const std::array<double, 3> mu = image_dipole(op, p.dipole, p.molecular_charge);
+    for (int c = 0; c < 3; ++c) same = same && std::fabs(mu[c] - p.dipole[c]) <= symmetric_state_tolerance;
+    return same;
+}
+
 }  // namespace
 
 Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& reference, const Settings& settings,
@@ -40,7 +59,7 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
                               ": --frequencies needs every atom to have a nucleus; ghost atoms have no mass",
                           exit_status::unsupported};
     const unsigned n = prepared.molecule.nratoms();
-    const Matrix<double> start = reported(reference).total_density();
+    const StartDensities start = reported(reference).densities();
     Settings displaced_settings = settings;
     displaced_settings.checks = ScfChecks::displacement;  // the reference's checks hold for its state
     displaced_settings.diis = true;
@@ -55,17 +74,42 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     std::vector<unsigned> displaced;  // the Cartesian coordinates moved, 3 a + c
     for (unsigned i = 0; i < 3 * n; ++i)
         if (n == 1 || i / 3 != kept) displaced.push_back(i);
+    // Run 2 k + (0: +h, 1: -h) moves coordinate displaced[k].
+    std::vector<Displacement> moves;
+    for (unsigned coordinate : displaced) moves.insert(moves.end(), {{coordinate, 1}, {coordinate, -1}});
 
-    // --- 6(N-1) gradients: run 2 k + (0: +h, 1: -h) moves coordinate displaced[k] ---
-    std::vector<Displaced> runs(2 * displaced.size());
-    run_parallel(workers, static_cast<unsigned>(runs.size()), [&](unsigned d) {
-        const unsigned coordinate = displaced[d / 2];
-        const double step = d % 2 == 0 ? hessian_step : -hessian_step;
+    // --- the symmetry operations the reference state keeps, and the runs they spare ---
+    const std::vector<double> reference_gradient = flat(scf_gradient(reference, workers));
+    const Properties reference_properties = calculation_properties(reference);
+    std::vector<Vec3> positions;
+    std::vector<unsigned> elements;
+    for (const Atom& a : prepared.molecule.atoms) {
+        positions.push_back(a.position);
+        elements.push_back(a.element);
+    }
+    std::vector<AxisOperation> operations;
+    for (AxisOperation& op : axis_operations(positions, elements))
+        if (maps_onto_itself(op, reference_gradient, reference_properties)) operations.push_back(std::move(op));
+    const std::vector<DisplacementSource> plan = plan_displacements(moves, operations);
+    // A task: the computed runs of one coordinate, +h first. When it has both, the -h run
+    // starts from 2 P(0) - P(+h), the reference densities mirrored through the +h run's: their
+    // error is O(h^2) against O(h) for P(0) (water cc-pVTZ: 3 SCF steps instead of 7).
+    std::vector<std::vector<unsigned>> tasks;
+    for (unsigned d = 0; d < plan.size(); ++d)
+        if (plan[d].operation >= 0) continue;
+        else if (d % 2 == 1 && !tasks.empty() && tasks.back().front() == d - 1) tasks.back().push_back(d);
+        else tasks.push_back({d});
+
+    // --- the gradients of the computed runs, then their images ---
+    std::vector<Displaced> runs(moves.size());
+    const auto displaced_run = [&](unsigned d, const StartDensities& from) {
+        const unsigned coordinate = moves[d].coordinate;
+        const double step = moves[d].sign * hessian_step;
         Molecule moved = prepared.molecule;
         Vec3& p = moved.atoms[coordinate / 3].position;
         (coordinate % 3 == 0 ? p.x : coordinate % 3 == 1 ? p.y : p.z) += step;
         Listing quiet(false);
-        const Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &start);
+        Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &from);
         Verdict v = verdict(calc);
         if (v.status == exit_status::ok) {
             const double overlap = occupied_space_overlap(reported(reference), calc.result, calc.S);
@@ -82,7 +126,23 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         }
         runs[d].gradient = flat(scf_gradient(calc, 1));
         runs[d].dipole = calculation_properties(calc).dipole;
+        return calc;
+    };
+    run_parallel(workers, static_cast<unsigned>(tasks.size()), [&](unsigned task) {
+        const Calculation plus = displaced_run(tasks[task].front(), start);
+        if (tasks[task].size() == 1) return;
+        StartDensities mirrored = plus.result.densities();
+        for (std::size_t s = 0; s < mirrored.size(); ++s)
+            for (int i = 0; i < mirrored[s].rows(); ++i)
+                for (int j = 0; j < mirrored[s].cols(); ++j) mirrored[s][i][j] = 2.0 * start[s][i][j] - mirrored[s][i][j];
+        displaced_run(tasks[task].back(), mirrored);
     });
+    for (unsigned d = 0; d < plan.size(); ++d)
+        if (plan[d].operation >= 0) {
+            const AxisOperation& op = operations[static_cast<std::size_t>(plan[d].operation)];
+            runs[d].gradient = image_gradient(op, runs[plan[d].from].gradient);
+            runs[d].dipole = image_dipole(op, runs[plan[d].from].dipole, reference_properties.molecular_charge);
+        }
 
     // --- central differences ---
     const int dim = static_cast<int>(3 * n);
@@ -126,7 +186,7 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         for (int j = 0; j < i; ++j) hessian[i][j] = hessian[j][i] = 0.5 * (hessian[i][j] + hessian[j][i]);
 
     Vibrations v = analyse_vibrations(prepared.molecule.atoms, hessian, dipole_derivatives, conditions);
-    for (double g : flat(scf_gradient(reference, workers))) v.largest_gradient = std::fmax(v.largest_gradient, std::fabs(g));
+    for (double g : reference_gradient) v.largest_gradient = std::fmax(v.largest_gradient, std::fabs(g));
     return v;
 }
 

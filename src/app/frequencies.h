@@ -17,10 +17,12 @@ constexpr double stationary_gradient = 4.5e-4;
 
 // The Hessian by central differences of analytic gradients: H_ij = (g_j(x_i + h) - g_j(x_i - h)) / 2h,
 // symmetrised, and the dipole derivatives from the same displaced runs: 6(N-1), every atom
-// but the heaviest moved, whose rows follow from translational invariance. Each SCF (--diis)
-// starts from the converged density of `reference`, the run of `prepared` at its own
-// geometry, and must reach the same state (scf/same_state.h). The displacements go to `workers` threads, each SCF single-threaded. Then the
-// vibrational analysis. Throws Failure for a ghost atom or a displaced SCF that fails.
+// but the heaviest moved, whose rows follow from translational invariance; of those, the runs
+// a symmetry operation of the reference state maps onto a run computed before are its images
+// (vibration/displacement_symmetry.h). Each SCF (--diis) starts from the converged densities
+// of `reference`, the run of `prepared` at its own geometry, and must reach the same state
+// (scf/same_state.h). The computed runs go to `workers` threads, each SCF single-threaded.
+// Then the vibrational analysis. Throws Failure for a ghost atom or a displaced SCF that fails.
 Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& reference, const Settings& settings,
                               const ThermoConditions& conditions, unsigned workers, const std::string& path);
 

@@ -6,7 +6,6 @@
 
 #include "common/failure.h"
 #include "gradient/scf_gradient.h"
-#include "linalg/matfunc.h"
 #include "report/listing.h"
 #include "report/verdict.h"
 #include "system/parallel.h"
@@ -31,7 +30,7 @@ OptimizationResult optimize(const PreparedRun& run, const Settings& settings, co
     step_settings.checks = ScfChecks::geometry_step;
     std::optional<Calculation> last;
     std::optional<MolecularIntegrals> integrals;  // the last geometry's, for its final checks
-    std::optional<Matrix<double>> last_start;     // the density its SCF started from
+    std::optional<StartDensities> last_start;     // the densities its SCF started from
     unsigned evaluations = 0;
     Listing quiet(false);
     const auto checked = [&](Calculation calc) {
@@ -42,12 +41,8 @@ OptimizationResult optimize(const PreparedRun& run, const Settings& settings, co
     };
     const EnergyFunction energy_gradient = [&](const std::vector<double>& x) {
         // --- SCF at this geometry, from the last one's density ---
-        std::optional<Matrix<double>> start;
-        if (last) {
-            start = last->result.channels[0].density;
-            for (std::size_t s = 1; s < last->result.channels.size(); ++s)
-                start = matsum(*start, last->result.channels[s].density);
-        }
+        std::optional<StartDensities> start;
+        if (last) start = last->result.densities();
         ++evaluations;
         const Molecule m = moved(run.molecule, x);
         integrals.reset();  // one geometry's integrals in memory at a time

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <utility>
 
 #include "common/failure.h"
 #include "common/quote.h"
@@ -13,6 +14,7 @@
 #include "system/progress.h"
 #include "app/scf_search.h"
 #include "linalg/canorg.h"
+#include "linalg/matfunc.h"
 #include "scf/guess.h"
 #include "system/memory.h"
 #include "system/parallel.h"
@@ -185,7 +187,7 @@ void closed_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<
 
 // The open-shell search (always DIIS); a non-finite energy stops it at once, with the
 // step's number and energy.
-void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+void open_shell_scf(Calculation& calc, const SpinSystem& system, std::vector<Matrix<double>> first_start,
                     const Settings& settings, const std::string& path, Listing& listing) {
     UhfSettings uhf;
     if (settings.max_iterations != 0) uhf.max_iterations = settings.max_iterations;
@@ -195,7 +197,7 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
         listing.step(step, energy, ms);
         if (!std::isfinite(energy)) throw nonfinite_energy_failure(path, step, energy);
     };
-    search_uhf(calc, system, atomic_start, uhf, settings.checks, report);
+    search_uhf(calc, system, std::move(first_start), uhf, settings.checks, report);
 }
 
 }  // namespace
@@ -203,20 +205,20 @@ void open_shell_scf(Calculation& calc, const SpinSystem& system, const Matrix<do
 bool default_diis(const BasisSet& basis) { return !basis.builtin; }
 
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
-                        const std::string& path, Listing& listing, const Matrix<double>* start) {
+                        const std::string& path, Listing& listing, const StartDensities* start) {
     return compute_scf(molecule, molecular_basis(molecule), spin, settings, path, listing, start);
 }
 
 Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
                         const Settings& settings, const std::string& path, Listing& listing,
-                        const Matrix<double>* start) {
+                        const StartDensities* start) {
     return compute_scf(molecule, spin, compute_integrals(molecule, basis, settings, path, listing), settings, path,
                        listing, start);
 }
 
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const MolecularIntegrals& m,
                         const Settings& settings, const std::string& path, Listing& listing,
-                        const Matrix<double>* start) {
+                        const StartDensities* start) {
     Calculation calc = calculation_of(molecule, spin, m);
     // The exact path's reports are pinned to the all-quadruples sum; the dense fast path
     // scatters the distinct integrals.
@@ -226,11 +228,19 @@ Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const M
     const SpinSystem system = spin_system_of(m, spin, two_electron);
 
     listing.scf_start();
-    const Matrix<double> start_density = start != nullptr ? *start : atomic_start_density(molecule, m, two_electron);
+    Matrix<double> start_density;  // closed-shell
+    if (start == nullptr) {
+        start_density = atomic_start_density(molecule, m, two_electron);
+    } else {
+        start_density = start->front();
+        for (std::size_t s = 1; s < start->size(); ++s) start_density = matsum(start_density, (*start)[s]);
+    }
     if (system.channels() == 1)
         closed_shell_scf(calc, system, start_density, settings, path, listing);
+    else if (start != nullptr && start->size() == system.channels())
+        open_shell_scf(calc, system, start_densities(system, *start), settings, path, listing);
     else
-        open_shell_scf(calc, system, start_density, settings, path, listing);
+        open_shell_scf(calc, system, start_densities(system, start_density), settings, path, listing);
     return calc;
 }
 

@@ -47,6 +47,12 @@ struct MolecularIntegrals {
     double nuclear_repulsion = 0.0;
 };
 
+// The converged density of each spin channel of a run at a nearby geometry (the last
+// optimisation step, the reference of a displaced one), alpha and beta apart: an open shell
+// started from their sum would lose its spin polarisation (more steps, and a risk of another
+// state). A closed shell starts from their sum.
+using StartDensities = std::vector<Matrix<double>>;
+
 // The closed-shell loop when none is asked for. The built-in STO-3G/STO-6G tables of H-Ne
 // keep the damped plain loop their reports were made with; any other basis (library, file,
 // heavier atoms) gets DIIS from the atomic start and the search of several starts, which
@@ -68,19 +74,19 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& b
 // two otherwise (unrestricted, DIIS with the iteration limit of --diis), each followed by
 // its checks (app/scf_search.h). `path` names the input file in messages. Throws Failure
 // when the molecule is too large for memory, its basis is linearly dependent, or the SCF
-// energy becomes non-finite. `start`, when given, is the total density the search starts
-// from instead of the superposed atomic densities (a geometry step: the last geometry's).
+// energy becomes non-finite. `start`, when given, holds the densities the search starts
+// from instead of the superposed atomic densities (StartDensities).
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const Settings& settings,
-                        const std::string& path, Listing& listing, const Matrix<double>* start = nullptr);
+                        const std::string& path, Listing& listing, const StartDensities* start = nullptr);
 // The same in the molecule's basis as already built.
 Calculation compute_scf(const Molecule& molecule, const BasisSet& basis, const SpinState& spin,
                         const Settings& settings, const std::string& path, Listing& listing,
-                        const Matrix<double>* start = nullptr);
+                        const StartDensities* start = nullptr);
 
 // The same on integrals already computed for the molecule.
 Calculation compute_scf(const Molecule& molecule, const SpinState& spin, const MolecularIntegrals& m,
                         const Settings& settings, const std::string& path, Listing& listing,
-                        const Matrix<double>* start = nullptr);
+                        const StartDensities* start = nullptr);
 
 // The same for the closed shell of the molecule's electrons.
 Calculation compute_rhf(const Molecule& molecule, const Settings& settings, const std::string& path,

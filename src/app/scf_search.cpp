@@ -161,12 +161,12 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
     calc.result = std::move(scf);
 }
 
-void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+void search_uhf(Calculation& calc, const SpinSystem& system, std::vector<Matrix<double>> first_start,
                 const UhfSettings& settings, ScfChecks checks, const StepListener& report) {
     const unsigned alpha = system.occupied[0], beta = system.occupied[1];
     UhfSettings first_settings = settings;
     if (checks == ScfChecks::displacement) first_settings.check_stability = false;  // the checked state's
-    UhfResult best = run_uhf(system, atomic_start, first_settings, report);
+    UhfResult best = run_uhf_from(system, std::move(first_start), first_settings, report);
     const UhfResult first = best;
     // Only a single point, or a step that reached no stable state, searches the other starts.
     const bool search = checks == ScfChecks::single_point || (checks == ScfChecks::geometry_step && rank(best) < 2);

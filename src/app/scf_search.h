@@ -28,9 +28,9 @@ void search_scf(Calculation& calc, const HF& hf, const Matrix<double>& atomic_st
                 const std::string& path);
 
 // The open-shell SCF of compute_scf in calc.result (two channels) and its stability in the
-// check fields of calc: run_uhf from atomic_start (listed through report),
+// check fields of calc: run_uhf_from the channel densities first_start (listed through report),
 // then the same further starts as the closed-shell search, the occupation swaps made in
 // either spin (as far as `checks` asks, as above). Reported: the lowest stable solution; when no start reached one, the lowest
 // converged; when none converged, the first start's run.
-void search_uhf(Calculation& calc, const SpinSystem& system, const Matrix<double>& atomic_start,
+void search_uhf(Calculation& calc, const SpinSystem& system, std::vector<Matrix<double>> first_start,
                 const UhfSettings& settings, ScfChecks checks, const StepListener& report);

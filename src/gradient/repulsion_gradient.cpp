@@ -66,6 +66,7 @@ struct PairData {
     std::vector<int> start, index;
     std::vector<std::size_t> flat;  // per entry: g * (terms of hermite_indices) + index, g its component pair
     std::vector<double> value;
+    std::vector<double> unsigned_value;  // ket_pair's values without their sign (-1)^(t+u+v)
     std::size_t entries() const { return index.size(); }
 };
 
@@ -131,8 +132,9 @@ PairData ket_pair(const Block& A, const Block& B) {
                                             cb[static_cast<std::size_t>(B.member[jc])];
                            for (; e < static_cast<std::size_t>(ket.start[cd + 1]); ++e) {
                                const HermiteIndex& h = hs[static_cast<std::size_t>(ket.index[e])];
-                               const double sign = (h.t + h.u + h.v) % 2 == 0 ? c : -c;
-                               ket.value.push_back(sign * (E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v)));
+                               const double e3 = E[0](i.x, j.x, h.t) * E[1](i.y, j.y, h.u) * E[2](i.z, j.z, h.v);
+                               ket.value.push_back(((h.t + h.u + h.v) % 2 == 0 ? c : -c) * e3);
+                               ket.unsigned_value.push_back(c * e3);
                            }
                            ++cd;
                        }
@@ -212,7 +214,7 @@ void self_bounds(PairData& pair, int l, std::size_t width, bool signed_values) {
     const std::size_t groups = pair.start.size() - 1, entries = pair.entries();
     for (std::size_t pp = 0; pp < pair.p.size(); ++pp) {
         const double p = pair.p[pp];
-        hermite_coulomb_terms(2 * l, 0.5 * p, 0.0, 0.0, 0.0, work.data());
+        hermite_coulomb_terms(2 * l, 0.5 * p, 0.0, 0.0, 0.0, 1.0, work.data());
         const double pre = two_pi_2_5 / (p * p * std::sqrt(2.0 * p));
         double largest = 0.0;
         for (std::size_t g = 0; g < groups; ++g)
@@ -234,82 +236,86 @@ void self_bounds(PairData& pair, int l, std::size_t width, bool signed_values) {
 }
 
 // For terms h of hermite_indices(L1) and k of hermite_indices(L2): where R_(t+t')(u+u')(v+v')
-// lies, at [k * terms of L1 + h], and (-1)^(t+u+v) of each h.
-struct SumOffsets {
+// lies, at [k * terms of L1 + h].
+std::vector<std::size_t> sum_offsets(int l1, int l2) {
     std::vector<std::size_t> offset;
-    std::vector<double> sign;
-};
-
-SumOffsets sum_offsets(int l1, int l2) {
-    SumOffsets s;
     for (const HermiteIndex& k : hermite_indices(l2))
-        for (const HermiteIndex& h : hermite_indices(l1)) s.offset.push_back(hermite_position(h.t + k.t, h.u + k.u, h.v + k.v));
-    for (const HermiteIndex& h : hermite_indices(l1)) s.sign.push_back((h.t + h.u + h.v) % 2 == 0 ? 1.0 : -1.0);
-    return s;
+        for (const HermiteIndex& h : hermite_indices(l1)) offset.push_back(hermite_position(h.t + k.t, h.u + k.u, h.v + k.v));
+    return offset;
 }
 
+// The loops below run inside quartet_sums, which is built for AVX2 as well and chosen at
+// load time where the processor has it. Only the vector width differs (no contraction to
+// FMA, -ffp-contract=off): the bits are the same either way. Clang takes the default code.
+#if defined(__GNUC__) && !defined(__clang__)
+#define VELKO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define VELKO_INLINE inline __attribute__((always_inline))
+#else
+#define VELKO_VECTOR_CLONES
+#define VELKO_INLINE inline
+#endif
+
 // Y[g][0 .. n) += sum_e v_e X[index_e][0 .. n) over the entries e of each component pair g
-// of one side's expansion: N = n fixed for the common lengths, so that the loop unrolls.
+// of one side's expansion. For the common lengths N = n, fixed, each row of Y is summed in
+// registers; every element takes its additions in the same order either way.
 template <std::size_t N>
-void contract(std::size_t n, std::size_t groups, const PairData& side, const double* v, const double* X, double* Y) {
-    const std::size_t len = N != 0 ? N : n;
+VELKO_INLINE void contract(std::size_t n, std::size_t groups, const PairData& side, const double* v, const double* X,
+                           double* Y) {
+    if (N == 0) {
+        for (std::size_t g = 0; g < groups; ++g) {
+            double* y = Y + g * n;
+            for (int e = side.start[g]; e < side.start[g + 1]; ++e) {
+                const double a = v[e];
+                const double* x = X + static_cast<std::size_t>(side.index[static_cast<std::size_t>(e)]) * n;
+                for (std::size_t i = 0; i < n; ++i) y[i] += a * x[i];
+            }
+        }
+        return;
+    }
+    constexpr std::size_t len = N != 0 ? N : 1;
     for (std::size_t g = 0; g < groups; ++g) {
-        double* y = Y + g * len;
+        double y[len];
+        for (std::size_t i = 0; i < len; ++i) y[i] = Y[g * len + i];
         for (int e = side.start[g]; e < side.start[g + 1]; ++e) {
             const double a = v[e];
             const double* x = X + static_cast<std::size_t>(side.index[static_cast<std::size_t>(e)]) * len;
             for (std::size_t i = 0; i < len; ++i) y[i] += a * x[i];
         }
+        for (std::size_t i = 0; i < len; ++i) Y[g * len + i] = y[i];
     }
 }
 
-using Contraction = void (*)(std::size_t, std::size_t, const PairData&, const double*, const double*, double*);
-
-// The Hermite terms up to L = 0 ... 4: 1, 4, 10, 20, 35.
-Contraction contraction(std::size_t n) {
-    switch (n) {
-        case 1: return contract<1>;
-        case 4: return contract<4>;
-        case 10: return contract<10>;
-        case 20: return contract<20>;
-        case 35: return contract<35>;
-        default: return contract<0>;
-    }
-}
-
-// Y[a][0 .. n) = sum_b M[a][b] X[b][0 .. n), M rows x inner: N = n fixed for the
-// common lengths, so that the loop unrolls.
+// Y[a][0 .. n) = sum_b M[a][b] X[b][0 .. n), M rows x inner, each row of Y summed as in contract.
 template <std::size_t N>
-void multiply(std::size_t n, std::size_t rows, std::size_t inner, const double* M, const double* X, double* Y) {
-    const std::size_t len = N != 0 ? N : n;
+VELKO_INLINE void multiply(std::size_t n, std::size_t rows, std::size_t inner, const double* M, const double* X, double* Y) {
+    if (N == 0) {
+        for (std::size_t a = 0; a < rows; ++a) {
+            double* y = Y + a * n;
+            for (std::size_t i = 0; i < n; ++i) y[i] = 0.0;
+            for (std::size_t b = 0; b < inner; ++b) {
+                const double m = M[a * inner + b];
+                const double* x = X + b * n;
+                for (std::size_t i = 0; i < n; ++i) y[i] += m * x[i];
+            }
+        }
+        return;
+    }
+    constexpr std::size_t len = N != 0 ? N : 1;
     for (std::size_t a = 0; a < rows; ++a) {
-        double* y = Y + a * len;
-        for (std::size_t i = 0; i < len; ++i) y[i] = 0.0;
+        double y[len] = {};
         for (std::size_t b = 0; b < inner; ++b) {
             const double m = M[a * inner + b];
             const double* x = X + b * len;
             for (std::size_t i = 0; i < len; ++i) y[i] += m * x[i];
         }
-    }
-}
-
-using Multiplication = void (*)(std::size_t, std::size_t, std::size_t, const double*, const double*, double*);
-
-Multiplication multiplication(std::size_t n) {
-    switch (n) {
-        case 1: return multiply<1>;
-        case 4: return multiply<4>;
-        case 10: return multiply<10>;
-        case 20: return multiply<20>;
-        case 35: return multiply<35>;
-        default: return multiply<0>;
+        for (std::size_t i = 0; i < len; ++i) Y[a * len + i] = y[i];
     }
 }
 
 // s[c] = sum_e dv[6 e + c] V[flat_e] over the entries of a differentiated pair, c < N:
 // two partial sums, so that the additions overlap.
 template <int N>
-void final_sums(const PairData& pair, const double* dv, const double* V, double* s) {
+VELKO_INLINE void final_sums(const PairData& pair, const double* dv, const double* V, double* s) {
     double even[N] = {}, odd[N] = {};
     const std::size_t n = pair.flat.size();
     std::size_t e = 0;
@@ -323,6 +329,46 @@ void final_sums(const PairData& pair, const double* dv, const double* V, double*
     if (e < n)
         for (int c = 0; c < N; ++c) even[c] += dv[6 * e + static_cast<std::size_t>(c)] * V[pair.flat[e]];
     for (int c = 0; c < N; ++c) s[c] = even[c] + odd[c];
+}
+
+// One side of a primitive quartet, its partner raised by one: with the pair's values v over
+// terms k and the partner's n terms h',
+//   Y[g][h'] += sum_k v[g][k] R_(h'+k),
+// the rows X[k][h'] = R_(h'+k) gathered first (offset from sum_offsets). The Hermite terms
+// up to L = 0 ... 4 number 1, 4, 10, 20, 35.
+VELKO_INLINE void raised_contraction(const std::vector<std::size_t>& offset, std::size_t nk, std::size_t n,
+                                     std::size_t groups, const PairData& side, const double* v, const double* R,
+                                     double* X, double* Y) {
+    for (std::size_t k = 0; k < nk; ++k) {
+        const std::size_t* o = &offset[k * n];
+        double* x = &X[k * n];
+        for (std::size_t h = 0; h < n; ++h) x[h] = R[o[h]];
+    }
+    switch (n) {
+        case 1: contract<1>(n, groups, side, v, X, Y); break;
+        case 4: contract<4>(n, groups, side, v, X, Y); break;
+        case 10: contract<10>(n, groups, side, v, X, Y); break;
+        case 20: contract<20>(n, groups, side, v, X, Y); break;
+        case 35: contract<35>(n, groups, side, v, X, Y); break;
+        default: contract<0>(n, groups, side, v, X, Y);
+    }
+}
+
+// The derivatives at one pair's centres, s[0 .. N) of sum_(ab,h') dE[ab][h'] V[ab][h'] with
+// V = Gamma Y (Gamma rows x inner, Y inner x n): the three at its first centre, then (N = 6)
+// the three at its second.
+template <int N>
+VELKO_INLINE void pair_derivatives(std::size_t n, std::size_t rows, std::size_t inner, const double* gamma,
+                                   const double* Y, const PairData& dpair, const double* dv, double* V, double* s) {
+    switch (n) {
+        case 1: multiply<1>(n, rows, inner, gamma, Y, V); break;
+        case 4: multiply<4>(n, rows, inner, gamma, Y, V); break;
+        case 10: multiply<10>(n, rows, inner, gamma, Y, V); break;
+        case 20: multiply<20>(n, rows, inner, gamma, Y, V); break;
+        case 35: multiply<35>(n, rows, inner, gamma, Y, V); break;
+        default: multiply<0>(n, rows, inner, gamma, Y, V);
+    }
+    final_sums<N>(dpair, dv, V, s);
 }
 
 // Largest |M_ij| over the functions of two blocks.
@@ -361,6 +407,173 @@ std::vector<double> component_weights(std::vector<double> in, const Block* const
         in = std::move(out);
     }
     return in;
+}
+
+// What every quartet of block pairs reads: the blocks, the pairs a >= b with their Schwarz
+// bounds and expansions, the densities' largest elements per block pair and the R offsets.
+struct QuartetData {
+    const std::vector<Block>& blocks;
+    const std::vector<std::array<unsigned, 2>>& pairs;
+    const std::vector<double>& bound;
+    const std::vector<PairData>& plain;
+    const std::vector<PairData>& derivative;
+    const std::vector<double>& total_max;
+    const std::vector<double>& channel_max;
+    const PairDensities& densities;
+    // offsets[l1][l2]: sum_offsets(l1, l2) for an l1 of a raised side, l2 of the other.
+    const std::vector<std::vector<std::vector<std::size_t>>>& offsets;
+    const std::vector<bool>& odd;  // per Hermite term: t + u + v odd
+};
+
+// The gradient of the bra pairs piece, piece + pieces, ... with each of their kets, into g.
+VELKO_VECTOR_CLONES
+void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, AtomGradient& g) {
+    const std::vector<Block>& blocks = data.blocks;
+    const PairDensities& densities = data.densities;
+    const std::size_t ns = blocks.size();
+    const unsigned npairs = static_cast<unsigned>(data.pairs.size());
+    const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
+    std::vector<double> gamma, gammat, R, X, T, U, V;
+    std::vector<bool> ket_used;
+    for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
+        const unsigned sa = data.pairs[b_pair][0], sb = data.pairs[b_pair][1];
+        const Block &A = blocks[sa], &B = blocks[sb];
+        const PairData &bra = data.plain[b_pair], &dbra = data.derivative[b_pair];
+        const std::size_t nfa = A.functions.size(), nfb = B.functions.size();
+        const std::size_t nab = A.powers.size() * B.powers.size();
+        const int lbra = A.l + B.l;
+        const std::size_t nh = hermite_indices(lbra).size(), nh1 = hermite_indices(lbra + 1).size();
+        for (unsigned k_pair = 0; k_pair <= b_pair; ++k_pair) {
+            const unsigned sc = data.pairs[k_pair][0], sd = data.pairs[k_pair][1];
+            const Block &C = blocks[sc], &D = blocks[sd];
+            // A quartet on one atom: its derivatives cancel over its four centres.
+            if (A.atom == B.atom && B.atom == C.atom && C.atom == D.atom) continue;
+            // Gamma over the quartet's functions, each unordered pair standing for both orders.
+            const double pairs_weight = (sa == sb ? 1.0 : 2.0) * (sc == sd ? 1.0 : 2.0);
+            const double weight_bound =
+                pairs_weight * (data.total_max[sa * ns + sb] * data.total_max[sc * ns + sd] +
+                                exchange_weight * (data.channel_max[sa * ns + sc] * data.channel_max[sb * ns + sd] +
+                                                   data.channel_max[sa * ns + sd] * data.channel_max[sb * ns + sc]));
+            if (data.bound[b_pair] * data.bound[k_pair] * weight_bound < gradient_screening_threshold) continue;
+            // (ab|cd) and (cd|ab) are one quartet here, differentiated at all four centres;
+            // (ab|ab) differentiated at all four counts each centre twice.
+            const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
+            const PairData &ket = data.plain[k_pair], &dket = data.derivative[k_pair];
+            const std::size_t nfc = C.functions.size(), nfd = D.functions.size();
+            gamma.resize(nfa * nfb * nfc * nfd);
+            std::size_t at = 0;
+            for (const int u : A.functions)
+                for (const int v : B.functions) {
+                    const double Puv = weight * densities.total[u][v];
+                    for (const int r : C.functions)
+                        for (const int s : D.functions) {
+                            double exchange = 0.0;
+                            for (const Matrix<double>& P : densities.channels)
+                                exchange += P[u][r] * P[v][s] + P[u][s] * P[v][r];
+                            gamma[at++] = Puv * densities.total[r][s] - weight * densities.exchange * exchange;
+                        }
+                }
+            // Components of s and p blocks are their functions; others are transformed.
+            const Block* quartet[4] = {&A, &B, &C, &D};
+            const bool is_plain = A.plain && B.plain && C.plain && D.plain;
+            const std::vector<double> transformed = is_plain ? std::vector<double>() : component_weights(gamma, quartet);
+            const std::vector<double>& gc = is_plain ? gamma : transformed;
+            const std::size_t ncd = C.powers.size() * D.powers.size();
+            gammat.resize(ncd * nab);
+            double gamma_sum = 0.0;
+            for (std::size_t ab = 0; ab < nab; ++ab)
+                for (std::size_t cd = 0; cd < ncd; ++cd) {
+                    gammat[cd * nab + ab] = gc[ab * ncd + cd];
+                    gamma_sum += std::fabs(gc[ab * ncd + cd]);
+                }
+            const int lket = C.l + D.l;
+            const std::size_t nk = hermite_indices(lket).size(), nk1 = hermite_indices(lket + 1).size();
+            // The bra raised against the ket, and the ket raised against the bra.
+            const std::vector<std::size_t>& o1 =
+                data.offsets[static_cast<std::size_t>(lbra + 1)][static_cast<std::size_t>(lket)];
+            const std::vector<std::size_t>& o2 =
+                data.offsets[static_cast<std::size_t>(lket + 1)][static_cast<std::size_t>(lbra)];
+            const int L = lbra + lket + 1;
+            R.resize(hermite_coulomb_work(L));
+            X.resize(std::max(nk * nh1, nh * nk1));
+            T.resize(ncd * nh1);
+            // A pair on one atom moves as a whole, so only the sum of its two derivatives
+            // counts, which is minus the other pair's: one pass then serves, the bra's where
+            // the ket is on one atom, else the ket's (both its centres) where the bra is.
+            const bool bra_pass = C.atom == D.atom || A.atom != B.atom, ket_pass = C.atom != D.atom;
+            if (ket_pass) U.assign(ket.p.size() * nab * nk1, 0.0);
+            V.resize(std::max(nab * nh1, ncd * nk1));
+            ket_used.assign(ket.p.size(), false);
+            const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
+            const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
+            double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0}, dD[3] = {0, 0, 0};
+            for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
+                const double p = bra.p[pp];
+                std::fill(T.begin(), T.end(), 0.0);
+                bool bra_used = false;
+                for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                    // Each derivative at A, B (C) is at most sum |Gamma| times the bound of
+                    // the differentiated bra (ket) times that of the other pair.
+                    if (gamma_sum * (dbra.bound[pp] * ket.bound[q] + bra.bound[pp] * dket.bound[q]) <
+                        primitive_quartet_cutoff)
+                        continue;
+                    bra_used = true;
+                    ket_used[q] = true;
+                    const double qq = ket.p[q];
+                    // R = 2 pi^(5/2) / (p q sqrt(p + q)) R_tuv
+                    hermite_coulomb_terms(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q], bra.Py[pp] - ket.Py[q],
+                                          bra.Pz[pp] - ket.Pz[q], two_pi_2_5 / (p * qq * std::sqrt(p + qq)), R.data());
+                    // T[cd][h'] += sum_k (-1)^k c_q E^q_cd,k R_(h'+k), the ket's values signed.
+                    if (bra_pass)
+                        raised_contraction(o1, nk, nh1, ncd, ket, &ket.value[q * ket_entries], R.data(), X.data(),
+                                           T.data());
+                    // U_q[ab][k'] += sum_h c_p E^p_ab,h R_(h+k'), the bra's values unsigned;
+                    // the ket's sign (-1)^k' follows once per q.
+                    if (ket_pass)
+                        raised_contraction(o2, nh, nk1, nab, bra, &bra.unsigned_value[pp * bra_entries], R.data(),
+                                           X.data(), &U[q * nab * nk1]);
+                }
+                if (!bra_used || !bra_pass) continue;
+                // The bra's centres: sum_ab sum_h' dE^p[ab][h'] V[ab][h'], V = Gamma T.
+                double s[6];
+                pair_derivatives<6>(nh1, nab, ncd, gc.data(), T.data(), dbra, &dbra.value[pp * 6 * dbra_entries],
+                                    V.data(), s);
+                for (int x = 0; x < 3; ++x) {
+                    dA[x] += s[x];
+                    dB[x] += s[3 + x];
+                }
+            }
+            // The ket's centres: sum_cd sum_k' dE^q[cd][k'] V[cd][k'], V = Gamma^T U_q; D's
+            // only where the bra's pass did not run.
+            for (std::size_t q = 0; q < ket.p.size() && ket_pass; ++q) {
+                if (!ket_used[q]) continue;
+                double* u = &U[q * nab * nk1];
+                for (std::size_t ab = 0; ab < nab; ++ab)
+                    for (std::size_t k = 0; k < nk1; ++k)
+                        if (data.odd[k]) u[ab * nk1 + k] = -u[ab * nk1 + k];
+                double s[6];
+                const double* dv = &dket.value[q * 6 * dket_entries];
+                if (bra_pass)
+                    pair_derivatives<3>(nk1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                else
+                    pair_derivatives<6>(nk1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                for (int x = 0; x < 3; ++x) {
+                    dC[x] += s[x];
+                    if (!bra_pass) dD[x] += s[3 + x];
+                }
+            }
+            // The other centres by translational invariance: the four derivatives sum to zero
+            // (without the ket's pass, dC stays 0 and D, on C's atom, takes -(dA + dB)).
+            if (!bra_pass)
+                for (int x = 0; x < 3; ++x) dA[x] = -dC[x] - dD[x];  // on B's atom as well
+            for (int x = 0; x < 3; ++x) {
+                g[3 * A.atom + static_cast<unsigned>(x)] += dA[x];
+                g[3 * B.atom + static_cast<unsigned>(x)] += dB[x];
+                g[3 * C.atom + static_cast<unsigned>(x)] += dC[x];
+                g[3 * D.atom + static_cast<unsigned>(x)] -= dA[x] + dB[x] + dC[x];
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -407,175 +620,19 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
             for (const Matrix<double>& P : densities.channels)
                 channel_max[a * ns + b] = std::max(channel_max[a * ns + b], block_max(P, blocks[a], blocks[b]));
         }
-    const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
     // R offsets for every pair of an L + 1 (the differentiated side) and an L that occur.
-    std::vector<std::vector<SumOffsets>> offsets(static_cast<std::size_t>(2 * lmax + 2));
+    std::vector<std::vector<std::vector<std::size_t>>> offsets(static_cast<std::size_t>(2 * lmax + 2));
     for (int l1 = 0; l1 <= 2 * lmax + 1; ++l1)
         for (int l2 = 0; l2 <= 2 * lmax; ++l2) offsets[static_cast<std::size_t>(l1)].push_back(sum_offsets(l1, l2));
 
-    // (-1)^(t+u+v) of the terms of R up to the largest quartet's L.
-    const std::vector<double> parity = sum_offsets(4 * lmax + 1, 0).sign;
+    // Which terms of a raised ket carry (-1)^(t+u+v) = -1.
+    std::vector<bool> odd;
+    for (const HermiteIndex& h : hermite_indices(2 * lmax + 1)) odd.push_back((h.t + h.u + h.v) % 2 != 0);
+    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets, odd};
 
     const unsigned pieces = std::min(npairs, work_pieces);
     std::vector<AtomGradient> per_piece(pieces, AtomGradient(3 * static_cast<std::size_t>(atoms), 0.0));
-    run_parallel(threads, pieces, [&](unsigned piece) {
-        AtomGradient& g = per_piece[piece];
-        std::vector<double> gamma, gammat, work, R, Rs, X1, X2, T, U, V;
-        std::vector<bool> ket_used;
-        for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
-            const unsigned sa = pairs[b_pair][0], sb = pairs[b_pair][1];
-            const Block &A = blocks[sa], &B = blocks[sb];
-            const PairData &bra = plain[b_pair], &dbra = derivative[b_pair];
-            const std::size_t nfa = A.functions.size(), nfb = B.functions.size();
-            const std::size_t nab = A.powers.size() * B.powers.size();
-            const int lbra = A.l + B.l;
-            const std::size_t nh = hermite_indices(lbra).size(), nh1 = hermite_indices(lbra + 1).size();
-            for (unsigned k_pair = 0; k_pair <= b_pair; ++k_pair) {
-                const unsigned sc = pairs[k_pair][0], sd = pairs[k_pair][1];
-                const Block &C = blocks[sc], &D = blocks[sd];
-                // A quartet on one atom: its derivatives cancel over its four centres.
-                if (A.atom == B.atom && B.atom == C.atom && C.atom == D.atom) continue;
-                // Gamma over the quartet's functions, each unordered pair standing for both orders.
-                const double pairs_weight = (sa == sb ? 1.0 : 2.0) * (sc == sd ? 1.0 : 2.0);
-                const double weight_bound =
-                    pairs_weight * (total_max[sa * ns + sb] * total_max[sc * ns + sd] +
-                                    exchange_weight * (channel_max[sa * ns + sc] * channel_max[sb * ns + sd] +
-                                                       channel_max[sa * ns + sd] * channel_max[sb * ns + sc]));
-                if (bound[b_pair] * bound[k_pair] * weight_bound < gradient_screening_threshold) continue;
-                // (ab|cd) and (cd|ab) are one quartet here, differentiated at all four centres;
-                // (ab|ab) differentiated at all four counts each centre twice.
-                const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
-                const PairData &ket = plain[k_pair], &dket = derivative[k_pair];
-                const std::size_t nfc = C.functions.size(), nfd = D.functions.size();
-                gamma.resize(nfa * nfb * nfc * nfd);
-                std::size_t at = 0;
-                for (const int u : A.functions)
-                    for (const int v : B.functions) {
-                        const double Puv = weight * densities.total[u][v];
-                        for (const int r : C.functions)
-                            for (const int s : D.functions) {
-                                double exchange = 0.0;
-                                for (const Matrix<double>& P : densities.channels)
-                                    exchange += P[u][r] * P[v][s] + P[u][s] * P[v][r];
-                                gamma[at++] = Puv * densities.total[r][s] - weight * densities.exchange * exchange;
-                            }
-                    }
-                // Components of s and p blocks are their functions; others are transformed.
-                const Block* quartet[4] = {&A, &B, &C, &D};
-                const bool is_plain = A.plain && B.plain && C.plain && D.plain;
-                const std::vector<double> transformed =
-                    is_plain ? std::vector<double>() : component_weights(gamma, quartet);
-                const std::vector<double>& gc = is_plain ? gamma : transformed;
-                const std::size_t ncd = C.powers.size() * D.powers.size();
-                gammat.resize(ncd * nab);
-                double gamma_sum = 0.0;
-                for (std::size_t ab = 0; ab < nab; ++ab)
-                    for (std::size_t cd = 0; cd < ncd; ++cd) {
-                        gammat[cd * nab + ab] = gc[ab * ncd + cd];
-                        gamma_sum += std::fabs(gc[ab * ncd + cd]);
-                    }
-                const int lket = C.l + D.l;
-                const std::size_t nk = hermite_indices(lket).size(), nk1 = hermite_indices(lket + 1).size();
-                // X1[k][h'] for the differentiated bra, X2[h][k'] for the differentiated ket.
-                const SumOffsets& o1 = offsets[static_cast<std::size_t>(lbra + 1)][static_cast<std::size_t>(lket)];
-                const SumOffsets& o2 = offsets[static_cast<std::size_t>(lket + 1)][static_cast<std::size_t>(lbra)];
-                const int L = lbra + lket + 1;
-                const std::size_t nr = hermite_indices(L).size();
-                const Contraction contract_bra = contraction(nh1), contract_ket = contraction(nk1);
-                work.resize(hermite_coulomb_work(L));
-                R.resize(nr);
-                Rs.resize(nr);
-                X1.resize(nk * nh1);
-                X2.resize(nh * nk1);
-                T.resize(ncd * nh1);
-                // A pair on one atom moves as a whole, so only the sum of its two derivatives
-                // counts, which is minus the other pair's: one pass then serves, the bra's where
-                // the ket is on one atom, else the ket's (both its centres) where the bra is.
-                const bool bra_pass = C.atom == D.atom || A.atom != B.atom, ket_pass = C.atom != D.atom;
-                if (ket_pass) U.assign(ket.p.size() * nab * nk1, 0.0);
-                V.resize(std::max(nab * nh1, ncd * nk1));
-                ket_used.assign(ket.p.size(), false);
-                const Multiplication multiply_bra = multiplication(nh1), multiply_ket = multiplication(nk1);
-                const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
-                const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
-                double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0}, dD[3] = {0, 0, 0};
-                for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
-                    const double p = bra.p[pp];
-                    const double* bv = &bra.value[pp * bra_entries];
-                    std::fill(T.begin(), T.end(), 0.0);
-                    bool bra_used = false;
-                    for (std::size_t q = 0; q < ket.p.size(); ++q) {
-                        // Each derivative at A, B (C) is at most sum |Gamma| times the bound of
-                        // the differentiated bra (ket) times that of the other pair.
-                        if (gamma_sum * (dbra.bound[pp] * ket.bound[q] + bra.bound[pp] * dket.bound[q]) <
-                            primitive_quartet_cutoff)
-                            continue;
-                        bra_used = true;
-                        ket_used[q] = true;
-                        const double qq = ket.p[q];
-                        hermite_coulomb_terms(L, p * qq / (p + qq), bra.Px[pp] - ket.Px[q], bra.Py[pp] - ket.Py[q],
-                                              bra.Pz[pp] - ket.Pz[q], work.data());
-                        // R = pre R_m and Rs = pre (-1)^m R_m, m = t + u + v.
-                        const double pre = two_pi_2_5 / (p * qq * std::sqrt(p + qq));
-                        for (std::size_t m = 0; m < nr; ++m) {
-                            R[m] = pre * work[m];
-                            Rs[m] = parity[m] * R[m];
-                        }
-                        // T[cd][h'] += sum_k (-1)^k c_q E^q_cd,k R_(h'+k)
-                        if (bra_pass) {
-                            for (std::size_t k = 0; k < nk; ++k) {
-                                const std::size_t* o = &o1.offset[k * nh1];
-                                double* x = &X1[k * nh1];
-                                for (std::size_t h = 0; h < nh1; ++h) x[h] = R[o[h]];
-                            }
-                            contract_bra(nh1, ncd, ket, &ket.value[q * ket_entries], X1.data(), T.data());
-                        }
-                        if (!ket_pass) continue;
-                        // U_q[ab][k'] += sum_h (-1)^k' c_p E^p_ab,h R_(h+k'), the bra's values
-                        // carrying (-1)^h: (-1)^k' = (-1)^h (-1)^(h+k').
-                        for (std::size_t h = 0; h < nh; ++h) {
-                            const std::size_t* o = &o2.offset[h * nk1];
-                            double* x = &X2[h * nk1];
-                            for (std::size_t k = 0; k < nk1; ++k) x[k] = Rs[o[k]];
-                        }
-                        contract_ket(nk1, nab, bra, bv, X2.data(), &U[q * nab * nk1]);
-                    }
-                    if (!bra_used || !bra_pass) continue;
-                    // The bra's centres: sum_ab sum_h' dE^p[ab][h'] V[ab][h'], V = Gamma T.
-                    multiply_bra(nh1, nab, ncd, gc.data(), T.data(), V.data());
-                    const double* dv = &dbra.value[pp * 6 * dbra_entries];
-                    double s[6];
-                    final_sums<6>(dbra, dv, V.data(), s);
-                    for (int x = 0; x < 3; ++x) {
-                        dA[x] += s[x];
-                        dB[x] += s[3 + x];
-                    }
-                }
-                // The ket's centres: sum_cd sum_k' dE^q[cd][k'] V[cd][k'], V = Gamma^T U_q.
-                for (std::size_t q = 0; q < ket.p.size() && ket_pass; ++q) {
-                    if (!ket_used[q]) continue;
-                    multiply_ket(nk1, ncd, nab, gammat.data(), &U[q * nab * nk1], V.data());
-                    const double* dv = &dket.value[q * 6 * dket_entries];
-                    double s[6];
-                    final_sums<6>(dket, dv, V.data(), s);
-                    for (int x = 0; x < 3; ++x) {
-                        dC[x] += s[x];
-                        dD[x] += s[3 + x];
-                    }
-                }
-                // The other centres by translational invariance: the four derivatives sum to zero
-                // (without the ket's pass, dC stays 0 and D, on C's atom, takes -(dA + dB)).
-                if (!bra_pass)
-                    for (int x = 0; x < 3; ++x) dA[x] = -dC[x] - dD[x];  // on B's atom as well
-                for (int x = 0; x < 3; ++x) {
-                    g[3 * A.atom + static_cast<unsigned>(x)] += dA[x];
-                    g[3 * B.atom + static_cast<unsigned>(x)] += dB[x];
-                    g[3 * C.atom + static_cast<unsigned>(x)] += dC[x];
-                    g[3 * D.atom + static_cast<unsigned>(x)] -= dA[x] + dB[x] + dC[x];
-                }
-            }
-        }
-    });
+    run_parallel(threads, pieces, [&](unsigned piece) { quartet_sums(data, piece, pieces, per_piece[piece]); });
     AtomGradient g(3 * static_cast<std::size_t>(atoms), 0.0);
     for (const AtomGradient& piece : per_piece)
         for (std::size_t x = 0; x < g.size(); ++x) g[x] += piece[x];

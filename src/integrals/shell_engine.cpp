@@ -61,22 +61,49 @@ std::array<Matrix<double>, 3> ShellEngine::dipole(const Vec3& origin) const {
     return D;
 }
 
-void ShellEngine::repulsion(TwoElectronTable& table, const ProgressCallback& progress) const {
-    // Shell pairs a >= b, and their Schwarz bounds max sqrt|(ab|ab)|.
+namespace {
+
+// The groups of shells sharing centre and exponents (exponent_groups) and the pairs of
+// groups g >= h, as the engine computes them: one quartet of groups does the primitive
+// quartets' work once for all its shells.
+struct GroupPairs {
+    std::vector<unsigned> shell;  // group g: shells shell[g] .. shell[g+1]-1
+    std::vector<unsigned> first;  // group g: functions first[g] .. first[g+1]-1
     std::vector<std::array<unsigned, 2>> pairs;
-    for (unsigned a = 0; a < shells_.size(); ++a)
-        for (unsigned b = 0; b <= a; ++b) pairs.push_back({a, b});
+    std::vector<RepulsionPair> data;
+
+    GroupPairs(const std::vector<GaussianShell>& shells, const std::vector<unsigned>& shell_first, unsigned threads)
+        : shell(exponent_groups(shells)) {
+        for (unsigned s : shell) first.push_back(shell_first[s]);
+        for (unsigned g = 0; g + 1 < shell.size(); ++g)
+            for (unsigned h = 0; h <= g; ++h) pairs.push_back({g, h});
+        data.resize(pairs.size());
+        run_parallel(threads, static_cast<unsigned>(pairs.size()), [&](unsigned x) {
+            const unsigned g = pairs[x][0], h = pairs[x][1];
+            data[x] = repulsion_pair(&shells[shell[g]], shell[g + 1] - shell[g], &shells[shell[h]], shell[h + 1] - shell[h]);
+        });
+    }
+};
+
+// max over the function pairs ab of sqrt|(ab|ab)|.
+double schwarz_bound(const RepulsionPair& pair) {
+    const std::size_t n = static_cast<std::size_t>(pair.functions());
+    std::vector<double> block(n * n);
+    repulsion_quartet(pair, pair, block.data());
+    double largest = 0.0;
+    for (std::size_t f = 0; f < n; ++f) largest = std::max(largest, std::fabs(block[f * n + f]));
+    return std::sqrt(largest);
+}
+
+}  // namespace
+
+void ShellEngine::repulsion(TwoElectronTable& table, const ProgressCallback& progress) const {
+    const GroupPairs groups(shells_, first_, threads_);
+    const std::vector<std::array<unsigned, 2>>& pairs = groups.pairs;
+    const std::vector<RepulsionPair>& data = groups.data;
+    const std::vector<unsigned>& first = groups.first;
     std::vector<double> bound(pairs.size());
-    std::vector<RepulsionPair> data(pairs.size());
-    run_parallel(threads_, static_cast<unsigned>(pairs.size()), [&](unsigned p) {
-        data[p] = repulsion_pair(shells_[pairs[p][0]], shells_[pairs[p][1]]);
-        const std::size_t nab = static_cast<std::size_t>(data[p].functions());
-        std::vector<double> diagonal(nab * nab);
-        repulsion_quartet(data[p], data[p], diagonal.data());
-        double largest = 0.0;
-        for (std::size_t ab = 0; ab < nab; ++ab) largest = std::max(largest, std::fabs(diagonal[ab * nab + ab]));
-        bound[p] = std::sqrt(largest);
-    });
+    run_parallel(threads_, static_cast<unsigned>(pairs.size()), [&](unsigned p) { bound[p] = schwarz_bound(data[p]); });
     // Each bra pair with every ket pair up to it: every distinct integral lies in one such
     // quartet, whose block writes it (and its copies within the block) at its one index.
     std::uint64_t done = 0;
@@ -90,10 +117,10 @@ void ShellEngine::repulsion(TwoElectronTable& table, const ProgressCallback& pro
             block.resize(static_cast<std::size_t>(data[bra].functions()) * data[ket].functions());
             if (!negligible) repulsion_quartet(data[bra], data[ket], block.data());
             std::size_t at = 0;
-            for (unsigned i = first_[a]; i < first_[a + 1]; ++i)
-                for (unsigned j = first_[b]; j < first_[b + 1]; ++j)
-                    for (unsigned k = first_[c]; k < first_[c + 1]; ++k)
-                        for (unsigned l = first_[d]; l < first_[d + 1]; ++l, ++at)
+            for (unsigned i = first[a]; i < first[a + 1]; ++i)
+                for (unsigned j = first[b]; j < first[b + 1]; ++j)
+                    for (unsigned k = first[c]; k < first[c + 1]; ++k)
+                        for (unsigned l = first[d]; l < first[d + 1]; ++l, ++at)
                             table[TwoElectronTable::index(i, j, k, l)] = negligible ? 0.0 : block[at];
         }
         if (progress && threads_ <= 1) progress(++done, total);
@@ -104,27 +131,26 @@ std::shared_ptr<const QuartetSource> ShellEngine::quartets() const {
     return std::make_shared<const ShellQuartets>(shells_, first_, threads_);
 }
 
-ShellQuartets::ShellQuartets(const std::vector<GaussianShell>& shells, const std::vector<unsigned>& first,
+ShellQuartets::ShellQuartets(const std::vector<GaussianShell>& shells, const std::vector<unsigned>& shell_first,
                              unsigned threads) {
-    for (unsigned a = 0; a < shells.size(); ++a)
-        for (unsigned b = 0; b <= a; ++b) {
-            PairFunctions p{a, b, {}, {}};
-            std::vector<unsigned> kept;
-            const unsigned nb = first[b + 1] - first[b];
-            for (unsigned i = first[a]; i < first[a + 1]; ++i)
-                for (unsigned j = first[b]; j < first[b + 1]; ++j) {
-                    if (a == b && j > i) continue;
-                    p.first.push_back(i);
-                    p.second.push_back(j);
-                    if (a == b) kept.push_back((i - first[a]) * nb + (j - first[b]));
-                }
-            functions_.push_back(std::move(p));
-            kept_.push_back(std::move(kept));
-        }
-    data_.resize(functions_.size());
-    run_parallel(threads, static_cast<unsigned>(data_.size()), [&](unsigned x) {
-        data_[x] = repulsion_pair(shells[functions_[x].a], shells[functions_[x].b]);
-    });
+    GroupPairs groups(shells, shell_first, threads);
+    const std::vector<unsigned>& first = groups.first;
+    for (const std::array<unsigned, 2>& x : groups.pairs) {
+        const unsigned a = x[0], b = x[1];
+        PairFunctions p{a, b, {}, {}};
+        std::vector<unsigned> kept;
+        const unsigned nb = first[b + 1] - first[b];
+        for (unsigned i = first[a]; i < first[a + 1]; ++i)
+            for (unsigned j = first[b]; j < first[b + 1]; ++j) {
+                if (a == b && j > i) continue;
+                p.first.push_back(i);
+                p.second.push_back(j);
+                if (a == b) kept.push_back((i - first[a]) * nb + (j - first[b]));
+            }
+        functions_.push_back(std::move(p));
+        kept_.push_back(std::move(kept));
+    }
+    data_ = std::move(groups.data);
 }
 
 void ShellQuartets::quartet(std::size_t bra, std::size_t ket, double* out) const {
@@ -144,11 +170,4 @@ void ShellQuartets::quartet(std::size_t bra, std::size_t ket, double* out) const
     }
 }
 
-double ShellQuartets::bound(std::size_t x) const {
-    const std::size_t n = static_cast<std::size_t>(data_[x].functions());
-    std::vector<double> block(n * n);
-    repulsion_quartet(data_[x], data_[x], block.data());
-    double largest = 0.0;
-    for (std::size_t f = 0; f < n; ++f) largest = std::max(largest, std::fabs(block[f * n + f]));
-    return std::sqrt(largest);
-}
+double ShellQuartets::bound(std::size_t x) const { return schwarz_bound(data_[x]); }

@@ -28,11 +28,12 @@ public:
     std::vector<Matrix<double>> nuclear_attraction(const std::vector<Atom>& atoms) const;
     // D_k = <mu| (r - origin)_k |nu>, k = x, y, z.
     std::array<Matrix<double>, 3> dipole(const Vec3& origin) const;
-    // Every distinct (ij|kl) into `table`, shell quartets whose Schwarz bound
-    // sqrt((ab|ab)) sqrt((cd|cd)) is below schwarz_threshold written as zero.
+    // Every distinct (ij|kl) into `table`, quartets of shell groups (exponent_groups) whose
+    // Schwarz bound max sqrt((ab|ab)) max sqrt((cd|cd)) is below schwarz_threshold written as zero.
     void repulsion(TwoElectronTable& table, const ProgressCallback& progress = nullptr) const;
 
-    // The shell quartets for the screened operator, each pair's data made once.
+    // The quartets for the screened operator, over shell groups (exponent_groups) as its
+    // "shells", each pair's data made once.
     std::shared_ptr<const QuartetSource> quartets() const;
 
     // A shell quartet bounded below this leaves every printed digit of the energy as it is.
@@ -44,7 +45,8 @@ private:
     unsigned threads_;
 };
 
-// The quartets of the engine of any L (md/repulsion.h) over a basis's shells.
+// The quartets of the engine of any L (md/repulsion.h) over a basis's shell groups
+// (exponent_groups): PairFunctions' a and b number groups.
 class ShellQuartets : public QuartetSource {
 public:
     ShellQuartets(const std::vector<GaussianShell>& shells, const std::vector<unsigned>& first, unsigned threads);
@@ -55,7 +57,7 @@ public:
 private:
     std::vector<RepulsionPair> data_;
     std::vector<PairFunctions> functions_;
-    // For a pair of one shell with itself, the place of each kept function pair (i >= j)
-    // in the shell's full block; empty for two shells, whose pairs are the whole block.
+    // For a pair of one group with itself, the place of each kept function pair (i >= j)
+    // in the group's full block; empty for two groups, whose pairs are the whole block.
     std::vector<std::vector<unsigned>> kept_;
 };

@@ -3,6 +3,8 @@
 #include <functional>
 #include <vector>
 
+#include "linalg/matrix.h"
+
 // Minimisation of an energy over nuclear positions: rational-function (RFO) steps in
 // redundant internal coordinates (optimize/internal_coordinates.h) from Lindh's model
 // Hessian, BFGS updates, a trust radius, and Cartesian steps when the internals fail.
@@ -56,3 +58,10 @@ struct OptimizationTrace {
 OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsigned>& z, const EnergyFunction& f,
                            const OptimizerSettings& settings,
                            const std::function<void(const OptimizationStep&)>& observe = nullptr);
+
+// BFGS updates of the Hessian H by the coordinate changes s[k] and gradient changes y[k]
+// from earlier geometries to the present one, in that order (oldest first: the last pair's
+// secant condition H s = y then holds exactly); a pair whose curvature y.s is not positive
+// is skipped (its update would lose positive definiteness).
+void bfgs_updates(Matrix<double>& H, const std::vector<std::vector<double>>& s,
+                  const std::vector<std::vector<double>>& y);

@@ -93,7 +93,8 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const do
 }
 
 // Coulomb of DJ into AJ when `coulomb`, exchange of DK times s into AK when `exchange`:
-// the kernel fixed for the shell sizes of s, p, pure d and Cartesian d.
+// the kernel fixed for the shell sizes of s, p, pure d and Cartesian d, and of the groups
+// of shells sharing exponents most common in the library sets: s and s, s and p.
 // Inlined into each build's loop, as G's is by itself: an out-of-line K-only copy took half
 // again the instructions of G's.
 template <bool coulomb, bool exchange>
@@ -101,7 +102,9 @@ template <bool coulomb, bool exchange>
                             double* AK, double s, std::size_t n, ScatterScratch& scratch) {
     switch (q.nd) {
         case 1: return scatter_quartet_nd<coulomb, exchange, 1>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 2: return scatter_quartet_nd<coulomb, exchange, 2>(q, W, DJ, AJ, DK, AK, s, n, scratch);
         case 3: return scatter_quartet_nd<coulomb, exchange, 3>(q, W, DJ, AJ, DK, AK, s, n, scratch);
+        case 4: return scatter_quartet_nd<coulomb, exchange, 4>(q, W, DJ, AJ, DK, AK, s, n, scratch);
         case 5: return scatter_quartet_nd<coulomb, exchange, 5>(q, W, DJ, AJ, DK, AK, s, n, scratch);
         case 6: return scatter_quartet_nd<coulomb, exchange, 6>(q, W, DJ, AJ, DK, AK, s, n, scratch);
         default: return scatter_quartet_nd<coulomb, exchange, 0>(q, W, DJ, AJ, DK, AK, s, n, scratch);

@@ -86,8 +86,11 @@ std::vector<Matrix<double>> start_densities(const SpinSystem& system, const Matr
     const double part = 1.0 / static_cast<double>(system.channels());
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) share[i][j] = system.channels() == 1 ? P_start[i][j] : part * P_start[i][j];
-    const std::vector<Matrix<double>> shares(system.channels(), share);
-    return occupied_densities(system, stacked(fock_matrices(system, shares)));
+    return start_densities(system, std::vector<Matrix<double>>(system.channels(), share));
+}
+
+std::vector<Matrix<double>> start_densities(const SpinSystem& system, const std::vector<Matrix<double>>& P_channels) {
+    return occupied_densities(system, stacked(fock_matrices(system, P_channels)));
 }
 
 void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, const SpinLoopSettings& settings,
@@ -207,6 +210,12 @@ void converge_diis(const SpinSystem& system, std::vector<Matrix<double>> P, cons
         history.add(stacked(F), stacked(errors));
         P = occupied_densities(system, history.extrapolate());
     }
+}
+
+std::vector<Matrix<double>> SpinRun::densities() const {
+    std::vector<Matrix<double>> P;
+    for (const ChannelState& c : channels) P.push_back(c.density);
+    return P;
 }
 
 Matrix<double> SpinRun::total_density() const {

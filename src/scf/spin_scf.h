@@ -84,6 +84,7 @@ struct SpinRun {
 
     // Sum of the channels' densities: the total electron density.
     Matrix<double> total_density() const;
+    std::vector<Matrix<double>> densities() const;  // each channel's, alpha first
 };
 
 // Told of every step: its number, energy and the milliseconds it took. May throw.
@@ -108,6 +109,9 @@ struct SpinLoopSettings {
 // superposed atomic densities, or zero for the core Hamiltonian): each channel takes its
 // share of P_start, whose Fock matrices' lowest orbitals the electrons occupy.
 std::vector<Matrix<double>> start_densities(const SpinSystem& system, const Matrix<double>& P_start);
+// The same from the density of each channel (a converged run at a nearby geometry: alpha and
+// beta apart keep an open shell's spin polarisation).
+std::vector<Matrix<double>> start_densities(const SpinSystem& system, const std::vector<Matrix<double>>& P_channels);
 
 // Pulay DIIS (diis.h) from the channels' densities P (step 1 uses them as they are), one
 // history for all channels with one error vector holding every channel's commutator. The

@@ -8,6 +8,7 @@
 #include "basis/cgf.h"
 #include "common/constants.h"
 #include "integrals/md/boys.h"
+#include "integrals/md/hermite.h"
 #include "integrals/md/one_body.h"
 #include "integrals/md/pure.h"
 #include "integrals/md/repulsion.h"
@@ -15,6 +16,7 @@
 #include "integrals/reference/nuclear.h"
 #include "integrals/reference/overlap.h"
 #include "integrals/reference/repulsion.h"
+#include "integrals/shell_engine.h"
 #include "primitives.h"
 
 namespace {
@@ -183,14 +185,82 @@ TEST(MdEngine, PureQuartetsAgainstReferenceAndSymmetric) {
             }
 }
 
+// Shells computed as one group sharing exponents (an sp shell of a Pople set, cc-pVDZ's
+// general s contractions): Cartesian shells of L `ls` on one centre, coefficients their own.
+std::vector<GaussianShell> random_group(Random& r, const std::vector<int>& ls) {
+    const std::array<double, 3> at{r(-1, 1), r(-1, 1), r(-1, 1)};
+    const std::vector<double> exponents{r(0.3, 3), r(0.3, 3)};
+    std::vector<GaussianShell> group;
+    for (int l : ls) group.push_back(normalised_shell(l, false, at, exponents, {r(-1, 1), r(0.2, 1)}));
+    return group;
+}
+
+// Group quartets, every integral against reference/ to 1e-12: a fault in the order of a
+// group's functions or in which shell's coefficients a function pair carries shows.
+const std::vector<int> group_quartets[][4] = {
+    {{0, 1}, {0, 1}, {0, 1}, {0, 1}},  // four sp shells: 16 shell quartets in one
+    {{0, 0}, {0}, {0, 1}, {0, 0}},     // general s contractions
+    {{1, 2}, {0, 1}, {2}, {0, 0}},
+};
+
+TEST(MdEngine, ShellGroupsAgreeWithReference) {
+    Random r;
+    int row = 0;
+    for (const auto& q : group_quartets) {
+        std::vector<GaussianShell> g[4];
+        std::vector<Placed> f[4];
+        for (int k = 0; k < 4; ++k)
+            for (const GaussianShell& shell : g[k] = random_group(r, q[k]))
+                for (const Placed& p : reference_functions(shell)) f[k].push_back(p);
+        const RepulsionPair bra = repulsion_pair(g[0].data(), g[0].size(), g[1].data(), g[1].size());
+        const RepulsionPair ket = repulsion_pair(g[2].data(), g[2].size(), g[3].data(), g[3].size());
+        std::vector<double> eri(static_cast<std::size_t>(bra.functions()) * ket.functions());
+        repulsion_quartet(bra, ket, eri.data());
+        const std::size_t n1 = f[1].size(), n2 = f[2].size(), n3 = f[3].size();
+        for (std::size_t k = 0; k < eri.size(); ++k)
+            expect_near(eri[k], cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]),
+                        "group", row);
+        ++row;
+    }
+}
+
+// The screened operator's pairs of groups (s p and a d of other exponents on one centre,
+// s s and a p of other exponents on another): the groups, and each pair's Schwarz bound
+// max sqrt((ab|ab)) against the diagonals of the single-shell quartets, to 1e-12
+// (reference/ is far less accurate at P = Q).
+TEST(MdEngine, GroupPairsAndTheirSchwarzBounds) {
+    Random r;
+    std::vector<GaussianShell> shells = random_group(r, {0, 1}), other = random_group(r, {0, 0});
+    shells.push_back(normalised_shell(2, false, shells[0].centre, {0.8}, {1.0}));
+    shells.insert(shells.end(), other.begin(), other.end());
+    shells.push_back(normalised_shell(1, false, other[0].centre, {0.5}, {1.0}));
+    const std::vector<unsigned> groups{0, 2, 3, 5, 6};
+    EXPECT_EQ(exponent_groups(shells), groups);
+    const ShellQuartets quartets(shells, {0, 1, 4, 10, 11, 12, 15}, 1);
+    ASSERT_EQ(quartets.pairs().size(), 10u);
+    for (std::size_t x = 0; x < 10; ++x) {
+        const PairFunctions& p = quartets.pairs()[x];
+        double largest = 0.0;
+        for (unsigned a = groups[p.a]; a < groups[p.a + 1]; ++a)
+            for (unsigned b = groups[p.b]; b < groups[p.b + 1]; ++b) {
+                const std::vector<double> block = repulsion_block(shells[a], shells[b], shells[a], shells[b]);
+                const std::size_t n = static_cast<std::size_t>(function_count(shells[a]) * function_count(shells[b]));
+                for (std::size_t ab = 0; ab < n; ++ab) largest = std::max(largest, std::sqrt(std::fabs(block[ab * n + ab])));
+            }
+        expect_near(quartets.bound(x), largest, "Schwarz bound", static_cast<int>(x));
+    }
+}
+
 // F_m(t) against Simpson quadrature of int_0^1 u^(2m) exp(-t u^2) du in long double
-// (200000 intervals), to 1e-14 relative, orders to 4 L = 20, across the grid's end at 36.
+// (200000 intervals), to 1e-14 relative, orders to 4 L = 20, across the grid's end at 36:
+// by divisions (the energy's) and by products with reciprocals (the derivatives').
 TEST(MdEngine, BoysFunctionToFourL) {
     const double ts[] = {0.0, 1e-10, 0.3, 2.5, 11.7, 35.99, 36.01, 60.0, 200.0};
     const int orders[] = {0, 1, 5, 12, 20};
     for (double t : ts) {
-        double F[boys_any_max_order + 1];
+        double F[boys_any_max_order + 1], G[boys_any_max_order + 1];
         boys_any(boys_any_max_order, t, F);
+        boys_any_by_products(boys_any_max_order, t, G);
         const int n = 200000;
         long double sum[5] = {};
         for (int i = 0; i <= n; ++i) {
@@ -203,8 +273,29 @@ TEST(MdEngine, BoysFunctionToFourL) {
         for (int k = 0; k < 5; ++k) {
             const double expected = static_cast<double>(sum[k] / (3.0L * n));
             EXPECT_NEAR(F[orders[k]], expected, 1e-14 * expected) << "m " << orders[k] << " t " << t;
+            EXPECT_NEAR(G[orders[k]], expected, 1e-14 * expected) << "by products, m " << orders[k] << " t " << t;
         }
     }
+}
+
+// The derivatives' Hermite Coulomb terms (unrolled to L = 9, stepped beyond, scaled) against
+// hermite_coulomb's own recursion over (t, u, v), every term, to 1e-14 of the largest.
+TEST(MdEngine, HermiteCoulombTermsUnrolledAndStepped) {
+    const std::vector<HermiteIndex>& all = hermite_indices(12);
+    for (int L : {0, 1, 5, 9, 10, 12})
+        for (const std::array<double, 4>& a : {std::array<double, 4>{0.7, 0.3, -1.1, 0.4},
+                                               std::array<double, 4>{3.0, -2.5, 0.0, 6.0}}) {
+            std::vector<double> work(hermite_coulomb_work(L)), scratch;
+            hermite_coulomb_terms(L, a[0], a[1], a[2], a[3], -2.5, work.data());
+            const double* R = hermite_coulomb(L, a[0], a[1], a[2], a[3], scratch);
+            const int s = L + 1;
+            double largest = 0.0;
+            for (std::size_t h = 0; h < hermite_indices(L).size(); ++h)
+                largest = std::max(largest, std::fabs(R[(all[h].t * s + all[h].u) * s + all[h].v]));
+            for (std::size_t h = 0; h < hermite_indices(L).size(); ++h)
+                EXPECT_NEAR(work[h], -2.5 * R[(all[h].t * s + all[h].u) * s + all[h].v], 1e-14 * 2.5 * largest)
+                    << "L " << L << " term " << h;
+        }
 }
 
 }  // namespace

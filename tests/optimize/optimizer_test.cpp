@@ -73,4 +73,30 @@ TEST(Optimizer, StepLimitLeavesUnconverged) {
     EXPECT_EQ(t.x, t.steps.back().x);
 }
 
+// BFGS updates from several earlier geometries of the quadratic E = g0.q + q.A.q/2 (A =
+// [[2, 0.5], [0.5, 1]]), from H = 1: the last pair's secant condition H s = y holds exactly,
+// whatever came before it; a pair of negative curvature leaves H as it was.
+struct UpdateCase {
+    std::string name;
+    std::vector<std::vector<double>> s, y;
+    std::vector<double> expected_Hs;  // H s of the last pair: its y, or s itself when skipped
+};
+const std::vector<UpdateCase> update_cases = {
+    {"one pair", {{1, 0}}, {{2, 0.5}}, {2, 0.5}},
+    {"two pairs, oldest first", {{1, 1}, {0, 1}}, {{2.5, 1.5}, {0.5, 1}}, {0.5, 1}},
+    {"negative curvature skipped", {{1, 0}}, {{-1, 0}}, {1, 0}},
+};
+
+TEST(Optimizer, BfgsUpdatesMeetTheLastSecantCondition) {
+    for (const UpdateCase& c : update_cases) {
+        SCOPED_TRACE(c.name);
+        Matrix<double> H(2, 2);
+        H[0][0] = H[1][1] = 1.0;
+        bfgs_updates(H, c.s, c.y);
+        const std::vector<double>& s = c.s.back();
+        for (int i = 0; i < 2; ++i) EXPECT_NEAR(H[i][0] * s[0] + H[i][1] * s[1], c.expected_Hs[i], 1e-12);
+        EXPECT_NEAR(H[0][1], H[1][0], 1e-15);
+    }
+}
+
 }  // namespace

@@ -16,7 +16,7 @@ TEST(SameState, OccupiedSpaceOverlap) {
     const Calculation ref = compute_rhf(water(), Settings{}, "water", quiet);
     Molecule moved = water();
     moved.atoms[1].position.x += 0.005;
-    const Matrix<double> start = ref.result.total_density();
+    const StartDensities start = ref.result.densities();
     Settings displaced;
     displaced.checks = ScfChecks::displacement;
     const Calculation near = compute_scf(moved, ref.spin, displaced, "water", quiet, &start);

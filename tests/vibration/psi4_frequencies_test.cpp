@@ -1,8 +1,9 @@
 // Frequencies, IR intensities and thermochemistry against Psi4 1.3.2's frequency(): one
 // table, the cases, their geometries (optimised by Psi4) and Psi4's values in
 // tests/reference/psi4_frequencies/psi4_frequencies.json (the Psi4 input beside it).
-// Wavenumbers to 1 cm^-1, IR intensities to 2% (0.05 km/mol for the weakest), ZPE to
-// 1e-6 Eh, the thermal corrections to 1e-5 Eh.
+// Wavenumbers to 1 cm^-1, IR intensities to 2% (0.05 km/mol for the weakest; none for the
+// open shell, whose Hessian Psi4 takes by finite differences), ZPE to 1e-6 Eh, the thermal
+// corrections to 1e-5 Eh.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,14 +34,18 @@ TEST(Psi4Frequencies, AgreeWithPsi4) {
         const Calculation calc = compute_run(run, settings, what, quiet);
         ThermoConditions conditions;
         conditions.symmetry_number = values["symmetry_number"].get<unsigned>();
+        conditions.multiplicity = run.spin.multiplicity;
         const Vibrations v = compute_vibrations(run, calc, settings, conditions, 2, what);
 
         const std::vector<double> nu = values["frequencies"].get<std::vector<double>>();
-        const std::vector<double> ir = values["ir_intensities"].get<std::vector<double>>();
+        const std::vector<double> ir =
+            values["ir_intensities"].is_null() ? std::vector<double>{} : values["ir_intensities"].get<std::vector<double>>();
         ASSERT_EQ(v.modes.count(), nu.size()) << what;
         for (std::size_t k = 0; k < nu.size(); ++k) {
             EXPECT_NEAR(v.modes.wavenumbers[k], nu[k], 1.0) << what << " mode " << k + 1;
-            EXPECT_NEAR(v.intensities[k], ir[k], std::max(0.02 * ir[k], 0.05)) << what << " mode " << k + 1;
+            if (!ir.empty()) {
+                EXPECT_NEAR(v.intensities[k], ir[k], std::max(0.02 * ir[k], 0.05)) << what << " mode " << k + 1;
+            }
         }
         EXPECT_LT(v.largest_gradient, 1e-5) << what;
         EXPECT_NEAR(v.thermo.zero_point, values["zpe"].get<double>(), 1e-6) << what;

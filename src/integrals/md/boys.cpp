@@ -57,13 +57,27 @@ const std::vector<double>& series() {
     return values;
 }
 
-}  // namespace
+// 1/(2m + 1), m = 0 ... boys_any_max_order - 1.
+struct OddReciprocals {
+    double value[boys_any_max_order];
+    constexpr OddReciprocals() : value() {
+        for (int m = 0; m < boys_any_max_order; ++m) value[m] = 1.0 / (2 * m + 1);
+    }
+};
+constexpr OddReciprocals odd_reciprocals;
 
-void boys_any(int m_max, double t, double* F) {
+// Products: each division by 2m + 1 or 2t a product with the rounded reciprocal.
+template <bool Products>
+void boys(int m_max, double t, double* F) {
     if (t >= grid_end) {
         const double e = std::exp(-t);
         F[0] = 0.5 * sqrt_pi / std::sqrt(t);
-        for (int m = 0; m < m_max; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) / (2.0 * t);
+        if constexpr (Products) {
+            const double half_inverse = 0.5 / t;
+            for (int m = 0; m < m_max; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) * half_inverse;
+        } else {
+            for (int m = 0; m < m_max; ++m) F[m + 1] = ((2 * m + 1) * F[m] - e) / (2.0 * t);
+        }
         return;
     }
     const int k = static_cast<int>(t / grid_step + 0.5);
@@ -75,5 +89,15 @@ void boys_any(int m_max, double t, double* F) {
     F[m_max] = s;
     if (m_max == 0) return;
     const double e = std::exp(-t);
-    for (int m = m_max - 1; m >= 0; --m) F[m] = (2.0 * t * F[m + 1] + e) / (2 * m + 1);
+    if constexpr (Products) {
+        for (int m = m_max - 1; m >= 0; --m) F[m] = (2.0 * t * F[m + 1] + e) * odd_reciprocals.value[m];
+    } else {
+        for (int m = m_max - 1; m >= 0; --m) F[m] = (2.0 * t * F[m + 1] + e) / (2 * m + 1);
+    }
 }
+
+}  // namespace
+
+void boys_any(int m_max, double t, double* F) { boys<false>(m_max, t, F); }
+
+void boys_any_by_products(int m_max, double t, double* F) { boys<true>(m_max, t, F); }

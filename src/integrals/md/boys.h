@@ -20,3 +20,7 @@ constexpr int boys_any_max_order = 21;
 
 // Fills F[0 .. m_max] with F_m(t), 0 <= m_max <= boys_any_max_order, t >= 0.
 void boys_any(int m_max, double t, double* F);
+
+// The same with each division a product with a rounded reciprocal: faster, within a few
+// units in the last place of boys_any (the same accuracy), for the nuclear derivatives.
+void boys_any_by_products(int m_max, double t, double* F);

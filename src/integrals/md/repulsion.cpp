@@ -165,60 +165,173 @@ struct Scratch {
 
 std::size_t hermite_coulomb_work(int L) { return static_cast<std::size_t>(tables().level_offset[L].back() + 1); }
 
-void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double* work) {
+namespace {
+
+// The recursion of coulomb as straight-line code for the L of most derivative quartets:
+// its steps made at compile time, the same positions in the work array.
+constexpr int unrolled_max_l = 9;
+
+constexpr int terms_through(int L) { return (L + 1) * (L + 2) * (L + 3) / 6; }
+
+// Position of (t, u, v) in hermite_indices (lower t + u + v first, then t and u descending).
+constexpr int term_position(int t, int u, int v) {
+    const int n = t + u + v, rest = n - t;
+    return n * (n + 1) * (n + 2) / 6 + rest * (rest + 1) / 2 + rest - u;
+}
+
+constexpr int level_start(int L, int n) {
+    int start = 0;
+    for (int m = 0; m < n; ++m) start += terms_through(L - m);
+    return start;
+}
+
+constexpr int step_count(int L) {
+    int count = 0;
+    for (int m = 1; m <= L; ++m) count += terms_through(m) - 1;
+    return count;
+}
+
+struct FixedStep {
+    int dst = 0, src1 = 0, src2 = 0, axis = 0, mult = 0;
+};
+
+template <int L>
+struct FixedSteps {
+    FixedStep step[step_count(L) > 0 ? step_count(L) : 1];
+    constexpr FixedSteps() : step() {
+        int i = 0;
+        for (int n = L - 1; n >= 0; --n)
+            for (int m = 1; m <= L - n; ++m)
+                for (int t = m; t >= 0; --t)
+                    for (int u = m - t; u >= 0; --u) {
+                        const int v = m - t - u;
+                        const int axis = t > 0 ? 0 : (u > 0 ? 1 : 2);
+                        const int c = axis == 0 ? t : (axis == 1 ? u : v);
+                        const int dt = axis == 0, du = axis == 1, dv = axis == 2;
+                        FixedStep& s = step[i++];
+                        s.dst = level_start(L, n) + term_position(t, u, v);
+                        s.src1 = level_start(L, n + 1) + term_position(t - dt, u - du, v - dv);
+                        s.src2 = c > 1 ? level_start(L, n + 1) + term_position(t - 2 * dt, u - 2 * du, v - 2 * dv) : 0;
+                        s.axis = axis;
+                        s.mult = c - 1;
+                    }
+    }
+};
+
+template <int L, std::size_t I>
+inline void fixed_step(const double* xyz, double* w) {
+    static constexpr FixedSteps<L> steps;
+    constexpr FixedStep s = steps.step[I];
+    if constexpr (s.mult == 0)
+        w[s.dst] = xyz[s.axis] * w[s.src1];
+    else
+        w[s.dst] = xyz[s.axis] * w[s.src1] + static_cast<double>(s.mult) * w[s.src2];
+}
+
+template <int L, std::size_t... I>
+void fixed_steps([[maybe_unused]] const double* xyz, [[maybe_unused]] double* w, std::index_sequence<I...>) {
+    (fixed_step<L, I>(xyz, w), ...);
+}
+
+template <int L>
+void fixed_coulomb(double alpha, double X, double Y, double Z, double scale, double* work) {
+    double F[L + 1];
+    boys_any_by_products(L, alpha * (X * X + Y * Y + Z * Z), F);
+    double power = scale;
+    for (int n = 0; n <= L; ++n) {
+        work[level_start(L, n)] = power * F[n];
+        power *= -2.0 * alpha;
+    }
+    const double xyz[3] = {X, Y, Z};
+    fixed_steps<L>(xyz, work, std::make_index_sequence<static_cast<std::size_t>(step_count(L))>());
+}
+
+template <int... L>
+bool coulomb_fixed_l(int l, double alpha, double X, double Y, double Z, double scale, double* work,
+                     std::integer_sequence<int, L...>) {
+    return ((l == L && (fixed_coulomb<L>(alpha, X, Y, Z, scale, work), true)) || ...);
+}
+
+}  // namespace
+
+void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double scale, double* work) {
+    if (coulomb_fixed_l(L, alpha, X, Y, Z, scale, work, std::make_integer_sequence<int, unrolled_max_l + 1>())) return;
     coulomb(tables(), L, alpha, X, Y, Z, work);
+    const std::size_t n = static_cast<std::size_t>(terms_through(L));
+    for (std::size_t i = 0; i < n; ++i) work[i] *= scale;
 }
 
-int RepulsionPair::functions() const {
-    return (pure_a ? 2 * la + 1 : cartesian_count(la)) * (pure_b ? 2 * lb + 1 : cartesian_count(lb));
-}
-
-RepulsionPair repulsion_pair(const GaussianShell& A, const GaussianShell& B) {
+RepulsionPair repulsion_pair(const GaussianShell* A, std::size_t na, const GaussianShell* B, std::size_t nb) {
     const Tables& tab = tables();
     RepulsionPair pair;
-    pair.la = A.l;
-    pair.lb = B.l;
-    pair.pure_a = A.pure;
-    pair.pure_b = B.pure;
-    const std::vector<int>& start = tab.start[A.l][A.pure][B.l][B.pure];
-    const std::vector<int>& index = tab.index[A.l][A.pure][B.l][B.pure];
-    pair.terms = index.size();
-    const std::vector<CartesianPowers>& ca = cartesian_components(A.l);
-    const std::vector<CartesianPowers>& cb = cartesian_components(B.l);
-    const std::vector<HermiteIndex>& hs = hermite_indices(A.l + B.l);
+    for (std::size_t i = 0; i < na; ++i) {
+        pair.la = std::max(pair.la, A[i].l);
+        pair.na += function_count(A[i]);
+    }
+    for (std::size_t j = 0; j < nb; ++j) {
+        pair.lb = std::max(pair.lb, B[j].l);
+        pair.nb += function_count(B[j]);
+    }
+    // The terms of function pair ab, in the order of A's functions, then B's: those of its
+    // two shells' kinds (hermite_indices of a lower L is a prefix of that of a higher one).
+    struct Entry {
+        std::size_t i, j;  // shells
+        const std::vector<std::pair<int, double>>*fa, *fb;
+    };
+    std::vector<Entry> entries;
+    pair.start.push_back(0);
+    for (std::size_t i = 0; i < na; ++i)
+        for (const auto& fa : tab.rows[A[i].l][A[i].pure])
+            for (std::size_t j = 0; j < nb; ++j) {
+                const std::vector<int>& start = tab.start[A[i].l][A[i].pure][B[j].l][B[j].pure];
+                const std::vector<int>& index = tab.index[A[i].l][A[i].pure][B[j].l][B[j].pure];
+                const std::size_t row = static_cast<std::size_t>(&fa - tab.rows[A[i].l][A[i].pure].data());
+                const std::size_t width = tab.rows[B[j].l][B[j].pure].size();
+                for (std::size_t fb = 0; fb < width; ++fb) {
+                    const std::size_t ab = row * width + fb;
+                    pair.index.insert(pair.index.end(), index.begin() + start[ab], index.begin() + start[ab + 1]);
+                    pair.start.push_back(static_cast<int>(pair.index.size()));
+                    entries.push_back({i, j, &fa, &tab.rows[B[j].l][B[j].pure][fb]});
+                }
+            }
+    pair.terms = pair.index.size();
+    const std::vector<HermiteIndex>& hs = hermite_indices(pair.la + pair.lb);
+    const std::array<double, 3> &a_at = A[0].centre, &b_at = B[0].centre;
     double ab2 = 0.0;
-    for (int x = 0; x < 3; ++x) ab2 += (A.centre[x] - B.centre[x]) * (A.centre[x] - B.centre[x]);
+    for (int x = 0; x < 3; ++x) ab2 += (a_at[x] - b_at[x]) * (a_at[x] - b_at[x]);
     HermiteExpansion E[3];
     std::vector<double> values(pair.terms);
-    for (std::size_t pa = 0; pa < A.exponents.size(); ++pa)
-        for (std::size_t pb = 0; pb < B.exponents.size(); ++pb) {
-            const double a = A.exponents[pa], b = B.exponents[pb], p = a + b;
+    for (std::size_t pa = 0; pa < A[0].exponents.size(); ++pa)
+        for (std::size_t pb = 0; pb < B[0].exponents.size(); ++pb) {
+            const double a = A[0].exponents[pa], b = B[0].exponents[pb], p = a + b;
             double P[3];
             for (int x = 0; x < 3; ++x) {
-                P[x] = (a * A.centre[x] + b * B.centre[x]) / p;
-                E[x].compute(A.l, B.l, p, P[x] - A.centre[x], P[x] - B.centre[x]);
+                P[x] = (a * a_at[x] + b * b_at[x]) / p;
+                E[x].compute(pair.la, pair.lb, p, P[x] - a_at[x], P[x] - b_at[x]);
             }
-            const double factor = A.coefficients[pa] * B.coefficients[pb] * std::exp(-a * b / p * ab2) / p;
+            const double gaussian = std::exp(-a * b / p * ab2);
             double largest = 0.0;
-            std::size_t ab = 0;
-            for (const auto& fa : tab.rows[A.l][A.pure])
-                for (const auto& fb : tab.rows[B.l][B.pure]) {
-                    for (int e = start[ab]; e < start[ab + 1]; ++e) {
-                        const HermiteIndex& h = hs[static_cast<std::size_t>(index[static_cast<std::size_t>(e)])];
-                        double v = 0.0;
-                        for (const auto& i : fa)
-                            for (const auto& j : fb) {
-                                const CartesianPowers& x = ca[static_cast<std::size_t>(i.first)];
-                                const CartesianPowers& y = cb[static_cast<std::size_t>(j.first)];
-                                // E^ij_t vanishes for t > i + j (HermiteExpansion holds those zeros).
-                                v += i.second * j.second * E[0](x.x, y.x, h.t) * E[1](x.y, y.y, h.u) *
-                                     E[2](x.z, y.z, h.v);
-                            }
-                        values[static_cast<std::size_t>(e)] = factor * v;
-                        largest = std::max(largest, std::fabs(factor * v));
-                    }
-                    ++ab;
+            for (std::size_t ab = 0; ab < entries.size(); ++ab) {
+                const Entry& f = entries[ab];
+                const GaussianShell &sa = A[f.i], &sb = B[f.j];
+                const double factor = sa.coefficients[pa] * sb.coefficients[pb] * gaussian / p;
+                const std::vector<CartesianPowers>& ca = cartesian_components(sa.l);
+                const std::vector<CartesianPowers>& cb = cartesian_components(sb.l);
+                for (int e = pair.start[ab]; e < pair.start[ab + 1]; ++e) {
+                    const HermiteIndex& h = hs[static_cast<std::size_t>(pair.index[static_cast<std::size_t>(e)])];
+                    double v = 0.0;
+                    for (const auto& i : *f.fa)
+                        for (const auto& j : *f.fb) {
+                            const CartesianPowers& x = ca[static_cast<std::size_t>(i.first)];
+                            const CartesianPowers& y = cb[static_cast<std::size_t>(j.first)];
+                            // E^ij_t vanishes for t > i + j (HermiteExpansion holds those zeros).
+                            v += i.second * j.second * E[0](x.x, y.x, h.t) * E[1](x.y, y.y, h.u) *
+                                 E[2](x.z, y.z, h.v);
+                        }
+                    values[static_cast<std::size_t>(e)] = factor * v;
+                    largest = std::max(largest, std::fabs(factor * v));
                 }
+            }
             if (largest < repulsion_pair_cutoff) continue;
             pair.p.push_back(p);
             pair.Px.push_back(P[0]);
@@ -228,6 +341,8 @@ RepulsionPair repulsion_pair(const GaussianShell& A, const GaussianShell& B) {
         }
     return pair;
 }
+
+RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b) { return repulsion_pair(&a, 1, &b, 1); }
 
 // For each bra primitive pair P, the ket is contracted first into the intermediate
 //   T_P[cd][tuv] = sum_Q 2 pi^(5/2) / sqrt(p + q) sum_t'u'v' (-1)^(t'+u'+v') E^Q_cd,t'u'v' R_(t+t')(u+u')(v+v'),
@@ -246,10 +361,10 @@ void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, doubl
     const int Lb = bra.la + bra.lb, Lk = ket.la + ket.lb, L = Lb + Lk;
     const std::size_t nhb = static_cast<std::size_t>(hermite_count(Lb)), nhk = static_cast<std::size_t>(hermite_count(Lk));
     const std::size_t nab = static_cast<std::size_t>(bra.functions()), ncd = static_cast<std::size_t>(ket.functions());
-    const int* bstart = tab.start[bra.la][bra.pure_a][bra.lb][bra.pure_b].data();
-    const int* bindex = tab.index[bra.la][bra.pure_a][bra.lb][bra.pure_b].data();
-    const int* kstart = tab.start[ket.la][ket.pure_a][ket.lb][ket.pure_b].data();
-    const int* kindex = tab.index[ket.la][ket.pure_a][ket.lb][ket.pure_b].data();
+    const int* bstart = bra.start.data();
+    const int* bindex = bra.index.data();
+    const int* kstart = ket.start.data();
+    const int* kindex = ket.index.data();
     const std::uint16_t* sum = tab.sum[Lb][Lk].data();
     const double* sign = tab.sign.data();
 

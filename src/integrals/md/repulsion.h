@@ -10,37 +10,48 @@
 //             sum_tuv E^ab_tuv sum_t'u'v' (-1)^(t'+u'+v') E^cd_t'u'v' R_(t+t')(u+u')(v+v')(pq/(p+q), P - Q),
 // McMurchie-Davidson (Helgaker, Jorgensen, Olsen, 9.9.33).
 
-// What every quartet of two shells A, B shares, computed once: per primitive pair kept,
-// p, P and the Hermite coefficients
+// What every quartet of two shell groups A, B shares, computed once. A group is one or more
+// shells on one centre with the same exponents, their functions consecutive (the s and p
+// shells of a Pople set, the general contractions of a correlation-consistent one): per
+// primitive pair kept, p, P and the Hermite coefficients
 //   c_a c_b K_ab / p E^ij_t E^kl_u E^mn_v   (times the component norms of a Cartesian shell)
-// over the component pairs of A and B, each pair holding only its terms t <= i + j,
-// u <= k + l, v <= m + n.
+// over the function pairs of A and B, each pair holding only its terms t <= i + j,
+// u <= k + l, v <= m + n, its shells' coefficients c_a c_b in it: one Hermite Coulomb
+// table per primitive quartet, up to the groups' highest L, serves every shell pair.
 struct RepulsionPair {
-    int la = 0, lb = 0;
-    bool pure_a = false, pure_b = false;
+    int la = 0, lb = 0;  // the highest L of A and of B
+    int na = 0, nb = 0;  // functions of A and of B
     std::vector<double> p, Px, Py, Pz;
-    std::vector<double> e;  // terms() values per primitive pair
+    std::vector<double> e;  // terms values per primitive pair
     std::size_t terms = 0;
+    // Function pair ab (row-major over A's and B's functions) holds the terms start[ab] to
+    // start[ab + 1], index[] their positions in hermite_indices(la + lb).
+    std::vector<int> start, index;
     std::size_t primitives() const { return p.size(); }
-    int functions() const;  // of A times of B
+    int functions() const { return na * nb; }
 };
 
 // Primitive pairs whose coefficients are all below this in size are left out: the
 // integrals they would add are far below the rounding of the integrals themselves.
 constexpr double repulsion_pair_cutoff = 1e-30;
 
+// The groups a[0 .. na) and b[0 .. nb), each of shells sharing centre and exponents.
+RepulsionPair repulsion_pair(const GaussianShell* a, std::size_t na, const GaussianShell* b, std::size_t nb);
+// Two single shells.
 RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b);
 
-// The block over the shells' functions (pure or Cartesian as the shells are), indices
+// The block over the groups' functions (pure or Cartesian as each shell is), indices
 // a, b, c, d row-major, into out[bra.functions() * ket.functions()]. No allocation
 // once a thread has seen a quartet this large.
 void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out);
 
-// R_tuv = R^0_tuv (hermite.h) for t + u + v <= L at the positions of hermite_indices (the
-// same for every L), in work[0 ..]; `work` holds every level of the recursion, at least
-// hermite_coulomb_work(L) values. The recursion runs over tables made once, L <= boys_any_max_order.
+// scale R_tuv, R_tuv = R^0_tuv (hermite.h) for t + u + v <= L at the positions of
+// hermite_indices (the same for every L), in work[0 ..]; `work` holds every level of the
+// recursion, at least hermite_coulomb_work(L) values, L <= boys_any_max_order. For the
+// nuclear derivatives: the Boys values by boys_any_by_products and the recursion unrolled
+// for L <= 9, so within rounding of, not equal to, the energy's own terms.
 std::size_t hermite_coulomb_work(int L);
-void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double* work);
+void hermite_coulomb_terms(int L, double alpha, double X, double Y, double Z, double scale, double* work);
 
 // The same for four shells, their pair data made on the spot.
 std::vector<double> repulsion_block(const GaussianShell& a, const GaussianShell& b, const GaussianShell& c,

@@ -31,6 +31,15 @@ int cartesian_count(int l) { return (l + 1) * (l + 2) / 2; }
 
 int function_count(const GaussianShell& shell) { return shell.pure ? 2 * shell.l + 1 : cartesian_count(shell.l); }
 
+std::vector<unsigned> exponent_groups(const std::vector<GaussianShell>& shells) {
+    std::vector<unsigned> begin;
+    for (unsigned s = 0; s < shells.size(); ++s)
+        if (s == 0 || shells[s].centre != shells[s - 1].centre || shells[s].exponents != shells[s - 1].exponents)
+            begin.push_back(s);
+    begin.push_back(static_cast<unsigned>(shells.size()));
+    return begin;
+}
+
 double component_scale(const CartesianPowers& p) {
     const int l = p.x + p.y + p.z;
     return std::sqrt(static_cast<double>(dfact(2 * l - 1)) /

@@ -41,6 +41,10 @@ GaussianShell normalised_shell(int l, bool pure, const std::array<double, 3>& ce
 // The same for a shell of a basis set placed at `centre`.
 GaussianShell normalised_shell(const ElementShell& shell, const std::array<double, 3>& centre);
 
+// The shell groups of repulsion_pair: where each run of consecutive shells on one centre
+// with the same exponents begins, and the end, shells.size().
+std::vector<unsigned> exponent_groups(const std::vector<GaussianShell>& shells);
+
 // sqrt((2l-1)!! / ((2i-1)!! (2j-1)!! (2k-1)!!)): the factor taking component
 // x^i y^j z^k from the norm of x^l to its own unit norm.
 double component_scale(const CartesianPowers& powers);

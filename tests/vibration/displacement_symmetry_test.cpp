@@ -1,0 +1,60 @@
+// Displaced runs spared by symmetry, one table: the operations found (the group's order less
+// the identity when its elements lie on the axes), the runs left (orbits of the displacements),
+// and each spared run's image gradient and dipole against a model at its own geometry
+// (E = sum_(a<b) (r_ab - 1)^2, mu = sum_a q_a r_a: symmetric by construction).
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "vibration/displacement_symmetry.h"
+
+namespace {
+
+TEST(DisplacementSymmetry, SparedRunsAreImages) {
+    const double t = 0.63, y = 1.44, z = 1.1;
+    const struct {
+        const char* what; std::vector<Vec3> x; std::vector<unsigned> el; std::size_t operations, computed;
+    } cases[] = {
+        {"water C2v, C2 along y", {{0, 0, 0}, {y, z, 0}, {-y, z, 0}}, {8, 1, 1}, 3, 5},
+        {"methane Td, C2 along the axes", {{0, 0, 0}, {t, t, t}, {-t, -t, t}, {-t, t, -t}, {t, -t, -t}}, {6, 1, 1, 1, 1}, 23, 2},
+        {"ion, one mirror off the origin", {{0.3, 0, 0}, {1.2, 1, 0.2}, {-0.6, 1, 0.2}, {0.3, -1.1, 0.5}}, {7, 1, 1, 1}, 1, 11},
+        {"water, an H off by 1e-6 bohr", {{0, 0, 0}, {y, z, 0}, {-y, z + 1e-6, 0}}, {8, 1, 1}, 1, 10},
+    };
+    for (const auto& c : cases) {
+        const auto q = [&](std::size_t a) { return c.el[a] == 1 ? 0.3 : -0.5; };
+        const auto model = [&](const Displacement& d, std::array<double, 3>& mu) {  // gradient and dipole
+            std::vector<std::array<double, 3>> g;
+            for (const Vec3& p : c.x) g.push_back({p.x, p.y, p.z});
+            g[d.coordinate / 3][d.coordinate % 3] += 0.005 * d.sign;
+            std::vector<double> out(3 * g.size(), 0.0);
+            for (std::size_t a = 0; a < g.size(); ++a)
+                for (std::size_t b = 0; b <= a; ++b) {
+                    const double r = std::hypot(g[a][0] - g[b][0], g[a][1] - g[b][1], g[a][2] - g[b][2]);
+                    for (int k = 0; k < 3 && b < a; ++k) out[3 * a + k] += 2 * (r - 1) * (g[a][k] - g[b][k]) / r;
+                    for (int k = 0; k < 3 && b < a; ++k) out[3 * b + k] -= 2 * (r - 1) * (g[a][k] - g[b][k]) / r;
+                }
+            for (std::size_t a = 0; a < g.size(); ++a)
+                for (int k = 0; k < 3; ++k) mu[k] += q(a) * g[a][k];
+            return out;
+        };
+        const std::vector<AxisOperation> ops = axis_operations(c.x, c.el);
+        std::vector<Displacement> runs;  // every atom but the first
+        for (unsigned i = 3; i < 3 * c.x.size(); ++i) runs.insert(runs.end(), {{i, 1}, {i, -1}});
+        double charge = 0.0;
+        for (std::size_t a = 0; a < c.el.size(); ++a) charge += q(a);
+        std::size_t computed = 0;
+        const std::vector<DisplacementSource> plan = plan_displacements(runs, ops);
+        for (std::size_t d = 0; d < runs.size(); ++d) {
+            if (plan[d].operation < 0 && ++computed) continue;
+            const AxisOperation& op = ops[static_cast<std::size_t>(plan[d].operation)];
+            std::array<double, 3> mu{0, 0, 0}, expected_mu{0, 0, 0};
+            const std::vector<double> g = image_gradient(op, model(runs[plan[d].from], mu)), expected = model(runs[d], expected_mu);
+            for (std::size_t i = 0; i < g.size(); ++i) EXPECT_NEAR(g[i], expected[i], 1e-12) << c.what << " run " << d;
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(image_dipole(op, mu, charge)[k], expected_mu[k], 1e-12) << c.what;
+        }
+        EXPECT_EQ(ops.size(), c.operations) << c.what;
+        EXPECT_EQ(computed, c.computed) << c.what;
+    }
+}
+
+}  // namespace
