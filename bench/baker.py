@@ -57,7 +57,7 @@ def run_velko(binary, name, mol, work, basis_file):
             f.write(f"{s} {x:.8f} {y:.8f} {z:.8f}\n")
     t = time.time()
     before = os.times()
-    p = subprocess.run(["nice", "-n", "10", binary, "--optimize", "--diis", "--threads", "1", "--basis-file", basis_file,
+    p = subprocess.run(["nice", "-n", "5", binary, "--optimize", "--diis", "--threads", "1", "--basis-file", basis_file,
                         "--multiplicity", str(mult), path], capture_output=True, text=True)
     wall = time.time() - t
     after = os.times()
@@ -100,7 +100,7 @@ def run_psi4(name, mol, work):
     out = os.path.join(work, name + ".psi4.json")
     lines = "\n".join(f"{s} {x:.8f} {y:.8f} {z:.8f}" for s, x, y, z in atoms)
     open(dat, "w").write(PSI4_INPUT.format(charge=charge, mult=mult, reference="rhf" if mult == 1 else "uhf", atoms=lines, unit=unit, out=out))
-    subprocess.run(["nice", "-n", "10", "psi4", "-n", "1", dat, os.path.join(work, name + ".out")], cwd=work,
+    subprocess.run(["nice", "-n", "5", "psi4", "-n", "1", dat, os.path.join(work, name + ".out")], cwd=work,
                    capture_output=True, text=True)
     try:
         return json.load(open(out))
