@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/constants.h"
 #include "gradient/derivative_integrals.h"
+#include "integrals/md/boys.h"
 #include "integrals/md/hermite.h"
 #include "integrals/md/pure.h"
 #include "integrals/md/repulsion.h"
@@ -208,7 +210,13 @@ std::size_t hermite_position(int t, int u, int v) {
 //   (Omega|Omega) = 2 pi^(5/2) / (p^2 sqrt(2p)) sum_hk E_h E_k (-1)^k R_(h+k)(p/2, 0),
 // and |(Omega|Omega')| <= sqrt((Omega|Omega) (Omega'|Omega')) (Schwarz) bounds every
 // primitive quartet. `signed_values`: the values hold (-1)^h E_h (ket_pair).
+// A pair whose self-repulsion needs R beyond the Boys tables (2 l > boys_any_max_order: the
+// differentiated pair of two h shells) is given no bound, so none of its quartets is skipped.
 void self_bounds(PairData& pair, int l, std::size_t width, bool signed_values) {
+    if (2 * l > boys_any_max_order) {
+        pair.bound.assign(pair.p.size(), std::numeric_limits<double>::infinity());
+        return;
+    }
     const std::vector<HermiteIndex>& hs = hermite_indices(l);
     std::vector<double> work(hermite_coulomb_work(2 * l));
     const std::size_t groups = pair.start.size() - 1, entries = pair.entries();

@@ -1,7 +1,9 @@
 // The analytic SCF gradient against central finite differences of velko's own energies
 // (step 5e-4 bohr, truncation error below 1e-7): one table over basis kinds (built-in table,
-// Cartesian d, pure d and f) and RHF/UHF, every coordinate of every atom.
+// Cartesian d, pure d, f and h) and RHF/UHF, every coordinate of every atom.
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "app/prepare.h"
 #include "app/run.h"
@@ -18,11 +20,21 @@ struct Case {
     int multiplicity;
     std::vector<std::array<double, 3>> positions;  // bohr
     std::vector<const char*> symbols;
+    const char* basis_text = nullptr;  // Gaussian94, read as a basis-set file instead of `basis`
 };
+
+// An s and an h shell on H: the differentiated pair of two h shells needs R of order 22,
+// beyond the Boys tables, for its screening bound.
+const char* const h_shell_basis =
+    "****\nH     0\nS   1   1.00\n  1.0  1.0\nH   1   1.00\n  1.2  1.0\n****\n";
 
 Calculation run(const Case& c, const std::vector<std::array<double, 3>>& positions) {
     Molecule mol;
     mol.basis_name = c.basis;
+    if (c.basis_text) {
+        mol.basis_file = testing::TempDir() + "velko_fd_basis.gbs";
+        std::ofstream(mol.basis_file) << c.basis_text;
+    }
     mol.pure = c.pure;
     mol.charge = c.charge;
     mol.multiplicity = c.multiplicity;
@@ -45,6 +57,7 @@ TEST(ScfGradient, AgreesWithFiniteDifferencesOfTheEnergy) {
         {"hf cartesian d", "6-31g*", false, 0, 1, {{0.0, 0.0, 0.0}, {0.2, 0.1, 1.75}}, {"F", "H"}},
         {"oh pure d", "cc-pvdz", true, 0, 2, {{0.0, 0.0, 0.0}, {0.1, 0.0, 1.9}}, {"O", "H"}},
         {"lih+ pure f", "cc-pvtz", true, 1, 2, {{0.0, 0.0, 0.0}, {0.0, 0.3, 3.2}}, {"Li", "H"}},
+        {"h2 pure h", "h-file", true, 0, 1, {{0.0, 0.0, 0.0}, {0.2, 0.1, 1.4}}, {"H", "H"}, h_shell_basis},
     };
     for (const Case& c : cases) {
         const Calculation calc = run(c, c.positions);
