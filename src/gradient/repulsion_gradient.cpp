@@ -23,10 +23,10 @@ constexpr double primitive_pair_cutoff = 1e-15;
 // far below the 1e-10 printed.
 constexpr double primitive_quartet_cutoff = 1e-14;
 
-// Shells of one atom that share their exponents and are all s or p, taken as one block:
-// a quartet of blocks computes the primitive pairs, Boys values and Hermite Coulomb terms
-// once for all their components (the 2s and 2p shells of the STO-nG sets, the sp shells
-// of the Pople sets). Any other shell is a block of its own.
+// Shells of one atom that share their exponents (exponent_groups), taken as one block: a
+// quartet of blocks computes the primitive pairs, Boys values and Hermite Coulomb terms once
+// for all their components (the 2s and 2p shells of the STO-nG sets, the sp shells of the
+// Pople sets, the general contractions of the correlation-consistent sets).
 struct Block {
     std::vector<const GaussianShell*> shells;
     unsigned atom = 0;
@@ -35,27 +35,47 @@ struct Block {
     std::vector<CartesianPowers> powers;            // per component
     std::vector<int> member;                        // per component: its shell in `shells`
     std::vector<int> functions;                     // per function: its index in the basis
+    std::vector<double> transform;  // unless plain: functions x components, each shell's shell_transform
 };
 
 std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
+    std::vector<GaussianShell> gaussians;
+    for (const GradientShell& s : shells) gaussians.push_back(s.gaussian);
+    const std::vector<unsigned> begin = exponent_groups(gaussians);
     std::vector<Block> blocks;
-    for (const GradientShell& s : shells) {
-        const GaussianShell& g = s.gaussian;
-        const bool sp = g.l <= 1;
-        if (blocks.empty() || !sp || !blocks.back().plain || blocks.back().atom != s.atom ||
-            blocks.back().shells.front()->exponents != g.exponents) {
-            blocks.emplace_back();
-            blocks.back().atom = s.atom;
-            blocks.back().plain = sp;
+    for (std::size_t group = 0; group + 1 < begin.size(); ++group)
+        for (unsigned k = begin[group]; k < begin[group + 1]; ++k) {
+            const GradientShell& s = shells[k];
+            const GaussianShell& g = s.gaussian;
+            // Two atoms at one place: a block each.
+            if (k == begin[group] || blocks.back().atom != s.atom) {
+                blocks.emplace_back();
+                blocks.back().atom = s.atom;
+            }
+            Block& b = blocks.back();
+            b.l = std::max(b.l, g.l);
+            b.plain = b.plain && g.l <= 1;
+            for (const CartesianPowers& c : cartesian_components(g.l)) {
+                b.powers.push_back(c);
+                b.member.push_back(static_cast<int>(b.shells.size()));
+            }
+            for (int f = 0; f < function_count(g); ++f) b.functions.push_back(static_cast<int>(s.first) + f);
+            b.shells.push_back(&g);
         }
-        Block& b = blocks.back();
-        b.l = std::max(b.l, g.l);
-        for (const CartesianPowers& c : cartesian_components(g.l)) {
-            b.powers.push_back(c);
-            b.member.push_back(static_cast<int>(b.shells.size()));
+    for (Block& b : blocks) {
+        if (b.plain) continue;
+        const std::size_t nc = b.powers.size();
+        b.transform.assign(b.functions.size() * nc, 0.0);
+        std::size_t f0 = 0, c0 = 0;
+        for (const GaussianShell* g : b.shells) {
+            const std::vector<double>& T = shell_transform(g->l, g->pure);
+            const std::size_t nf = static_cast<std::size_t>(function_count(*g)),
+                              ncg = static_cast<std::size_t>(cartesian_count(g->l));
+            for (std::size_t f = 0; f < nf; ++f)
+                for (std::size_t c = 0; c < ncg; ++c) b.transform[(f0 + f) * nc + c0 + c] = T[f * ncg + c];
+            f0 += nf;
+            c0 += ncg;
         }
-        for (int f = 0; f < function_count(g); ++f) b.functions.push_back(static_cast<int>(s.first) + f);
-        b.shells.push_back(&g);
     }
     return blocks;
 }
@@ -456,16 +476,15 @@ double block_max(const Matrix<double>& M, const Block& a, const Block& b) {
 }
 
 // Gamma over the functions of a quartet of blocks taken to their components: T^T Gamma T
-// on each index of a block of one shell of l >= 2, T its shell_transform (as
-// cartesian_weights); a block of s and p shells is its own components.
+// on each index of a block with a shell of l >= 2, T its transform (as cartesian_weights);
+// a block of s and p shells is its own components.
 std::vector<double> component_weights(std::vector<double> in, const Block* const* quartet) {
     std::size_t extent[4];
     for (int k = 0; k < 4; ++k) extent[k] = quartet[k]->functions.size();
     for (int k = 0; k < 4; ++k) {
         if (quartet[k]->plain) continue;
-        const GaussianShell& shell = *quartet[k]->shells.front();
-        const std::vector<double>& T = shell_transform(shell.l, shell.pure);
-        const std::size_t nf = extent[k], nc = static_cast<std::size_t>(cartesian_count(shell.l));
+        const std::vector<double>& T = quartet[k]->transform;
+        const std::size_t nf = extent[k], nc = quartet[k]->powers.size();
         std::size_t before = 1, after = 1;
         for (int j = 0; j < k; ++j) before *= extent[j];
         for (int j = k + 1; j < 4; ++j) after *= extent[j];

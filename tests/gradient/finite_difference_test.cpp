@@ -1,6 +1,6 @@
 // The analytic SCF gradient against central finite differences of velko's own energies
 // (step 5e-4 bohr, truncation error below 1e-7): one table over basis kinds (built-in table,
-// Cartesian d, pure d, f and h) and RHF/UHF, every coordinate of every atom.
+// Cartesian d, pure d, f and h, general contractions) and RHF/UHF, every coordinate of every atom.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -27,6 +27,12 @@ struct Case {
 // beyond the Boys tables, for its screening bound.
 const char* const h_shell_basis =
     "****\nH     0\nS   1   1.00\n  1.0  1.0\nH   1   1.00\n  1.2  1.0\n****\n";
+
+// On each H an s, and an s and two d shells sharing their two exponents: one block of
+// mixed angular momenta and general contraction.
+const char* const general_d_basis =
+    "****\nH     0\nS   1   1.00\n  1.0  1.0\nS   2   1.00\n  1.5  0.6\n  0.4  0.5\n"
+    "D   2   1.00\n  1.5  0.6\n  0.4  0.5\nD   2   1.00\n  1.5  -0.8\n  0.4  1.0\n****\n";
 
 Calculation run(const Case& c, const std::vector<std::array<double, 3>>& positions) {
     Molecule mol;
@@ -58,6 +64,9 @@ TEST(ScfGradient, AgreesWithFiniteDifferencesOfTheEnergy) {
         {"oh pure d", "cc-pvdz", true, 0, 2, {{0.0, 0.0, 0.0}, {0.1, 0.0, 1.9}}, {"O", "H"}},
         {"lih+ pure f", "cc-pvtz", true, 1, 2, {{0.0, 0.0, 0.0}, {0.0, 0.3, 3.2}}, {"Li", "H"}},
         {"h2 pure h", "h-file", true, 0, 1, {{0.0, 0.0, 0.0}, {0.2, 0.1, 1.4}}, {"H", "H"}, h_shell_basis},
+        {"h2 general d", "d-file", true, 0, 1, {{0.0, 0.0, 0.0}, {0.2, 0.1, 1.4}}, {"H", "H"}, general_d_basis},
+        {"h3+ general cartesian d", "d-file", false, 1, 1, {{0.0, 0.0, 0.0}, {0.2, 0.1, 1.6}, {1.5, 0.0, 0.8}},
+         {"H", "H", "H"}, general_d_basis},
     };
     for (const Case& c : cases) {
         const Calculation calc = run(c, c.positions);
