@@ -42,13 +42,13 @@ std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
     std::vector<GaussianShell> gaussians;
     for (const GradientShell& s : shells) gaussians.push_back(s.gaussian);
     const std::vector<unsigned> begin = exponent_groups(gaussians);
+    // Atoms are at distinct positions (check_distinct_positions): a group is on one atom.
     std::vector<Block> blocks;
     for (std::size_t group = 0; group + 1 < begin.size(); ++group)
         for (unsigned k = begin[group]; k < begin[group + 1]; ++k) {
             const GradientShell& s = shells[k];
             const GaussianShell& g = s.gaussian;
-            // Two atoms at one place: a block each.
-            if (k == begin[group] || blocks.back().atom != s.atom) {
+            if (k == begin[group]) {
                 blocks.emplace_back();
                 blocks.back().atom = s.atom;
             }
