@@ -166,13 +166,13 @@ Matrix<double> diagonal(const Vec& d) {
 // (ethanol, furan, difluorobenzene).
 constexpr double converged_energy_gain = 1e-6;
 
-bool converged(const OptimizationStep& s, const ConvergenceCriteria& c, double predicted_gain) {
+}  // namespace
+
+bool is_converged(const OptimizationStep& s, const ConvergenceCriteria& c, double predicted_gain) {
     return (s.max_force < c.max_force && s.rms_force < c.rms_force && s.max_step < c.max_step &&
             s.rms_step < c.rms_step && std::fabs(predicted_gain) < converged_energy_gain) ||
-           s.max_force < c.max_force / 100.0;
+           s.rms_force < c.rms_force / 100.0;
 }
-
-}  // namespace
 
 OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsigned>& z, const EnergyFunction& f,
                            const OptimizerSettings& settings,
@@ -246,7 +246,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
         step.x = x;
         step.gradient = eg.gradient;
         const double gain = dot(g, s) + 0.5 * dot(s, times(PH, s));
-        const bool done = converged(step, settings.criteria, gain);
+        const bool done = is_converged(step, settings.criteria, gain);
         std::optional<Vec> next;
         if (!done && step.step < settings.max_steps) {
             next = back_transform(coords, x, s);

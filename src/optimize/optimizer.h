@@ -18,8 +18,9 @@ using EnergyFunction = std::function<EnergyGradient(const std::vector<double>& x
 
 // Converged when at one geometry the largest and the RMS force and the largest and the RMS
 // component of the next step are all below these (Eh/bohr or Eh/rad; bohr or rad) and the
-// step's predicted energy gain is below 1e-6 Eh, or the largest force alone is below
-// max_force / 100 (a flat minimum, where the step stays long).
+// step's predicted energy gain is below 1e-6 Eh, or the RMS force alone is below
+// rms_force / 100 (a flat minimum, where the step stays long: Gaussian's rule, as Psi4's
+// optking applies it with g_convergence gau).
 struct ConvergenceCriteria {
     double max_force, rms_force, max_step, rms_step;
 };
@@ -52,6 +53,10 @@ struct OptimizationTrace {
     double energy = 0.0;
     std::vector<OptimizationStep> steps;
 };
+
+// Whether the search stops at the geometry of step s, whose planned step is predicted to
+// change the energy by predicted_gain (Eh).
+bool is_converged(const OptimizationStep& s, const ConvergenceCriteria& c, double predicted_gain);
 
 // The nearest minimum of f from x0 (atoms of atomic numbers z). `observe` sees each step
 // as soon as its geometry has been computed. Whatever f throws leaves unchanged.
