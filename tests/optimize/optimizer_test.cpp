@@ -102,6 +102,21 @@ TEST(Optimizer, StopsByGaussiansCriteria) {
     }
 }
 
+// The trust radius after a step, by the ratio of the energy change found to the predicted
+// one (Fletcher's rule with optking's factors): a quarter below 0.25 or when the energy rose,
+// three times above 0.75, kept within 0.001 to 1.
+struct TrustCase {
+    double trust, ratio, expected;
+};
+const std::vector<TrustCase> trust_cases = {
+    {0.5, 0.2, 0.125}, {0.5, -0.5, 0.125}, {0.002, 0.1, 0.001}, {0.5, 0.5, 0.5}, {0.2, 0.9, 0.6}, {0.5, 1.3, 1.0},
+};
+
+TEST(Optimizer, TrustRadiusFollowsTheEnergyRatio) {
+    for (const TrustCase& c : trust_cases)
+        EXPECT_DOUBLE_EQ(updated_trust(c.trust, c.ratio), c.expected) << c.trust << " " << c.ratio;
+}
+
 // BFGS updates from several earlier geometries of the quadratic E = g0.q + q.A.q/2 (A =
 // [[2, 0.5], [0.5, 1]]), from H = 1: the last pair's secant condition H s = y holds exactly,
 // whatever came before it; a pair of negative curvature leaves H as it was.
