@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "common/failure.h"
@@ -101,6 +102,14 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         else tasks.push_back({d});
 
     // --- the gradients of the computed runs, then their images ---
+    // Each run moves one atom: the reference's two-electron integrals among the other
+    // atoms' functions stand.
+    std::optional<MolecularIntegrals> reference_integrals;
+    const BasisSet basis = molecular_basis(prepared.molecule);
+    if (shares_integrals_after_move(basis, displaced_settings)) {
+        Listing quiet(false);
+        reference_integrals = compute_integrals(prepared.molecule, basis, displaced_settings, path, quiet);
+    }
     std::vector<Displaced> runs(moves.size());
     const auto displaced_run = [&](unsigned d, const StartDensities& from) {
         const unsigned coordinate = moves[d].coordinate;
@@ -109,7 +118,11 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         Vec3& p = moved.atoms[coordinate / 3].position;
         (coordinate % 3 == 0 ? p.x : coordinate % 3 == 1 ? p.y : p.z) += step;
         Listing quiet(false);
-        Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &from);
+        std::optional<MovedAtom> moved_atom;
+        if (reference_integrals) moved_atom.emplace(MovedAtom{*reference_integrals, coordinate / 3});
+        const MolecularIntegrals integrals = compute_integrals(moved, molecular_basis(moved), displaced_settings, path,
+                                                               quiet, moved_atom ? &*moved_atom : nullptr);
+        Calculation calc = compute_scf(moved, prepared.spin, integrals, displaced_settings, path, quiet, &from);
         Verdict v = verdict(calc);
         if (v.status == exit_status::ok) {
             const double overlap = occupied_space_overlap(reported(reference), calc.result, calc.S);
