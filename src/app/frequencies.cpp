@@ -32,24 +32,6 @@ std::vector<double> flat(const std::vector<Vec3>& g) {
 
 const SpinRun& reported(const Calculation& calc) { return calc.tightened ? *calc.tightened : calc.result; }
 
-// An image is only the image of the state followed when that state has the operation's
-// symmetry (a broken-symmetry solution's image is another, degenerate one): at the reference,
-// the gradient, the atoms' charges and spin populations and the dipole moment must map onto
-// themselves to this much (the SCF converges them to about 1e-7).
-constexpr double symmetric_state_tolerance = 1e-6;
-
-bool maps_onto_itself(const AxisOperation& op, const std::vector<double>& gradient, const Properties& p) {
-    bool same = true;
-    const std::vector<double> g = image_gradient(op, gradient);
-    for (std::size_t i = 0; i < g.size(); ++i) same = same && std::fabs(g[i] - gradient[i]) <= symmetric_state_tolerance;
-    for (const std::vector<double>* q : {&p.mulliken_charges, &p.mulliken_spin})
-        for (std::size_t a = 0; a < q->size(); ++a)
-            same = same && std::fabs((*q)[op.image[a]] - (*q)[a]) <= symmetric_state_tolerance;
-    const std::array<double, 3> mu = image_dipole(op, p.dipole, p.molecular_charge);
-    for (int c = 0; c < 3; ++c) same = same && std::fabs(mu[c] - p.dipole[c]) <= symmetric_state_tolerance;
-    return same;
-}
-
 }  // namespace
 
 Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& reference, const Settings& settings,
@@ -90,7 +72,9 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     }
     std::vector<AxisOperation> operations;
     for (AxisOperation& op : axis_operations(positions, elements))
-        if (maps_onto_itself(op, reference_gradient, reference_properties)) operations.push_back(std::move(op));
+        if (state_keeps(op, reference_gradient, {reference_properties.mulliken_charges, reference_properties.mulliken_spin},
+                        reference_properties.dipole, reference_properties.molecular_charge))
+            operations.push_back(std::move(op));
     const std::vector<DisplacementSource> plan = plan_displacements(moves, operations);
     // A task: the computed runs of one coordinate, +h first. When it has both, the -h run
     // starts from 2 P(0) - P(+h), the reference densities mirrored through the +h run's: their
