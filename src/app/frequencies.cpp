@@ -122,7 +122,7 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
             throw Failure{msg.str(), v.status};
         }
         runs[d].gradient = flat(scf_gradient(calc, 1));
-        runs[d].dipole = calculation_properties(calc).dipole;
+        runs[d].dipole = calculation_dipole(calc);
         return calc;
     };
     run_parallel(workers, static_cast<unsigned>(tasks.size()), [&](unsigned task) {
