@@ -67,9 +67,10 @@ LowestEigenpair lowest_eigenpair(const LinearMap& A, const FlatVector& diagonal,
     const std::size_t roots = std::min(dim, options.roots);
     const std::size_t subspace_limit = std::min(dim, options.max_subspace);
     for (;;) {
-        while (products.size() < basis.size()) {
-            products.push_back(A(basis[products.size()]));
-            ++result.products;
+        if (products.size() < basis.size()) {  // the new vectors' products, together
+            const std::vector<FlatVector> added(basis.begin() + static_cast<std::ptrdiff_t>(products.size()), basis.end());
+            for (FlatVector& p : A(added)) products.push_back(std::move(p));
+            result.products += static_cast<unsigned>(added.size());
         }
         // Rayleigh-Ritz in the subspace.
         const int m = static_cast<int>(basis.size());

@@ -11,7 +11,8 @@
 // vectors when the subspace is full.
 
 using FlatVector = std::vector<double>;
-using LinearMap = std::function<FlatVector(const FlatVector&)>;
+// The products A x of several vectors, in their order (computed together where that is cheaper).
+using LinearMap = std::function<std::vector<FlatVector>(const std::vector<FlatVector>&)>;
 
 struct DavidsonOptions {
     double residual_tolerance = 0.0;  // |A x - theta x| of a converged pair, set by the caller

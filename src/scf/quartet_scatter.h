@@ -17,61 +17,69 @@ struct QuartetShells {
     std::size_t a0, na, b0, nb, c0, nc, d0, nd;
 };
 
+// Two densities at once: the elements of two matrices interleaved, each lane the other's
+// operations exactly (no fused multiply-add), so that a pair of builds costs the vector
+// instructions of one and gives each matrix the bits of its build alone.
+typedef double DoubleLanes __attribute__((vector_size(2 * sizeof(double))));
+
 // Sums over ld kept in the caller's scratch, added to the matrix once per quartet.
-struct ScatterScratch {
-    std::vector<double> cd, ad, bd;
-    explicit ScatterScratch(std::size_t largest_shell)
+template <class T>
+struct BasicScatterScratch {
+    std::vector<T> cd, ad, bd;
+    explicit BasicScatterScratch(std::size_t largest_shell)
         : cd(largest_shell * largest_shell), ad(cd.size()), bd(cd.size()) {}
 };
+using ScatterScratch = BasicScatterScratch<double>;
 
 namespace detail {
 
 // Adds the rows x cols block S to M at (r0, c0) and clears S.
-inline void flush_block(double* S, std::size_t rows, std::size_t cols, double* M, std::size_t n, std::size_t r0,
+template <class T>
+inline void flush_block(T* S, std::size_t rows, std::size_t cols, T* M, std::size_t n, std::size_t r0,
                         std::size_t c0) {
     for (std::size_t r = 0; r < rows; ++r)
         for (std::size_t c = 0; c < cols; ++c) {
             M[(r0 + r) * n + c0 + c] += S[r * cols + c];
-            S[r * cols + c] = 0.0;
+            S[r * cols + c] = T{};
         }
 }
 
 }  // namespace detail
 
 // The kernel for a last shell of ND functions (0: any number, q.nd), whose loops the
-// compiler unrolls when ND is fixed.
-template <bool coulomb, bool exchange, std::size_t ND>
-inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
-                               double* AK, double s, std::size_t n, ScatterScratch& scratch) {
-    double* const Jcd = scratch.cd.data();
-    double* const Kad = scratch.ad.data();
-    double* const Kbd = scratch.bd.data();
+// compiler unrolls when ND is fixed; T is double, or DoubleLanes for two densities.
+template <bool coulomb, bool exchange, std::size_t ND, class T>
+inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const T* DJ, T* AJ, const T* DK, T* AK,
+                               double s, std::size_t n, BasicScatterScratch<T>& scratch) {
+    T* const Jcd = scratch.cd.data();
+    T* const Kad = scratch.ad.data();
+    T* const Kbd = scratch.bd.data();
     const std::size_t nd = ND != 0 ? ND : q.nd;
     for (std::size_t ia = 0; ia < q.na; ++ia) {
         const std::size_t i = q.a0 + ia;
         for (std::size_t jb = 0; jb < q.nb; ++jb) {
             const std::size_t j = q.b0 + jb;
             const double* Wij = W + (ia * q.nb + jb) * q.nc * nd;
-            const double D_ij2 = coulomb ? 2.0 * DJ[i * n + j] : 0.0;
-            const double* D_id = DK + i * n + q.d0;
-            const double* D_jd = DK + j * n + q.d0;
-            double* K_ad = Kad + ia * nd;
-            double* K_bd = Kbd + jb * nd;
-            double coul = 0.0;
+            const T D_ij2 = coulomb ? 2.0 * DJ[i * n + j] : T{};
+            const T* D_id = DK + i * n + q.d0;
+            const T* D_jd = DK + j * n + q.d0;
+            T* K_ad = Kad + ia * nd;
+            T* K_bd = Kbd + jb * nd;
+            T coul{};
             for (std::size_t kc = 0; kc < q.nc; ++kc) {
                 const std::size_t k = q.c0 + kc;
                 const double* v = Wij + kc * nd;
                 if (coulomb) {
-                    const double* D_kd = DJ + k * n + q.d0;
-                    double* J_cd = Jcd + kc * nd;
+                    const T* D_kd = DJ + k * n + q.d0;
+                    T* J_cd = Jcd + kc * nd;
                     for (std::size_t ld = 0; ld < nd; ++ld) {
                         coul += v[ld] * D_kd[ld];
                         J_cd[ld] += v[ld] * D_ij2;
                     }
                 }
                 if (exchange) {
-                    const double D_jk = s * DK[j * n + k], D_ik = s * DK[i * n + k];
-                    double ik = 0.0, jk = 0.0;
+                    const T D_jk = s * DK[j * n + k], D_ik = s * DK[i * n + k];
+                    T ik{}, jk{};
                     for (std::size_t ld = 0; ld < nd; ++ld) {
                         ik += v[ld] * D_jd[ld];
                         jk += v[ld] * D_id[ld];
@@ -97,9 +105,10 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const do
 // of shells sharing exponents most common in the library sets: s and s, s and p.
 // Inlined into each build's loop, as G's is by itself: an out-of-line K-only copy took half
 // again the instructions of G's.
-template <bool coulomb, bool exchange>
-[[gnu::always_inline]] inline void scatter_quartet(const QuartetShells& q, const double* W, const double* DJ, double* AJ, const double* DK,
-                            double* AK, double s, std::size_t n, ScatterScratch& scratch) {
+template <bool coulomb, bool exchange, class T>
+[[gnu::always_inline]] inline void scatter_quartet(const QuartetShells& q, const double* W, const T* DJ, T* AJ,
+                                                   const T* DK, T* AK, double s, std::size_t n,
+                                                   BasicScatterScratch<T>& scratch) {
     switch (q.nd) {
         case 1: return scatter_quartet_nd<coulomb, exchange, 1>(q, W, DJ, AJ, DK, AK, s, n, scratch);
         case 2: return scatter_quartet_nd<coulomb, exchange, 2>(q, W, DJ, AJ, DK, AK, s, n, scratch);

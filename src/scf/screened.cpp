@@ -245,22 +245,32 @@ QuartetShells ScreenedOperator::quartet_shells(std::uint32_t x, std::uint32_t y)
                          shell_first_[ket.a], shell_size_[ket.a], shell_first_[ket.b], shell_size_[ket.b]};
 }
 
-// Each chunk sums into `count` half matrices of its own, quartet by quartet in list order
-// (scatter(q, W, halves, scratch)); the chunks are added in chunk order and each sum is
-// returned as A + A^T.
+// Each chunk sums into half matrices of its own, `count` of single densities and `pairs` of
+// interleaved pairs, quartet by quartet in list order (scatter(q, W, halves, pair_halves,
+// scratch, pair_scratch)); the chunks are added in chunk order and each sum is returned as
+// A + A^T: the singles, then each pair's two.
 template <class Scatter>
-std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, const Matrix<double>* screen,
+std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, unsigned pairs, const Matrix<double>* screen,
                                                           Scatter&& scatter) const {
     assert(listed_);
     const int n = static_cast<int>(n_);
+    const std::size_t elements = std::size_t{n_} * n_;
     std::vector<std::vector<Matrix<double>>> parts(chunk_count);
+    std::vector<std::vector<std::vector<DoubleLanes>>> pair_parts(chunk_count);
     run_parallel(threads_, chunk_count, [&](unsigned c) {
         std::vector<Matrix<double>> halves(count, Matrix<double>(n, n));
+        std::vector<std::vector<DoubleLanes>> pair_halves(pairs, std::vector<DoubleLanes>(elements));
         std::vector<double*> h;
         for (Matrix<double>& A : halves) h.push_back(n > 0 ? A[0] : nullptr);
+        std::vector<DoubleLanes*> hp;
+        for (std::vector<DoubleLanes>& A : pair_halves) hp.push_back(A.data());
         ScatterScratch scratch(largest_shell_);
-        for_each_quartet(c, screen, [&](const QuartetShells& q, const double* W) { scatter(q, W, h.data(), scratch); });
+        PairScratch pair_scratch(pairs > 0 ? largest_shell_ : 0);
+        for_each_quartet(c, screen, [&](const QuartetShells& q, const double* W) {
+            scatter(q, W, h.data(), hp.data(), scratch, pair_scratch);
+        });
         parts[c] = std::move(halves);
+        pair_parts[c] = std::move(pair_halves);
     });
     std::vector<Matrix<double>> out;
     for (unsigned k = 0; k < count; ++k) {
@@ -268,21 +278,81 @@ std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, const 
         for (unsigned c = 1; c < chunk_count; ++c) add_into(sum, parts[c][k]);
         out.push_back(symmetrised(sum));
     }
+    for (unsigned k = 0; k < pairs; ++k) {
+        std::vector<DoubleLanes>& sum = pair_parts[0][k];
+        for (unsigned c = 1; c < chunk_count; ++c)
+            for (std::size_t e = 0; e < elements; ++e) sum[e] += pair_parts[c][k][e];
+        for (int lane = 0; lane < 2; ++lane) {
+            Matrix<double> A(n, n);
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j) A[i][j] = sum[static_cast<std::size_t>(i) * n_ + j][lane];
+            out.push_back(symmetrised(A));
+        }
+    }
     return out;
 }
 
-Matrix<double> ScreenedOperator::build_g(const Matrix<double>& D, bool density_screened) const {
-    const double* d = n_ > 0 ? D[0] : nullptr;
-    return scatter_all(1, density_screened ? &D : nullptr,
-                       [&](const QuartetShells& q, const double* W, double* const* h, ScatterScratch& scratch) {
-                           scatter_quartet<true, true>(q, W, d, h[0], d, h[0], -0.5, n_, scratch);
-                       })
-        .front();
+namespace {
+
+// The densities 2k and 2k + 1 interleaved, for k below half their count.
+std::vector<std::vector<DoubleLanes>> interleaved_pairs(const std::vector<Matrix<double>>& D) {
+    std::vector<std::vector<DoubleLanes>> pairs;
+    for (std::size_t k = 0; k + 1 < D.size(); k += 2) {
+        const Matrix<double>&a = D[k], &b = D[k + 1];
+        std::vector<DoubleLanes> p(static_cast<std::size_t>(a.rows()) * a.cols());
+        for (int i = 0; i < a.rows(); ++i)
+            for (int j = 0; j < a.cols(); ++j) p[static_cast<std::size_t>(i) * a.cols() + j] = DoubleLanes{a[i][j], b[i][j]};
+        pairs.push_back(std::move(p));
+    }
+    return pairs;
 }
 
-Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build_g(D, false); }
+// The sums of scatter_all (the odd last density's first) in the densities' order.
+std::vector<Matrix<double>> in_density_order(std::vector<Matrix<double>> sums) {
+    if (sums.size() % 2 == 1) std::rotate(sums.begin(), sums.begin() + 1, sums.end());
+    return sums;
+}
 
-Matrix<double> ScreenedOperator::G_change(const Matrix<double>& dD) const { return build_g(dD, true); }
+}  // namespace
+
+// G (with s = -1/2: J - K/2) or K alone (s = 1) of each density: the densities in interleaved
+// pairs and, when their count is odd, the last alone, each the same additions as a build of
+// that density alone. One density may be screened by `screen`.
+template <bool coulomb>
+std::vector<Matrix<double>> ScreenedOperator::build_each(const std::vector<Matrix<double>>& D,
+                                                         const Matrix<double>* screen) const {
+    const std::vector<std::vector<DoubleLanes>> pairs = interleaved_pairs(D);
+    const double* single = D.size() % 2 == 1 && n_ > 0 ? D.back()[0] : nullptr;
+    const double s = coulomb ? -0.5 : 1.0;
+    return in_density_order(scatter_all(static_cast<unsigned>(D.size() % 2), static_cast<unsigned>(pairs.size()),
+                                        screen,
+                                        [&](const QuartetShells& q, const double* W, double* const* h,
+                                            DoubleLanes* const* hp, ScatterScratch& scratch, PairScratch& pair_scratch) {
+                                            for (std::size_t k = 0; k < pairs.size(); ++k) {
+                                                const DoubleLanes* d = pairs[k].data();
+                                                scatter_quartet<coulomb, true, DoubleLanes>(q, W, d, hp[k], d, hp[k], s,
+                                                                                            n_, pair_scratch);
+                                            }
+                                            if (single)
+                                                scatter_quartet<coulomb, true, double>(q, W, single, h[0], single, h[0],
+                                                                                       s, n_, scratch);
+                                        }));
+}
+
+Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build_each<true>({D}, nullptr).front(); }
+
+Matrix<double> ScreenedOperator::G_change(const Matrix<double>& dD) const { return build_each<true>({dD}, &dD).front(); }
+
+std::vector<Matrix<double>> ScreenedOperator::G_each(const std::vector<Matrix<double>>& D) const {
+    return build_each<true>(D, nullptr);
+}
+
+// The exchange of jk alone, quartet by quartet the same additions: the same bits as jk({D}).K[0].
+Matrix<double> ScreenedOperator::K(const Matrix<double>& D) const { return build_each<false>({D}, nullptr).front(); }
+
+std::vector<Matrix<double>> ScreenedOperator::K_each(const std::vector<Matrix<double>>& D) const {
+    return build_each<false>(D, nullptr);
+}
 
 TwoElectronOperator::JK ScreenedOperator::jk(const std::vector<Matrix<double>>& densities) const {
     return build_jk(densities, false);
@@ -290,16 +360,6 @@ TwoElectronOperator::JK ScreenedOperator::jk(const std::vector<Matrix<double>>& 
 
 TwoElectronOperator::JK ScreenedOperator::jk_change(const std::vector<Matrix<double>>& changes) const {
     return build_jk(changes, true);
-}
-
-// The exchange of jk alone, quartet by quartet the same additions: the same bits as jk({D}).K[0].
-Matrix<double> ScreenedOperator::K(const Matrix<double>& D) const {
-    const double* d = n_ > 0 ? D[0] : nullptr;
-    return scatter_all(1, nullptr,
-                       [&](const QuartetShells& q, const double* W, double* const* h, ScatterScratch& scratch) {
-                           scatter_quartet<false, true>(q, W, nullptr, nullptr, d, h[0], 1.0, n_, scratch);
-                       })
-        .front();
 }
 
 TwoElectronOperator::JK ScreenedOperator::build_jk(const std::vector<Matrix<double>>& densities,
@@ -318,11 +378,13 @@ TwoElectronOperator::JK ScreenedOperator::build_jk(const std::vector<Matrix<doub
     std::vector<const double*> P;
     for (const Matrix<double>& D : densities) P.push_back(n_ > 0 ? D[0] : nullptr);
     std::vector<Matrix<double>> sums =
-        scatter_all(static_cast<unsigned>(m + 1), density_screened ? &screen : nullptr,
-                    [&](const QuartetShells& q, const double* W, double* const* h, ScatterScratch& scratch) {
-                        scatter_quartet<true, false>(q, W, t, h[0], nullptr, nullptr, 0.0, n_, scratch);
+        scatter_all(static_cast<unsigned>(m + 1), 0, density_screened ? &screen : nullptr,
+                    [&](const QuartetShells& q, const double* W, double* const* h, DoubleLanes* const*,
+                        ScatterScratch& scratch, PairScratch&) {
+                        scatter_quartet<true, false, double>(q, W, t, h[0], nullptr, nullptr, 0.0, n_, scratch);
                         for (std::size_t s = 0; s < m; ++s)
-                            scatter_quartet<false, true>(q, W, nullptr, nullptr, P[s], h[s + 1], 1.0, n_, scratch);
+                            scatter_quartet<false, true, double>(q, W, nullptr, nullptr, P[s], h[s + 1], 1.0, n_,
+                                                                 scratch);
                     });
     JK out;
     out.J = std::move(sums[0]);

@@ -73,15 +73,20 @@ public:
     JK jk(const std::vector<Matrix<double>>& densities) const override;
     JK jk_change(const std::vector<Matrix<double>>& changes) const override;
     Matrix<double> K(const Matrix<double>& D) const override;
+    std::vector<Matrix<double>> G_each(const std::vector<Matrix<double>>& D) const override;
+    std::vector<Matrix<double>> K_each(const std::vector<Matrix<double>>& D) const override;
     std::vector<double> block(const std::vector<unsigned>& f) const override;
 
 private:
     template <class Visit>
     void for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const;
     QuartetShells quartet_shells(std::uint32_t x, std::uint32_t y) const;
+    using PairScratch = BasicScatterScratch<DoubleLanes>;
     template <class Scatter>
-    std::vector<Matrix<double>> scatter_all(unsigned count, const Matrix<double>* screen, Scatter&& scatter) const;
-    Matrix<double> build_g(const Matrix<double>& D, bool density_screened) const;
+    std::vector<Matrix<double>> scatter_all(unsigned count, unsigned pairs, const Matrix<double>* screen,
+                                            Scatter&& scatter) const;
+    template <bool coulomb>
+    std::vector<Matrix<double>> build_each(const std::vector<Matrix<double>>& D, const Matrix<double>* screen) const;
     JK build_jk(const std::vector<Matrix<double>>& densities, bool density_screened) const;
     std::vector<double> shell_block_max(const Matrix<double>& D) const;
 

@@ -58,43 +58,73 @@ Matrix<double> scaled(Matrix<double> M, double factor) {
 
 }  // namespace
 
-FlatVector orbital_hessian_product(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
-                                   const FlatVector& x) {
-    std::vector<Matrix<double>> D;
-    std::size_t offset = 0;
-    for (const RotatedChannel& c : channels) {
-        D.push_back(trial_density(c, x.data() + offset));
-        offset += block_size(c);
+std::vector<FlatVector> orbital_hessian_products(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                                                 const std::vector<FlatVector>& x) {
+    std::vector<ChannelMatrices> D(x.size());
+    for (std::size_t t = 0; t < x.size(); ++t) {
+        std::size_t offset = 0;
+        for (const RotatedChannel& c : channels) {
+            D[t].push_back(trial_density(c, x[t].data() + offset));
+            offset += block_size(c);
+        }
     }
-    const std::vector<Matrix<double>> g = G(D);
-    FlatVector out(x.size());
-    offset = 0;
-    for (std::size_t s = 0; s < channels.size(); ++s) {
-        channel_product(channels[s], g[s], x.data() + offset, out.data() + offset);
-        offset += block_size(channels[s]);
+    const std::vector<ChannelMatrices> g = G(D);
+    std::vector<FlatVector> out;
+    for (std::size_t t = 0; t < x.size(); ++t) {
+        out.emplace_back(x[t].size());
+        std::size_t offset = 0;
+        for (std::size_t s = 0; s < channels.size(); ++s) {
+            channel_product(channels[s], g[t][s], x[t].data() + offset, out.back().data() + offset);
+            offset += block_size(channels[s]);
+        }
     }
     return out;
 }
 
+FlatVector orbital_hessian_product(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                                   const FlatVector& x) {
+    return orbital_hessian_products(channels, G, {x}).front();
+}
+
+namespace {
+
+// The response of each trial's single channel: `each` of all trials' densities, times factor.
+template <class Each>
+std::vector<ChannelMatrices> single_channel(const std::vector<ChannelMatrices>& D, Each&& each, double factor) {
+    std::vector<Matrix<double>> first;
+    for (const ChannelMatrices& d : D) first.push_back(d.front());
+    std::vector<ChannelMatrices> out;
+    for (Matrix<double>& g : each(first)) out.push_back({scaled(std::move(g), factor)});
+    return out;
+}
+
+}  // namespace
+
 TrialResponse closed_shell_response(const TwoElectronOperator& op) {
-    return [&op](const std::vector<Matrix<double>>& D) { return std::vector<Matrix<double>>{scaled(op.G(D[0]), 2.0)}; };
+    return [&op](const std::vector<ChannelMatrices>& D) {
+        return single_channel(D, [&op](const std::vector<Matrix<double>>& d) { return op.G_each(d); }, 2.0);
+    };
 }
 
 TrialResponse triplet_response(const TwoElectronOperator& op) {
-    return [&op](const std::vector<Matrix<double>>& D) {
-        return std::vector<Matrix<double>>{scaled(op.K(D.front()), -1.0)};
+    return [&op](const std::vector<ChannelMatrices>& D) {
+        return single_channel(D, [&op](const std::vector<Matrix<double>>& d) { return op.K_each(d); }, -1.0);
     };
 }
 
 TrialResponse unrestricted_response(const TwoElectronOperator& op) {
-    return [&op](const std::vector<Matrix<double>>& D) {
-        const TwoElectronOperator::JK jk = op.jk(D);
-        const int n = jk.J.rows();
-        std::vector<Matrix<double>> G(D.size(), Matrix<double>(n, n));
-        for (std::size_t s = 0; s < D.size(); ++s)
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j) G[s][i][j] = jk.J[i][j] - jk.K[s][i][j];
-        return G;
+    return [&op](const std::vector<ChannelMatrices>& trials) {
+        std::vector<ChannelMatrices> out;
+        for (const ChannelMatrices& D : trials) {
+            const TwoElectronOperator::JK jk = op.jk(D);
+            const int n = jk.J.rows();
+            ChannelMatrices G(D.size(), Matrix<double>(n, n));
+            for (std::size_t s = 0; s < D.size(); ++s)
+                for (int i = 0; i < n; ++i)
+                    for (int j = 0; j < n; ++j) G[s][i][j] = jk.J[i][j] - jk.K[s][i][j];
+            out.push_back(std::move(G));
+        }
+        return out;
     };
 }
 
@@ -104,7 +134,7 @@ LowestRotation lowest_rotation(const std::vector<RotatedChannel>& channels, cons
     for (const RotatedChannel& c : channels)
         for (unsigned i = 0; i < c.occupied; ++i)
             for (std::size_t a = c.occupied; a < c.energies.size(); ++a) diagonal.push_back(c.energies[a] - c.energies[i]);
-    const LinearMap A = [&](const FlatVector& x) { return orbital_hessian_product(channels, G, x); };
+    const LinearMap A = [&](const std::vector<FlatVector>& x) { return orbital_hessian_products(channels, G, x); };
     return lowest_eigenpair(A, diagonal, options);
 }
 

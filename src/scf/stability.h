@@ -30,17 +30,22 @@ struct RotatedChannel {
     unsigned occupied;
 };
 
-// G_s of the channels' trial densities D_s (symmetric).
-using TrialResponse = std::function<std::vector<Matrix<double>>(const std::vector<Matrix<double>>& D)>;
+// G_s of the channels' trial densities D_s (symmetric), of several trials at once:
+// D[t][s] is trial t's density of channel s, and so is the result's element [t][s].
+// One pass over stored integrals serves every trial (TwoElectronOperator::G_each).
+using ChannelMatrices = std::vector<Matrix<double>>;
+using TrialResponse = std::function<std::vector<ChannelMatrices>(const std::vector<ChannelMatrices>& D)>;
 
 // The three responses above from the SCF's two-electron operator.
 TrialResponse closed_shell_response(const TwoElectronOperator& op);
 TrialResponse triplet_response(const TwoElectronOperator& op);
 TrialResponse unrestricted_response(const TwoElectronOperator& op);
 
-// (A + B) x.
+// (A + B) x, and of several x at once.
 FlatVector orbital_hessian_product(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
                                    const FlatVector& x);
+std::vector<FlatVector> orbital_hessian_products(const std::vector<RotatedChannel>& channels, const TrialResponse& G,
+                                                 const std::vector<FlatVector>& x);
 
 // The lowest eigenpair of A + B (lowest_eigenpair, davidson.h, preconditioned by
 // e_s,a - e_s,i). Its vector is the rotation.

@@ -3,6 +3,18 @@
 #include "scf/fock.h"
 #include "scf/scatter.h"
 
+std::vector<Matrix<double>> TwoElectronOperator::G_each(const std::vector<Matrix<double>>& D) const {
+    std::vector<Matrix<double>> out;
+    for (const Matrix<double>& d : D) out.push_back(G(d));
+    return out;
+}
+
+std::vector<Matrix<double>> TwoElectronOperator::K_each(const std::vector<Matrix<double>>& D) const {
+    std::vector<Matrix<double>> out;
+    for (const Matrix<double>& d : D) out.push_back(K(d));
+    return out;
+}
+
 Matrix<double> two_electron_from_distinct(const Matrix<double>& P, const TwoElectronTable& te_table) {
     const int n = P.rows();
     Matrix<double> A(n, n);

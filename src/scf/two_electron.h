@@ -38,6 +38,10 @@ public:
     virtual JK jk_change(const std::vector<Matrix<double>>& changes) const { return jk(changes); }
     // K[D] alone (the triplet response): the same numbers as jk({D}).K[0].
     virtual Matrix<double> K(const Matrix<double>& D) const { return jk({D}).K.front(); }
+    // G and K of several densities, each the same numbers as G(D), K(D) alone; an operator
+    // over stored integrals reads them once for all.
+    virtual std::vector<Matrix<double>> G_each(const std::vector<Matrix<double>>& D) const;
+    virtual std::vector<Matrix<double>> K_each(const std::vector<Matrix<double>>& D) const;
 
     // The integrals among a few functions (one atom's): with m = f.size(),
     //   out[((a m + b) m + c) m + d] = (f[a] f[b] | f[c] f[d]).

@@ -218,3 +218,32 @@ TEST(ScreenedOperator, UnrestrictedEnergyMatchesDenseTableAndThreadCountLeavesBi
         EXPECT_TRUE(same_bits(got.channels[1].fock, recomputed.channels[1].fock));
     }
 }
+
+// Several densities in one pass over the integrals (interleaved pairs, an odd last one alone):
+// each result has the bits of its density's build alone, for batches of one to three, over
+// the s/p kernel and pure d shells, stored and integral-direct.
+TEST(ScreenedOperator, EachDensityOfABatchHasTheBitsOfItsOwnBuild) {
+    for (const char* file : {"tests/scf/reference/h2o_dimer_far.in", "tests/scf/reference/h2o_oh_far_ccpvdz.in"}) {
+        SCOPED_TRACE(file);
+        const System s(file);
+        const int n = static_cast<int>(s.n());
+        const Matrix<double> D = test_density(n);
+        Matrix<double> E(n, n);  // a third, of another pattern
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) E[i][j] = D[i][j] * std::cos(0.3 * (i + j));
+        const std::vector<Matrix<double>> densities{D, matsum(D, D), E};
+        for (bool stored : {true, false}) {
+            const ScreenedOperator op = s.screened(2, stored);
+            for (std::size_t count = 1; count <= densities.size(); ++count) {
+                const std::vector<Matrix<double>> batch(densities.begin(), densities.begin() + count);
+                const std::vector<Matrix<double>> G = op.G_each(batch), K = op.K_each(batch);
+                ASSERT_EQ(G.size(), count);
+                ASSERT_EQ(K.size(), count);
+                for (std::size_t k = 0; k < count; ++k) {
+                    EXPECT_TRUE(same_bits(G[k], op.G(batch[k]))) << count << " " << k;
+                    EXPECT_TRUE(same_bits(K[k], op.K(batch[k]))) << count << " " << k;
+                }
+            }
+        }
+    }
+}

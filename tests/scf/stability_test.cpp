@@ -54,11 +54,15 @@ std::function<Matrix<double>(const Matrix<double>&)> builder(const Integrals4& g
 
 // The closed-shell response 2 G(D) of these integrals.
 TrialResponse response(const Integrals4& g) {
-    return [&g](const std::vector<Matrix<double>>& D) {
-        Matrix<double> G = builder(g)(D[0]);
-        for (int p = 0; p < g.n; ++p)
-            for (int q = 0; q < g.n; ++q) G[p][q] *= 2.0;
-        return std::vector<Matrix<double>>{G};
+    return [&g](const std::vector<ChannelMatrices>& trials) {
+        std::vector<ChannelMatrices> out;
+        for (const ChannelMatrices& D : trials) {
+            Matrix<double> G = builder(g)(D[0]);
+            for (int p = 0; p < g.n; ++p)
+                for (int q = 0; q < g.n; ++q) G[p][q] *= 2.0;
+            out.push_back({G});
+        }
+        return out;
     };
 }
 
