@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "common/constants.h"
 #include "gradient/derivative_integrals.h"
@@ -69,6 +71,7 @@ struct PairData {
     std::vector<std::size_t> flat;  // per entry: g * (terms of hermite_indices) + index, g its component pair
     std::vector<double> value;
     std::vector<double> unsigned_value;  // ket_pair's values without their sign (-1)^(t+u+v)
+    std::vector<double> signed_value;    // bra_pair's values with the sign (-1)^(t+u+v) of their term
     std::size_t entries() const { return index.size(); }
 };
 
@@ -196,14 +199,22 @@ PairData bra_pair(const Block& A, const Block& B) {
                            ++ab;
                        }
                });
+    const std::size_t entries = bra.entries();
+    for (std::size_t v = 0; v < bra.value.size(); ++v) {
+        const HermiteIndex& h = hs[static_cast<std::size_t>(bra.index[v / 6 % entries])];
+        bra.signed_value.push_back((h.t + h.u + h.v) % 2 == 0 ? bra.value[v] : -bra.value[v]);
+    }
     return bra;
 }
 
 // Position of (t, u, v) in hermite_indices: those of lower t + u + v first, then t and u descending.
-std::size_t hermite_position(int t, int u, int v) {
+constexpr std::size_t hermite_position(int t, int u, int v) {
     const int n = t + u + v, rest = n - t;
     return static_cast<std::size_t>(n * (n + 1) * (n + 2) / 6 + rest * (rest + 1) / 2 + rest - u);
 }
+
+// Terms t + u + v <= L: (L + 1)(L + 2)(L + 3) / 6.
+constexpr std::size_t term_count(int l) { return static_cast<std::size_t>((l + 1) * (l + 2) * (l + 3) / 6); }
 
 // Per primitive pair, sqrt of the largest self-repulsion over its component pairs and its
 // `width` values per entry: a distribution Omega = sum_h E_h Lambda_h(P) has
@@ -217,40 +228,78 @@ void self_bounds(PairData& pair, int l, std::size_t width, bool signed_values) {
         pair.bound.assign(pair.p.size(), std::numeric_limits<double>::infinity());
         return;
     }
+    // Per component pair g, its entry pairs (e, f) with where R_(h_e+h_f) lies and the sign it meets.
     const std::vector<HermiteIndex>& hs = hermite_indices(l);
-    std::vector<double> work(hermite_coulomb_work(2 * l));
     const std::size_t groups = pair.start.size() - 1, entries = pair.entries();
+    struct Term {
+        std::size_t e, f, position;
+        bool odd;
+    };
+    std::vector<Term> terms;
+    std::vector<std::size_t> group_end;
+    for (std::size_t g = 0; g < groups; ++g) {
+        for (int e = pair.start[g]; e < pair.start[g + 1]; ++e)
+            for (int f = pair.start[g]; f < pair.start[g + 1]; ++f) {
+                const HermiteIndex &h = hs[static_cast<std::size_t>(pair.index[static_cast<std::size_t>(e)])],
+                                   &k = hs[static_cast<std::size_t>(pair.index[static_cast<std::size_t>(f)])];
+                const int odd = signed_values ? h.t + h.u + h.v : k.t + k.u + k.v;
+                terms.push_back({static_cast<std::size_t>(e), static_cast<std::size_t>(f),
+                                 hermite_position(h.t + k.t, h.u + k.u, h.v + k.v), odd % 2 != 0});
+            }
+        group_end.push_back(terms.size());
+    }
+    std::vector<double> work(hermite_coulomb_work(2 * l)), self(width);
     for (std::size_t pp = 0; pp < pair.p.size(); ++pp) {
         const double p = pair.p[pp];
         hermite_coulomb_terms(2 * l, 0.5 * p, 0.0, 0.0, 0.0, 1.0, work.data());
         const double pre = two_pi_2_5 / (p * p * std::sqrt(2.0 * p));
+        const double* value = &pair.value[pp * entries * width];
         double largest = 0.0;
-        for (std::size_t g = 0; g < groups; ++g)
-            for (std::size_t c = 0; c < width; ++c) {
-                double self = 0.0;
-                for (int e = pair.start[g]; e < pair.start[g + 1]; ++e)
-                    for (int f = pair.start[g]; f < pair.start[g + 1]; ++f) {
-                        const HermiteIndex &h = hs[static_cast<std::size_t>(pair.index[static_cast<std::size_t>(e)])],
-                                           &k = hs[static_cast<std::size_t>(pair.index[static_cast<std::size_t>(f)])];
-                        const int odd = signed_values ? h.t + h.u + h.v : k.t + k.u + k.v;
-                        const double r = work[hermite_position(h.t + k.t, h.u + k.u, h.v + k.v)];
-                        self += (odd % 2 == 0 ? r : -r) * pair.value[(pp * entries + static_cast<std::size_t>(e)) * width + c] *
-                                pair.value[(pp * entries + static_cast<std::size_t>(f)) * width + c];
-                    }
-                largest = std::max(largest, pre * self);
+        std::size_t at = 0;
+        for (std::size_t g = 0; g < groups; ++g) {
+            std::fill(self.begin(), self.end(), 0.0);
+            for (; at < group_end[g]; ++at) {
+                const Term& term = terms[at];
+                const double r = term.odd ? -work[term.position] : work[term.position];
+                for (std::size_t c = 0; c < width; ++c) self[c] += r * value[term.e * width + c] * value[term.f * width + c];
             }
+            for (std::size_t c = 0; c < width; ++c) largest = std::max(largest, pre * self[c]);
+        }
         pair.bound.push_back(std::sqrt(largest));
     }
 }
 
-// For terms h of hermite_indices(L1) and k of hermite_indices(L2): where R_(t+t')(u+u')(v+v')
-// lies, at [k * terms of L1 + h].
+// For terms h = (t, u, v) of degree <= L1 and k = (t', u', v') of degree <= L2, both in the
+// order of hermite_indices: where R_(t+t')(u+u')(v+v') lies, out(k * terms of L1 + h, position).
+template <class Out>
+constexpr void sum_positions(int l1, int l2, Out&& out) {
+    std::size_t at = 0;
+    for (int n2 = 0; n2 <= l2; ++n2)
+        for (int t2 = n2; t2 >= 0; --t2)
+            for (int u2 = n2 - t2; u2 >= 0; --u2)
+                for (int n1 = 0; n1 <= l1; ++n1)
+                    for (int t1 = n1; t1 >= 0; --t1)
+                        for (int u1 = n1 - t1; u1 >= 0; --u1)
+                            out(at++, hermite_position(t1 + t2, u1 + u2, n1 - t1 - u1 + n2 - t2 - u2));
+}
+
 std::vector<std::size_t> sum_offsets(int l1, int l2) {
-    std::vector<std::size_t> offset;
-    for (const HermiteIndex& k : hermite_indices(l2))
-        for (const HermiteIndex& h : hermite_indices(l1)) offset.push_back(hermite_position(h.t + k.t, h.u + k.u, h.v + k.v));
+    std::vector<std::size_t> offset(term_count(l1) * term_count(l2));
+    sum_positions(l1, l2, [&](std::size_t at, std::size_t position) { offset[at] = position; });
     return offset;
 }
+
+// sum_offsets fixed at compile time, for the degrees of s and p blocks (L1 + L2 <= 5).
+constexpr int fixed_sum_degree = 5;
+template <int L1, int L2>
+struct FixedSums {
+    static constexpr std::array<unsigned short, term_count(L1) * term_count(L2)> make() {
+        std::array<unsigned short, term_count(L1) * term_count(L2)> position{};
+        sum_positions(L1, L2, [&](std::size_t at, std::size_t p) { position[at] = static_cast<unsigned short>(p); });
+        return position;
+    }
+    static constexpr std::array<unsigned short, term_count(L1) * term_count(L2)> position = make();
+};
 
 // The loops below run inside quartet_sums, which is built for AVX2 as well and chosen at
 // load time where the processor has it. Only the vector width differs (no contraction to
@@ -258,10 +307,32 @@ std::vector<std::size_t> sum_offsets(int l1, int l2) {
 #if defined(__GNUC__) && !defined(__clang__)
 #define VELKO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #define VELKO_INLINE inline __attribute__((always_inline))
+#define VELKO_INLINE_LAMBDA __attribute__((always_inline))
+#define VELKO_UNROLL _Pragma("GCC unroll 256")
 #else
 #define VELKO_VECTOR_CLONES
 #define VELKO_INLINE inline
+#define VELKO_INLINE_LAMBDA
+#define VELKO_UNROLL
 #endif
+
+// Calls f(std::integral_constant<int, L>()) for a Hermite degree l compiled fixed (0 ... 4:
+// 1, 4, 10, 20, 35 terms), else with L = -1.
+template <class F>
+VELKO_INLINE void with_fixed_degree(int l, const F& f) {
+    switch (l) {
+        case 0: f(std::integral_constant<int, 0>()); break;
+        case 1: f(std::integral_constant<int, 1>()); break;
+        case 2: f(std::integral_constant<int, 2>()); break;
+        case 3: f(std::integral_constant<int, 3>()); break;
+        case 4: f(std::integral_constant<int, 4>()); break;
+        default: f(std::integral_constant<int, -1>());
+    }
+}
+
+// The row length of a fixed degree L, 0 for any other.
+template <int L>
+constexpr std::size_t fixed_length = L < 0 ? 0 : term_count(L);
 
 // Y[g][0 .. n) += sum_e v_e X[index_e][0 .. n) over the entries e of each component pair g
 // of one side's expansion. For the common lengths N = n, fixed, each row of Y is summed in
@@ -339,43 +410,40 @@ VELKO_INLINE void final_sums(const PairData& pair, const double* dv, const doubl
     for (int c = 0; c < N; ++c) s[c] = even[c] + odd[c];
 }
 
+// X[k][h'] = R_(h'+k) for the terms h' of degree <= l1 and k of degree <= l2 (offset from
+// sum_offsets); for the degrees of s and p blocks from FixedSums, a copy per element.
+VELKO_INLINE void gather_sums(int l1, int l2, const std::vector<std::size_t>& offset, const double* R, double* X) {
+    with_fixed_degree(l1 + l2 <= fixed_sum_degree ? l1 : -1, [&](auto L1) {
+        with_fixed_degree(decltype(L1)::value < 0 ? -1 : l2, [&](auto L2) {
+            constexpr int a = decltype(L1)::value, b = decltype(L2)::value;
+            if constexpr (a >= 0 && b >= 0 && a + b <= fixed_sum_degree) {
+                const auto& position = FixedSums<a, b>::position;
+                VELKO_UNROLL
+                for (std::size_t i = 0; i < position.size(); ++i) X[i] = R[position[i]];
+            } else {
+                for (std::size_t i = 0; i < offset.size(); ++i) X[i] = R[offset[i]];
+            }
+        });
+    });
+}
+
 // One side of a primitive quartet, its partner raised by one: with the pair's values v over
-// terms k and the partner's n terms h',
+// the nk terms k of degree <= l2 and the partner's n terms h' of degree <= l1,
 //   Y[g][h'] += sum_k v[g][k] R_(h'+k),
-// the rows X[k][h'] = R_(h'+k) gathered first (offset from sum_offsets). The Hermite terms
-// up to L = 0 ... 4 number 1, 4, 10, 20, 35.
-VELKO_INLINE void raised_contraction(const std::vector<std::size_t>& offset, std::size_t nk, std::size_t n,
-                                     std::size_t groups, const PairData& side, const double* v, const double* R,
-                                     double* X, double* Y) {
-    for (std::size_t k = 0; k < nk; ++k) {
-        const std::size_t* o = &offset[k * n];
-        double* x = &X[k * n];
-        for (std::size_t h = 0; h < n; ++h) x[h] = R[o[h]];
-    }
-    switch (n) {
-        case 1: contract<1>(n, groups, side, v, X, Y); break;
-        case 4: contract<4>(n, groups, side, v, X, Y); break;
-        case 10: contract<10>(n, groups, side, v, X, Y); break;
-        case 20: contract<20>(n, groups, side, v, X, Y); break;
-        case 35: contract<35>(n, groups, side, v, X, Y); break;
-        default: contract<0>(n, groups, side, v, X, Y);
-    }
+// the rows X[k][h'] = R_(h'+k) gathered first.
+VELKO_INLINE void raised_contraction(int l1, int l2, const std::vector<std::size_t>& offset, std::size_t groups,
+                                     const PairData& side, const double* v, const double* R, double* X, double* Y) {
+    gather_sums(l1, l2, offset, R, X);
+    with_fixed_degree(l1, [&](auto L) VELKO_INLINE_LAMBDA { contract<fixed_length<decltype(L)::value>>(term_count(l1), groups, side, v, X, Y); });
 }
 
 // The derivatives at one pair's centres, s[0 .. N) of sum_(ab,h') dE[ab][h'] V[ab][h'] with
-// V = Gamma Y (Gamma rows x inner, Y inner x n): the three at its first centre, then (N = 6)
-// the three at its second.
+// V = Gamma Y (Gamma rows x inner, Y inner x n, n the terms of degree <= l): the three at its
+// first centre, then (N = 6) the three at its second.
 template <int N>
-VELKO_INLINE void pair_derivatives(std::size_t n, std::size_t rows, std::size_t inner, const double* gamma,
-                                   const double* Y, const PairData& dpair, const double* dv, double* V, double* s) {
-    switch (n) {
-        case 1: multiply<1>(n, rows, inner, gamma, Y, V); break;
-        case 4: multiply<4>(n, rows, inner, gamma, Y, V); break;
-        case 10: multiply<10>(n, rows, inner, gamma, Y, V); break;
-        case 20: multiply<20>(n, rows, inner, gamma, Y, V); break;
-        case 35: multiply<35>(n, rows, inner, gamma, Y, V); break;
-        default: multiply<0>(n, rows, inner, gamma, Y, V);
-    }
+VELKO_INLINE void pair_derivatives(int l, std::size_t rows, std::size_t inner, const double* gamma, const double* Y,
+                                   const PairData& dpair, const double* dv, double* V, double* s) {
+    with_fixed_degree(l, [&](auto L) VELKO_INLINE_LAMBDA { multiply<fixed_length<decltype(L)::value>>(term_count(l), rows, inner, gamma, Y, V); });
     final_sums<N>(dpair, dv, V, s);
 }
 
@@ -430,8 +498,12 @@ struct QuartetData {
     const PairDensities& densities;
     // offsets[l1][l2]: sum_offsets(l1, l2) for an l1 of a raised side, l2 of the other.
     const std::vector<std::vector<std::vector<std::size_t>>>& offsets;
-    const std::vector<double>& sign;  // per Hermite term: (-1)^(t+u+v)
 };
+
+// Work arrays of the quartets, only ever grown: no quartet pays for filling them.
+void grow(std::vector<double>& v, std::size_t n) {
+    if (v.size() < n) v.resize(n);
+}
 
 // The gradient of the bra pairs piece, piece + pieces, ... with each of their kets, into g.
 VELKO_VECTOR_CLONES
@@ -468,7 +540,8 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
             const PairData &ket = data.plain[k_pair], &dket = data.derivative[k_pair];
             const std::size_t nfc = C.functions.size(), nfd = D.functions.size();
-            gamma.resize(nfa * nfb * nfc * nfd);
+            const std::size_t nf = nfa * nfb * nfc * nfd;
+            grow(gamma, nf);
             std::size_t at = 0;
             for (const int u : A.functions)
                 for (const int v : B.functions) {
@@ -484,10 +557,10 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             // Components of s and p blocks are their functions; others are transformed.
             const Block* quartet[4] = {&A, &B, &C, &D};
             const bool is_plain = A.plain && B.plain && C.plain && D.plain;
-            const std::vector<double> transformed = is_plain ? std::vector<double>() : component_weights(gamma, quartet);
+            const std::vector<double> transformed = is_plain ? std::vector<double>() : component_weights(std::vector<double>(gamma.begin(), gamma.begin() + static_cast<std::ptrdiff_t>(nf)), quartet);
             const std::vector<double>& gc = is_plain ? gamma : transformed;
             const std::size_t ncd = C.powers.size() * D.powers.size();
-            gammat.resize(ncd * nab);
+            grow(gammat, ncd * nab);
             double gamma_sum = 0.0;
             for (std::size_t ab = 0; ab < nab; ++ab)
                 for (std::size_t cd = 0; cd < ncd; ++cd) {
@@ -502,22 +575,22 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             const std::vector<std::size_t>& o2 =
                 data.offsets[static_cast<std::size_t>(lket + 1)][static_cast<std::size_t>(lbra)];
             const int L = lbra + lket + 1;
-            R.resize(hermite_coulomb_work(L));
-            X.resize(std::max(nk * nh1, nh * nk1));
-            T.resize(ncd * nh1);
+            grow(R, hermite_coulomb_work(L));
+            grow(X, std::max(nk * nh1, nh * nk1));
+            grow(T, ncd * nh1);
             // A pair on one atom moves as a whole, so only the sum of its two derivatives
             // counts, which is minus the other pair's: one pass then serves, the bra's where
             // the ket is on one atom, else the ket's (both its centres) where the bra is.
             const bool bra_pass = C.atom == D.atom || A.atom != B.atom, ket_pass = C.atom != D.atom;
-            if (ket_pass) U.resize(ket.p.size() * nab * nk1);
-            V.resize(std::max(nab * nh1, ncd * nk1));
+            if (ket_pass) grow(U, ket.p.size() * nab * nk1);
+            grow(V, std::max(nab * nh1, ncd * nk1));
             ket_used.assign(ket.p.size(), 0);
             const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
             const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
             double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0}, dD[3] = {0, 0, 0};
             for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
                 const double p = bra.p[pp];
-                std::fill(T.begin(), T.end(), 0.0);
+                std::fill_n(T.begin(), ncd * nh1, 0.0);
                 bool bra_used = false;
                 for (std::size_t q = 0; q < ket.p.size(); ++q) {
                     // Each derivative at A, B (C) is at most sum |Gamma| times the bound of
@@ -534,37 +607,35 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                                           bra.Pz[pp] - ket.Pz[q], two_pi_2_5 / (p * qq * std::sqrt(p + qq)), R.data());
                     // T[cd][h'] += sum_k (-1)^k c_q E^q_cd,k R_(h'+k), the ket's values signed.
                     if (bra_pass)
-                        raised_contraction(o1, nk, nh1, ncd, ket, &ket.value[q * ket_entries], R.data(), X.data(),
+                        raised_contraction(lbra + 1, lket, o1, ncd, ket, &ket.value[q * ket_entries], R.data(), X.data(),
                                            T.data());
                     // U_q[ab][k'] += sum_h c_p E^p_ab,h R_(h+k'), the bra's values unsigned;
-                    // the ket's sign (-1)^k' follows once per q.
+                    // the ket's sign (-1)^k' is in its differentiated values (signed_value).
                     if (ket_pass)
-                        raised_contraction(o2, nh, nk1, nab, bra, &bra.unsigned_value[pp * bra_entries], R.data(),
-                                           X.data(), &U[q * nab * nk1]);
+                        raised_contraction(lket + 1, lbra, o2, nab, bra, &bra.unsigned_value[pp * bra_entries],
+                                           R.data(), X.data(), &U[q * nab * nk1]);
                 }
                 if (!bra_used || !bra_pass) continue;
                 // The bra's centres: sum_ab sum_h' dE^p[ab][h'] V[ab][h'], V = Gamma T.
                 double s[6];
-                pair_derivatives<6>(nh1, nab, ncd, gc.data(), T.data(), dbra, &dbra.value[pp * 6 * dbra_entries],
+                pair_derivatives<6>(lbra + 1, nab, ncd, gc.data(), T.data(), dbra, &dbra.value[pp * 6 * dbra_entries],
                                     V.data(), s);
                 for (int x = 0; x < 3; ++x) {
                     dA[x] += s[x];
                     dB[x] += s[3 + x];
                 }
             }
-            // The ket's centres: sum_cd sum_k' dE^q[cd][k'] V[cd][k'], V = Gamma^T U_q; D's
+            // The ket's centres: sum_cd sum_k' (-1)^k' dE^q[cd][k'] V[cd][k'], V = Gamma^T U_q; D's
             // only where the bra's pass did not run.
             for (std::size_t q = 0; q < ket.p.size() && ket_pass; ++q) {
                 if (!ket_used[q]) continue;
-                double* u = &U[q * nab * nk1];
-                for (std::size_t ab = 0; ab < nab; ++ab)
-                    for (std::size_t k = 0; k < nk1; ++k) u[ab * nk1 + k] *= data.sign[k];
+                const double* u = &U[q * nab * nk1];
                 double s[6];
-                const double* dv = &dket.value[q * 6 * dket_entries];
+                const double* dv = &dket.signed_value[q * 6 * dket_entries];
                 if (bra_pass)
-                    pair_derivatives<3>(nk1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                    pair_derivatives<3>(lket + 1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
                 else
-                    pair_derivatives<6>(nk1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                    pair_derivatives<6>(lket + 1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
                 for (int x = 0; x < 3; ++x) {
                     dC[x] += s[x];
                     if (!bra_pass) dD[x] += s[3 + x];
@@ -633,10 +704,7 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
     for (int l1 = 0; l1 <= 2 * lmax + 1; ++l1)
         for (int l2 = 0; l2 <= 2 * lmax; ++l2) offsets[static_cast<std::size_t>(l1)].push_back(sum_offsets(l1, l2));
 
-    // The sign (-1)^(t+u+v) of the terms of a raised ket.
-    std::vector<double> sign;
-    for (const HermiteIndex& h : hermite_indices(2 * lmax + 1)) sign.push_back((h.t + h.u + h.v) % 2 == 0 ? 1.0 : -1.0);
-    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets, sign};
+    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets};
 
     const unsigned pieces = std::min(npairs, work_pieces);
     std::vector<AtomGradient> per_piece(pieces, AtomGradient(3 * static_cast<std::size_t>(atoms), 0.0));
