@@ -17,10 +17,7 @@ using Vec = std::vector<double>;
 constexpr double redundancy_threshold = 1e-8;
 // Curvature given to the redundant directions, so that no step goes along them.
 constexpr double redundant_curvature = 1000.0;
-// The trust radius: shrunk to a quarter when the energy changed by less than a quarter of
-// the predicted change (or rose), doubled when more than three quarters and the step was
-// at least 0.8 of the radius; kept within these bounds (R. Fletcher, "Practical Methods of
-// Optimization" (1987), ch. 5).
+// The trust radius is kept within these bounds (see updated_trust).
 constexpr double min_trust = 1e-3, max_trust = 1.0;
 // Back-transformation to Cartesians (Pulay and Fogarasi's iteration): converged when the
 // RMS Cartesian change of an iteration is below this (bohr); failed when it grows tenfold
@@ -166,13 +163,19 @@ Matrix<double> diagonal(const Vec& d) {
 // (ethanol, furan, difluorobenzene).
 constexpr double converged_energy_gain = 1e-6;
 
-bool converged(const OptimizationStep& s, const ConvergenceCriteria& c, double predicted_gain) {
-    return (s.max_force < c.max_force && s.rms_force < c.rms_force && s.max_step < c.max_step &&
-            s.rms_step < c.rms_step && std::fabs(predicted_gain) < converged_energy_gain) ||
-           s.max_force < c.max_force / 100.0;
+}  // namespace
+
+double updated_trust(double trust, double ratio) {
+    if (ratio < 0.25) return std::max(trust / 4.0, min_trust);
+    if (ratio > 0.75) return std::min(trust * 3.0, max_trust);
+    return trust;
 }
 
-}  // namespace
+bool is_converged(const OptimizationStep& s, const ConvergenceCriteria& c, double predicted_gain) {
+    return (s.max_force < c.max_force && s.rms_force < c.rms_force && s.max_step < c.max_step &&
+            s.rms_step < c.rms_step && std::fabs(predicted_gain) < converged_energy_gain) ||
+           s.rms_force < c.rms_force / 100.0;
+}
 
 OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsigned>& z, const EnergyFunction& f,
                            const OptimizerSettings& settings,
@@ -189,7 +192,6 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
     // updates), and the previous energy and predicted change (for the trust radius).
     std::vector<std::pair<Vec, Vec>> earlier;
     double predicted = 0.0;  // 0: none (the first step, or coordinates chosen anew)
-    double last_length = 0.0;  // of the last step
     double e_previous = eg.energy;
 
     for (;;) {
@@ -206,13 +208,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
             }
             bfgs_updates(H, dq, dg);
         }
-        if (predicted != 0.0) {
-            const double ratio = (eg.energy - e_previous) / predicted;
-            if (ratio < 0.25)
-                trust = std::max(trust / 4.0, min_trust);
-            else if (ratio > 0.75 && last_length > 0.8 * trust)
-                trust = std::min(trust * 2.0, max_trust);
-        }
+        if (predicted != 0.0) trust = updated_trust(trust, (eg.energy - e_previous) / predicted);
 
         // Gradient and Hessian projected onto the coordinate changes Cartesians can make.
         const int m = static_cast<int>(gq.size());
@@ -246,7 +242,7 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
         step.x = x;
         step.gradient = eg.gradient;
         const double gain = dot(g, s) + 0.5 * dot(s, times(PH, s));
-        const bool done = converged(step, settings.criteria, gain);
+        const bool done = is_converged(step, settings.criteria, gain);
         std::optional<Vec> next;
         if (!done && step.step < settings.max_steps) {
             next = back_transform(coords, x, s);
@@ -281,7 +277,6 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
         }
 
         predicted = gain;
-        last_length = std::sqrt(dot(s, s));
         earlier.emplace_back(q, gq);
         if (earlier.size() > hessian_update_geometries) earlier.erase(earlier.begin());
         e_previous = eg.energy;
