@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "common/failure.h"
@@ -30,24 +31,6 @@ std::vector<double> flat(const std::vector<Vec3>& g) {
 }
 
 const SpinRun& reported(const Calculation& calc) { return calc.tightened ? *calc.tightened : calc.result; }
-
-// An image is only the image of the state followed when that state has the operation's
-// symmetry (a broken-symmetry solution's image is another, degenerate one): at the reference,
-// the gradient, the atoms' charges and spin populations and the dipole moment must map onto
-// themselves to this much (the SCF converges them to about 1e-7).
-constexpr double symmetric_state_tolerance = 1e-6;
-
-bool maps_onto_itself(const AxisOperation& op, const std::vector<double>& gradient, const Properties& p) {
-    bool same = true;
-    const std::vector<double> g = image_gradient(op, gradient);
-    for (std::size_t i = 0; i < g.size(); ++i) same = same && std::fabs(g[i] - gradient[i]) <= symmetric_state_tolerance;
-    for (const std::vector<double>* q : {&p.mulliken_charges, &p.mulliken_spin})
-        for (std::size_t a = 0; a < q->size(); ++a)
-            same = same && std::fabs((*q)[op.image[a]] - (*q)[a]) <= symmetric_state_tolerance;
-    const std::array<double, 3> mu = image_dipole(op, p.dipole, p.molecular_charge);
-    for (int c = 0; c < 3; ++c) same = same && std::fabs(mu[c] - p.dipole[c]) <= symmetric_state_tolerance;
-    return same;
-}
 
 }  // namespace
 
@@ -89,7 +72,9 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     }
     std::vector<AxisOperation> operations;
     for (AxisOperation& op : axis_operations(positions, elements))
-        if (maps_onto_itself(op, reference_gradient, reference_properties)) operations.push_back(std::move(op));
+        if (state_keeps(op, reference_gradient, {reference_properties.mulliken_charges, reference_properties.mulliken_spin},
+                        reference_properties.dipole, reference_properties.molecular_charge))
+            operations.push_back(std::move(op));
     const std::vector<DisplacementSource> plan = plan_displacements(moves, operations);
     // A task: the computed runs of one coordinate, +h first. When it has both, the -h run
     // starts from 2 P(0) - P(+h), the reference densities mirrored through the +h run's: their
@@ -101,6 +86,14 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         else tasks.push_back({d});
 
     // --- the gradients of the computed runs, then their images ---
+    // Each run moves one atom: the reference's two-electron integrals among the other
+    // atoms' functions stand.
+    std::optional<MolecularIntegrals> reference_integrals;
+    const BasisSet basis = molecular_basis(prepared.molecule);
+    if (shares_integrals_after_move(basis, displaced_settings)) {
+        Listing quiet(false);
+        reference_integrals = compute_integrals(prepared.molecule, basis, displaced_settings, path, quiet);
+    }
     std::vector<Displaced> runs(moves.size());
     const auto displaced_run = [&](unsigned d, const StartDensities& from) {
         const unsigned coordinate = moves[d].coordinate;
@@ -109,7 +102,11 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         Vec3& p = moved.atoms[coordinate / 3].position;
         (coordinate % 3 == 0 ? p.x : coordinate % 3 == 1 ? p.y : p.z) += step;
         Listing quiet(false);
-        Calculation calc = compute_scf(moved, prepared.spin, displaced_settings, path, quiet, &from);
+        std::optional<MovedAtom> moved_atom;
+        if (reference_integrals) moved_atom.emplace(MovedAtom{*reference_integrals, coordinate / 3});
+        const MolecularIntegrals integrals = compute_integrals(moved, molecular_basis(moved), displaced_settings, path,
+                                                               quiet, moved_atom ? &*moved_atom : nullptr);
+        Calculation calc = compute_scf(moved, prepared.spin, integrals, displaced_settings, path, quiet, &from);
         Verdict v = verdict(calc);
         if (v.status == exit_status::ok) {
             const double overlap = occupied_space_overlap(reported(reference), calc.result, calc.S);
@@ -125,7 +122,7 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
             throw Failure{msg.str(), v.status};
         }
         runs[d].gradient = flat(scf_gradient(calc, 1));
-        runs[d].dipole = calculation_properties(calc).dipole;
+        runs[d].dipole = calculation_dipole(calc);
         return calc;
     };
     run_parallel(workers, static_cast<unsigned>(tasks.size()), [&](unsigned task) {

@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <iomanip>
@@ -29,6 +30,13 @@ constexpr double singular_overlap_threshold = 1e-4;
 // Up to this many functions the fast path keeps the dense table and its single-threaded
 // scatter: screening removes little there and the scatter is faster (docs/design_notes.md).
 constexpr unsigned dense_fast_path_functions = 80;
+
+// The exact path of the built-in tables and small bases keep the dense table; any other
+// basis, of the built-in tables or not, goes to the screened quartets.
+bool dense_table(const BasisSet& basis, IntegralPath path, const Settings& settings) {
+    return (basis.builtin && path == IntegralPath::exact) ||
+           (basis.size() <= dense_fast_path_functions && !settings.integral_direct);
+}
 
 // Fast path: the Schwarz-screened quartets, stored when they fit in the memory left to
 // the process, else recomputed at every build; refused only when not even the quartet
@@ -71,22 +79,24 @@ std::shared_ptr<ScreenedOperator> fast_two_electron(const Integrals& integrals, 
 
 }  // namespace
 
+bool shares_integrals_after_move(const BasisSet& basis, const Settings& settings) {
+    const IntegralPath path = choose_integral_path(settings.integrals, basis.functions);
+    return basis.builtin && path == IntegralPath::fast && dense_table(basis, path, settings);
+}
+
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
                                      Listing& listing) {
     return compute_integrals(molecule, molecular_basis(molecule), settings, path, listing);
 }
 
 MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& basis, const Settings& settings,
-                                     const std::string& path, Listing& listing) {
+                                     const std::string& path, Listing& listing, const MovedAtom* moved) {
     MolecularIntegrals m;
     m.basis = basis;
     const unsigned n = m.basis.size();
     const std::uint64_t matrices = engine_matrix_bytes(n, molecule.atoms.size());
     const IntegralPath integral_path = choose_integral_path(settings.integrals, m.basis.functions);
-    // The exact path of the built-in tables and small bases keep the dense table; any other
-    // basis, of the built-in tables or not, goes to the screened quartets.
-    const bool dense = (m.basis.builtin && integral_path == IntegralPath::exact) ||
-                       (n <= dense_fast_path_functions && !settings.integral_direct);
+    const bool dense = dense_table(m.basis, integral_path, settings);
     if (dense) m.te_table = TwoElectronTable(n, allocate_integral_table(distinct_integral_count(n), path, matrices));
     TwoElectronTable& te_table = m.te_table;
     listing.input(m.basis.labels);
@@ -107,7 +117,11 @@ MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& b
     m.H = core_hamiltonian(m.T, m.V);
     listing.phase_done();
     listing.repulsion_phase(TwoElectronTable::entries(n));
-    if (dense) {
+    if (dense && moved != nullptr && moved->reference.te_table.size() == te_table.size()) {
+        std::copy(moved->reference.te_table.values().begin(), moved->reference.te_table.values().end(),
+                  te_table.data());
+        integrals.repulsion_after_move(te_table, moved->atom);
+    } else if (dense) {
         Progress progress("Two-electron integrals", 1);
         if (!settings.progress) progress.out = nullptr;
         integrals.repulsion(te_table, [&progress](std::uint64_t done, std::uint64_t total) {

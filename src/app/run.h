@@ -64,9 +64,20 @@ bool default_diis(const BasisSet& basis);
 // basis is linearly dependent.
 MolecularIntegrals compute_integrals(const Molecule& molecule, const Settings& settings, const std::string& path,
                                      Listing& listing);
-// The same in the molecule's basis as already built (molecular_basis).
+// The integrals of a geometry where one atom alone has moved since `reference` was computed
+// in the same basis (a displaced run of a frequency calculation).
+struct MovedAtom {
+    const MolecularIntegrals& reference;
+    unsigned atom;
+};
+// The same in the molecule's basis as already built (molecular_basis). With `moved`, the
+// two-electron table starts as the reference's and only the integrals with a function on the
+// moved atom are computed again (Integrals::repulsion_after_move): the same table.
 MolecularIntegrals compute_integrals(const Molecule& molecule, const BasisSet& basis, const Settings& settings,
-                                     const std::string& path, Listing& listing);
+                                     const std::string& path, Listing& listing, const MovedAtom* moved = nullptr);
+// Whether a MovedAtom spares integrals in this basis: the dense table of the fast path of the
+// built-in tables (the exact path and the shell engine compute the whole table again).
+bool shares_integrals_after_move(const BasisSet& basis, const Settings& settings);
 
 // Hartree-Fock of a molecule in a spin state, in the order of the algorithm:
 // basis -> one-electron matrices and two-electron table -> orthogonaliser -> SCF, with

@@ -60,6 +60,16 @@ void Integrals::repulsion(TwoElectronTable& table, const ProgressCallback& progr
         repulsion_table(pairs_, table, progress);
 }
 
+void Integrals::repulsion_after_move(TwoElectronTable& table, unsigned moved) const {
+    if (engine_ || exact()) {
+        repulsion(table);
+        return;
+    }
+    std::vector<bool> on_moved(shells_.size());
+    for (std::size_t s = 0; s < shells_.size(); ++s) on_moved[s] = shells_[s].atom == moved;
+    update_repulsion_table(pairs_, on_moved, table);
+}
+
 std::shared_ptr<const QuartetSource> Integrals::quartets() const {
     if (engine_) return engine_->quartets();
     return std::make_shared<const FastQuartets>(pairs_);

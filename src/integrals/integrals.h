@@ -45,6 +45,10 @@ public:
     std::vector<Matrix<double>> nuclear_attraction(const std::vector<Atom>& atoms) const;
     // Writes every distinct (ij|kl) of the basis into `table` (sized for it).
     void repulsion(TwoElectronTable& table, const ProgressCallback& progress = nullptr) const;
+    // The same into a table holding the integrals of this basis before atom `moved` alone
+    // moved: on the fast path only the quartets with a function on that atom are computed
+    // again; the other paths write the whole table.
+    void repulsion_after_move(TwoElectronTable& table, unsigned moved) const;
     // The shell pairs of the fast path (empty on the exact path).
     const std::vector<ShellPair>& shell_pairs() const { return pairs_; }
     // The shell quartets for the screened operator: the s/p kernel over shell_pairs() for

@@ -4,11 +4,25 @@
 #include "scf/calculation.h"
 #include "properties/properties.h"
 
+namespace {
+
+// The first-moment matrices of a basis the properties do not compute themselves (the shell engine's).
+std::function<std::array<Matrix<double>, 3>(const Vec3&)> engine_moments(const Calculation& calc) {
+    if (calc.basis.builtin) return nullptr;
+    return [&calc](const Vec3& origin) { return ShellEngine(calc.basis, calc.molecule.atoms, 1).dipole(origin); };
+}
+
+}  // namespace
+
+std::array<double, 3> calculation_dipole(const Calculation& calc) {
+    const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
+    const SpinRun& r = calc.tightened ? *calc.tightened : calc.result;
+    return dipole_about_origin(calc.basis.functions, atoms, r.total_density(), engine_moments(calc));
+}
+
 Properties calculation_properties(const Calculation& calc) {
     const std::vector<AtomSite> atoms = atom_sites(calc.molecule, calc.basis);
-    std::function<std::array<Matrix<double>, 3>(const Vec3&)> moments = nullptr;
-    if (!calc.basis.builtin)
-        moments = [&calc](const Vec3& origin) { return ShellEngine(calc.basis, calc.molecule.atoms, 1).dipole(origin); };
+    const std::function<std::array<Matrix<double>, 3>(const Vec3&)> moments = engine_moments(calc);
     const SpinRun& r = calc.tightened ? *calc.tightened : calc.result;
     // The total density; of two channels also the spin density P_alpha - P_beta. The first
     // channel's orbitals give the frontier (the alpha ones of an open shell).

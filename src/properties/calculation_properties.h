@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 struct Calculation;
 struct Properties;
 
@@ -10,3 +12,6 @@ struct Properties;
 // closed-shell run has none). An open shell adds its spin populations; its frontier
 // orbitals are the alpha ones.
 Properties calculation_properties(const Calculation& calc);
+// Its dipole moment alone (e a0, about the origin), the same value: what a displaced run of a
+// frequency calculation needs of the properties.
+std::array<double, 3> calculation_dipole(const Calculation& calc);

@@ -136,10 +136,15 @@ Properties molecular_properties(const ScfValues& scf) {
         p.mulliken_spin = mulliken_populations(*scf.spin_density, scf.S, scf.atoms);
         p.loewdin_spin = loewdin_populations(*scf.spin_density, scf.S, scf.atoms);
     }
+    p.dipole = dipole_about_origin(scf.basis, scf.atoms, scf.P, scf.moments);
+    return p;
+}
+
+std::array<double, 3> dipole_about_origin(const std::vector<CGF>& basis, const std::vector<AtomSite>& atoms,
+                                          const Matrix<double>& P,
+                                          const std::function<std::array<Matrix<double>, 3>(const Vec3&)>& moments) {
     const Vec3 origin(0.0, 0.0, 0.0);
     std::vector<Vec3> positions;
-    for (const AtomSite& atom : scf.atoms) positions.push_back(atom.position);
-    p.dipole = dipole_moment(scf.P, scf.moments ? scf.moments(origin) : dipole_matrices(scf.basis, positions, origin),
-                             scf.atoms, origin);
-    return p;
+    for (const AtomSite& atom : atoms) positions.push_back(atom.position);
+    return dipole_moment(P, moments ? moments(origin) : dipole_matrices(basis, positions, origin), atoms, origin);
 }

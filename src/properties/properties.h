@@ -73,6 +73,11 @@ std::vector<double> atomic_charges(const std::vector<AtomSite>& atoms, const std
 std::array<double, 3> dipole_moment(const Matrix<double>& P, const std::array<Matrix<double>, 3>& moments,
                                     const std::vector<AtomSite>& atoms, const Vec3& origin);
 double vector_length(const std::array<double, 3>& v);
+// The dipole moment about the origin of total density P: the first moments from `moments`
+// when given (a basis the properties do not compute), else dipole_matrices of `basis`.
+std::array<double, 3> dipole_about_origin(const std::vector<CGF>& basis, const std::vector<AtomSite>& atoms,
+                                          const Matrix<double>& P,
+                                          const std::function<std::array<Matrix<double>, 3>(const Vec3&)>& moments);
 
 // The values of a finished SCF run the properties are computed from.
 struct ScfValues {

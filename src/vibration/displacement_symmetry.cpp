@@ -94,3 +94,17 @@ std::array<double, 3> image_dipole(const AxisOperation& op, const std::array<dou
     for (int c = 0; c < 3; ++c) mu[c] += charge * (op.centre[c] - rc[c]);
     return mu;
 }
+
+bool state_keeps(const AxisOperation& op, const std::vector<double>& gradient,
+                 const std::vector<std::vector<double>>& populations, const std::array<double, 3>& dipole,
+                 double charge) {
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= symmetric_state_tolerance; };
+    bool same = true;
+    const std::vector<double> g = image_gradient(op, gradient);
+    for (std::size_t i = 0; i < g.size(); ++i) same = same && near(g[i], gradient[i]);
+    for (const std::vector<double>& q : populations)
+        for (std::size_t a = 0; a < q.size(); ++a) same = same && near(q[op.image[a]], q[a]);
+    const std::array<double, 3> mu = image_dipole(op, dipole, charge);
+    for (int c = 0; c < 3; ++c) same = same && near(mu[c], dipole[c]);
+    return same;
+}

@@ -52,3 +52,14 @@ std::vector<DisplacementSource> plan_displacements(const std::vector<Displacemen
 // molecule of charge `charge`) under an operation.
 std::vector<double> image_gradient(const AxisOperation& op, const std::vector<double>& gradient);
 std::array<double, 3> image_dipole(const AxisOperation& op, const std::array<double, 3>& dipole, double charge);
+
+// An image is only the image of the state followed when that state has the operation's
+// symmetry (a broken-symmetry solution's image is another, degenerate one): at the reference,
+// the gradient, each per-atom population (charges, spin populations) and the dipole moment
+// must map onto themselves to this much (the SCF converges them to about 1e-7).
+constexpr double symmetric_state_tolerance = 1e-6;
+
+// Whether the reference state, of molecular charge `charge`, keeps the operation.
+bool state_keeps(const AxisOperation& op, const std::vector<double>& gradient,
+                 const std::vector<std::vector<double>>& populations, const std::array<double, 3>& dipole,
+                 double charge);

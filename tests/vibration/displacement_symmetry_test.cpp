@@ -1,7 +1,8 @@
-// Displaced runs spared by symmetry, one table: the operations found (the group's order less
-// the identity when its elements lie on the axes), the runs left (orbits of the displacements),
-// and each spared run's image gradient and dipole against a model at its own geometry
-// (E = sum_(a<b) (r_ab - 1)^2, mu = sum_a q_a r_a: symmetric by construction).
+// Displaced runs spared by symmetry, one table: the operations the state keeps (the group's
+// order less the identity when its elements lie on the axes), the runs left (orbits of the
+// displacements), and each spared run's image gradient and dipole against a model at its own
+// geometry (E = sum_(a<b) (r_ab - 1)^2, mu = sum_a q_a r_a: symmetric by construction unless
+// the last atom's charge is skewed, a broken-symmetry state the guard must refuse).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,15 +14,16 @@ namespace {
 TEST(DisplacementSymmetry, SparedRunsAreImages) {
     const double t = 0.63, y = 1.44, z = 1.1;
     const struct {
-        const char* what; std::vector<Vec3> x; std::vector<unsigned> el; std::size_t operations, computed;
+        const char* what; std::vector<Vec3> x; std::vector<unsigned> el; double skew; std::size_t operations, computed;
     } cases[] = {
-        {"water C2v, C2 along y", {{0, 0, 0}, {y, z, 0}, {-y, z, 0}}, {8, 1, 1}, 3, 5},
-        {"methane Td, C2 along the axes", {{0, 0, 0}, {t, t, t}, {-t, -t, t}, {-t, t, -t}, {t, -t, -t}}, {6, 1, 1, 1, 1}, 23, 2},
-        {"ion, one mirror off the origin", {{0.3, 0, 0}, {1.2, 1, 0.2}, {-0.6, 1, 0.2}, {0.3, -1.1, 0.5}}, {7, 1, 1, 1}, 1, 11},
-        {"water, an H off by 1e-6 bohr", {{0, 0, 0}, {y, z, 0}, {-y, z + 1e-6, 0}}, {8, 1, 1}, 1, 10},
+        {"water C2v, C2 along y", {{0, 0, 0}, {y, z, 0}, {-y, z, 0}}, {8, 1, 1}, 0, 3, 5},
+        {"methane Td, C2 along the axes", {{0, 0, 0}, {t, t, t}, {-t, -t, t}, {-t, t, -t}, {t, -t, -t}}, {6, 1, 1, 1, 1}, 0, 23, 2},
+        {"ion, one mirror off the origin", {{0.3, 0, 0}, {1.2, 1, 0.2}, {-0.6, 1, 0.2}, {0.3, -1.1, 0.5}}, {7, 1, 1, 1}, 0, 1, 11},
+        {"water, an H off by 1e-6 bohr", {{0, 0, 0}, {y, z, 0}, {-y, z + 1e-6, 0}}, {8, 1, 1}, 0, 1, 10},
+        {"water, a state off C2: only the plane kept", {{0, 0, 0}, {y, z, 0}, {-y, z, 0}}, {8, 1, 1}, 1e-3, 1, 10},
     };
     for (const auto& c : cases) {
-        const auto q = [&](std::size_t a) { return c.el[a] == 1 ? 0.3 : -0.5; };
+        const auto q = [&](std::size_t a) { return (c.el[a] == 1 ? 0.3 : -0.5) + (a + 1 == c.el.size() ? c.skew : 0.0); };
         const auto model = [&](const Displacement& d, std::array<double, 3>& mu) {  // gradient and dipole
             std::vector<std::array<double, 3>> g;
             for (const Vec3& p : c.x) g.push_back({p.x, p.y, p.z});
@@ -37,11 +39,16 @@ TEST(DisplacementSymmetry, SparedRunsAreImages) {
                 for (int k = 0; k < 3; ++k) mu[k] += q(a) * g[a][k];
             return out;
         };
-        const std::vector<AxisOperation> ops = axis_operations(c.x, c.el);
+        std::array<double, 3> mu0{0, 0, 0};
+        const std::vector<double> g0 = model({0, 0}, mu0);
+        std::vector<double> charges;
+        double charge = 0.0;
+        for (std::size_t a = 0; a < c.el.size(); ++a) charge += q(a), charges.push_back(q(a));
+        std::vector<AxisOperation> ops;
+        for (const AxisOperation& op : axis_operations(c.x, c.el))
+            if (state_keeps(op, g0, {charges}, mu0, charge)) ops.push_back(op);
         std::vector<Displacement> runs;  // every atom but the first
         for (unsigned i = 3; i < 3 * c.x.size(); ++i) runs.insert(runs.end(), {{i, 1}, {i, -1}});
-        double charge = 0.0;
-        for (std::size_t a = 0; a < c.el.size(); ++a) charge += q(a);
         std::size_t computed = 0;
         const std::vector<DisplacementSource> plan = plan_displacements(runs, ops);
         for (std::size_t d = 0; d < runs.size(); ++d) {

@@ -145,26 +145,42 @@ void repulsion_table(const BasisSet& basis, const std::vector<Atom>& atoms, TwoE
     repulsion_table(build_shell_pairs(build_shells(basis, atoms)), te_table);
 }
 
+namespace {
+
+// Computes the quartet of shell pairs x >= y and writes its distinct integrals.
+void store_quartet(const std::vector<ShellPair>& pairs, std::size_t x, std::size_t y, TwoElectronTable& te_table) {
+    double out[max_function_pairs * max_function_pairs];
+    const ShellPair& bra = pairs[x];
+    const ShellPair& ket = pairs[y];
+    shell_quartet(bra, ket, out);
+    const std::size_t nk = ket.first.size();
+    for (std::size_t f = 0; f < bra.first.size(); ++f) {
+        const std::uint64_t ij = TwoElectronTable::pair(bra.first[f], bra.second[f]);
+        for (std::size_t g = 0; g < nk; ++g) {
+            const std::uint64_t kl = TwoElectronTable::pair(ket.first[g], ket.second[g]);
+            // Within one shell pair both (ij|kl) and (kl|ij) were computed; keep one.
+            if (x == y && ij < kl) continue;
+            te_table[TwoElectronTable::pair(ij, kl)] = out[f * nk + g];
+        }
+    }
+}
+
+}  // namespace
+
 void repulsion_table(const std::vector<ShellPair>& pairs, TwoElectronTable& te_table,
                      const ProgressCallback& done) {
-    double out[max_function_pairs * max_function_pairs];
     const std::uint64_t total = static_cast<std::uint64_t>(pairs.size()) * (pairs.size() + 1) / 2;
     for (std::size_t x = 0; x < pairs.size(); ++x) {
-        const ShellPair& bra = pairs[x];
-        for (std::size_t y = 0; y <= x; ++y) {
-            const ShellPair& ket = pairs[y];
-            shell_quartet(bra, ket, out);
-            const std::size_t nk = ket.first.size();
-            for (std::size_t f = 0; f < bra.first.size(); ++f) {
-                const std::uint64_t ij = TwoElectronTable::pair(bra.first[f], bra.second[f]);
-                for (std::size_t g = 0; g < nk; ++g) {
-                    const std::uint64_t kl = TwoElectronTable::pair(ket.first[g], ket.second[g]);
-                    // Within one shell pair both (ij|kl) and (kl|ij) were computed; keep one.
-                    if (x == y && ij < kl) continue;
-                    te_table[TwoElectronTable::pair(ij, kl)] = out[f * nk + g];
-                }
-            }
-        }
+        for (std::size_t y = 0; y <= x; ++y) store_quartet(pairs, x, y, te_table);
         if (done) done(static_cast<std::uint64_t>(x + 1) * (x + 2) / 2, total);
     }
+}
+
+void update_repulsion_table(const std::vector<ShellPair>& pairs, const std::vector<bool>& moved,
+                            TwoElectronTable& te_table) {
+    std::vector<bool> changed(pairs.size());
+    for (std::size_t x = 0; x < pairs.size(); ++x) changed[x] = moved[pairs[x].a] || moved[pairs[x].b];
+    for (std::size_t x = 0; x < pairs.size(); ++x)
+        for (std::size_t y = 0; y <= x; ++y)
+            if (changed[x] || changed[y]) store_quartet(pairs, x, y, te_table);
 }

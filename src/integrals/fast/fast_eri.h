@@ -19,6 +19,11 @@ using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t to
 void repulsion_table(const std::vector<ShellPair>& pairs, TwoElectronTable& te_table,
                      const ProgressCallback& done = nullptr);
 void repulsion_table(const BasisSet& basis, const std::vector<Atom>& atoms, TwoElectronTable& te_table);
+// The same table after the shells with moved[shell] set have moved (the others staying):
+// only the quartets with such a shell are computed again. A quartet's integrals depend on
+// its four centres alone, so the table is the one repulsion_table would write, bit for bit.
+void update_repulsion_table(const std::vector<ShellPair>& pairs, const std::vector<bool>& moved,
+                            TwoElectronTable& te_table);
 
 // The integrals of one shell quartet: out[f * ket.first.size() + g] = (ij|kl) with
 // (i, j) function pair f of bra and (k, l) function pair g of ket.
