@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
 // The scatter of scatter.h, one shell quartet at a time: the quartet's weighted integrals
@@ -55,6 +56,10 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const T*
     T* const Kad = scratch.ad.data();
     T* const Kbd = scratch.bd.data();
     const std::size_t nd = ND != 0 ? ND : q.nd;
+    // One density and a fixed last shell: the exchange's two sums and its two scratch rows
+    // are carried as lane pairs (ik, jk) and (K_ad, K_bd), each lane the additions of the
+    // scalar code in their order, in half its arithmetic instructions.
+    constexpr bool paired = exchange && std::is_same<T, double>::value && ND != 0;
     for (std::size_t ia = 0; ia < q.na; ++ia) {
         const std::size_t i = q.a0 + ia;
         for (std::size_t jb = 0; jb < q.nb; ++jb) {
@@ -66,6 +71,12 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const T*
             T* K_ad = Kad + ia * nd;
             T* K_bd = Kbd + jb * nd;
             T coul{};
+            DoubleLanes D_jd_id[paired ? ND : 1], K_abd[paired ? ND : 1];
+            if constexpr (paired)
+                for (std::size_t ld = 0; ld < ND; ++ld) {
+                    D_jd_id[ld] = DoubleLanes{D_jd[ld], D_id[ld]};
+                    K_abd[ld] = DoubleLanes{K_ad[ld], K_bd[ld]};
+                }
             for (std::size_t kc = 0; kc < q.nc; ++kc) {
                 const std::size_t k = q.c0 + kc;
                 const double* v = Wij + kc * nd;
@@ -77,7 +88,16 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const T*
                         J_cd[ld] += v[ld] * D_ij2;
                     }
                 }
-                if (exchange) {
+                if constexpr (paired) {
+                    const DoubleLanes D_jk_ik{s * DK[j * n + k], s * DK[i * n + k]};
+                    DoubleLanes ik_jk{};
+                    for (std::size_t ld = 0; ld < ND; ++ld) {
+                        ik_jk += v[ld] * D_jd_id[ld];
+                        K_abd[ld] += v[ld] * D_jk_ik;
+                    }
+                    AK[i * n + k] += s * ik_jk[0];
+                    AK[j * n + k] += s * ik_jk[1];
+                } else if (exchange) {
                     const T D_jk = s * DK[j * n + k], D_ik = s * DK[i * n + k];
                     T ik{}, jk{};
                     for (std::size_t ld = 0; ld < nd; ++ld) {
@@ -90,6 +110,11 @@ inline void scatter_quartet_nd(const QuartetShells& q, const double* W, const T*
                     AK[j * n + k] += s * jk;
                 }
             }
+            if constexpr (paired)
+                for (std::size_t ld = 0; ld < ND; ++ld) {
+                    K_ad[ld] = K_abd[ld][0];
+                    K_bd[ld] = K_abd[ld][1];
+                }
             if (coulomb) AJ[i * n + j] += 2.0 * coul;
         }
     }

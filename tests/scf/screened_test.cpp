@@ -17,6 +17,7 @@
 #include "linalg/matfunc.h"
 #include "scf/guess.h"
 #include "scf/hf.h"
+#include "scf/quartet_scatter.h"
 #include "scf/screened.h"
 #include "scf/uhf.h"
 
@@ -246,4 +247,33 @@ TEST(ScreenedOperator, EachDensityOfABatchHasTheBitsOfItsOwnBuild) {
             }
         }
     }
+}
+
+// The kernels unrolled for a last shell of 1 to 6 functions (G's and K's exchange in lane
+// pairs) against the generic loop, the scalar additions in their order: the same bits, for
+// a quartet of four distinct shells and one whose bra is a single shell (i == j).
+TEST(ScreenedOperator, UnrolledScatterKernelsHaveTheBitsOfTheGenericLoop) {
+    for (std::size_t nd = 1; nd <= 6; ++nd)
+        for (bool same_bra : {false, true}) {
+            SCOPED_TRACE(std::to_string(nd) + (same_bra ? " same bra" : ""));
+            const QuartetShells q{0, 3, same_bra ? 0u : 3u, 3, 6, 5, 11, nd};
+            const std::size_t n = 11 + nd;
+            const Matrix<double> D = test_density(static_cast<int>(n));
+            std::vector<double> W(q.na * q.nb * q.nc * q.nd);
+            for (std::size_t k = 0; k < W.size(); ++k) W[k] = std::sin(0.7 * k + 0.1) / (1.0 + k);
+            for (bool coulomb : {true, false}) {
+                Matrix<double> generic(n, n), unrolled(n, n);
+                ScatterScratch scratch(6);
+                const double s = coulomb ? -0.5 : 1.0;
+                if (coulomb) {
+                    scatter_quartet_nd<true, true, 0, double>(q, W.data(), D[0], generic[0], D[0], generic[0], s, n, scratch);
+                    scatter_quartet<true, true, double>(q, W.data(), D[0], unrolled[0], D[0], unrolled[0], s, n, scratch);
+                } else {
+                    scatter_quartet_nd<false, true, 0, double>(q, W.data(), nullptr, nullptr, D[0], generic[0], s, n, scratch);
+                    scatter_quartet<false, true, double>(q, W.data(), nullptr, nullptr, D[0], unrolled[0], s, n, scratch);
+                }
+                EXPECT_TRUE(same_bits(generic, unrolled)) << coulomb;
+                EXPECT_GT(max_difference(generic, Matrix<double>(n, n)), 0.1);  // something was scattered
+            }
+        }
 }
