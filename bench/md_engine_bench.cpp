@@ -1,11 +1,17 @@
 // Time of the McMurchie-Davidson engine (src/integrals/md) per shell quartet for
 // the classes (pp|pp), (dd|dd) and (ff|ff), pure and Cartesian, on four centres a
-// bond length apart. One primitive per shell: the time is also that per primitive
-// quartet. Built with Debian's libint2-dev at hand, the same quartets through
-// libint2's Coulomb engine run beside them, as the referee of speed.
+// bond length apart: one primitive per shell (the time also that per primitive quartet,
+// the fixed cost of a quartet), and three per shell (the counter "per_primitive" the time
+// per primitive quartet). Then carbon's valence sp shells of 6-31G* (three primitives, and
+// the outer one of one) on four centres: velko computes the s and p shells of a centre as
+// one group, 16 shell quartets in one call; the counter "per_shell_quartet" divides by 16.
+// Built with Debian's libint2-dev at hand, the same quartets through libint2's Coulomb
+// engine run beside them (an sp shell as an s and a p shell, 16 calls), as the referee of
+// speed.
 // Run: build-bench/bench/velko_md_bench --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -20,6 +26,34 @@ namespace {
 
 GaussianShell shell(int l, bool pure, double x, double a) {
     return normalised_shell(l, pure, {x, 0.3 * x, -0.2 * x}, {a}, {1.0});
+}
+
+// Three primitives about exponent a, the middle one largest.
+const double contracted_scale[3] = {3.0, 1.0, 1.0 / 3.0}, contracted_coefficients[3] = {0.2, 0.5, 0.4};
+
+GaussianShell contracted_shell(int l, bool pure, double x, double a) {
+    const std::vector<double> exponents{a * contracted_scale[0], a * contracted_scale[1], a * contracted_scale[2]};
+    const std::vector<double> coefficients(contracted_coefficients, contracted_coefficients + 3);
+    return normalised_shell(l, pure, {x, 0.3 * x, -0.2 * x}, exponents, coefficients);
+}
+
+// Carbon's sp shells in 6-31G*: the inner one (three primitives) and the outer (one).
+struct SpShell {
+    std::vector<double> exponents, s, p;
+};
+const SpShell carbon_sp[2] = {{{7.8682724, 1.8812885, 0.5442493}, {-0.1193324, -0.1608542, 1.1434564},
+                               {0.0689991, 0.3164240, 0.7443083}},
+                              {{0.1687144}, {1.0}, {1.0}}};
+const double carbon_x[4] = {0.0, 1.4, 2.8, 4.2};
+
+std::vector<GaussianShell> sp_group(const SpShell& sp, double x) {
+    const std::array<double, 3> at{x, 0.3 * x, -0.2 * x};
+    return {normalised_shell(0, false, at, sp.exponents, sp.s), normalised_shell(1, false, at, sp.exponents, sp.p)};
+}
+
+// Per primitive quartet of a shell quartet of n primitives per shell.
+benchmark::Counter per_primitive(int n) {
+    return benchmark::Counter(n * n * n * n, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void quartet(benchmark::State& state) {
@@ -45,6 +79,35 @@ void quartet_from_pairs(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// Three primitives per shell, the pairs made beforehand.
+void contracted_quartet_from_pairs(benchmark::State& state) {
+    const int l = static_cast<int>(state.range(0));
+    const bool pure = state.range(1) != 0;
+    const RepulsionPair bra = repulsion_pair(contracted_shell(l, pure, 0.0, 1.1), contracted_shell(l, pure, 1.4, 0.8));
+    const RepulsionPair ket = repulsion_pair(contracted_shell(l, pure, 2.8, 0.6), contracted_shell(l, pure, 4.2, 1.3));
+    std::vector<double> out(static_cast<std::size_t>(bra.functions()) * ket.functions());
+    for (auto _ : state) {
+        repulsion_quartet(bra, ket, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["per_primitive"] = per_primitive(3);
+}
+
+// Four carbon sp groups of 6-31G* (range 0: the inner, 1: the outer), one call.
+void carbon_sp_quartet(benchmark::State& state) {
+    const SpShell& sp = carbon_sp[state.range(0)];
+    std::vector<GaussianShell> g[4];
+    for (int k = 0; k < 4; ++k) g[k] = sp_group(sp, carbon_x[k]);
+    const RepulsionPair bra = repulsion_pair(g[0].data(), 2, g[1].data(), 2);
+    const RepulsionPair ket = repulsion_pair(g[2].data(), 2, g[3].data(), 2);
+    std::vector<double> out(static_cast<std::size_t>(bra.functions()) * ket.functions());
+    for (auto _ : state) {
+        repulsion_quartet(bra, ket, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["per_shell_quartet"] = benchmark::Counter(16, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 #ifdef VELKO_HAVE_LIBINT2
@@ -76,10 +139,72 @@ void libint2_quartet(benchmark::State& state) {
 }
 BENCHMARK_TEMPLATE(libint2_quartet, false)->ArgsProduct({{1, 2, 3}, {0, 1}});
 BENCHMARK_TEMPLATE(libint2_quartet, true)->ArgsProduct({{1, 2, 3}, {0, 1}});
+
+libint2::Shell libint_contracted_shell(int l, bool pure, double x, double a) {
+    return libint2::Shell{{a * contracted_scale[0], a * contracted_scale[1], a * contracted_scale[2]},
+                          {{l, pure, {contracted_coefficients[0], contracted_coefficients[1], contracted_coefficients[2]}}},
+                          {{x, 0.3 * x, -0.2 * x}}};
+}
+
+void libint2_contracted_quartet(benchmark::State& state) {
+    const int l = static_cast<int>(state.range(0));
+    const bool pure = state.range(1) != 0;
+    libint2::initialize();
+    const libint2::Shell a = libint_contracted_shell(l, pure, 0.0, 1.1), b = libint_contracted_shell(l, pure, 1.4, 0.8),
+                         c = libint_contracted_shell(l, pure, 2.8, 0.6), d = libint_contracted_shell(l, pure, 4.2, 1.3);
+    libint2::Engine engine(libint2::Operator::coulomb, 3, l);
+    const double ln_precision = std::log(engine.precision());
+    const libint2::ShellPair bra(a, b, ln_precision), ket(c, d, ln_precision);
+    for (auto _ : state) {
+        engine.compute2<libint2::Operator::coulomb, libint2::BraKet::xx_xx, 0>(a, b, c, d, &bra, &ket);
+        benchmark::DoNotOptimize(engine.results()[0]);
+    }
+    state.counters["per_primitive"] = per_primitive(3);
+    libint2::finalize();
+}
+BENCHMARK(libint2_contracted_quartet)->ArgsProduct({{1, 2, 3}, {0, 1}});
+
+// The carbon sp quartets as libint2 takes them: each sp shell an s and a p shell, the 16
+// shell quartets of four centres one call each, every shell pair's data made beforehand.
+void libint2_carbon_sp_quartet(benchmark::State& state) {
+    const SpShell& sp = carbon_sp[state.range(0)];
+    libint2::initialize();
+    std::vector<libint2::Shell> s[4];
+    for (int k = 0; k < 4; ++k) {
+        const double x = carbon_x[k];
+        const libint2::svector<double> exponents(sp.exponents.begin(), sp.exponents.end());
+        for (int l = 0; l < 2; ++l) {
+            const std::vector<double>& c = l == 0 ? sp.s : sp.p;
+            s[k].push_back(libint2::Shell{exponents,
+                                          {{l, false, libint2::svector<double>(c.begin(), c.end())}},
+                                          {{x, 0.3 * x, -0.2 * x}}});
+        }
+    }
+    libint2::Engine engine(libint2::Operator::coulomb, static_cast<int>(sp.exponents.size()), 1);
+    const double ln_precision = std::log(engine.precision());
+    std::vector<libint2::ShellPair> bra, ket;
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) {
+            bra.emplace_back(s[0][i], s[1][j], ln_precision);
+            ket.emplace_back(s[2][i], s[3][j], ln_precision);
+        }
+    for (auto _ : state)
+        for (int x = 0; x < 4; ++x)
+            for (int y = 0; y < 4; ++y) {
+                engine.compute2<libint2::Operator::coulomb, libint2::BraKet::xx_xx, 0>(
+                    s[0][x / 2], s[1][x % 2], s[2][y / 2], s[3][y % 2], &bra[x], &ket[y]);
+                benchmark::DoNotOptimize(engine.results()[0]);
+            }
+    state.counters["per_shell_quartet"] = benchmark::Counter(16, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    libint2::finalize();
+}
+BENCHMARK(libint2_carbon_sp_quartet)->Arg(0)->Arg(1);
 #endif
 
 }  // namespace
 
 BENCHMARK(quartet)->ArgsProduct({{1, 2, 3}, {0, 1}});
 BENCHMARK(quartet_from_pairs)->ArgsProduct({{1, 2, 3}, {0, 1}});
+BENCHMARK(contracted_quartet_from_pairs)->ArgsProduct({{1, 2, 3}, {0, 1}});
+BENCHMARK(carbon_sp_quartet)->Arg(0)->Arg(1);
 BENCHMARK_MAIN();

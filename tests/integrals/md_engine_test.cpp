@@ -251,6 +251,53 @@ TEST(MdEngine, GroupPairsAndTheirSchwarzBounds) {
     }
 }
 
+// The unrolled kernels of repulsion_quartet (pair L la + lb through 4 on each side) against
+// the general loops over any L, which they must equal bit for bit (the same operations in
+// the same order), and, Cartesian, against reference/ to 1e-12 on a spread of integrals:
+// one row per pair L, group shape, pure or Cartesian and contraction length.
+const struct {
+    std::vector<int> g[4];  // the L of each group's shells
+    bool pure;
+    int primitives;
+} kernel_quartets[] = {
+    {{{0}, {0}, {0}, {0}}, false, 1},          {{{1}, {0}, {1}, {1}}, false, 2},
+    {{{1}, {1}, {1}, {1}}, false, 1},          {{{1}, {1}, {1}, {1}}, false, 3},
+    {{{0, 1}, {0, 1}, {0, 1}, {0, 1}}, false, 3},  // four sp shells
+    {{{2}, {0}, {1}, {1}}, true, 2},           {{{2}, {1}, {0}, {0}}, false, 1},
+    {{{2}, {2}, {2}, {2}}, false, 1},          {{{2}, {2}, {2}, {1}}, true, 2},
+    {{{3}, {1}, {2}, {2}}, false, 1},          {{{4}, {0}, {0}, {0}}, false, 1},
+    {{{3}, {2}, {1}, {1}}, false, 1},  // pair L 5: the general loops on both sides
+};
+
+TEST(MdEngine, UnrolledKernelsEqualGeneralLoops) {
+    Random r;
+    int row = 0;
+    for (const auto& q : kernel_quartets) {
+        std::vector<GaussianShell> g[4];
+        std::vector<Placed> f[4];
+        for (int k = 0; k < 4; ++k) {
+            const std::array<double, 3> at{r(-1, 1), r(-1, 1), r(-1, 1)};
+            std::vector<double> exponents, coefficients;
+            for (int p = 0; p < q.primitives; ++p) exponents.push_back(r(0.3, 3)), coefficients.push_back(r(-1, 1));
+            for (int l : q.g[k]) g[k].push_back(normalised_shell(l, q.pure, at, exponents, coefficients));
+            for (const GaussianShell& shell : g[k])
+                for (const Placed& p : reference_functions(shell)) f[k].push_back(p);
+        }
+        const RepulsionPair bra = repulsion_pair(g[0].data(), g[0].size(), g[1].data(), g[1].size());
+        const RepulsionPair ket = repulsion_pair(g[2].data(), g[2].size(), g[3].data(), g[3].size());
+        const std::size_t n = static_cast<std::size_t>(bra.functions()) * ket.functions();
+        std::vector<double> fast(n), general(n);
+        repulsion_quartet(bra, ket, fast.data());
+        repulsion_quartet_any_l(bra, ket, general.data());
+        for (std::size_t k = 0; k < n; ++k) EXPECT_EQ(fast[k], general[k]) << "row " << row << " integral " << k;
+        const std::size_t n1 = f[1].size(), n2 = f[2].size(), n3 = f[3].size();
+        for (std::size_t k = 0; !q.pure && k < n; k += n / 60 + 1)
+            expect_near(fast[k], cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]),
+                        "kernel", row);
+        ++row;
+    }
+}
+
 // F_m(t) against Simpson quadrature of int_0^1 u^(2m) exp(-t u^2) du in long double
 // (200000 intervals), to 1e-14 relative, orders to 4 L = 20, across the grid's end at 36:
 // by divisions (the energy's) and by products with reciprocals (the derivatives').

@@ -344,6 +344,164 @@ RepulsionPair repulsion_pair(const GaussianShell* A, std::size_t na, const Gauss
 
 RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b) { return repulsion_pair(&a, 1, &b, 1); }
 
+namespace {
+
+// The quartet loops of repulsion_quartet with the Hermite term counts of bra and ket known
+// at compile time, for the low L where a quartet's fixed cost outweighs its arithmetic:
+// the recursion unrolled (fixed_steps), the positions of R_(h+k) constants, the rows of T
+// and of the block padded to whole vectors and summed in registers over a pair's terms.
+// Every value is formed by the same operations in the same order as the general loops
+// (the unrolled recursion leaves out their products 0 * R, which can change only the sign
+// of a zero), so the bits are theirs.
+constexpr int vector_width = 4;
+constexpr int padded(int n) { return (n + vector_width - 1) / vector_width * vector_width; }
+
+// The term (t, u, v) at each position of hermite_indices(L).
+template <int L>
+struct TermList {
+    int t[terms_through(L)], u[terms_through(L)], v[terms_through(L)];
+    constexpr TermList() : t(), u(), v() {
+        int i = 0;
+        for (int n = 0; n <= L; ++n)
+            for (int a = n; a >= 0; --a)
+                for (int b = n - a; b >= 0; --b, ++i) {
+                    t[i] = a;
+                    u[i] = b;
+                    v[i] = n - a - b;
+                }
+    }
+};
+
+// For ket term k and bra term h, the position of their sum in the work array, and (-1)^k.
+template <int Lb, int Lk>
+struct QuartetShape {
+    static constexpr int L = Lb + Lk, nhb = terms_through(Lb), nhk = terms_through(Lk), width = padded(nhb);
+    int sum[nhk][nhb];
+    double sign[nhk];
+    constexpr QuartetShape() : sum(), sign() {
+        constexpr TermList<Lb> hb;
+        constexpr TermList<Lk> hk;
+        for (int k = 0; k < nhk; ++k) {
+            sign[k] = (hk.t[k] + hk.u[k] + hk.v[k]) % 2 == 0 ? 1.0 : -1.0;
+            for (int h = 0; h < nhb; ++h) sum[k][h] = term_position(hb.t[h] + hk.t[k], hb.u[h] + hk.u[k], hb.v[h] + hk.v[k]);
+        }
+    }
+};
+
+// dst[i] += sum_j e[j] rows[index[j] stride + i] for i < N, the terms j in turn, summed in
+// registers.
+template <int N>
+__attribute__((always_inline)) inline void add_row_block(double* dst, const double* e, const int* index, int j0, int j1,
+                                                         const double* rows, std::size_t stride) {
+    double acc[N];
+    for (int i = 0; i < N; ++i) acc[i] = dst[i];
+    for (int j = j0; j < j1; ++j) {
+        const double v = e[j];
+        const double* r = rows + static_cast<std::size_t>(index[j]) * stride;
+        for (int i = 0; i < N; ++i) acc[i] += v * r[i];
+    }
+    for (int i = 0; i < N; ++i) dst[i] = acc[i];
+}
+
+// The same over a row of n, in blocks of three vectors, then of one, then what is left.
+__attribute__((always_inline)) inline void add_rows(double* dst, std::size_t n, const double* e, const int* index, int j0,
+                                                    int j1, const double* rows, std::size_t stride) {
+    constexpr std::size_t block = 3 * vector_width;
+    std::size_t c = 0;
+    for (; c + block <= n; c += block) add_row_block<block>(dst + c, e, index, j0, j1, rows + c, stride);
+    for (; c + vector_width <= n; c += vector_width) add_row_block<vector_width>(dst + c, e, index, j0, j1, rows + c, stride);
+    switch (n - c) {
+        case 3: add_row_block<3>(dst + c, e, index, j0, j1, rows + c, stride); break;
+        case 2: add_row_block<2>(dst + c, e, index, j0, j1, rows + c, stride); break;
+        case 1: add_row_block<1>(dst + c, e, index, j0, j1, rows + c, stride); break;
+        default: break;
+    }
+}
+
+// Per-thread work arrays of the fixed kernels.
+struct FixedScratch {
+    std::vector<double> T, Tt, F;
+};
+
+template <int Lb, int Lk>
+__attribute__((always_inline)) inline void fixed_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out) {
+    using Shape = QuartetShape<Lb, Lk>;
+    static constexpr Shape shape;
+    constexpr int L = Shape::L, nhb = Shape::nhb, nhk = Shape::nhk, width = Shape::width;
+    thread_local FixedScratch s;
+    const std::size_t nab = static_cast<std::size_t>(bra.functions()), ncd = static_cast<std::size_t>(ket.functions());
+    const int* bstart = bra.start.data();
+    const int* bindex = bra.index.data();
+    const int* kstart = ket.start.data();
+    const int* kindex = ket.index.data();
+    double* T = Scratch::fit(s.T, ncd * width);
+    double* Tt = Scratch::fit(s.Tt, nhb * ncd);
+    double* boys = Scratch::fit(s.F, ket.primitives() * (L + 1));
+    std::fill(out, out + nab * ncd, 0.0);
+    double work[level_start(L, L) + 1];
+    // Row k: R_(h+k) for the bra's terms h, then zeros to the vector's end.
+    double X[nhk * width];
+    for (int k = 0; k < nhk; ++k)
+        for (int h = nhb; h < width; ++h) X[k * width + h] = 0.0;
+
+    for (std::size_t P = 0; P < bra.primitives(); ++P) {
+        const double p = bra.p[P];
+        std::fill(T, T + ncd * width, 0.0);
+        // The Boys values of every Q first: independent of one another, their latencies overlap.
+        for (std::size_t Q = 0; Q < ket.primitives(); ++Q) {
+            const double q = ket.p[Q];
+            const double alpha = p * q / (p + q);
+            const double X = bra.Px[P] - ket.Px[Q], Y = bra.Py[P] - ket.Py[Q], Z = bra.Pz[P] - ket.Pz[Q];
+            boys_any(L, alpha * (X * X + Y * Y + Z * Z), boys + Q * (L + 1));
+        }
+        for (std::size_t Q = 0; Q < ket.primitives(); ++Q) {
+            const double q = ket.p[Q];
+            const double alpha = p * q / (p + q);
+            const double xyz[3] = {bra.Px[P] - ket.Px[Q], bra.Py[P] - ket.Py[Q], bra.Pz[P] - ket.Pz[Q]};
+            const double* F = boys + Q * (L + 1);
+            double power = 1.0;
+            for (int n = 0; n <= L; ++n) {
+                work[level_start(L, n)] = power * F[n];
+                power *= -2.0 * alpha;
+            }
+            fixed_steps<L>(xyz, work, std::make_index_sequence<static_cast<std::size_t>(step_count(L))>());
+            const double pre = two_pi_2_5 / std::sqrt(p + q);
+            for (int k = 0; k < nhk; ++k) {
+                const double f = pre * shape.sign[k];
+                for (int h = 0; h < nhb; ++h) X[k * width + h] = f * work[shape.sum[k][h]];
+            }
+            const double* e = ket.e.data() + Q * ket.terms;
+            for (std::size_t cd = 0; cd < ncd; ++cd)
+                add_rows(T + cd * width, width, e, kindex, kstart[cd], kstart[cd + 1], X, width);
+        }
+        for (std::size_t cd = 0; cd < ncd; ++cd)
+            for (int h = 0; h < nhb; ++h) Tt[static_cast<std::size_t>(h) * ncd + cd] = T[cd * width + h];
+        const double* e = bra.e.data() + P * bra.terms;
+        for (std::size_t ab = 0; ab < nab; ++ab)
+            add_rows(out + ab * ncd, ncd, e, bindex, bstart[ab], bstart[ab + 1], Tt, ncd);
+    }
+}
+
+// The highest pair L (la + lb) with a fixed kernel: through (dd| and |dd).
+constexpr int fixed_pair_max_l = 4;
+
+// Inlined, as the kernels are, into each build of repulsion_quartet (AVX2 and default).
+template <int Lb, int... Lk>
+__attribute__((always_inline)) inline bool fixed_quartet_ket(int lk, const RepulsionPair& bra, const RepulsionPair& ket, double* out,
+                       std::integer_sequence<int, Lk...>) {
+    return ((lk == Lk && (fixed_quartet<Lb, Lk>(bra, ket, out), true)) || ...);
+}
+
+template <int... Lb>
+__attribute__((always_inline)) inline bool fixed_quartet_any(int lb, int lk, const RepulsionPair& bra, const RepulsionPair& ket, double* out,
+                       std::integer_sequence<int, Lb...>) {
+    return ((lb == Lb &&
+             fixed_quartet_ket<Lb>(lk, bra, ket, out, std::make_integer_sequence<int, fixed_pair_max_l + 1>())) ||
+            ...);
+}
+
+}  // namespace
+
 // For each bra primitive pair P, the ket is contracted first into the intermediate
 //   T_P[cd][tuv] = sum_Q 2 pi^(5/2) / sqrt(p + q) sum_t'u'v' (-1)^(t'+u'+v') E^Q_cd,t'u'v' R_(t+t')(u+u')(v+v'),
 // then (ab|cd) += sum_tuv E^P_ab,tuv T_P[cd][tuv] (the 1/(pq) sits in the E's): the bra's
@@ -356,6 +514,16 @@ RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b) { r
 __attribute__((target_clones("avx2", "default")))
 #endif
 void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out) {
+    if (fixed_quartet_any(bra.la + bra.lb, ket.la + ket.lb, bra, ket, out,
+                          std::make_integer_sequence<int, fixed_pair_max_l + 1>()))
+        return;
+    repulsion_quartet_any_l(bra, ket, out);
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void repulsion_quartet_any_l(const RepulsionPair& bra, const RepulsionPair& ket, double* out) {
     const Tables& tab = tables();
     thread_local Scratch s;
     const int Lb = bra.la + bra.lb, Lk = ket.la + ket.lb, L = Lb + Lk;

@@ -44,6 +44,9 @@ RepulsionPair repulsion_pair(const GaussianShell& a, const GaussianShell& b);
 // a, b, c, d row-major, into out[bra.functions() * ket.functions()]. No allocation
 // once a thread has seen a quartet this large.
 void repulsion_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out);
+// The general loops over any L, which repulsion_quartet runs above its kernels for pairs
+// through la + lb = 4; the same bits as those kernels where both apply.
+void repulsion_quartet_any_l(const RepulsionPair& bra, const RepulsionPair& ket, double* out);
 
 // scale R_tuv, R_tuv = R^0_tuv (hermite.h) for t + u + v <= L at the positions of
 // hermite_indices (the same for every L), in work[0 ..]; `work` holds every level of the
