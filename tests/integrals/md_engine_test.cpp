@@ -292,7 +292,8 @@ TEST(MdEngine, UnrolledKernelsEqualGeneralLoops) {
         for (std::size_t k = 0; k < n; ++k) EXPECT_EQ(fast[k], general[k]) << "row " << row << " integral " << k;
         const std::size_t n1 = f[1].size(), n2 = f[2].size(), n3 = f[3].size();
         for (std::size_t k = 0; !q.pure && k < n; k += n / 60 + 1)
-            expect_near(fast[k], cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]),
+            expect_near(fast[k],
+                        cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]),
                         "kernel", row);
         ++row;
     }

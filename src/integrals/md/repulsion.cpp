@@ -383,7 +383,8 @@ struct QuartetShape {
         constexpr TermList<Lk> hk;
         for (int k = 0; k < nhk; ++k) {
             sign[k] = (hk.t[k] + hk.u[k] + hk.v[k]) % 2 == 0 ? 1.0 : -1.0;
-            for (int h = 0; h < nhb; ++h) sum[k][h] = term_position(hb.t[h] + hk.t[k], hb.u[h] + hk.u[k], hb.v[h] + hk.v[k]);
+            for (int h = 0; h < nhb; ++h)
+                sum[k][h] = term_position(hb.t[h] + hk.t[k], hb.u[h] + hk.u[k], hb.v[h] + hk.v[k]);
         }
     }
 };
@@ -391,8 +392,8 @@ struct QuartetShape {
 // dst[i] += sum_j e[j] rows[index[j] stride + i] for i < N, the terms j in turn, summed in
 // registers.
 template <int N>
-__attribute__((always_inline)) inline void add_row_block(double* dst, const double* e, const int* index, int j0, int j1,
-                                                         const double* rows, std::size_t stride) {
+__attribute__((always_inline)) inline void add_row_block(double* dst, const double* e, const int* index, int j0,
+                                                         int j1, const double* rows, std::size_t stride) {
     double acc[N];
     for (int i = 0; i < N; ++i) acc[i] = dst[i];
     for (int j = j0; j < j1; ++j) {
@@ -404,12 +405,13 @@ __attribute__((always_inline)) inline void add_row_block(double* dst, const doub
 }
 
 // The same over a row of n, in blocks of three vectors, then of one, then what is left.
-__attribute__((always_inline)) inline void add_rows(double* dst, std::size_t n, const double* e, const int* index, int j0,
-                                                    int j1, const double* rows, std::size_t stride) {
+__attribute__((always_inline)) inline void add_rows(double* dst, std::size_t n, const double* e, const int* index,
+                                                    int j0, int j1, const double* rows, std::size_t stride) {
     constexpr std::size_t block = 3 * vector_width;
     std::size_t c = 0;
     for (; c + block <= n; c += block) add_row_block<block>(dst + c, e, index, j0, j1, rows + c, stride);
-    for (; c + vector_width <= n; c += vector_width) add_row_block<vector_width>(dst + c, e, index, j0, j1, rows + c, stride);
+    for (; c + vector_width <= n; c += vector_width)
+        add_row_block<vector_width>(dst + c, e, index, j0, j1, rows + c, stride);
     switch (n - c) {
         case 3: add_row_block<3>(dst + c, e, index, j0, j1, rows + c, stride); break;
         case 2: add_row_block<2>(dst + c, e, index, j0, j1, rows + c, stride); break;
@@ -424,7 +426,8 @@ struct FixedScratch {
 };
 
 template <int Lb, int Lk>
-__attribute__((always_inline)) inline void fixed_quartet(const RepulsionPair& bra, const RepulsionPair& ket, double* out) {
+__attribute__((always_inline)) inline void fixed_quartet(const RepulsionPair& bra, const RepulsionPair& ket,
+                                                         double* out) {
     using Shape = QuartetShape<Lb, Lk>;
     static constexpr Shape shape;
     constexpr int L = Shape::L, nhb = Shape::nhb, nhk = Shape::nhk, width = Shape::width;
@@ -451,8 +454,8 @@ __attribute__((always_inline)) inline void fixed_quartet(const RepulsionPair& br
         for (std::size_t Q = 0; Q < ket.primitives(); ++Q) {
             const double q = ket.p[Q];
             const double alpha = p * q / (p + q);
-            const double X = bra.Px[P] - ket.Px[Q], Y = bra.Py[P] - ket.Py[Q], Z = bra.Pz[P] - ket.Pz[Q];
-            boys_any(L, alpha * (X * X + Y * Y + Z * Z), boys + Q * (L + 1));
+            const double dx = bra.Px[P] - ket.Px[Q], dy = bra.Py[P] - ket.Py[Q], dz = bra.Pz[P] - ket.Pz[Q];
+            boys_any(L, alpha * (dx * dx + dy * dy + dz * dz), boys + Q * (L + 1));
         }
         for (std::size_t Q = 0; Q < ket.primitives(); ++Q) {
             const double q = ket.p[Q];
@@ -487,14 +490,15 @@ constexpr int fixed_pair_max_l = 4;
 
 // Inlined, as the kernels are, into each build of repulsion_quartet (AVX2 and default).
 template <int Lb, int... Lk>
-__attribute__((always_inline)) inline bool fixed_quartet_ket(int lk, const RepulsionPair& bra, const RepulsionPair& ket, double* out,
-                       std::integer_sequence<int, Lk...>) {
+__attribute__((always_inline)) inline bool fixed_quartet_ket(int lk, const RepulsionPair& bra, const RepulsionPair& ket,
+                                                             double* out, std::integer_sequence<int, Lk...>) {
     return ((lk == Lk && (fixed_quartet<Lb, Lk>(bra, ket, out), true)) || ...);
 }
 
 template <int... Lb>
-__attribute__((always_inline)) inline bool fixed_quartet_any(int lb, int lk, const RepulsionPair& bra, const RepulsionPair& ket, double* out,
-                       std::integer_sequence<int, Lb...>) {
+__attribute__((always_inline)) inline bool fixed_quartet_any(int lb, int lk, const RepulsionPair& bra,
+                                                             const RepulsionPair& ket, double* out,
+                                                             std::integer_sequence<int, Lb...>) {
     return ((lb == Lb &&
              fixed_quartet_ket<Lb>(lk, bra, ket, out, std::make_integer_sequence<int, fixed_pair_max_l + 1>())) ||
             ...);
