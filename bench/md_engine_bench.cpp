@@ -169,30 +169,31 @@ void libint2_contracted_quartet(benchmark::State& state) {
 }
 BENCHMARK(libint2_contracted_quartet)->ArgsProduct({{1, 2, 3}, {0, 1}});
 
+// The s (l = 0) or p part of an sp shell at x.
+libint2::Shell sp_part(const SpShell& sp, int l, double x) {
+    libint2::svector<double> exponents, coefficients;
+    for (std::size_t p = 0; p < sp.exponents.size(); ++p) {
+        exponents.push_back(sp.exponents[p]);
+        coefficients.push_back(l == 0 ? sp.s[p] : sp.p[p]);
+    }
+    return libint2::Shell{exponents, {{l, false, coefficients}}, {{x, 0.3 * x, -0.2 * x}}};
+}
+
 // The carbon sp quartets as libint2 takes them: each sp shell an s and a p shell, the 16
 // shell quartets of four centres one call each, every shell pair's data made beforehand.
 void libint2_carbon_sp_quartet(benchmark::State& state) {
     const SpShell& sp = carbon_sp[state.range(0)];
     libint2::initialize();
-    std::vector<libint2::Shell> s[4];
-    for (int k = 0; k < 4; ++k) {
-        const double x = carbon_x[k];
-        const libint2::svector<double> exponents(sp.exponents.begin(), sp.exponents.end());
-        for (int l = 0; l < 2; ++l) {
-            const std::vector<double>& c = l == 0 ? sp.s : sp.p;
-            s[k].push_back(libint2::Shell{exponents,
-                                          {{l, false, libint2::svector<double>(c.begin(), c.end())}},
-                                          {{x, 0.3 * x, -0.2 * x}}});
-        }
-    }
+    const libint2::Shell s[4][2] = {{sp_part(sp, 0, carbon_x[0]), sp_part(sp, 1, carbon_x[0])},
+                                    {sp_part(sp, 0, carbon_x[1]), sp_part(sp, 1, carbon_x[1])},
+                                    {sp_part(sp, 0, carbon_x[2]), sp_part(sp, 1, carbon_x[2])},
+                                    {sp_part(sp, 0, carbon_x[3]), sp_part(sp, 1, carbon_x[3])}};
     libint2::Engine engine(libint2::Operator::coulomb, static_cast<int>(sp.exponents.size()), 1);
     const double ln_precision = std::log(engine.precision());
-    std::vector<libint2::ShellPair> bra, ket;
-    for (int i = 0; i < 2; ++i)
-        for (int j = 0; j < 2; ++j) {
-            bra.emplace_back(s[0][i], s[1][j], ln_precision);
-            ket.emplace_back(s[2][i], s[3][j], ln_precision);
-        }
+    const libint2::ShellPair bra[4] = {{s[0][0], s[1][0], ln_precision}, {s[0][0], s[1][1], ln_precision},
+                                       {s[0][1], s[1][0], ln_precision}, {s[0][1], s[1][1], ln_precision}};
+    const libint2::ShellPair ket[4] = {{s[2][0], s[3][0], ln_precision}, {s[2][0], s[3][1], ln_precision},
+                                       {s[2][1], s[3][0], ln_precision}, {s[2][1], s[3][1], ln_precision}};
     for (auto _ : state)
         for (int x = 0; x < 4; ++x)
             for (int y = 0; y < 4; ++y) {
