@@ -72,6 +72,14 @@ OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsi
                            const OptimizerSettings& settings,
                            const std::function<void(const OptimizationStep&)>& observe = nullptr);
 
+// The step s minimising the quadratic model g.s + s.H.s/2 within |s| <= trust: Newton's when H
+// is positive definite and it is that short, else s = -(H - nu)^-1 g with nu below H's lowest
+// eigenvalue and |s| = trust (J. J. More and D. C. Sorensen, SIAM J. Sci. Stat. Comput. 4, 553
+// (1983); the restricted-step RFO of J. Besalu and J. M. Bofill, Theor. Chem. Acc. 100, 265
+// (1998) is the same step). Scaling the unrestricted RFO step down to the radius instead
+// keeps its direction, set by the softest modes, and cuts the stiff ones' parts with it.
+std::vector<double> trust_region_step(const Matrix<double>& H, const std::vector<double>& g, double trust);
+
 // BFGS updates of the Hessian H by the coordinate changes s[k] and gradient changes y[k]
 // from earlier geometries to the present one, in that order (oldest first: the last pair's
 // secant condition H s = y then holds exactly); a pair whose curvature y.s is not positive
