@@ -58,8 +58,7 @@ struct OptimizationTrace {
 // a quarter when below 0.25 (or the energy rose), three times when above 0.75, within 0.001
 // to 1 (R. Fletcher, "Practical Methods of Optimization" (1987), ch. 5; the factors and the
 // first radius, 0.5, are Psi4's optking's: they let the floppy molecules of Baker's set take
-// the long steps their torsions need, 1,3,5-trisilacyclohexane 8 evaluations to 7,
-// dimethylpentane 12 to 11).
+// the long steps their torsions need; docs/baker.md gives their effect).
 double updated_trust(double trust, double ratio);
 
 // Whether the search stops at the geometry of step s, whose planned step is predicted to
