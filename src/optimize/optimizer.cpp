@@ -165,6 +165,7 @@ constexpr double converged_energy_gain = 1e-6;
 }  // namespace
 
 std::vector<double> trust_region_step(const Matrix<double>& H, const std::vector<double>& g, double trust) {
+    if (dot(g, g) == 0.0) return Vec(g.size(), 0.0);  // at a stationary point
     Matrix<double> U;
     Vec h;
     Eigsym(H, U, h);
@@ -185,7 +186,7 @@ std::vector<double> trust_region_step(const Matrix<double>& H, const std::vector
     double nu_low = nu_high - std::sqrt(dot(g, g)) / trust;
     for (;;) {
         const double nu = 0.5 * (nu_low + nu_high);
-        if (nu <= nu_low || nu >= nu_high) break;
+        if (!(nu > nu_low && nu < nu_high)) break;  // adjacent doubles (or a NaN)
         const Vec sk = step(nu);
         (dot(sk, sk) > trust * trust ? nu_high : nu_low) = nu;
     }
