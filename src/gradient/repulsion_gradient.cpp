@@ -119,6 +119,9 @@ struct PairData {
     std::vector<double> value;
     std::vector<double> unsigned_value;  // ket_pair's values without their sign (-1)^(t+u+v)
     std::vector<double> signed_value;    // bra_pair's values with the sign (-1)^(t+u+v) of their term
+    // signed_value's three at the first centre, three per entry, and one more value (0) that
+    // sums four wide read past the last entry: half the data for a ket differentiated at C only.
+    std::vector<double> signed_first;
     std::size_t entries() const { return index.size(); }
 };
 
@@ -250,7 +253,9 @@ PairData bra_pair(const Block& A, const Block& B) {
     for (std::size_t v = 0; v < bra.value.size(); ++v) {
         const HermiteIndex& h = hs[static_cast<std::size_t>(bra.index[v / 6 % entries])];
         bra.signed_value.push_back((h.t + h.u + h.v) % 2 == 0 ? bra.value[v] : -bra.value[v]);
+        if (v % 6 < 3) bra.signed_first.push_back(bra.signed_value.back());
     }
+    bra.signed_first.push_back(0.0);
     return bra;
 }
 
@@ -450,27 +455,29 @@ VELKO_INLINE void add_product(Lanes& a, const double* p, double b) {
     a += v * b;
 }
 
-// s[c] = sum_e dv[6 e + c] V[flat_e] over the n entries of a differentiated pair, c < N:
+// s[c] = sum_e dv[Stride e + c] V[flat_e] over the n entries of a differentiated pair, c < N:
 // two partial sums, so that the additions overlap, each over the six (N = 6) or first three
-// values of an entry at once (every s[c] takes its additions in the order of e).
-template <int N, class Flat>
+// values of an entry at once (every s[c] takes its additions in the order of e). Four values
+// are read from an entry's first: with Stride 3, one past the last entry.
+template <int N, std::size_t Stride, class Flat>
 VELKO_INLINE void final_sums(std::size_t n, const Flat& flat, const double* dv, const double* V, double* s) {
+    static_assert(Stride == 6 || (Stride == 3 && N == 3), "six values per entry, or the first three");
     Lanes4 even4 = {}, odd4 = {};
     Lanes2 even2 = {}, odd2 = {};
     std::size_t e = 0;
     for (; e + 1 < n; e += 2) {
         const double v0 = V[flat[e]], v1 = V[flat[e + 1]];
-        add_product(even4, dv + 6 * e, v0);
-        add_product(odd4, dv + 6 * e + 6, v1);
+        add_product(even4, dv + Stride * e, v0);
+        add_product(odd4, dv + Stride * e + Stride, v1);
         if constexpr (N == 6) {
-            add_product(even2, dv + 6 * e + 4, v0);
-            add_product(odd2, dv + 6 * e + 10, v1);
+            add_product(even2, dv + Stride * e + 4, v0);
+            add_product(odd2, dv + Stride * e + Stride + 4, v1);
         }
     }
     if (e < n) {
         const double v0 = V[flat[e]];
-        add_product(even4, dv + 6 * e, v0);
-        if constexpr (N == 6) add_product(even2, dv + 6 * e + 4, v0);
+        add_product(even4, dv + Stride * e, v0);
+        if constexpr (N == 6) add_product(even2, dv + Stride * e + 4, v0);
     }
     for (int c = 0; c < 3; ++c) s[c] = even4[c] + odd4[c];
     if constexpr (N == 6) {
@@ -510,11 +517,11 @@ VELKO_INLINE void raised_contraction(int l1, int l2, const std::vector<std::size
 // The derivatives at one pair's centres, s[0 .. N) of sum_(ab,h') dE[ab][h'] V[ab][h'] with
 // V = Gamma Y (Gamma rows x inner, Y inner x n, n the terms of degree <= l): the three at its
 // first centre, then (N = 6) the three at its second.
-template <int N>
+template <int N, std::size_t Stride>
 VELKO_INLINE void pair_derivatives(int l, std::size_t rows, std::size_t inner, const double* gamma, const double* Y,
                                    const PairData& dpair, const double* dv, double* V, double* s) {
     with_fixed_degree(l, [&](auto L) VELKO_INLINE_LAMBDA { multiply<fixed_length<decltype(L)::value>>(term_count(l), rows, inner, gamma, Y, V); });
-    final_sums<N>(dpair.flat.size(), dpair.flat, dv, V, s);
+    final_sums<N, Stride>(dpair.flat.size(), dpair.flat, dv, V, s);
 }
 
 // The entries of a pair of plain kinds as ket_pair (differentiated false) and bra_pair
@@ -673,12 +680,12 @@ VELKO_INLINE void raised_side(bool fixed, int shape, int l1, int l2, const std::
 
 // pair_derivatives for a pair of fixed shape against a partner of `inner` component pairs
 // (plain kinds: 1, 3, 4, 9, 12 or 16) where `fixed`, else by the general loops.
-template <int N>
+template <int N, std::size_t Stride>
 VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t rows, std::size_t inner, const double* gamma,
                                    const double* Y, const PairData& dpair, const double* dv, double* V, double* s) {
     with_shape(fixed ? shape : -1, [&](auto S) VELKO_INLINE_LAMBDA {
         if constexpr (std::is_same_v<decltype(S), std::nullptr_t>) {
-            pair_derivatives<N>(l, rows, inner, gamma, Y, dpair, dv, V, s);
+            pair_derivatives<N, Stride>(l, rows, inner, gamma, Y, dpair, dv, V, s);
         } else {
             using Shape = decltype(S);
             constexpr std::size_t len = term_count(Shape::l + 1);
@@ -690,7 +697,7 @@ VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t row
                 case 12: fixed_multiply<12, len>(rows, gamma, Y, V); break;
                 default: fixed_multiply<16, len>(rows, gamma, Y, V);
             }
-            final_sums<N>(Shape::derivative_entries, Shape::flat, dv, V, s);
+            final_sums<N, Stride>(Shape::derivative_entries, Shape::flat, dv, V, s);
         }
     });
 }
@@ -871,7 +878,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                 if (!bra_used || !bra_pass) continue;
                 // The bra's centres: sum_ab sum_h' dE^p[ab][h'] V[ab][h'], V = Gamma T.
                 double s[6];
-                side_derivatives<6>(fixed, bra_shape, lbra + 1, nab, ncd, gc.data(), T.data(), dbra,
+                side_derivatives<6, 6>(fixed, bra_shape, lbra + 1, nab, ncd, gc.data(), T.data(), dbra,
                                     &dbra.value[pp * 6 * dbra_entries], V.data(), s);
                 for (int x = 0; x < 3; ++x) {
                     dA[x] += s[x];
@@ -884,11 +891,12 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                 if (!ket_used[q]) continue;
                 const double* u = &U[q * nab * nk1];
                 double s[6];
-                const double* dv = &dket.signed_value[q * 6 * dket_entries];
                 if (bra_pass)
-                    side_derivatives<3>(fixed, ket_shape, lket + 1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                    side_derivatives<3, 3>(fixed, ket_shape, lket + 1, ncd, nab, gammat.data(), u, dket,
+                                           &dket.signed_first[q * 3 * dket_entries], V.data(), s);
                 else
-                    side_derivatives<6>(fixed, ket_shape, lket + 1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                    side_derivatives<6, 6>(fixed, ket_shape, lket + 1, ncd, nab, gammat.data(), u, dket,
+                                           &dket.signed_value[q * 6 * dket_entries], V.data(), s);
                 for (int x = 0; x < 3; ++x) {
                     dC[x] += s[x];
                     if (!bra_pass) dD[x] += s[3 + x];
