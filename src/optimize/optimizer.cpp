@@ -123,8 +123,8 @@ std::optional<Vec> back_transform(const Coordinates& coords, const Vec& x, const
 }
 
 // The rational-function step (A. Banerjee, N. Adams, J. Simons and R. Shepard, J. Phys.
-// Chem. 89, 52 (1985)): s = v / v_last for the lowest eigenvector v of [[H, g], [g^T, 0]],
-// scaled down to the trust radius.
+// Chem. 89, 52 (1985)): s = v / v_last for the lowest eigenvector v of [[H, g], [g^T, 0]];
+// longer than the trust radius, the restricted step of trust_region_step instead.
 Vec rfo_step(const Matrix<double>& H, const Vec& g, double trust) {
     const int n = static_cast<int>(g.size());
     Matrix<double> A(n + 1, n + 1);
@@ -139,8 +139,7 @@ Vec rfo_step(const Matrix<double>& H, const Vec& g, double trust) {
     const double last = U[n][0];
     for (int i = 0; i < n; ++i) s[i] = std::fabs(last) > 1e-12 ? U[i][0] / last : -g[i];
     const double length = std::sqrt(dot(s, s));
-    if (length > trust)
-        for (double& e : s) e *= trust / length;
+    if (length > trust) s = trust_region_step(H, g, trust);
     return s;
 }
 
@@ -164,6 +163,35 @@ Matrix<double> diagonal(const Vec& d) {
 constexpr double converged_energy_gain = 1e-6;
 
 }  // namespace
+
+std::vector<double> trust_region_step(const Matrix<double>& H, const std::vector<double>& g, double trust) {
+    if (dot(g, g) == 0.0) return Vec(g.size(), 0.0);  // at a stationary point
+    Matrix<double> U;
+    Vec h;
+    Eigsym(H, U, h);
+    const int n = static_cast<int>(g.size());
+    const Vec gk = transpose_times(U, g);  // g in the eigenvectors of H
+    const auto step = [&](double nu) {
+        Vec sk(gk.size());
+        for (int k = 0; k < n; ++k) sk[k] = -gk[k] / (h[k] - nu);
+        return sk;
+    };
+    if (h[0] > 0.0) {
+        const Vec newton = step(0.0);
+        if (dot(newton, newton) <= trust * trust) return times(U, newton);
+    }
+    // |s(nu)| falls from above the radius at nu_high to at most the radius at nu_low, where
+    // every (h_k - nu) >= |g| / trust; bisection to adjacent doubles keeps the shorter end.
+    double nu_high = std::min(h[0], 0.0);
+    double nu_low = nu_high - std::sqrt(dot(g, g)) / trust;
+    for (;;) {
+        const double nu = 0.5 * (nu_low + nu_high);
+        if (!(nu > nu_low && nu < nu_high)) break;  // adjacent doubles (or a NaN)
+        const Vec sk = step(nu);
+        (dot(sk, sk) > trust * trust ? nu_high : nu_low) = nu;
+    }
+    return times(U, step(nu_low));
+}
 
 double updated_trust(double trust, double ratio) {
     if (ratio < 0.25) return std::max(trust / 4.0, min_trust);

@@ -58,8 +58,7 @@ struct OptimizationTrace {
 // a quarter when below 0.25 (or the energy rose), three times when above 0.75, within 0.001
 // to 1 (R. Fletcher, "Practical Methods of Optimization" (1987), ch. 5; the factors and the
 // first radius, 0.5, are Psi4's optking's: they let the floppy molecules of Baker's set take
-// the long steps their torsions need, 1,3,5-trisilacyclohexane 8 evaluations to 7,
-// dimethylpentane 12 to 11).
+// the long steps their torsions need; docs/baker.md gives their effect).
 double updated_trust(double trust, double ratio);
 
 // Whether the search stops at the geometry of step s, whose planned step is predicted to
@@ -71,6 +70,14 @@ bool is_converged(const OptimizationStep& s, const ConvergenceCriteria& c, doubl
 OptimizationTrace minimize(const std::vector<double>& x0, const std::vector<unsigned>& z, const EnergyFunction& f,
                            const OptimizerSettings& settings,
                            const std::function<void(const OptimizationStep&)>& observe = nullptr);
+
+// The step s minimising the quadratic model g.s + s.H.s/2 within |s| <= trust: Newton's when H
+// is positive definite and it is that short, else s = -(H - nu)^-1 g with nu below H's lowest
+// eigenvalue and |s| = trust (J. J. More and D. C. Sorensen, SIAM J. Sci. Stat. Comput. 4, 553
+// (1983); the restricted-step RFO of J. Besalu and J. M. Bofill, Theor. Chem. Acc. 100, 265
+// (1998) is the same step). Scaling the unrestricted RFO step down to the radius instead
+// keeps its direction, set by the softest modes, and cuts the stiff ones' parts with it.
+std::vector<double> trust_region_step(const Matrix<double>& H, const std::vector<double>& g, double trust);
 
 // BFGS updates of the Hessian H by the coordinate changes s[k] and gradient changes y[k]
 // from earlier geometries to the present one, in that order (oldest first: the last pair's

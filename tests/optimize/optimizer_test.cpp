@@ -103,6 +103,26 @@ TEST(Optimizer, TrustRadiusFollowsTheEnergyRatio) {
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(updated_trust(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
+// The step minimising g.s + s.H.s/2 within |s| <= r. Expected: the minimum over the disc by
+// brute force (Newton's step when inside, else the circle scanned and refined by golden
+// section), tests/reference/trust_region/trust_region_steps.py. An RFO or Newton step scaled
+// down to the radius misses the three restricted rows.
+TEST(Optimizer, TrustRegionStepMinimisesTheModelWithinTheRadius) {
+    const struct { double H00, H01, H11, g0, g1, trust, s0, s1; } cases[] = {
+        {2, 0.5, 1, 0.2, 0.1, 1.0, -0.0857142857, -0.0571428571},       // Newton's step inside
+        {2, 0.5, 1, 1, -0.5, 0.3, -0.2419229873, 0.1774070692},         // positive definite, restricted
+        {0.05, 0, 1.5, 0.02, 0.6, 0.25, -0.0208679996, -0.2491275308},  // soft mode would take it all
+        {-0.5, 0.3, 1, 0.1, 0.2, 0.5, -0.4991064584, -0.0298788079},    // negative curvature
+    };
+    for (const auto& c : cases) {
+        Matrix<double> H(2, 2);
+        H[0][0] = c.H00, H[0][1] = H[1][0] = c.H01, H[1][1] = c.H11;
+        const std::vector<double> s = trust_region_step(H, {c.g0, c.g1}, c.trust);
+        EXPECT_NEAR(s[0], c.s0, 1e-7) << c.H00 << " " << c.trust;
+        EXPECT_NEAR(s[1], c.s1, 1e-7) << c.H00 << " " << c.trust;
+    }
+}
+
 // BFGS updates from several earlier geometries of the quadratic E = g0.q + q.A.q/2 (A =
 // [[2, 0.5], [0.5, 1]]), from H = 1: the last pair's secant condition H s = y holds exactly,
 // whatever came before it; a pair of negative curvature leaves H as it was.
