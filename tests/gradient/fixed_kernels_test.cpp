@@ -22,6 +22,37 @@ struct Case {
     std::vector<const char*> symbols;
 };
 
+Calculation run(const Case& c) {
+    Molecule mol;
+    mol.basis_name = c.basis;
+    mol.multiplicity = c.multiplicity;
+    for (std::size_t a = 0; a < c.positions.size(); ++a)
+        mol.addAtom(c.symbols[a], c.positions[a][0], c.positions[a][1], c.positions[a][2]);
+    Settings settings;
+    settings.progress = false;
+    settings.diis = true;
+    Listing quiet(false);
+    return compute_run(prepare_run(mol, c.name), settings, c.name, quiet);
+}
+
+// H2 in cc-pVDZ, s and p blocks only (the p shells' own shape), whole gradient against
+// Psi4 1.3.2: gradient("scf"), scf_type pk, puream, e/d_convergence 1e-10, units bohr,
+// no_com, no_reorient, symmetry c1, the geometry below.
+TEST(RepulsionGradientKernels, SAndPBlocksAgreeWithPsi4) {
+    const Case h2{"h2 cc-pvdz", "cc-pvdz", 1, {{0.0, 0.0, 0.0}, {0.3, 0.1, 1.45}}, {"H", "H"}};
+    const double psi4[2][3] = {{-0.0051082207, -0.0017027402, -0.0246897336},
+                               {0.0051082207, 0.0017027402, 0.0246897336}};
+    const Calculation calc = run(h2);
+    EXPECT_NEAR(calc.result.energy, -1.1278189584, 1e-8);
+    const std::vector<Vec3> g = scf_gradient(calc, 1);
+    ASSERT_EQ(g.size(), 2u);
+    for (std::size_t a = 0; a < 2; ++a) {
+        EXPECT_NEAR(g[a].x, psi4[a][0], 1e-6) << "atom " << a;
+        EXPECT_NEAR(g[a].y, psi4[a][1], 1e-6) << "atom " << a;
+        EXPECT_NEAR(g[a].z, psi4[a][2], 1e-6) << "atom " << a;
+    }
+}
+
 TEST(RepulsionGradientKernels, FixedKernelsGiveTheGeneralLoopsBits) {
     const std::vector<Case> cases = {
         {"h2: s", "sto-3g", 1, {{0.0, 0.0, 0.0}, {0.2, 0.1, 1.4}}, {"H", "H"}},
@@ -32,16 +63,7 @@ TEST(RepulsionGradientKernels, FixedKernelsGiveTheGeneralLoopsBits) {
         {"hcn: s, sp", "sto-6g", 1, {{0.0, 0.0, -2.0}, {0.0, 0.05, 0.0}, {0.0, 0.0, 2.2}}, {"H", "C", "N"}},
     };
     for (const Case& c : cases) {
-        Molecule mol;
-        mol.basis_name = c.basis;
-        mol.multiplicity = c.multiplicity;
-        for (std::size_t a = 0; a < c.positions.size(); ++a)
-            mol.addAtom(c.symbols[a], c.positions[a][0], c.positions[a][1], c.positions[a][2]);
-        Settings settings;
-        settings.progress = false;
-        settings.diis = true;
-        Listing quiet(false);
-        const Calculation calc = compute_run(prepare_run(mol, c.name), settings, c.name, quiet);
+        const Calculation calc = run(c);
         const SpinRun& run = calc.tightened ? *calc.tightened : calc.result;
         PairDensities densities;
         densities.total = run.total_density();
@@ -51,6 +73,9 @@ TEST(RepulsionGradientKernels, FixedKernelsGiveTheGeneralLoopsBits) {
         const unsigned atoms = static_cast<unsigned>(c.positions.size());
         const AtomGradient fixed = repulsion_gradient(shells, densities, atoms, 2, RepulsionKernels::fixed);
         const AtomGradient general = repulsion_gradient(shells, densities, atoms, 1, RepulsionKernels::general);
+        // The fixed kernels on one thread and on three: the same fixed partition of the pairs.
+        EXPECT_EQ(fixed, repulsion_gradient(shells, densities, atoms, 1, RepulsionKernels::fixed)) << c.name;
+        EXPECT_EQ(fixed, repulsion_gradient(shells, densities, atoms, 3, RepulsionKernels::fixed)) << c.name;
         ASSERT_EQ(fixed.size(), 3 * c.positions.size()) << c.name;
         double largest = 0.0;
         for (std::size_t k = 0; k < fixed.size(); ++k) {
