@@ -1,5 +1,6 @@
 #include "app/frequencies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "scf/same_state.h"
 #include "system/parallel.h"
 #include "vibration/displacement_symmetry.h"
+#include "vibration/rigid_motion.h"
 
 namespace {
 
@@ -54,14 +56,8 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
     unsigned kept = 0;
     for (unsigned a = 1; a < n; ++a)
         if (prepared.molecule.atoms[a].element > prepared.molecule.atoms[kept].element) kept = a;
-    std::vector<unsigned> displaced;  // the Cartesian coordinates moved, 3 a + c
-    for (unsigned i = 0; i < 3 * n; ++i)
-        if (n == 1 || i / 3 != kept) displaced.push_back(i);
-    // Run 2 k + (0: +h, 1: -h) moves coordinate displaced[k].
-    std::vector<Displacement> moves;
-    for (unsigned coordinate : displaced) moves.insert(moves.end(), {{coordinate, 1}, {coordinate, -1}});
 
-    // --- the symmetry operations the reference state keeps, and the runs they spare ---
+    // --- the symmetry operations the reference state keeps ---
     const std::vector<double> reference_gradient = flat(scf_gradient(reference, workers));
     const Properties reference_properties = calculation_properties(reference);
     std::vector<Vec3> positions;
@@ -75,6 +71,37 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         if (state_keeps(op, reference_gradient, {reference_properties.mulliken_charges, reference_properties.mulliken_spin},
                         reference_properties.dipole, reference_properties.molecular_charge))
             operations.push_back(std::move(op));
+    // Run 2 k + (0: +h, 1: -h) moves coordinate coordinates[k].
+    const auto moves_of = [](const std::vector<unsigned>& coordinates) {
+        std::vector<Displacement> moves;
+        for (unsigned coordinate : coordinates) moves.insert(moves.end(), {{coordinate, 1}, {coordinate, -1}});
+        return moves;
+    };
+
+    // --- three more coordinates whose rows the rotations give (vibration/rigid_motion.h) ---
+    // Candidates: coordinates of atoms heavier than hydrogen (the rows' noise, divided by the
+    // square root of the mass, weighs least there) that every operation leaves on themselves,
+    // so that leaving one out spares its computed runs and no other's.
+    std::vector<unsigned> translated;  // every coordinate but the kept atom's
+    for (unsigned i = 0; i < 3 * n; ++i)
+        if (n == 1 || i / 3 != kept) translated.push_back(i);
+    std::vector<unsigned> rotation;
+    if (n > 2) {
+        const std::vector<DisplacementSource> all = plan_displacements(moves_of(translated), operations);
+        std::vector<RotationCandidate> candidates;
+        for (std::size_t k = 0; k < translated.size(); ++k) {
+            const unsigned i = translated[k], b = i / 3, c = i % 3;
+            bool fixed = elements[b] > 1;
+            for (const AxisOperation& op : operations) fixed = fixed && op.image[b] == b && op.axis[c] == c;
+            const unsigned spared = (all[2 * k].operation < 0 ? 1u : 0u) + (all[2 * k + 1].operation < 0 ? 1u : 0u);
+            if (fixed && spared > 0) candidates.push_back({i, spared});
+        }
+        rotation = rotation_coordinates(positions, kept, candidates);
+    }
+    std::vector<unsigned> displaced;  // the Cartesian coordinates moved, 3 a + c
+    for (unsigned i : translated)
+        if (std::find(rotation.begin(), rotation.end(), i) == rotation.end()) displaced.push_back(i);
+    const std::vector<Displacement> moves = moves_of(displaced);
     const std::vector<DisplacementSource> plan = plan_displacements(moves, operations);
     // A task: the computed runs of one coordinate, +h first. When it has both, the -h run
     // starts from 2 P(0) - P(+h), the reference densities mirrored through the +h run's: their
@@ -156,6 +183,20 @@ Vibrations compute_vibrations(const PreparedRun& prepared, const Calculation& re
         for (int c = 0; c < 3; ++c)
             dipole_derivatives[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
                 (plus.dipole[static_cast<std::size_t>(c)] - minus.dipole[static_cast<std::size_t>(c)]) / (2.0 * hessian_step);
+    }
+    // The rotation coordinates' rows, from each column's rotation equations.
+    if (!rotation.empty()) {
+        for (int j = 0; j < dim; ++j) {
+            std::vector<double> column(static_cast<std::size_t>(dim));
+            for (int i = 0; i < dim; ++i) column[static_cast<std::size_t>(i)] = hessian[i][j];
+            fill_rotation_entries(column, positions, kept, rotation,
+                                  hessian_column_torque(reference_gradient, static_cast<unsigned>(j)));
+            for (unsigned i : rotation) hessian[static_cast<int>(i)][j] = column[i];
+        }
+        for (unsigned k = 0; k < 3; ++k)
+            fill_rotation_entries(dipole_derivatives[k], positions, kept, rotation,
+                                  dipole_torque(reference_properties.dipole, reference_properties.molecular_charge,
+                                                positions[kept], k));
     }
     // The kept atom's rows: moving every atom alike changes no gradient component, so
     // sum_a H[3a+c][j] = 0, and changes the dipole (origin fixed) by the charge Q along c.

@@ -17,7 +17,9 @@ constexpr double stationary_gradient = 4.5e-4;
 
 // The Hessian by central differences of analytic gradients: H_ij = (g_j(x_i + h) - g_j(x_i - h)) / 2h,
 // symmetrised, and the dipole derivatives from the same displaced runs: 6(N-1), every atom
-// but the heaviest moved, whose rows follow from translational invariance; of those, the runs
+// but the heaviest moved, whose rows follow from translational invariance, fewer by three
+// coordinates of atoms heavier than hydrogen whose rows the rotations give when that spares
+// runs (vibration/rigid_motion.h); of those, the runs
 // a symmetry operation of the reference state maps onto a run computed before are its images
 // (vibration/displacement_symmetry.h). Each SCF (--diis) starts from the converged densities
 // of `reference`, the run of `prepared` at its own geometry, and must reach the same state
