@@ -53,5 +53,9 @@ constexpr double gradient_screening_threshold = 1e-12;
 // differentiated at its own two centres (the ket's centres are a bra's in another
 // quartet). Bra pairs run on `threads` threads, each pair's sum in a fixed order and the
 // pairs summed in their order afterwards: the same bits for any thread count.
+// Quartets of s, sp and p blocks by kernels fixed at compile time for their pairs' shapes
+// (fixed), or every quartet by the general loops (general, the reference they are tested
+// against): the same additions in the same order, the same bits.
+enum class RepulsionKernels { fixed, general };
 AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const PairDensities& densities,
-                                unsigned atoms, unsigned threads);
+                                unsigned atoms, unsigned threads, RepulsionKernels kernels = RepulsionKernels::fixed);

@@ -1,3 +1,4 @@
+#include <array>
 #include <cmath>
 
 #include "common/constants.h"
@@ -61,6 +62,14 @@ AxisFactors axis_factors(const HermiteExpansion& E, int i, int j, double a, doub
     return {S(i, j), T(i, j), 2.0 * a * S(i + 1, j) - i * S(i - 1, j), 2.0 * a * T(i + 1, j) - i * T(i - 1, j)};
 }
 
+// Per axis, the Hermite coefficients E_t of a component pair (t up to its powers' sum + 1):
+// plain, differentiated at A, differentiated at B.
+using AxisCoefficients = std::array<std::array<std::array<double, 2 * max_engine_l + 2>, 3>, 3>;
+
+void grow(std::vector<AxisCoefficients>& v, std::size_t n) {
+    if (v.size() < n) v.resize(n);
+}
+
 struct NucleusCharge {
     double charge;
     double position[3];
@@ -79,6 +88,7 @@ AtomGradient one_electron_gradient(const std::vector<GradientShell>& shells, con
                               {atoms[c].position.x, atoms[c].position.y, atoms[c].position.z},
                               c});
     std::vector<double> scratch;
+    std::vector<AxisCoefficients> coefficients;
     for (std::size_t sa = 0; sa < shells.size(); ++sa)
         for (std::size_t sb = 0; sb <= sa; ++sb) {
             const GaussianShell& A = shells[sa].gaussian;
@@ -122,6 +132,22 @@ AtomGradient one_electron_gradient(const std::vector<GradientShell>& shells, con
                                 g[3 * atom_b + static_cast<unsigned>(x)] -= d;
                             }
                         }
+                    // Hermite coefficients of each component pair along each axis: plain,
+                    // differentiated at A and at B; the same for every nucleus.
+                    grow(coefficients, ca.size() * cb.size());
+                    for (std::size_t i = 0; i < ca.size(); ++i)
+                        for (std::size_t j = 0; j < cb.size(); ++j) {
+                            const int pi_[3] = {ca[i].x, ca[i].y, ca[i].z}, pj[3] = {cb[j].x, cb[j].y, cb[j].z};
+                            AxisCoefficients& e = coefficients[i * cb.size() + j];
+                            for (int x = 0; x < 3; ++x) {
+                                const int m = pi_[x], n = pj[x];
+                                for (int t = 0; t <= m + n + 1; ++t) {
+                                    e[x][0][t] = t <= m + n ? E[x](m, n, t) : 0.0;
+                                    e[x][1][t] = 2.0 * a * E[x](m + 1, n, t) - (m > 0 ? m * E[x](m - 1, n, t) : 0.0);
+                                    e[x][2][t] = 2.0 * b * E[x](m, n + 1, t) - (n > 0 ? n * E[x](m, n - 1, t) : 0.0);
+                                }
+                            }
+                        }
                     // Nuclear attraction: -Z_C 2 pi/p sum_tuv E_t E_u E_v R_tuv(p, P - C).
                     for (const NucleusCharge& C : nuclei) {
                         const double* R = hermite_coulomb(L, p, PC[0] - C.position[0], PC[1] - C.position[1],
@@ -135,16 +161,7 @@ AtomGradient one_electron_gradient(const std::vector<GradientShell>& shells, con
                                 const double weight = scale * Pc[i * cb.size() + j];
                                 if (weight == 0.0) continue;
                                 const int pi_[3] = {ca[i].x, ca[i].y, ca[i].z}, pj[3] = {cb[j].x, cb[j].y, cb[j].z};
-                                // Hermite coefficients along each axis: plain, differentiated at A and at B.
-                                double e[3][3][2 * max_engine_l + 2];
-                                for (int x = 0; x < 3; ++x) {
-                                    const int m = pi_[x], n = pj[x];
-                                    for (int t = 0; t <= m + n + 1; ++t) {
-                                        e[x][0][t] = t <= m + n ? E[x](m, n, t) : 0.0;
-                                        e[x][1][t] = 2.0 * a * E[x](m + 1, n, t) - (m > 0 ? m * E[x](m - 1, n, t) : 0.0);
-                                        e[x][2][t] = 2.0 * b * E[x](m, n + 1, t) - (n > 0 ? n * E[x](m, n - 1, t) : 0.0);
-                                    }
-                                }
+                                const AxisCoefficients& e = coefficients[i * cb.size() + j];
                                 for (int x = 0; x < 3; ++x) {
                                     const int y = (x + 1) % 3, z = (x + 2) % 3;
                                     const int nx = pi_[x] + pj[x] + 1, ny = pi_[y] + pj[y], nz = pi_[z] + pj[z];

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <type_traits>
 
@@ -32,11 +33,36 @@ struct Block {
     unsigned atom = 0;
     int l = 0;           // the largest of its shells
     bool plain = true;   // all s and p: its components are its functions
+    int kind = -1;       // its place in plain_kinds, or -1
     std::vector<CartesianPowers> powers;            // per component
     std::vector<int> member;                        // per component: its shell in `shells`
     std::vector<int> functions;                     // per function: its index in the basis
     std::vector<double> transform;  // unless plain: functions x components, each shell's shell_transform
 };
+
+// The components of the plain blocks whose quartets run through kernels fixed at compile
+// time (PairShape): an s shell; an s and a p shell sharing exponents (STO-nG, Pople); a p shell.
+struct PlainKind {
+    int l, count;
+    CartesianPowers powers[4];
+};
+constexpr int plain_kind_count = 3;
+constexpr PlainKind plain_kinds[plain_kind_count] = {
+    {0, 1, {{0, 0, 0}}},
+    {1, 4, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+    {1, 3, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+};
+
+int plain_kind_of(const std::vector<CartesianPowers>& powers) {
+    for (int k = 0; k < plain_kind_count; ++k) {
+        const PlainKind& kind = plain_kinds[k];
+        bool same = powers.size() == static_cast<std::size_t>(kind.count);
+        for (std::size_t c = 0; same && c < powers.size(); ++c)
+            same = powers[c].x == kind.powers[c].x && powers[c].y == kind.powers[c].y && powers[c].z == kind.powers[c].z;
+        if (same) return k;
+    }
+    return -1;
+}
 
 std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
     std::vector<GaussianShell> gaussians;
@@ -63,6 +89,7 @@ std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
             b.shells.push_back(&g);
         }
     for (Block& b : blocks) {
+        b.kind = plain_kind_of(b.powers);
         if (b.plain) continue;
         const std::size_t nc = b.powers.size();
         b.transform.assign(b.functions.size() * nc, 0.0);
@@ -92,6 +119,9 @@ struct PairData {
     std::vector<double> value;
     std::vector<double> unsigned_value;  // ket_pair's values without their sign (-1)^(t+u+v)
     std::vector<double> signed_value;    // bra_pair's values with the sign (-1)^(t+u+v) of their term
+    // signed_value's three at the first centre, three per entry, and one more value (0) that
+    // sums four wide read past the last entry: half the data for a ket differentiated at C only.
+    std::vector<double> signed_first;
     std::size_t entries() const { return index.size(); }
 };
 
@@ -223,7 +253,9 @@ PairData bra_pair(const Block& A, const Block& B) {
     for (std::size_t v = 0; v < bra.value.size(); ++v) {
         const HermiteIndex& h = hs[static_cast<std::size_t>(bra.index[v / 6 % entries])];
         bra.signed_value.push_back((h.t + h.u + h.v) % 2 == 0 ? bra.value[v] : -bra.value[v]);
+        if (v % 6 < 3) bra.signed_first.push_back(bra.signed_value.back());
     }
+    bra.signed_first.push_back(0.0);
     return bra;
 }
 
@@ -411,23 +443,48 @@ VELKO_INLINE void multiply(std::size_t n, std::size_t rows, std::size_t inner, c
     }
 }
 
-// s[c] = sum_e dv[6 e + c] V[flat_e] over the entries of a differentiated pair, c < N:
-// two partial sums, so that the additions overlap.
-template <int N>
-VELKO_INLINE void final_sums(const PairData& pair, const double* dv, const double* V, double* s) {
-    double even[N] = {}, odd[N] = {};
-    const std::size_t n = pair.flat.size();
+// Four and two doubles side by side: the six derivative values of an entry as two vectors.
+typedef double Lanes4 __attribute__((vector_size(32)));
+typedef double Lanes2 __attribute__((vector_size(16)));
+
+// a += b p[0 .. lanes), p unaligned.
+template <class Lanes>
+VELKO_INLINE void add_product(Lanes& a, const double* p, double b) {
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    a += v * b;
+}
+
+// s[c] = sum_e dv[Stride e + c] V[flat_e] over the n entries of a differentiated pair, c < N:
+// two partial sums, so that the additions overlap, each over the six (N = 6) or first three
+// values of an entry at once (every s[c] takes its additions in the order of e). Four values
+// are read from an entry's first: with Stride 3, one past the last entry.
+template <int N, std::size_t Stride, class Flat>
+VELKO_INLINE void final_sums(std::size_t n, const Flat& flat, const double* dv, const double* V, double* s) {
+    static_assert(Stride == 6 || (Stride == 3 && N == 3), "six values per entry, or the first three");
+    Lanes4 even4 = {}, odd4 = {};
+    Lanes2 even2 = {}, odd2 = {};
     std::size_t e = 0;
     for (; e + 1 < n; e += 2) {
-        const double v0 = V[pair.flat[e]], v1 = V[pair.flat[e + 1]];
-        for (int c = 0; c < N; ++c) {
-            even[c] += dv[6 * e + static_cast<std::size_t>(c)] * v0;
-            odd[c] += dv[6 * e + 6 + static_cast<std::size_t>(c)] * v1;
+        const double v0 = V[flat[e]], v1 = V[flat[e + 1]];
+        add_product(even4, dv + Stride * e, v0);
+        add_product(odd4, dv + Stride * e + Stride, v1);
+        if constexpr (N == 6) {
+            add_product(even2, dv + Stride * e + 4, v0);
+            add_product(odd2, dv + Stride * e + Stride + 4, v1);
         }
     }
-    if (e < n)
-        for (int c = 0; c < N; ++c) even[c] += dv[6 * e + static_cast<std::size_t>(c)] * V[pair.flat[e]];
-    for (int c = 0; c < N; ++c) s[c] = even[c] + odd[c];
+    if (e < n) {
+        const double v0 = V[flat[e]];
+        add_product(even4, dv + Stride * e, v0);
+        if constexpr (N == 6) add_product(even2, dv + Stride * e + 4, v0);
+    }
+    for (int c = 0; c < 3; ++c) s[c] = even4[c] + odd4[c];
+    if constexpr (N == 6) {
+        s[3] = even4[3] + odd4[3];
+        s[4] = even2[0] + odd2[0];
+        s[5] = even2[1] + odd2[1];
+    }
 }
 
 // X[k][h'] = R_(h'+k) for the terms h' of degree <= l1 and k of degree <= l2 (offset from
@@ -460,11 +517,189 @@ VELKO_INLINE void raised_contraction(int l1, int l2, const std::vector<std::size
 // The derivatives at one pair's centres, s[0 .. N) of sum_(ab,h') dE[ab][h'] V[ab][h'] with
 // V = Gamma Y (Gamma rows x inner, Y inner x n, n the terms of degree <= l): the three at its
 // first centre, then (N = 6) the three at its second.
-template <int N>
+template <int N, std::size_t Stride>
 VELKO_INLINE void pair_derivatives(int l, std::size_t rows, std::size_t inner, const double* gamma, const double* Y,
                                    const PairData& dpair, const double* dv, double* V, double* s) {
     with_fixed_degree(l, [&](auto L) VELKO_INLINE_LAMBDA { multiply<fixed_length<decltype(L)::value>>(term_count(l), rows, inner, gamma, Y, V); });
-    final_sums<N>(dpair, dv, V, s);
+    final_sums<N, Stride>(dpair.flat.size(), dpair.flat, dv, V, s);
+}
+
+// The entries of a pair of plain kinds as ket_pair (differentiated false) and bra_pair
+// (true) make them: per component pair g, A's components outer, out(g, position) for each
+// Hermite term of degree <= l (l + 1 differentiated) it has, in the order of hermite_indices.
+template <class Out>
+constexpr void shape_terms(const PlainKind& A, const PlainKind& B, bool differentiated, Out&& out) {
+    const int l = A.l + B.l + (differentiated ? 1 : 0);
+    std::size_t g = 0;
+    for (int ic = 0; ic < A.count; ++ic)
+        for (int jc = 0; jc < B.count; ++jc, ++g) {
+            const CartesianPowers &i = A.powers[ic], &j = B.powers[jc];
+            const int n[3] = {i.x + j.x, i.y + j.y, i.z + j.z};
+            for (int total = 0; total <= l; ++total)
+                for (int t = total; t >= 0; --t)
+                    for (int u = total - t; u >= 0; --u) {
+                        const int tuv[3] = {t, u, total - t - u};
+                        bool needed = !differentiated && t <= n[0] && u <= n[1] && tuv[2] <= n[2];
+                        for (int x = 0; differentiated && x < 3; ++x)
+                            needed = needed || (tuv[x] <= n[x] + 1 && tuv[(x + 1) % 3] <= n[(x + 1) % 3] &&
+                                                tuv[(x + 2) % 3] <= n[(x + 2) % 3]);
+                        if (needed) out(g, hermite_position(t, u, tuv[2]));
+                    }
+        }
+}
+
+template <int KA, int KB>
+constexpr std::size_t shape_entries(bool differentiated) {
+    std::size_t n = 0;
+    shape_terms(plain_kinds[KA], plain_kinds[KB], differentiated, [&](std::size_t, std::size_t) { ++n; });
+    return n;
+}
+
+// A pair of blocks of plain kinds KA and KB at compile time: its component pairs (groups),
+// the entries of each as a ket (start, index) and, differentiated, each entry's place
+// g * terms + position in V (flat), as PairData holds them.
+template <int KA, int KB>
+struct PairShape {
+    static constexpr int l = plain_kinds[KA].l + plain_kinds[KB].l;
+    static constexpr std::size_t groups = static_cast<std::size_t>(plain_kinds[KA].count * plain_kinds[KB].count);
+    static constexpr std::size_t entries = shape_entries<KA, KB>(false);
+    static constexpr std::size_t derivative_entries = shape_entries<KA, KB>(true);
+    static constexpr std::array<unsigned short, groups + 1> make_start() {
+        std::array<unsigned short, groups + 1> start{};
+        shape_terms(plain_kinds[KA], plain_kinds[KB], false, [&](std::size_t g, std::size_t) { ++start[g + 1]; });
+        for (std::size_t g = 0; g < groups; ++g) start[g + 1] = static_cast<unsigned short>(start[g + 1] + start[g]);
+        return start;
+    }
+    static constexpr std::array<unsigned short, entries> make_index() {
+        std::array<unsigned short, entries> index{};
+        std::size_t e = 0;
+        shape_terms(plain_kinds[KA], plain_kinds[KB], false,
+                    [&](std::size_t, std::size_t position) { index[e++] = static_cast<unsigned short>(position); });
+        return index;
+    }
+    static constexpr std::array<unsigned short, derivative_entries> make_flat() {
+        std::array<unsigned short, derivative_entries> flat{};
+        std::size_t e = 0;
+        shape_terms(plain_kinds[KA], plain_kinds[KB], true, [&](std::size_t g, std::size_t position) {
+            flat[e++] = static_cast<unsigned short>(g * term_count(l + 1) + position);
+        });
+        return flat;
+    }
+    static constexpr std::array<unsigned short, groups + 1> start = make_start();
+    static constexpr std::array<unsigned short, entries> index = make_index();
+    static constexpr std::array<unsigned short, derivative_entries> flat = make_flat();
+};
+
+// A pair's shape: KA * plain_kind_count + KB for blocks of plain kinds, else -1.
+int shape_of(const Block& a, const Block& b) {
+    return a.kind < 0 || b.kind < 0 ? -1 : a.kind * plain_kind_count + b.kind;
+}
+
+// Calls f(PairShape<KA, KB>()) for shape KA * plain_kind_count + KB, else f(nullptr).
+template <class F>
+VELKO_INLINE void with_shape(int shape, const F& f) {
+    static_assert(plain_kind_count == 3, "a case per pair of plain kinds");
+    switch (shape) {
+        case 0: f(PairShape<0, 0>()); break;
+        case 1: f(PairShape<0, 1>()); break;
+        case 2: f(PairShape<0, 2>()); break;
+        case 3: f(PairShape<1, 0>()); break;
+        case 4: f(PairShape<1, 1>()); break;
+        case 5: f(PairShape<1, 2>()); break;
+        case 6: f(PairShape<2, 0>()); break;
+        case 7: f(PairShape<2, 1>()); break;
+        case 8: f(PairShape<2, 2>()); break;
+        default: f(nullptr);
+    }
+}
+
+// contract over the group G of a side of fixed Shape, rows of Len terms: its entries a run
+// fixed at compile time, the additions to each element in the order of contract.
+template <class Shape, std::size_t Len, std::size_t G>
+VELKO_INLINE void fixed_group(const double* v, const double* X, double* Y) {
+    constexpr std::size_t begin = Shape::start[G], end = Shape::start[G + 1];
+    double y[Len];
+    for (std::size_t i = 0; i < Len; ++i) y[i] = Y[G * Len + i];
+    VELKO_UNROLL
+    for (std::size_t e = begin; e < end; ++e) {
+        const double a = v[e];
+        const double* x = X + static_cast<std::size_t>(Shape::index[e]) * Len;
+        for (std::size_t i = 0; i < Len; ++i) y[i] += a * x[i];
+    }
+    for (std::size_t i = 0; i < Len; ++i) Y[G * Len + i] = y[i];
+}
+
+template <class Shape, std::size_t Len, std::size_t... G>
+VELKO_INLINE void fixed_groups(const double* v, const double* X, double* Y, std::index_sequence<G...>) {
+    (fixed_group<Shape, Len, G>(v, X, Y), ...);
+}
+
+// raised_contraction for a side of fixed Shape and a partner raised to degree L1.
+template <class Shape, int L1>
+VELKO_INLINE void fixed_raised_contraction(const double* v, const double* R, double* X, double* Y) {
+    static_assert(L1 + Shape::l <= fixed_sum_degree, "positions fixed at compile time");
+    const auto& position = FixedSums<L1, Shape::l>::position;
+    VELKO_UNROLL
+    for (std::size_t i = 0; i < position.size(); ++i) X[i] = R[position[i]];
+    fixed_groups<Shape, term_count(L1)>(v, X, Y, std::make_index_sequence<Shape::groups>());
+}
+
+// multiply with the inner extent Inner and row length Len fixed.
+template <std::size_t Inner, std::size_t Len>
+VELKO_INLINE void fixed_multiply(std::size_t rows, const double* M, const double* X, double* Y) {
+    for (std::size_t a = 0; a < rows; ++a) {
+        double y[Len] = {};
+        VELKO_UNROLL
+        for (std::size_t b = 0; b < Inner; ++b) {
+            const double m = M[a * Inner + b];
+            const double* x = X + b * Len;
+            for (std::size_t i = 0; i < Len; ++i) y[i] += m * x[i];
+        }
+        for (std::size_t i = 0; i < Len; ++i) Y[a * Len + i] = y[i];
+    }
+}
+
+// The raised contraction of one side (its values v) against R into Y, by the kernel fixed
+// for its shape and the partner's degree l1 - 1 where `fixed`, else by the general loops.
+VELKO_INLINE void raised_side(bool fixed, int shape, int l1, int l2, const std::vector<std::size_t>& offset,
+                              std::size_t groups, const PairData& side, const double* v, const double* R, double* X,
+                              double* Y) {
+    with_shape(fixed ? shape : -1, [&](auto S) VELKO_INLINE_LAMBDA {
+        if constexpr (std::is_same_v<decltype(S), std::nullptr_t>) {
+            raised_contraction(l1, l2, offset, groups, side, v, R, X, Y);
+        } else {
+            using Shape = decltype(S);
+            switch (l1) {
+                case 1: fixed_raised_contraction<Shape, 1>(v, R, X, Y); break;
+                case 2: fixed_raised_contraction<Shape, 2>(v, R, X, Y); break;
+                default: fixed_raised_contraction<Shape, 3>(v, R, X, Y);
+            }
+        }
+    });
+}
+
+// pair_derivatives for a pair of fixed shape against a partner of `inner` component pairs
+// (plain kinds: 1, 3, 4, 9, 12 or 16) where `fixed`, else by the general loops.
+template <int N, std::size_t Stride>
+VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t rows, std::size_t inner, const double* gamma,
+                                   const double* Y, const PairData& dpair, const double* dv, double* V, double* s) {
+    with_shape(fixed ? shape : -1, [&](auto S) VELKO_INLINE_LAMBDA {
+        if constexpr (std::is_same_v<decltype(S), std::nullptr_t>) {
+            pair_derivatives<N, Stride>(l, rows, inner, gamma, Y, dpair, dv, V, s);
+        } else {
+            using Shape = decltype(S);
+            constexpr std::size_t len = term_count(Shape::l + 1);
+            switch (inner) {
+                case 1: fixed_multiply<1, len>(rows, gamma, Y, V); break;
+                case 3: fixed_multiply<3, len>(rows, gamma, Y, V); break;
+                case 4: fixed_multiply<4, len>(rows, gamma, Y, V); break;
+                case 9: fixed_multiply<9, len>(rows, gamma, Y, V); break;
+                case 12: fixed_multiply<12, len>(rows, gamma, Y, V); break;
+                default: fixed_multiply<16, len>(rows, gamma, Y, V);
+            }
+            final_sums<N, Stride>(Shape::derivative_entries, Shape::flat, dv, V, s);
+        }
+    });
 }
 
 // Largest |M_ij| over the functions of two blocks.
@@ -517,6 +752,8 @@ struct QuartetData {
     const PairDensities& densities;
     // offsets[l1][l2]: sum_offsets(l1, l2) for an l1 of a raised side, l2 of the other.
     const std::vector<std::vector<std::vector<std::size_t>>>& offsets;
+    // Per pair: its PairShape (shape_of), or -1 where it has none or kernels are not fixed.
+    const std::vector<int>& shape;
 };
 
 // Work arrays of the quartets, only ever grown: no quartet pays for filling them.
@@ -542,6 +779,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
         const std::size_t nab = A.powers.size() * B.powers.size();
         const int lbra = A.l + B.l;
         const std::size_t nh = hermite_indices(lbra).size(), nh1 = hermite_indices(lbra + 1).size();
+        const int bra_shape = data.shape[b_pair];
         for (unsigned k_pair = 0; k_pair <= b_pair; ++k_pair) {
             const unsigned sc = data.pairs[k_pair][0], sd = data.pairs[k_pair][1];
             const Block &C = blocks[sc], &D = blocks[sd];
@@ -558,6 +796,9 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             // (ab|ab) differentiated at all four counts each centre twice.
             const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
             const PairData &ket = data.plain[k_pair], &dket = data.derivative[k_pair];
+            // Both pairs of plain kinds: the kernels fixed at compile time for their shapes.
+            const int ket_shape = data.shape[k_pair];
+            const bool fixed = bra_shape >= 0 && ket_shape >= 0;
             const std::size_t nfc = C.functions.size(), nfd = D.functions.size();
             const std::size_t nf = nfa * nfb * nfc * nfd;
             grow(gamma, nf);
@@ -626,19 +867,19 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                                           bra.Pz[pp] - ket.Pz[q], two_pi_2_5 / (p * qq * std::sqrt(p + qq)), R.data());
                     // T[cd][h'] += sum_k (-1)^k c_q E^q_cd,k R_(h'+k), the ket's values signed.
                     if (bra_pass)
-                        raised_contraction(lbra + 1, lket, o1, ncd, ket, &ket.value[q * ket_entries], R.data(), X.data(),
-                                           T.data());
+                        raised_side(fixed, ket_shape, lbra + 1, lket, o1, ncd, ket, &ket.value[q * ket_entries], R.data(),
+                                    X.data(), T.data());
                     // U_q[ab][k'] += sum_h c_p E^p_ab,h R_(h+k'), the bra's values unsigned;
                     // the ket's sign (-1)^k' is in its differentiated values (signed_value).
                     if (ket_pass)
-                        raised_contraction(lket + 1, lbra, o2, nab, bra, &bra.unsigned_value[pp * bra_entries],
-                                           R.data(), X.data(), &U[q * nab * nk1]);
+                        raised_side(fixed, bra_shape, lket + 1, lbra, o2, nab, bra, &bra.unsigned_value[pp * bra_entries],
+                                    R.data(), X.data(), &U[q * nab * nk1]);
                 }
                 if (!bra_used || !bra_pass) continue;
                 // The bra's centres: sum_ab sum_h' dE^p[ab][h'] V[ab][h'], V = Gamma T.
                 double s[6];
-                pair_derivatives<6>(lbra + 1, nab, ncd, gc.data(), T.data(), dbra, &dbra.value[pp * 6 * dbra_entries],
-                                    V.data(), s);
+                side_derivatives<6, 6>(fixed, bra_shape, lbra + 1, nab, ncd, gc.data(), T.data(), dbra,
+                                    &dbra.value[pp * 6 * dbra_entries], V.data(), s);
                 for (int x = 0; x < 3; ++x) {
                     dA[x] += s[x];
                     dB[x] += s[3 + x];
@@ -650,11 +891,12 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
                 if (!ket_used[q]) continue;
                 const double* u = &U[q * nab * nk1];
                 double s[6];
-                const double* dv = &dket.signed_value[q * 6 * dket_entries];
                 if (bra_pass)
-                    pair_derivatives<3>(lket + 1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                    side_derivatives<3, 3>(fixed, ket_shape, lket + 1, ncd, nab, gammat.data(), u, dket,
+                                           &dket.signed_first[q * 3 * dket_entries], V.data(), s);
                 else
-                    pair_derivatives<6>(lket + 1, ncd, nab, gammat.data(), u, dket, dv, V.data(), s);
+                    side_derivatives<6, 6>(fixed, ket_shape, lket + 1, ncd, nab, gammat.data(), u, dket,
+                                           &dket.signed_value[q * 6 * dket_entries], V.data(), s);
                 for (int x = 0; x < 3; ++x) {
                     dC[x] += s[x];
                     if (!bra_pass) dD[x] += s[3 + x];
@@ -681,7 +923,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
 constexpr unsigned work_pieces = 256;
 
 AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const PairDensities& densities,
-                                unsigned atoms, unsigned threads) {
+                                unsigned atoms, unsigned threads, RepulsionKernels kernels) {
     // Block pairs a >= b, their Schwarz bounds max sqrt|(ab|ab)| over their shells, their
     // expansions plain (as a ket) and differentiated (as a bra): the same primitive pairs in both.
     const std::vector<Block> blocks = blocks_of(shells);
@@ -723,7 +965,21 @@ AtomGradient repulsion_gradient(const std::vector<GradientShell>& shells, const 
     for (int l1 = 0; l1 <= 2 * lmax + 1; ++l1)
         for (int l2 = 0; l2 <= 2 * lmax; ++l2) offsets[static_cast<std::size_t>(l1)].push_back(sum_offsets(l1, l2));
 
-    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets};
+    // Each pair's shape where its kernels are fixed and its expansions are laid out as the shape's.
+    std::vector<int> shape(npairs, -1);
+    for (unsigned k = 0; k < npairs && kernels == RepulsionKernels::fixed; ++k)
+        with_shape(shape_of(blocks[pairs[k][0]], blocks[pairs[k][1]]), [&](auto S) {
+            if constexpr (!std::is_same_v<decltype(S), std::nullptr_t>) {
+                using Shape = decltype(S);
+                const PairData &p = plain[k], &d = derivative[k];
+                if (std::equal(p.start.begin(), p.start.end(), Shape::start.begin(), Shape::start.end()) &&
+                    std::equal(p.index.begin(), p.index.end(), Shape::index.begin(), Shape::index.end()) &&
+                    std::equal(d.flat.begin(), d.flat.end(), Shape::flat.begin(), Shape::flat.end()))
+                    shape[k] = shape_of(blocks[pairs[k][0]], blocks[pairs[k][1]]);
+            }
+        });
+
+    const QuartetData data{blocks, pairs, bound, plain, derivative, total_max, channel_max, densities, offsets, shape};
 
     const unsigned pieces = std::min(npairs, work_pieces);
     std::vector<AtomGradient> per_piece(pieces, AtomGradient(3 * static_cast<std::size_t>(atoms), 0.0));
