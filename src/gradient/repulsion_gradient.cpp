@@ -33,29 +33,31 @@ struct Block {
     unsigned atom = 0;
     int l = 0;           // the largest of its shells
     bool plain = true;   // all s and p: its components are its functions
-    int kind = -1;       // its place in plain_kinds, or -1
+    int kind = -1;       // its place in fixed_kinds, or -1
     std::vector<CartesianPowers> powers;            // per component
     std::vector<int> member;                        // per component: its shell in `shells`
     std::vector<int> functions;                     // per function: its index in the basis
     std::vector<double> transform;  // unless plain: functions x components, each shell's shell_transform
 };
 
-// The components of the plain blocks whose quartets run through kernels fixed at compile
-// time (PairShape): an s shell; an s and a p shell sharing exponents (STO-nG, Pople); a p shell.
-struct PlainKind {
+// The components of the blocks whose quartets run through kernels fixed at compile time
+// (PairShape): an s shell; an s and a p shell sharing exponents (STO-nG, Pople); a p shell;
+// two s shells sharing exponents (the general contraction of the correlation-consistent sets).
+struct FixedKind {
     int l, count;
     CartesianPowers powers[4];
 };
-constexpr int plain_kind_count = 3;
-constexpr PlainKind plain_kinds[plain_kind_count] = {
+constexpr int fixed_kind_count = 4;
+constexpr FixedKind fixed_kinds[fixed_kind_count] = {
     {0, 1, {{0, 0, 0}}},
     {1, 4, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
     {1, 3, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+    {0, 2, {{0, 0, 0}, {0, 0, 0}}},
 };
 
-int plain_kind_of(const std::vector<CartesianPowers>& powers) {
-    for (int k = 0; k < plain_kind_count; ++k) {
-        const PlainKind& kind = plain_kinds[k];
+int fixed_kind_of(const std::vector<CartesianPowers>& powers) {
+    for (int k = 0; k < fixed_kind_count; ++k) {
+        const FixedKind& kind = fixed_kinds[k];
         bool same = powers.size() == static_cast<std::size_t>(kind.count);
         for (std::size_t c = 0; same && c < powers.size(); ++c)
             same = powers[c].x == kind.powers[c].x && powers[c].y == kind.powers[c].y && powers[c].z == kind.powers[c].z;
@@ -89,7 +91,7 @@ std::vector<Block> blocks_of(const std::vector<GradientShell>& shells) {
             b.shells.push_back(&g);
         }
     for (Block& b : blocks) {
-        b.kind = plain_kind_of(b.powers);
+        b.kind = fixed_kind_of(b.powers);
         if (b.plain) continue;
         const std::size_t nc = b.powers.size();
         b.transform.assign(b.functions.size() * nc, 0.0);
@@ -524,11 +526,11 @@ VELKO_INLINE void pair_derivatives(int l, std::size_t rows, std::size_t inner, c
     final_sums<N, Stride>(dpair.flat.size(), dpair.flat, dv, V, s);
 }
 
-// The entries of a pair of plain kinds as ket_pair (differentiated false) and bra_pair
+// The entries of a pair of fixed kinds as ket_pair (differentiated false) and bra_pair
 // (true) make them: per component pair g, A's components outer, out(g, position) for each
 // Hermite term of degree <= l (l + 1 differentiated) it has, in the order of hermite_indices.
 template <class Out>
-constexpr void shape_terms(const PlainKind& A, const PlainKind& B, bool differentiated, Out&& out) {
+constexpr void shape_terms(const FixedKind& A, const FixedKind& B, bool differentiated, Out&& out) {
     const int l = A.l + B.l + (differentiated ? 1 : 0);
     std::size_t g = 0;
     for (int ic = 0; ic < A.count; ++ic)
@@ -551,36 +553,36 @@ constexpr void shape_terms(const PlainKind& A, const PlainKind& B, bool differen
 template <int KA, int KB>
 constexpr std::size_t shape_entries(bool differentiated) {
     std::size_t n = 0;
-    shape_terms(plain_kinds[KA], plain_kinds[KB], differentiated, [&](std::size_t, std::size_t) { ++n; });
+    shape_terms(fixed_kinds[KA], fixed_kinds[KB], differentiated, [&](std::size_t, std::size_t) { ++n; });
     return n;
 }
 
-// A pair of blocks of plain kinds KA and KB at compile time: its component pairs (groups),
+// A pair of blocks of fixed kinds KA and KB at compile time: its component pairs (groups),
 // the entries of each as a ket (start, index) and, differentiated, each entry's place
 // g * terms + position in V (flat), as PairData holds them.
 template <int KA, int KB>
 struct PairShape {
-    static constexpr int l = plain_kinds[KA].l + plain_kinds[KB].l;
-    static constexpr std::size_t groups = static_cast<std::size_t>(plain_kinds[KA].count * plain_kinds[KB].count);
+    static constexpr int l = fixed_kinds[KA].l + fixed_kinds[KB].l;
+    static constexpr std::size_t groups = static_cast<std::size_t>(fixed_kinds[KA].count * fixed_kinds[KB].count);
     static constexpr std::size_t entries = shape_entries<KA, KB>(false);
     static constexpr std::size_t derivative_entries = shape_entries<KA, KB>(true);
     static constexpr std::array<unsigned short, groups + 1> make_start() {
         std::array<unsigned short, groups + 1> start{};
-        shape_terms(plain_kinds[KA], plain_kinds[KB], false, [&](std::size_t g, std::size_t) { ++start[g + 1]; });
+        shape_terms(fixed_kinds[KA], fixed_kinds[KB], false, [&](std::size_t g, std::size_t) { ++start[g + 1]; });
         for (std::size_t g = 0; g < groups; ++g) start[g + 1] = static_cast<unsigned short>(start[g + 1] + start[g]);
         return start;
     }
     static constexpr std::array<unsigned short, entries> make_index() {
         std::array<unsigned short, entries> index{};
         std::size_t e = 0;
-        shape_terms(plain_kinds[KA], plain_kinds[KB], false,
+        shape_terms(fixed_kinds[KA], fixed_kinds[KB], false,
                     [&](std::size_t, std::size_t position) { index[e++] = static_cast<unsigned short>(position); });
         return index;
     }
     static constexpr std::array<unsigned short, derivative_entries> make_flat() {
         std::array<unsigned short, derivative_entries> flat{};
         std::size_t e = 0;
-        shape_terms(plain_kinds[KA], plain_kinds[KB], true, [&](std::size_t g, std::size_t position) {
+        shape_terms(fixed_kinds[KA], fixed_kinds[KB], true, [&](std::size_t g, std::size_t position) {
             flat[e++] = static_cast<unsigned short>(g * term_count(l + 1) + position);
         });
         return flat;
@@ -590,27 +592,23 @@ struct PairShape {
     static constexpr std::array<unsigned short, derivative_entries> flat = make_flat();
 };
 
-// A pair's shape: KA * plain_kind_count + KB for blocks of plain kinds, else -1.
+// A pair's shape: KA * fixed_kind_count + KB for blocks of fixed kinds, else -1.
 int shape_of(const Block& a, const Block& b) {
-    return a.kind < 0 || b.kind < 0 ? -1 : a.kind * plain_kind_count + b.kind;
+    return a.kind < 0 || b.kind < 0 ? -1 : a.kind * fixed_kind_count + b.kind;
 }
 
-// Calls f(PairShape<KA, KB>()) for shape KA * plain_kind_count + KB, else f(nullptr).
+// Calls f(PairShape<KA, KB>()) for shape KA * fixed_kind_count + KB, else f(nullptr).
+template <class F, std::size_t... S>
+VELKO_INLINE void with_shape_of(int shape, const F& f, std::index_sequence<S...>) {
+    const bool found =
+        ((shape == static_cast<int>(S) ? (f(PairShape<S / fixed_kind_count, S % fixed_kind_count>()), true) : false) ||
+         ...);
+    if (!found) f(nullptr);
+}
+
 template <class F>
 VELKO_INLINE void with_shape(int shape, const F& f) {
-    static_assert(plain_kind_count == 3, "a case per pair of plain kinds");
-    switch (shape) {
-        case 0: f(PairShape<0, 0>()); break;
-        case 1: f(PairShape<0, 1>()); break;
-        case 2: f(PairShape<0, 2>()); break;
-        case 3: f(PairShape<1, 0>()); break;
-        case 4: f(PairShape<1, 1>()); break;
-        case 5: f(PairShape<1, 2>()); break;
-        case 6: f(PairShape<2, 0>()); break;
-        case 7: f(PairShape<2, 1>()); break;
-        case 8: f(PairShape<2, 2>()); break;
-        default: f(nullptr);
-    }
+    with_shape_of(shape, f, std::make_index_sequence<fixed_kind_count * fixed_kind_count>());
 }
 
 // contract over the group G of a side of fixed Shape, rows of Len terms: its entries a run
@@ -679,7 +677,8 @@ VELKO_INLINE void raised_side(bool fixed, int shape, int l1, int l2, const std::
 }
 
 // pair_derivatives for a pair of fixed shape against a partner of `inner` component pairs
-// (plain kinds: 1, 3, 4, 9, 12 or 16) where `fixed`, else by the general loops.
+// (a product of two of the fixed kinds' counts 1, 2, 3, 4) where `fixed`, else by the
+// general loops.
 template <int N, std::size_t Stride>
 VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t rows, std::size_t inner, const double* gamma,
                                    const double* Y, const PairData& dpair, const double* dv, double* V, double* s) {
@@ -691,8 +690,11 @@ VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t row
             constexpr std::size_t len = term_count(Shape::l + 1);
             switch (inner) {
                 case 1: fixed_multiply<1, len>(rows, gamma, Y, V); break;
+                case 2: fixed_multiply<2, len>(rows, gamma, Y, V); break;
                 case 3: fixed_multiply<3, len>(rows, gamma, Y, V); break;
                 case 4: fixed_multiply<4, len>(rows, gamma, Y, V); break;
+                case 6: fixed_multiply<6, len>(rows, gamma, Y, V); break;
+                case 8: fixed_multiply<8, len>(rows, gamma, Y, V); break;
                 case 9: fixed_multiply<9, len>(rows, gamma, Y, V); break;
                 case 12: fixed_multiply<12, len>(rows, gamma, Y, V); break;
                 default: fixed_multiply<16, len>(rows, gamma, Y, V);
@@ -796,7 +798,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             // (ab|ab) differentiated at all four counts each centre twice.
             const double weight = pairs_weight * (b_pair == k_pair ? 0.5 : 1.0);
             const PairData &ket = data.plain[k_pair], &dket = data.derivative[k_pair];
-            // Both pairs of plain kinds: the kernels fixed at compile time for their shapes.
+            // Both pairs of fixed kinds: the kernels fixed at compile time for their shapes.
             const int ket_shape = data.shape[k_pair];
             const bool fixed = bra_shape >= 0 && ket_shape >= 0;
             const std::size_t nfc = C.functions.size(), nfd = D.functions.size();
