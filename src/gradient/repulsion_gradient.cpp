@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 #include "common/constants.h"
 #include "gradient/derivative_integrals.h"
@@ -737,8 +738,11 @@ double block_max(const Matrix<double>& M, const Block& a, const Block& b) {
 
 // Gamma over the functions of a quartet of blocks taken to their components: T^T Gamma T
 // on each index of a block with a shell of l >= 2, T its transform (as cartesian_weights);
-// a block of s and p shells is its own components.
-std::vector<double> component_weights(std::vector<double> in, const Block* const* quartet) {
+// a block of s and p shells is its own components. Gamma's n values are copied to `in`, each
+// transform goes to `out` and the two swap: the result is in `in`, no quartet allocating.
+const std::vector<double>& component_weights(const double* gamma, std::size_t n, const Block* const* quartet,
+                                             std::vector<double>& in, std::vector<double>& out) {
+    in.assign(gamma, gamma + n);
     std::size_t extent[4];
     for (int k = 0; k < 4; ++k) extent[k] = quartet[k]->functions.size();
     for (int k = 0; k < 4; ++k) {
@@ -748,7 +752,7 @@ std::vector<double> component_weights(std::vector<double> in, const Block* const
         std::size_t before = 1, after = 1;
         for (int j = 0; j < k; ++j) before *= extent[j];
         for (int j = k + 1; j < 4; ++j) after *= extent[j];
-        std::vector<double> out(before * nc * after, 0.0);
+        out.assign(before * nc * after, 0.0);
         for (std::size_t a = 0; a < before; ++a)
             for (std::size_t f = 0; f < nf; ++f)
                 for (std::size_t c = 0; c < nc; ++c) {
@@ -759,7 +763,7 @@ std::vector<double> component_weights(std::vector<double> in, const Block* const
                     for (std::size_t b = 0; b < after; ++b) dst[b] += t * src[b];
                 }
         extent[k] = nc;
-        in = std::move(out);
+        std::swap(in, out);
     }
     return in;
 }
@@ -794,7 +798,7 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
     const std::size_t ns = blocks.size();
     const unsigned npairs = static_cast<unsigned>(data.pairs.size());
     const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
-    std::vector<double> gamma, gammat, R, X, T, U, V;
+    std::vector<double> gamma, gammat, R, X, T, U, V, weights, weights_work;
     std::vector<char> ket_used;
     for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
         const unsigned sa = data.pairs[b_pair][0], sb = data.pairs[b_pair][1];
@@ -842,16 +846,14 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             // Components of s and p blocks are their functions; others are transformed.
             const Block* quartet[4] = {&A, &B, &C, &D};
             const bool is_plain = A.plain && B.plain && C.plain && D.plain;
-            const std::vector<double> transformed = is_plain ? std::vector<double>() : component_weights(std::vector<double>(gamma.begin(), gamma.begin() + static_cast<std::ptrdiff_t>(nf)), quartet);
-            const std::vector<double>& gc = is_plain ? gamma : transformed;
+            const std::vector<double>& gc =
+                is_plain ? gamma : component_weights(gamma.data(), nf, quartet, weights, weights_work);
             const std::size_t ncd = C.powers.size() * D.powers.size();
             grow(gammat, ncd * nab);
             double gamma_sum = 0.0;
+            for (std::size_t i = 0; i < nab * ncd; ++i) gamma_sum += std::fabs(gc[i]);
             for (std::size_t ab = 0; ab < nab; ++ab)
-                for (std::size_t cd = 0; cd < ncd; ++cd) {
-                    gammat[cd * nab + ab] = gc[ab * ncd + cd];
-                    gamma_sum += std::fabs(gc[ab * ncd + cd]);
-                }
+                for (std::size_t cd = 0; cd < ncd; ++cd) gammat[cd * nab + ab] = gc[ab * ncd + cd];
             const int lket = C.l + D.l;
             const std::size_t nk = hermite_indices(lket).size(), nk1 = hermite_indices(lket + 1).size();
             // The bra raised against the ket, and the ket raised against the bra.
