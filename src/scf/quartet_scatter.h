@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 
 // The scatter of scatter.h, one shell quartet at a time: the quartet's weighted integrals
@@ -67,6 +69,27 @@ template <class T>
         }
 }
 
+// row[ld] += v[ld] f for ld < ND, in vector registers (lane by lane the same operations).
+template <std::size_t ND>
+[[gnu::always_inline]] inline void add_scaled_row(double* row, const double* v, double f) {
+    std::size_t ld = 0;
+    for (; ld + 4 <= ND; ld += 4) {
+        QuadLanes r, w;
+        std::memcpy(&r, row + ld, sizeof r);
+        std::memcpy(&w, v + ld, sizeof w);
+        r += w * f;
+        std::memcpy(row + ld, &r, sizeof r);
+    }
+    for (; ld + 2 <= ND; ld += 2) {
+        DoubleLanes r, w;
+        std::memcpy(&r, row + ld, sizeof r);
+        std::memcpy(&w, v + ld, sizeof w);
+        r += w * f;
+        std::memcpy(row + ld, &r, sizeof r);
+    }
+    for (; ld < ND; ++ld) row[ld] += v[ld] * f;
+}
+
 }  // namespace detail
 
 // The kernel for a last shell of ND functions (0: any number, q.nd), whose loops the
@@ -107,9 +130,14 @@ template <bool coulomb, bool exchange, std::size_t ND, class T>
                 if (coulomb) {
                     const T* D_kd = DJ + k * n + q.d0;
                     T* J_cd = Jcd + kc * nd;
-                    for (std::size_t ld = 0; ld < nd; ++ld) {
-                        coul += v[ld] * D_kd[ld];
-                        J_cd[ld] += v[ld] * D_ij2;
+                    if constexpr (ND != 0 && std::is_same<T, double>::value) {
+                        for (std::size_t ld = 0; ld < ND; ++ld) coul += v[ld] * D_kd[ld];
+                        detail::add_scaled_row<ND>(J_cd, v, D_ij2);
+                    } else {
+                        for (std::size_t ld = 0; ld < nd; ++ld) {
+                            coul += v[ld] * D_kd[ld];
+                            J_cd[ld] += v[ld] * D_ij2;
+                        }
                     }
                 }
                 if constexpr (paired) {
