@@ -69,25 +69,46 @@ template <class T>
         }
 }
 
+// A row of ND numbers in vector registers: four lanes at a time, then two, then one.
+template <std::size_t ND>
+struct RowLanes {
+    static constexpr std::size_t quads = ND / 4, pairs = (ND % 4) / 2, singles = ND % 2;
+    QuadLanes q[quads > 0 ? quads : 1];
+    DoubleLanes d;
+    double x;
+    void load(const double* p) {
+        for (std::size_t k = 0; k < quads; ++k) std::memcpy(&q[k], p + 4 * k, sizeof q[k]);
+        if (pairs) std::memcpy(&d, p + 4 * quads, sizeof d);
+        if (singles) x = p[ND - 1];
+    }
+    void store(double* p) const {
+        for (std::size_t k = 0; k < quads; ++k) std::memcpy(p + 4 * k, &q[k], sizeof q[k]);
+        if (pairs) std::memcpy(p + 4 * quads, &d, sizeof d);
+        if (singles) p[ND - 1] = x;
+    }
+    // row[ld] += v[ld] f, lane by lane.
+    void add_scaled(const double* v, double f) {
+        for (std::size_t k = 0; k < quads; ++k) {
+            QuadLanes w;
+            std::memcpy(&w, v + 4 * k, sizeof w);
+            q[k] += w * f;
+        }
+        if (pairs) {
+            DoubleLanes w;
+            std::memcpy(&w, v + 4 * quads, sizeof w);
+            d += w * f;
+        }
+        if (singles) x += v[ND - 1] * f;
+    }
+};
+
 // row[ld] += v[ld] f for ld < ND, in vector registers (lane by lane the same operations).
 template <std::size_t ND>
 [[gnu::always_inline]] inline void add_scaled_row(double* row, const double* v, double f) {
-    std::size_t ld = 0;
-    for (; ld + 4 <= ND; ld += 4) {
-        QuadLanes r, w;
-        std::memcpy(&r, row + ld, sizeof r);
-        std::memcpy(&w, v + ld, sizeof w);
-        r += w * f;
-        std::memcpy(row + ld, &r, sizeof r);
-    }
-    for (; ld + 2 <= ND; ld += 2) {
-        DoubleLanes r, w;
-        std::memcpy(&r, row + ld, sizeof r);
-        std::memcpy(&w, v + ld, sizeof w);
-        r += w * f;
-        std::memcpy(row + ld, &r, sizeof r);
-    }
-    for (; ld < ND; ++ld) row[ld] += v[ld] * f;
+    RowLanes<ND> r;
+    r.load(row);
+    r.add_scaled(v, f);
+    r.store(row);
 }
 
 }  // namespace detail
@@ -105,6 +126,10 @@ template <bool coulomb, bool exchange, std::size_t ND, class T>
     // joined pairs (ik, jk) and (K_ad, K_bd), each half the additions of the plain loop in
     // their order, in half its arithmetic instructions.
     constexpr bool paired = exchange && ND != 0;
+    // One density and a last shell of four or more: the scratch rows K_ad and K_bd as rows of
+    // vector registers instead (the same additions), each integral row read once for both.
+    constexpr bool row_lanes = paired && std::is_same<T, double>::value && ND >= 4;
+    detail::RowLanes<row_lanes ? ND : 1> K_ad_row, K_bd_row;
     using J2 = Joined<T>;
     using T2 = typename J2::type;
     for (std::size_t ia = 0; ia < q.na; ++ia) {
@@ -118,12 +143,15 @@ template <bool coulomb, bool exchange, std::size_t ND, class T>
             T* K_ad = Kad + ia * nd;
             T* K_bd = Kbd + jb * nd;
             T coul{};
-            T2 D_jd_id[paired ? ND : 1]{}, K_abd[paired ? ND : 1]{};
+            T2 D_jd_id[paired ? ND : 1]{}, K_abd[paired && !row_lanes ? ND : 1]{};
             if constexpr (paired)
-                for (std::size_t ld = 0; ld < ND; ++ld) {
-                    J2::join(D_jd[ld], D_id[ld], D_jd_id[ld]);
-                    J2::join(K_ad[ld], K_bd[ld], K_abd[ld]);
-                }
+                for (std::size_t ld = 0; ld < ND; ++ld) J2::join(D_jd[ld], D_id[ld], D_jd_id[ld]);
+            if constexpr (row_lanes) {
+                K_ad_row.load(K_ad);
+                K_bd_row.load(K_bd);
+            } else if constexpr (paired) {
+                for (std::size_t ld = 0; ld < ND; ++ld) J2::join(K_ad[ld], K_bd[ld], K_abd[ld]);
+            }
             for (std::size_t kc = 0; kc < q.nc; ++kc) {
                 const std::size_t k = q.c0 + kc;
                 const double* v = Wij + kc * nd;
@@ -140,7 +168,15 @@ template <bool coulomb, bool exchange, std::size_t ND, class T>
                         }
                     }
                 }
-                if constexpr (paired) {
+                if constexpr (row_lanes) {
+                    const double D_jk = s * DK[j * n + k], D_ik = s * DK[i * n + k];
+                    T2 ik_jk{};
+                    for (std::size_t ld = 0; ld < ND; ++ld) ik_jk += v[ld] * D_jd_id[ld];
+                    K_ad_row.add_scaled(v, D_jk);
+                    K_bd_row.add_scaled(v, D_ik);
+                    AK[i * n + k] += s * J2::low(ik_jk);
+                    AK[j * n + k] += s * J2::high(ik_jk);
+                } else if constexpr (paired) {
                     T2 D_jk_ik{};
                     J2::join(s * DK[j * n + k], s * DK[i * n + k], D_jk_ik);
                     T2 ik_jk{};
@@ -163,7 +199,10 @@ template <bool coulomb, bool exchange, std::size_t ND, class T>
                     AK[j * n + k] += s * jk;
                 }
             }
-            if constexpr (paired)
+            if constexpr (row_lanes) {
+                K_ad_row.store(K_ad);
+                K_bd_row.store(K_bd);
+            } else if constexpr (paired)
                 for (std::size_t ld = 0; ld < ND; ++ld) {
                     K_ad[ld] = J2::low(K_abd[ld]);
                     K_bd[ld] = J2::high(K_abd[ld]);
