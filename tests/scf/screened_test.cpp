@@ -303,15 +303,16 @@ TEST(ScreenedOperator, PairKernelLanesHaveTheBitsOfEachDensityAlone) {
             BasicScatterScratch<DoubleLanes> pair_scratch(7);
             Matrix<double> alone[2] = {Matrix<double>(ni, ni), Matrix<double>(ni, ni)};
             ScatterScratch scratch(7);
-            if (coulomb) {
-                scatter_quartet<true, true, DoubleLanes>(q, W.data(), pair.data(), out.data(), pair.data(), out.data(), s, n, pair_scratch);
-                scatter_quartet_nd<true, true, 0, double>(q, W.data(), D[0], alone[0][0], D[0], alone[0][0], s, n, scratch);
-                scatter_quartet_nd<true, true, 0, double>(q, W.data(), E[0], alone[1][0], E[0], alone[1][0], s, n, scratch);
-            } else {
-                scatter_quartet<false, true, DoubleLanes>(q, W.data(), nullptr, nullptr, pair.data(), out.data(), s, n, pair_scratch);
-                scatter_quartet_nd<false, true, 0, double>(q, W.data(), nullptr, nullptr, D[0], alone[0][0], s, n, scratch);
-                scatter_quartet_nd<false, true, 0, double>(q, W.data(), nullptr, nullptr, E[0], alone[1][0], s, n, scratch);
-            }
+            auto run = [&](auto G) {  // the pair's kernel, then the plain loop of each density
+                constexpr bool J = decltype(G)::value;
+                scatter_quartet<J, true, DoubleLanes>(q, W.data(), pair.data(), out.data(), pair.data(), out.data(), s, n,
+                                                      pair_scratch);
+                for (int lane = 0; lane < 2; ++lane) {
+                    const double* X = (lane ? E : D)[0];
+                    scatter_quartet_nd<J, true, 0, double>(q, W.data(), X, alone[lane][0], X, alone[lane][0], s, n, scratch);
+                }
+            };
+            coulomb ? run(std::true_type{}) : run(std::false_type{});
             for (int lane = 0; lane < 2; ++lane) {
                 Matrix<double> A(ni, ni);
                 for (std::size_t e = 0; e < n * n; ++e) A[0][e] = out[e][lane];
@@ -328,13 +329,10 @@ TEST(ScreenedOperator, TwoPairsInOnePassKeepTheirOwnBits) {
     const System s("tests/scf/reference/h2o_oh_far_ccpvdz.in");
     const int n = static_cast<int>(s.n());
     const Matrix<double> D = test_density(n);
-    std::vector<Matrix<double>> densities;
-    for (double f : {1.0, -0.7, 0.4, 1.3, -2.1}) {
-        Matrix<double> X(n, n);
+    std::vector<Matrix<double>> densities(5, Matrix<double>(n, n));
+    for (int k = 0; k < 5; ++k)
         for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) X[i][j] = D[i][j] * std::cos(f * (i - j)) * f;
-        densities.push_back(X);
-    }
+            for (int j = 0; j < n; ++j) densities[k][i][j] = D[i][j] * std::cos((k - 1.7) * (i - j)) * (k - 1.7);
     const ScreenedOperator op = s.screened(2, true);
     for (std::size_t count : {4u, 5u}) {
         const std::vector<Matrix<double>> batch(densities.begin(), densities.begin() + count);
