@@ -119,16 +119,24 @@ libint2::Shell libint_shell(int l, bool pure, double x, double a) {
     return libint2::Shell{{a}, {{l, pure, {1.0}}}, {{x, 0.3 * x, -0.2 * x}}};
 }
 
-// libint2's Coulomb engine; with with_pairs its shell-pair data (ShellPair) are made
+libint2::Shell libint_contracted_shell(int l, bool pure, double x, double a) {
+    return libint2::Shell{{a * contracted_scale[0], a * contracted_scale[1], a * contracted_scale[2]},
+                          {{l, pure, {contracted_coefficients[0], contracted_coefficients[1],
+                                      contracted_coefficients[2]}}},
+                          {{x, 0.3 * x, -0.2 * x}}};
+}
+
+// libint2's Coulomb engine on four shells made by `shell` (range 0: L, 1: pure) of
+// `primitives` primitives each; with with_pairs its shell-pair data (ShellPair) are made
 // beforehand, as quartet_from_pairs has them.
 template <bool with_pairs>
-void libint2_quartet(benchmark::State& state) {
+void libint2_timing(benchmark::State& state, libint2::Shell (*shell)(int, bool, double, double), std::size_t primitives) {
     const int l = static_cast<int>(state.range(0));
     const bool pure = state.range(1) != 0;
     libint2::initialize();
-    const libint2::Shell a = libint_shell(l, pure, 0.0, 1.1), b = libint_shell(l, pure, 1.4, 0.8),
-                         c = libint_shell(l, pure, 2.8, 0.6), d = libint_shell(l, pure, 4.2, 1.3);
-    libint2::Engine engine(libint2::Operator::coulomb, 1, l);
+    const libint2::Shell a = shell(l, pure, 0.0, 1.1), b = shell(l, pure, 1.4, 0.8), c = shell(l, pure, 2.8, 0.6),
+                         d = shell(l, pure, 4.2, 1.3);
+    libint2::Engine engine(libint2::Operator::coulomb, primitives, l);
     const double ln_precision = std::log(engine.precision());
     const libint2::ShellPair bra(a, b, ln_precision), ket(c, d, ln_precision);
     for (auto _ : state) {
@@ -138,34 +146,20 @@ void libint2_quartet(benchmark::State& state) {
             engine.compute(a, b, c, d);
         benchmark::DoNotOptimize(engine.results()[0]);
     }
-    state.SetItemsProcessed(state.iterations());
     libint2::finalize();
+}
+
+template <bool with_pairs>
+void libint2_quartet(benchmark::State& state) {
+    libint2_timing<with_pairs>(state, libint_shell, 1);
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK_TEMPLATE(libint2_quartet, false)->ArgsProduct({{1, 2, 3}, {0, 1}});
 BENCHMARK_TEMPLATE(libint2_quartet, true)->ArgsProduct({{1, 2, 3}, {0, 1}});
 
-libint2::Shell libint_contracted_shell(int l, bool pure, double x, double a) {
-    return libint2::Shell{{a * contracted_scale[0], a * contracted_scale[1], a * contracted_scale[2]},
-                          {{l, pure, {contracted_coefficients[0], contracted_coefficients[1],
-                                      contracted_coefficients[2]}}},
-                          {{x, 0.3 * x, -0.2 * x}}};
-}
-
 void libint2_contracted_quartet(benchmark::State& state) {
-    const int l = static_cast<int>(state.range(0));
-    const bool pure = state.range(1) != 0;
-    libint2::initialize();
-    const libint2::Shell a = libint_contracted_shell(l, pure, 0.0, 1.1), b = libint_contracted_shell(l, pure, 1.4, 0.8),
-                         c = libint_contracted_shell(l, pure, 2.8, 0.6), d = libint_contracted_shell(l, pure, 4.2, 1.3);
-    libint2::Engine engine(libint2::Operator::coulomb, 3, l);
-    const double ln_precision = std::log(engine.precision());
-    const libint2::ShellPair bra(a, b, ln_precision), ket(c, d, ln_precision);
-    for (auto _ : state) {
-        engine.compute2<libint2::Operator::coulomb, libint2::BraKet::xx_xx, 0>(a, b, c, d, &bra, &ket);
-        benchmark::DoNotOptimize(engine.results()[0]);
-    }
+    libint2_timing<true>(state, libint_contracted_shell, 3);
     state.counters["per_primitive"] = per_primitive(3);
-    libint2::finalize();
 }
 BENCHMARK(libint2_contracted_quartet)->ArgsProduct({{1, 2, 3}, {0, 1}});
 

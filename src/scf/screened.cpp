@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <numeric>
+#include <type_traits>
 #include <utility>
 
 #include "integrals/eri_table.h"
@@ -211,7 +212,7 @@ std::vector<double> ScreenedOperator::shell_block_max(const Matrix<double>& D) c
 // Calls visit(shells, W) with the weighted block W of each surviving quartet of the chunk,
 // in list order, skipping those the density screen rules out when a screen is given.
 template <class Visit>
-void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const {
+inline void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const {
     std::vector<double> Dmax;
     if (screen_density) Dmax = shell_block_max(*screen_density);
     auto dmax = [&](unsigned s, unsigned t) { return Dmax[static_cast<std::size_t>(s) * shells_ + t]; };
@@ -239,19 +240,18 @@ void ScreenedOperator::for_each_quartet(unsigned chunk, const Matrix<double>* sc
     }
 }
 
-QuartetShells ScreenedOperator::quartet_shells(std::uint32_t x, std::uint32_t y) const {
+inline QuartetShells ScreenedOperator::quartet_shells(std::uint32_t x, std::uint32_t y) const {
     const PairFunctions &bra = pairs_[x], &ket = pairs_[y];
     return QuartetShells{shell_first_[bra.a], shell_size_[bra.a], shell_first_[bra.b], shell_size_[bra.b],
                          shell_first_[ket.a], shell_size_[ket.a], shell_first_[ket.b], shell_size_[ket.b]};
 }
 
 // Each chunk sums into half matrices of its own, `count` of single densities and `pairs` of
-// interleaved pairs, quartet by quartet in list order (scatter(q, W, halves, pair_halves,
-// scratch, pair_scratch)); the chunks are added in chunk order and each sum is returned as
-// A + A^T: the singles, then each pair's two.
-template <class Scatter>
-std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, unsigned pairs, const Matrix<double>* screen,
-                                                          Scatter&& scatter) const {
+// interleaved pairs (chunk(c, halves, pair_halves) adds the chunk's quartets in list order);
+// the chunks are added in chunk order and each sum is returned as A + A^T: the singles, then
+// each pair's two.
+template <class Chunk>
+std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, unsigned pairs, Chunk&& chunk) const {
     assert(listed_);
     const int n = static_cast<int>(n_);
     const std::size_t elements = std::size_t{n_} * n_;
@@ -264,11 +264,7 @@ std::vector<Matrix<double>> ScreenedOperator::scatter_all(unsigned count, unsign
         for (Matrix<double>& A : halves) h.push_back(n > 0 ? A[0] : nullptr);
         std::vector<DoubleLanes*> hp;
         for (std::vector<DoubleLanes>& A : pair_halves) hp.push_back(A.data());
-        ScatterScratch scratch(largest_shell_);
-        PairScratch pair_scratch(pairs > 0 ? largest_shell_ : 0);
-        for_each_quartet(c, screen, [&](const QuartetShells& q, const double* W) {
-            scatter(q, W, h.data(), hp.data(), scratch, pair_scratch);
-        });
+        chunk(c, h.data(), hp.data());
         parts[c] = std::move(halves);
         pair_parts[c] = std::move(pair_halves);
     });
@@ -323,20 +319,33 @@ std::vector<Matrix<double>> ScreenedOperator::build_each(const std::vector<Matri
                                                          const Matrix<double>* screen) const {
     const std::vector<std::vector<DoubleLanes>> pairs = interleaved_pairs(D);
     const double* single = D.size() % 2 == 1 && n_ > 0 ? D.back()[0] : nullptr;
-    const double s = coulomb ? -0.5 : 1.0;
     return in_density_order(scatter_all(static_cast<unsigned>(D.size() % 2), static_cast<unsigned>(pairs.size()),
-                                        screen,
-                                        [&](const QuartetShells& q, const double* W, double* const* h,
-                                            DoubleLanes* const* hp, ScatterScratch& scratch, PairScratch& pair_scratch) {
-                                            for (std::size_t k = 0; k < pairs.size(); ++k) {
-                                                const DoubleLanes* d = pairs[k].data();
-                                                scatter_quartet<coulomb, true, DoubleLanes>(q, W, d, hp[k], d, hp[k], s,
-                                                                                            n_, pair_scratch);
-                                            }
-                                            if (single)
-                                                scatter_quartet<coulomb, true, double>(q, W, single, h[0], single, h[0],
-                                                                                       s, n_, scratch);
+                                        [&](unsigned c, double* const* h, DoubleLanes* const* hp) {
+                                            scatter_each_chunk(coulomb, c, screen, pairs, single,
+                                                               single ? h[0] : nullptr, hp);
                                         }));
+}
+
+void ScreenedOperator::scatter_each_chunk(bool coulomb, unsigned chunk, const Matrix<double>* screen,
+                                          const std::vector<std::vector<DoubleLanes>>& pairs, const double* single,
+                                          double* half, DoubleLanes* const* pair_halves) const {
+    ScatterScratch scratch(single ? largest_shell_ : 0);
+    PairScratch pair_scratch(pairs.empty() ? 0 : largest_shell_);
+    auto build = [&](auto coulomb_tag) VELKO_SCATTER_INLINE {
+        constexpr bool G = decltype(coulomb_tag)::value;
+        const double s = G ? -0.5 : 1.0;
+        for_each_quartet(chunk, screen, [&](const QuartetShells& q, const double* W) VELKO_SCATTER_INLINE {
+            for (std::size_t k = 0; k < pairs.size(); ++k) {
+                const DoubleLanes* d = pairs[k].data();
+                scatter_quartet<G, true, DoubleLanes>(q, W, d, pair_halves[k], d, pair_halves[k], s, n_, pair_scratch);
+            }
+            if (single) scatter_quartet<G, true, double>(q, W, single, half, single, half, s, n_, scratch);
+        });
+    };
+    if (coulomb)
+        build(std::true_type{});
+    else
+        build(std::false_type{});
 }
 
 Matrix<double> ScreenedOperator::G(const Matrix<double>& D) const { return build_each<true>({D}, nullptr).front(); }
@@ -377,15 +386,16 @@ TwoElectronOperator::JK ScreenedOperator::build_jk(const std::vector<Matrix<doub
     const double* t = n_ > 0 ? T[0] : nullptr;
     std::vector<const double*> P;
     for (const Matrix<double>& D : densities) P.push_back(n_ > 0 ? D[0] : nullptr);
+    const Matrix<double>* screened = density_screened ? &screen : nullptr;
     std::vector<Matrix<double>> sums =
-        scatter_all(static_cast<unsigned>(m + 1), 0, density_screened ? &screen : nullptr,
-                    [&](const QuartetShells& q, const double* W, double* const* h, DoubleLanes* const*,
-                        ScatterScratch& scratch, PairScratch&) {
-                        scatter_quartet<true, false, double>(q, W, t, h[0], nullptr, nullptr, 0.0, n_, scratch);
-                        for (std::size_t s = 0; s < m; ++s)
-                            scatter_quartet<false, true, double>(q, W, nullptr, nullptr, P[s], h[s + 1], 1.0, n_,
-                                                                 scratch);
-                    });
+        scatter_all(static_cast<unsigned>(m + 1), 0, [&](unsigned c, double* const* h, DoubleLanes* const*) {
+            ScatterScratch scratch(largest_shell_);
+            for_each_quartet(c, screened, [&](const QuartetShells& q, const double* W) {
+                scatter_quartet<true, false, double>(q, W, t, h[0], nullptr, nullptr, 0.0, n_, scratch);
+                for (std::size_t s = 0; s < m; ++s)
+                    scatter_quartet<false, true, double>(q, W, nullptr, nullptr, P[s], h[s + 1], 1.0, n_, scratch);
+            });
+        });
     JK out;
     out.J = std::move(sums[0]);
     out.K.assign(std::make_move_iterator(sums.begin() + 1), std::make_move_iterator(sums.end()));

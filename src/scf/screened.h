@@ -35,6 +35,17 @@
 // thread count) by bra pair, each chunk sums into a matrix of its own in a fixed order
 // and the chunks are added in chunk order, so the result is the same to the last bit
 // for any number of threads.
+// The builds of G and K from given densities are compiled also for AVX2 and the code chosen
+// at load time where the processor has it. Only the vector width differs (no contraction to
+// FMA, -ffp-contract=off): the bits are the same either way. Clang takes the default code.
+#if defined(__GNUC__) && !defined(__clang__)
+#define VELKO_SCATTER_CLONES __attribute__((target_clones("avx2", "default")))
+#define VELKO_SCATTER_INLINE __attribute__((always_inline))
+#else
+#define VELKO_SCATTER_CLONES
+#define VELKO_SCATTER_INLINE
+#endif
+
 class ScreenedOperator : public TwoElectronOperator {
 public:
     static constexpr double default_schwarz_threshold = 1e-12;
@@ -79,12 +90,18 @@ public:
 
 private:
     template <class Visit>
-    void for_each_quartet(unsigned chunk, const Matrix<double>* screen_density, Visit&& visit) const;
-    QuartetShells quartet_shells(std::uint32_t x, std::uint32_t y) const;
+    VELKO_SCATTER_INLINE inline void for_each_quartet(unsigned chunk, const Matrix<double>* screen_density,
+                                                      Visit&& visit) const;
+    VELKO_SCATTER_INLINE inline QuartetShells quartet_shells(std::uint32_t x, std::uint32_t y) const;
     using PairScratch = BasicScatterScratch<DoubleLanes>;
-    template <class Scatter>
-    std::vector<Matrix<double>> scatter_all(unsigned count, unsigned pairs, const Matrix<double>* screen,
-                                            Scatter&& scatter) const;
+    template <class Chunk>
+    std::vector<Matrix<double>> scatter_all(unsigned count, unsigned pairs, Chunk&& chunk) const;
+    // One chunk of build_each: G (coulomb) or K of the interleaved pairs into pair_halves and
+    // of the odd last density, when given, into half.
+    VELKO_SCATTER_CLONES void scatter_each_chunk(bool coulomb, unsigned chunk, const Matrix<double>* screen,
+                                                 const std::vector<std::vector<DoubleLanes>>& pairs,
+                                                 const double* single, double* half,
+                                                 DoubleLanes* const* pair_halves) const;
     template <bool coulomb>
     std::vector<Matrix<double>> build_each(const std::vector<Matrix<double>>& D, const Matrix<double>* screen) const;
     JK build_jk(const std::vector<Matrix<double>>& densities, bool density_screened) const;

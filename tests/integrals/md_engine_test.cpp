@@ -186,14 +186,39 @@ TEST(MdEngine, PureQuartetsAgainstReferenceAndSymmetric) {
 }
 
 // Shells computed as one group sharing exponents (an sp shell of a Pople set, cc-pVDZ's
-// general s contractions): Cartesian shells of L `ls` on one centre, coefficients their own.
-std::vector<GaussianShell> random_group(Random& r, const std::vector<int>& ls) {
+// general s contractions): shells of L `ls` on one centre, each with coefficients its own.
+std::vector<GaussianShell> random_group(Random& r, const std::vector<int>& ls, bool pure = false, int primitives = 2) {
     const std::array<double, 3> at{r(-1, 1), r(-1, 1), r(-1, 1)};
-    const std::vector<double> exponents{r(0.3, 3), r(0.3, 3)};
+    std::vector<double> exponents;
+    for (int p = 0; p < primitives; ++p) exponents.push_back(r(0.3, 3));
     std::vector<GaussianShell> group;
-    for (int l : ls) group.push_back(normalised_shell(l, false, at, exponents, {r(-1, 1), r(0.2, 1)}));
+    for (int l : ls) {
+        std::vector<double> coefficients;
+        for (int p = 0; p < primitives; ++p) coefficients.push_back(r(-1, 1));
+        group.push_back(normalised_shell(l, pure, at, exponents, coefficients));
+    }
     return group;
 }
+
+// A quartet of random groups with the L of `ls`, its pairs and the engine's integrals;
+// reference(k) is integral k (ab|cd), d fastest, from reference/ (Cartesian only).
+struct GroupQuartet {
+    std::vector<GaussianShell> g[4];
+    std::vector<Placed> f[4];
+    RepulsionPair bra, ket;
+    GroupQuartet(Random& r, const std::vector<int> (&ls)[4], bool pure, int primitives) {
+        for (int k = 0; k < 4; ++k)
+            for (const GaussianShell& shell : g[k] = random_group(r, ls[k], pure, primitives))
+                for (const Placed& p : reference_functions(shell)) f[k].push_back(p);
+        bra = repulsion_pair(g[0].data(), g[0].size(), g[1].data(), g[1].size());
+        ket = repulsion_pair(g[2].data(), g[2].size(), g[3].data(), g[3].size());
+    }
+    std::size_t size() const { return static_cast<std::size_t>(bra.functions()) * ket.functions(); }
+    double reference(std::size_t k) const {
+        const std::size_t n1 = f[1].size(), n2 = f[2].size(), n3 = f[3].size();
+        return cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]);
+    }
+};
 
 // Group quartets, every integral against reference/ to 1e-12: a fault in the order of a
 // group's functions or in which shell's coefficients a function pair carries shows.
@@ -206,20 +231,11 @@ const std::vector<int> group_quartets[][4] = {
 TEST(MdEngine, ShellGroupsAgreeWithReference) {
     Random r;
     int row = 0;
-    for (const auto& q : group_quartets) {
-        std::vector<GaussianShell> g[4];
-        std::vector<Placed> f[4];
-        for (int k = 0; k < 4; ++k)
-            for (const GaussianShell& shell : g[k] = random_group(r, q[k]))
-                for (const Placed& p : reference_functions(shell)) f[k].push_back(p);
-        const RepulsionPair bra = repulsion_pair(g[0].data(), g[0].size(), g[1].data(), g[1].size());
-        const RepulsionPair ket = repulsion_pair(g[2].data(), g[2].size(), g[3].data(), g[3].size());
-        std::vector<double> eri(static_cast<std::size_t>(bra.functions()) * ket.functions());
-        repulsion_quartet(bra, ket, eri.data());
-        const std::size_t n1 = f[1].size(), n2 = f[2].size(), n3 = f[3].size();
-        for (std::size_t k = 0; k < eri.size(); ++k)
-            expect_near(eri[k], cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]),
-                        "group", row);
+    for (const auto& ls : group_quartets) {
+        const GroupQuartet q(r, ls, false, 2);
+        std::vector<double> eri(q.size());
+        repulsion_quartet(q.bra, q.ket, eri.data());
+        for (std::size_t k = 0; k < eri.size(); ++k) expect_near(eri[k], q.reference(k), "group", row);
         ++row;
     }
 }
@@ -272,29 +288,14 @@ const struct {
 TEST(MdEngine, UnrolledKernelsEqualGeneralLoops) {
     Random r;
     int row = 0;
-    for (const auto& q : kernel_quartets) {
-        std::vector<GaussianShell> g[4];
-        std::vector<Placed> f[4];
-        for (int k = 0; k < 4; ++k) {
-            const std::array<double, 3> at{r(-1, 1), r(-1, 1), r(-1, 1)};
-            std::vector<double> exponents, coefficients;
-            for (int p = 0; p < q.primitives; ++p) exponents.push_back(r(0.3, 3)), coefficients.push_back(r(-1, 1));
-            for (int l : q.g[k]) g[k].push_back(normalised_shell(l, q.pure, at, exponents, coefficients));
-            for (const GaussianShell& shell : g[k])
-                for (const Placed& p : reference_functions(shell)) f[k].push_back(p);
-        }
-        const RepulsionPair bra = repulsion_pair(g[0].data(), g[0].size(), g[1].data(), g[1].size());
-        const RepulsionPair ket = repulsion_pair(g[2].data(), g[2].size(), g[3].data(), g[3].size());
-        const std::size_t n = static_cast<std::size_t>(bra.functions()) * ket.functions();
+    for (const auto& row_data : kernel_quartets) {
+        const GroupQuartet q(r, row_data.g, row_data.pure, row_data.primitives);
+        const std::size_t n = q.size();
         std::vector<double> fast(n), general(n);
-        repulsion_quartet(bra, ket, fast.data());
-        repulsion_quartet_any_l(bra, ket, general.data());
+        repulsion_quartet(q.bra, q.ket, fast.data());
+        repulsion_quartet_any_l(q.bra, q.ket, general.data());
         for (std::size_t k = 0; k < n; ++k) EXPECT_EQ(fast[k], general[k]) << "row " << row << " integral " << k;
-        const std::size_t n1 = f[1].size(), n2 = f[2].size(), n3 = f[3].size();
-        for (std::size_t k = 0; !q.pure && k < n; k += n / 60 + 1)
-            expect_near(fast[k],
-                        cgf_repulsion(f[0][k / (n3 * n2 * n1)], f[1][k / (n3 * n2) % n1], f[2][k / n3 % n2], f[3][k % n3]),
-                        "kernel", row);
+        for (std::size_t k = 0; !row_data.pure && k < n; k += n / 60 + 1) expect_near(fast[k], q.reference(k), "kernel", row);
         ++row;
     }
 }

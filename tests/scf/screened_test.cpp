@@ -277,3 +277,69 @@ TEST(ScreenedOperator, UnrolledScatterKernelsHaveTheBitsOfTheGenericLoop) {
             }
         }
 }
+
+// Two densities interleaved in the lanes of one kernel call (the stability checks' pairs,
+// exchange sums and scratch rows joined four lanes wide) against the plain loop of each
+// density alone: lane by lane the same bits. Cases: last shell of 1 to 6 functions (the
+// fixed kernels) and 7 (the generic loop), bra of two shells or one (i == j), G and K.
+TEST(ScreenedOperator, PairKernelLanesHaveTheBitsOfEachDensityAlone) {
+    struct Case { std::size_t nd; bool same_bra; };
+    const Case cases[] = {{1, false}, {2, false}, {3, true}, {4, false}, {4, true}, {5, false}, {6, true}, {7, false}};
+    for (const Case& c : cases)
+        for (bool coulomb : {true, false}) {
+            SCOPED_TRACE(std::to_string(c.nd) + (c.same_bra ? " same bra" : "") + (coulomb ? " G" : " K"));
+            const QuartetShells q{0, 3, c.same_bra ? 0u : 3u, 3, 6, 5, 11, c.nd};
+            const std::size_t n = 11 + c.nd;
+            const int ni = static_cast<int>(n);
+            const Matrix<double> D = test_density(ni);
+            Matrix<double> E(ni, ni);
+            for (int i = 0; i < ni; ++i)
+                for (int j = 0; j < ni; ++j) E[i][j] = D[i][j] * std::cos(0.3 * (i + j)) - 0.01 * (i == j);
+            std::vector<double> W(q.na * q.nb * q.nc * q.nd);
+            for (std::size_t k = 0; k < W.size(); ++k) W[k] = std::sin(0.7 * k + 0.1) / (1.0 + k);
+            const double s = coulomb ? -0.5 : 1.0;
+            std::vector<DoubleLanes> pair(n * n), out(n * n);
+            for (std::size_t e = 0; e < n * n; ++e) pair[e] = DoubleLanes{D[0][e], E[0][e]};
+            BasicScatterScratch<DoubleLanes> pair_scratch(7);
+            Matrix<double> alone[2] = {Matrix<double>(ni, ni), Matrix<double>(ni, ni)};
+            ScatterScratch scratch(7);
+            auto run = [&](auto G) {  // the pair's kernel, then the plain loop of each density
+                constexpr bool J = decltype(G)::value;
+                scatter_quartet<J, true, DoubleLanes>(q, W.data(), pair.data(), out.data(), pair.data(), out.data(), s, n,
+                                                      pair_scratch);
+                for (int lane = 0; lane < 2; ++lane) {
+                    const double* X = (lane ? E : D)[0];
+                    scatter_quartet_nd<J, true, 0, double>(q, W.data(), X, alone[lane][0], X, alone[lane][0], s, n, scratch);
+                }
+            };
+            coulomb ? run(std::true_type{}) : run(std::false_type{});
+            for (int lane = 0; lane < 2; ++lane) {
+                Matrix<double> A(ni, ni);
+                for (std::size_t e = 0; e < n * n; ++e) A[0][e] = out[e][lane];
+                EXPECT_TRUE(same_bits(A, alone[lane])) << "lane " << lane;
+                EXPECT_GT(max_difference(alone[lane], Matrix<double>(ni, ni)), 0.01);  // something was scattered
+            }
+            EXPECT_GT(max_difference(alone[0], alone[1]), 1e-3);  // the lanes are told apart
+        }
+}
+
+// Four densities, two interleaved pairs in one pass, and five (an odd last one alone): each
+// result the bits of its density's build alone, so no pair reads or writes another's lanes.
+TEST(ScreenedOperator, TwoPairsInOnePassKeepTheirOwnBits) {
+    const System s("tests/scf/reference/h2o_oh_far_ccpvdz.in");
+    const int n = static_cast<int>(s.n());
+    const Matrix<double> D = test_density(n);
+    std::vector<Matrix<double>> densities(5, Matrix<double>(n, n));
+    for (int k = 0; k < 5; ++k)
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) densities[k][i][j] = D[i][j] * std::cos((k - 1.7) * (i - j)) * (k - 1.7);
+    const ScreenedOperator op = s.screened(2, true);
+    for (std::size_t count : {4u, 5u}) {
+        const std::vector<Matrix<double>> batch(densities.begin(), densities.begin() + count);
+        const std::vector<Matrix<double>> G = op.G_each(batch), K = op.K_each(batch);
+        for (std::size_t k = 0; k < count; ++k) {
+            EXPECT_TRUE(same_bits(G[k], op.G(batch[k]))) << count << " " << k;
+            EXPECT_TRUE(same_bits(K[k], op.K(batch[k]))) << count << " " << k;
+        }
+    }
+}
