@@ -67,6 +67,8 @@ TEST(RepulsionGradientKernels, FixedKernelsGiveTheGeneralLoopsBits) {
          {"O", "H", "H"}},
         {"ch2 triplet: s, ss, p (d general)", "cc-pvdz", 3, {{0.0, 0.0, 0.1}, {1.9, 0.0, 0.9}, {-1.8, 0.2, 1.0}},
          {"C", "H", "H"}},
+        // d blocks on two atoms, UHF: d with s, p, two-s across atoms fixed, d with d general.
+        {"no doublet: ss, p, d", "cc-pvdz", 2, {{0.0, 0.0, 0.0}, {0.1, 0.05, 2.3}}, {"N", "O"}},
     };
     for (const Case& c : cases) {
         const Calculation calc = run(c);
