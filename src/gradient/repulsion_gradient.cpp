@@ -43,28 +43,17 @@ struct Block {
 
 // The components of the blocks whose quartets run through kernels fixed at compile time
 // (PairShape): an s shell; an s and a p shell sharing exponents (STO-nG, Pople); a p shell;
-// two s shells sharing exponents (the general contraction of the correlation-consistent sets);
-// a d shell, its Cartesian components in the order of cartesian_components(2).
+// two s shells sharing exponents (the general contraction of the correlation-consistent sets).
 struct FixedKind {
     int l, count;
-    CartesianPowers powers[6];
+    CartesianPowers powers[4];
 };
-constexpr int fixed_kind_count = 5;
-constexpr int d_kind = 4;
-
-// Pairs of kinds with kernels fixed at compile time: a d shell with an s, p or two-s block
-// (a pair of l <= 3) or any pair without d. Others, l up to 4, run the general loops: their
-// kernels would cost more to compile than the quartets they speed up.
-constexpr bool fixed_pair(int ka, int kb) {
-    const auto light = [](int k) { return k == 0 || k == 2 || k == 3; };
-    return (ka != d_kind && kb != d_kind) || (ka == d_kind && light(kb)) || (kb == d_kind && light(ka));
-}
+constexpr int fixed_kind_count = 4;
 constexpr FixedKind fixed_kinds[fixed_kind_count] = {
     {0, 1, {{0, 0, 0}}},
     {1, 4, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
     {1, 3, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
     {0, 2, {{0, 0, 0}, {0, 0, 0}}},
-    {2, 6, {{2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 1, 0}, {1, 0, 1}, {0, 1, 1}}},
 };
 
 int fixed_kind_of(const std::vector<CartesianPowers>& powers) {
@@ -604,27 +593,18 @@ struct PairShape {
     static constexpr std::array<unsigned short, derivative_entries> flat = make_flat();
 };
 
-// A pair's shape: KA * fixed_kind_count + KB for blocks of kinds KA, KB with fixed kernels, else -1.
+// A pair's shape: KA * fixed_kind_count + KB for blocks of fixed kinds, else -1.
 int shape_of(const Block& a, const Block& b) {
-    return a.kind < 0 || b.kind < 0 || !fixed_pair(a.kind, b.kind) ? -1 : a.kind * fixed_kind_count + b.kind;
+    return a.kind < 0 || b.kind < 0 ? -1 : a.kind * fixed_kind_count + b.kind;
 }
 
 // Calls f(PairShape<KA, KB>()) for shape KA * fixed_kind_count + KB, else f(nullptr).
-template <std::size_t S, class F>
-VELKO_INLINE bool call_shape(int shape, const F& f) {
-    constexpr int ka = static_cast<int>(S) / fixed_kind_count, kb = static_cast<int>(S) % fixed_kind_count;
-    if constexpr (fixed_pair(ka, kb)) {
-        if (shape == static_cast<int>(S)) {
-            f(PairShape<ka, kb>());
-            return true;
-        }
-    }
-    return false;
-}
-
 template <class F, std::size_t... S>
 VELKO_INLINE void with_shape_of(int shape, const F& f, std::index_sequence<S...>) {
-    if (!(call_shape<S>(shape, f) || ...)) f(nullptr);
+    const bool found =
+        ((shape == static_cast<int>(S) ? (f(PairShape<S / fixed_kind_count, S % fixed_kind_count>()), true) : false) ||
+         ...);
+    if (!found) f(nullptr);
 }
 
 template <class F>
@@ -656,6 +636,7 @@ VELKO_INLINE void fixed_groups(const double* v, const double* X, double* Y, std:
 // raised_contraction for a side of fixed Shape and a partner raised to degree L1.
 template <class Shape, int L1>
 VELKO_INLINE void fixed_raised_contraction(const double* v, const double* R, double* X, double* Y) {
+    static_assert(L1 + Shape::l <= fixed_sum_degree, "positions fixed at compile time");
     const auto& position = FixedSums<L1, Shape::l>::position;
     VELKO_UNROLL
     for (std::size_t i = 0; i < position.size(); ++i) X[i] = R[position[i]];
@@ -687,19 +668,17 @@ VELKO_INLINE void raised_side(bool fixed, int shape, int l1, int l2, const std::
             raised_contraction(l1, l2, offset, groups, side, v, R, X, Y);
         } else {
             using Shape = decltype(S);
-            // l1: the partner pair's l + 1, its l at most 3 (fixed_pair).
             switch (l1) {
                 case 1: fixed_raised_contraction<Shape, 1>(v, R, X, Y); break;
                 case 2: fixed_raised_contraction<Shape, 2>(v, R, X, Y); break;
-                case 3: fixed_raised_contraction<Shape, 3>(v, R, X, Y); break;
-                default: fixed_raised_contraction<Shape, 4>(v, R, X, Y);
+                default: fixed_raised_contraction<Shape, 3>(v, R, X, Y);
             }
         }
     });
 }
 
 // pair_derivatives for a pair of fixed shape against a partner of `inner` component pairs
-// (a product of two of the fixed kinds' counts 1, 2, 3, 4, 6) where `fixed`, else by the
+// (a product of two of the fixed kinds' counts 1, 2, 3, 4) where `fixed`, else by the
 // general loops.
 template <int N, std::size_t Stride>
 VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t rows, std::size_t inner, const double* gamma,
@@ -719,9 +698,7 @@ VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t row
                 case 8: fixed_multiply<8, len>(rows, gamma, Y, V); break;
                 case 9: fixed_multiply<9, len>(rows, gamma, Y, V); break;
                 case 12: fixed_multiply<12, len>(rows, gamma, Y, V); break;
-                case 16: fixed_multiply<16, len>(rows, gamma, Y, V); break;
-                case 18: fixed_multiply<18, len>(rows, gamma, Y, V); break;
-                default: pair_derivatives<N, Stride>(Shape::l + 1, rows, inner, gamma, Y, dpair, dv, V, s); return;
+                default: fixed_multiply<16, len>(rows, gamma, Y, V);
             }
             final_sums<N, Stride>(Shape::derivative_entries, Shape::flat, dv, V, s);
         }
