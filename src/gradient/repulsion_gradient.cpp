@@ -43,17 +43,28 @@ struct Block {
 
 // The components of the blocks whose quartets run through kernels fixed at compile time
 // (PairShape): an s shell; an s and a p shell sharing exponents (STO-nG, Pople); a p shell;
-// two s shells sharing exponents (the general contraction of the correlation-consistent sets).
+// two s shells sharing exponents (the general contraction of the correlation-consistent sets);
+// a d shell, its Cartesian components in the order of cartesian_components(2).
 struct FixedKind {
     int l, count;
-    CartesianPowers powers[4];
+    CartesianPowers powers[6];
 };
-constexpr int fixed_kind_count = 4;
+constexpr int fixed_kind_count = 5;
+constexpr int d_kind = 4;
+
+// Pairs of kinds with kernels fixed at compile time: a d shell with an s, p or two-s block
+// (a pair of l <= 3) or any pair without d. Others, l up to 4, run the general loops: their
+// kernels would cost more to compile than the quartets they speed up.
+constexpr bool fixed_pair(int ka, int kb) {
+    const auto light = [](int k) { return k == 0 || k == 2 || k == 3; };
+    return (ka != d_kind && kb != d_kind) || (ka == d_kind && light(kb)) || (kb == d_kind && light(ka));
+}
 constexpr FixedKind fixed_kinds[fixed_kind_count] = {
     {0, 1, {{0, 0, 0}}},
     {1, 4, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
     {1, 3, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
     {0, 2, {{0, 0, 0}, {0, 0, 0}}},
+    {2, 6, {{2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 1, 0}, {1, 0, 1}, {0, 1, 1}}},
 };
 
 int fixed_kind_of(const std::vector<CartesianPowers>& powers) {
@@ -358,8 +369,10 @@ struct FixedSums {
 
 // The loops below run inside quartet_sums, which is built for AVX2 as well and chosen at
 // load time where the processor has it. Only the vector width differs (no contraction to
-// FMA, -ffp-contract=off): the bits are the same either way. Clang takes the default code.
-#if defined(__GNUC__) && !defined(__clang__)
+// FMA, -ffp-contract=off): the bits are the same either way. Clang takes the default code,
+// and so do builds with AddressSanitizer: inlined into one function, the kernels instrumented
+// take GCC tens of minutes to compile; called, they compute the same.
+#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
 #define VELKO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #define VELKO_INLINE inline __attribute__((always_inline))
 #define VELKO_INLINE_LAMBDA __attribute__((always_inline))
@@ -567,6 +580,7 @@ struct PairShape {
     static constexpr std::size_t groups = static_cast<std::size_t>(fixed_kinds[KA].count * fixed_kinds[KB].count);
     static constexpr std::size_t entries = shape_entries<KA, KB>(false);
     static constexpr std::size_t derivative_entries = shape_entries<KA, KB>(true);
+    static constexpr bool with_d = KA == d_kind || KB == d_kind;
     static constexpr std::array<unsigned short, groups + 1> make_start() {
         std::array<unsigned short, groups + 1> start{};
         shape_terms(fixed_kinds[KA], fixed_kinds[KB], false, [&](std::size_t g, std::size_t) { ++start[g + 1]; });
@@ -593,18 +607,27 @@ struct PairShape {
     static constexpr std::array<unsigned short, derivative_entries> flat = make_flat();
 };
 
-// A pair's shape: KA * fixed_kind_count + KB for blocks of fixed kinds, else -1.
+// A pair's shape: KA * fixed_kind_count + KB for blocks of kinds KA, KB with fixed kernels, else -1.
 int shape_of(const Block& a, const Block& b) {
-    return a.kind < 0 || b.kind < 0 ? -1 : a.kind * fixed_kind_count + b.kind;
+    return a.kind < 0 || b.kind < 0 || !fixed_pair(a.kind, b.kind) ? -1 : a.kind * fixed_kind_count + b.kind;
 }
 
 // Calls f(PairShape<KA, KB>()) for shape KA * fixed_kind_count + KB, else f(nullptr).
+template <std::size_t S, class F>
+VELKO_INLINE bool call_shape(int shape, const F& f) {
+    constexpr int ka = static_cast<int>(S) / fixed_kind_count, kb = static_cast<int>(S) % fixed_kind_count;
+    if constexpr (fixed_pair(ka, kb)) {
+        if (shape == static_cast<int>(S)) {
+            f(PairShape<ka, kb>());
+            return true;
+        }
+    }
+    return false;
+}
+
 template <class F, std::size_t... S>
 VELKO_INLINE void with_shape_of(int shape, const F& f, std::index_sequence<S...>) {
-    const bool found =
-        ((shape == static_cast<int>(S) ? (f(PairShape<S / fixed_kind_count, S % fixed_kind_count>()), true) : false) ||
-         ...);
-    if (!found) f(nullptr);
+    if (!(call_shape<S>(shape, f) || ...)) f(nullptr);
 }
 
 template <class F>
@@ -636,7 +659,6 @@ VELKO_INLINE void fixed_groups(const double* v, const double* X, double* Y, std:
 // raised_contraction for a side of fixed Shape and a partner raised to degree L1.
 template <class Shape, int L1>
 VELKO_INLINE void fixed_raised_contraction(const double* v, const double* R, double* X, double* Y) {
-    static_assert(L1 + Shape::l <= fixed_sum_degree, "positions fixed at compile time");
     const auto& position = FixedSums<L1, Shape::l>::position;
     VELKO_UNROLL
     for (std::size_t i = 0; i < position.size(); ++i) X[i] = R[position[i]];
@@ -658,6 +680,53 @@ VELKO_INLINE void fixed_multiply(std::size_t rows, const double* M, const double
     }
 }
 
+// The kernels of quartets with a d block are functions of their own, built for AVX2 as well:
+// inlined into quartet_sums with the others, their instantiations made one function that took
+// GCC many minutes to compile. The others, the most frequent and the smallest, stay inlined:
+// called, they took 10% longer.
+#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#define VELKO_KERNEL __attribute__((noinline, target_clones("avx2", "default")))
+#else
+#define VELKO_KERNEL
+#endif
+
+template <class Shape, int L1>
+VELKO_KERNEL void called_raised(const double* v, const double* R, double* X, double* Y) {
+    fixed_raised_contraction<Shape, L1>(v, R, X, Y);
+}
+
+template <class Shape, std::size_t Inner, int N, std::size_t Stride>
+VELKO_INLINE void fixed_derivatives(std::size_t rows, const double* gamma, const double* Y, const double* dv, double* V,
+                                    double* s) {
+    fixed_multiply<Inner, term_count(Shape::l + 1)>(rows, gamma, Y, V);
+    final_sums<N, Stride>(Shape::derivative_entries, Shape::flat, dv, V, s);
+}
+
+template <class Shape, std::size_t Inner, int N, std::size_t Stride>
+VELKO_KERNEL void called_derivatives(std::size_t rows, const double* gamma, const double* Y, const double* dv,
+                                     double* V, double* s) {
+    fixed_derivatives<Shape, Inner, N, Stride>(rows, gamma, Y, dv, V, s);
+}
+
+// A d block on either side of the quartet (the partner raised to L1 = 4, or of 18 component
+// pairs, has one): the called kernel.
+template <class Shape, int L1>
+VELKO_INLINE void raised_kernel(const double* v, const double* R, double* X, double* Y) {
+    if constexpr (Shape::with_d || L1 == 4)
+        called_raised<Shape, L1>(v, R, X, Y);
+    else
+        fixed_raised_contraction<Shape, L1>(v, R, X, Y);
+}
+
+template <class Shape, std::size_t Inner, int N, std::size_t Stride>
+VELKO_INLINE void derivative_kernel(std::size_t rows, const double* gamma, const double* Y, const double* dv, double* V,
+                                    double* s) {
+    if constexpr (Shape::with_d || Inner == 18)
+        called_derivatives<Shape, Inner, N, Stride>(rows, gamma, Y, dv, V, s);
+    else
+        fixed_derivatives<Shape, Inner, N, Stride>(rows, gamma, Y, dv, V, s);
+}
+
 // The raised contraction of one side (its values v) against R into Y, by the kernel fixed
 // for its shape and the partner's degree l1 - 1 where `fixed`, else by the general loops.
 VELKO_INLINE void raised_side(bool fixed, int shape, int l1, int l2, const std::vector<std::size_t>& offset,
@@ -668,17 +737,19 @@ VELKO_INLINE void raised_side(bool fixed, int shape, int l1, int l2, const std::
             raised_contraction(l1, l2, offset, groups, side, v, R, X, Y);
         } else {
             using Shape = decltype(S);
+            // l1: the partner pair's l + 1, its l at most 3 (fixed_pair).
             switch (l1) {
-                case 1: fixed_raised_contraction<Shape, 1>(v, R, X, Y); break;
-                case 2: fixed_raised_contraction<Shape, 2>(v, R, X, Y); break;
-                default: fixed_raised_contraction<Shape, 3>(v, R, X, Y);
+                case 1: raised_kernel<Shape, 1>(v, R, X, Y); break;
+                case 2: raised_kernel<Shape, 2>(v, R, X, Y); break;
+                case 3: raised_kernel<Shape, 3>(v, R, X, Y); break;
+                default: raised_kernel<Shape, 4>(v, R, X, Y);
             }
         }
     });
 }
 
 // pair_derivatives for a pair of fixed shape against a partner of `inner` component pairs
-// (a product of two of the fixed kinds' counts 1, 2, 3, 4) where `fixed`, else by the
+// (a product of two of the fixed kinds' counts 1, 2, 3, 4, 6) where `fixed`, else by the
 // general loops.
 template <int N, std::size_t Stride>
 VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t rows, std::size_t inner, const double* gamma,
@@ -688,19 +759,19 @@ VELKO_INLINE void side_derivatives(bool fixed, int shape, int l, std::size_t row
             pair_derivatives<N, Stride>(l, rows, inner, gamma, Y, dpair, dv, V, s);
         } else {
             using Shape = decltype(S);
-            constexpr std::size_t len = term_count(Shape::l + 1);
             switch (inner) {
-                case 1: fixed_multiply<1, len>(rows, gamma, Y, V); break;
-                case 2: fixed_multiply<2, len>(rows, gamma, Y, V); break;
-                case 3: fixed_multiply<3, len>(rows, gamma, Y, V); break;
-                case 4: fixed_multiply<4, len>(rows, gamma, Y, V); break;
-                case 6: fixed_multiply<6, len>(rows, gamma, Y, V); break;
-                case 8: fixed_multiply<8, len>(rows, gamma, Y, V); break;
-                case 9: fixed_multiply<9, len>(rows, gamma, Y, V); break;
-                case 12: fixed_multiply<12, len>(rows, gamma, Y, V); break;
-                default: fixed_multiply<16, len>(rows, gamma, Y, V);
+                case 1: derivative_kernel<Shape, 1, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 2: derivative_kernel<Shape, 2, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 3: derivative_kernel<Shape, 3, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 4: derivative_kernel<Shape, 4, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 6: derivative_kernel<Shape, 6, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 8: derivative_kernel<Shape, 8, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 9: derivative_kernel<Shape, 9, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 12: derivative_kernel<Shape, 12, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 16: derivative_kernel<Shape, 16, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                case 18: derivative_kernel<Shape, 18, N, Stride>(rows, gamma, Y, dv, V, s); return;
+                default: pair_derivatives<N, Stride>(Shape::l + 1, rows, inner, gamma, Y, dpair, dv, V, s);
             }
-            final_sums<N, Stride>(Shape::derivative_entries, Shape::flat, dv, V, s);
         }
     });
 }
