@@ -1,5 +1,5 @@
-// The repulsion gradient's kernels fixed at compile time for quartets of s, sp, p and two-s blocks
-// against its general loops (the reference): the same additions in the same order, so the
+// The repulsion gradient's kernels fixed at compile time for quartets of s, sp, p, two-s and d
+// blocks (d not with sp or d) against its general loops (the reference): the same additions in the same order, so the
 // same bits, over every pair shape the table's bases make, RHF and UHF. Each result is also
 // held to translational invariance, sum over atoms of dE/dR_x = 0 (closed form), to 1e-10.
 #include <gtest/gtest.h>
@@ -61,14 +61,16 @@ TEST(RepulsionGradientKernels, FixedKernelsGiveTheGeneralLoopsBits) {
         {"ch2 triplet: s, sp split valence", "6-31g", 3, {{0.0, 0.0, 0.1}, {1.9, 0.0, 0.9}, {-1.8, 0.2, 1.0}},
          {"C", "H", "H"}},
         {"hcn: s, sp", "sto-6g", 1, {{0.0, 0.0, -2.0}, {0.0, 0.05, 0.0}, {0.0, 0.0, 2.2}}, {"H", "C", "N"}},
-        // The two-s blocks of O and C with s and p blocks; quartets with a d block run the
-        // general loops beside them.
-        {"water: s, ss, p (d general)", "cc-pvdz", 1, {{0.0, 0.1, 0.0}, {1.43, 1.1, 0.05}, {-1.5, 1.0, 0.0}},
+        // The two-s blocks of O and C with s and p blocks, pure d with all of them: d-p pairs
+        // raise their partners to degree 4 and have 18 component pairs.
+        {"water: s, ss, p, d", "cc-pvdz", 1, {{0.0, 0.1, 0.0}, {1.43, 1.1, 0.05}, {-1.5, 1.0, 0.0}},
          {"O", "H", "H"}},
-        {"ch2 triplet: s, ss, p (d general)", "cc-pvdz", 3, {{0.0, 0.0, 0.1}, {1.9, 0.0, 0.9}, {-1.8, 0.2, 1.0}},
+        {"ch2 triplet: s, ss, p, d", "cc-pvdz", 3, {{0.0, 0.0, 0.1}, {1.9, 0.0, 0.9}, {-1.8, 0.2, 1.0}},
          {"C", "H", "H"}},
         // d blocks on two atoms, UHF: d with s, p, two-s across atoms fixed, d with d general.
         {"no doublet: ss, p, d", "cc-pvdz", 2, {{0.0, 0.0, 0.0}, {0.1, 0.05, 2.3}}, {"N", "O"}},
+        // Cartesian d (6D) with H's s fixed, with O's sp general.
+        {"water: s, sp, 6d", "6-31g*", 1, {{0.0, 0.1, 0.0}, {1.43, 1.1, 0.05}, {-1.5, 1.0, 0.0}}, {"O", "H", "H"}},
     };
     for (const Case& c : cases) {
         const Calculation calc = run(c);
