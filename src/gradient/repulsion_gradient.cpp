@@ -683,7 +683,7 @@ VELKO_INLINE void fixed_multiply(std::size_t rows, const double* M, const double
 // The kernels of quartets with a d block are functions of their own, built for AVX2 as well:
 // inlined into quartet_sums with the others, their instantiations made one function that took
 // GCC many minutes to compile. The others, the most frequent and the smallest, stay inlined:
-// called, they took 10% longer.
+// called, they add the cost of a call to quartets of a few dozen operations.
 #if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
 #define VELKO_KERNEL __attribute__((noinline, target_clones("avx2", "default")))
 #else
