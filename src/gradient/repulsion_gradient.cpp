@@ -377,7 +377,9 @@ struct FixedSums {
 #define VELKO_INLINE inline __attribute__((always_inline))
 #define VELKO_INLINE_LAMBDA __attribute__((always_inline))
 #define VELKO_UNROLL _Pragma("GCC unroll 256")
+#define VELKO_KERNEL __attribute__((noinline, target_clones("avx2", "default")))
 #else
+#define VELKO_KERNEL
 #define VELKO_VECTOR_CLONES
 #define VELKO_INLINE inline
 #define VELKO_INLINE_LAMBDA
@@ -683,12 +685,7 @@ VELKO_INLINE void fixed_multiply(std::size_t rows, const double* M, const double
 // The kernels of quartets with a d block are functions of their own, built for AVX2 as well:
 // inlined into quartet_sums with the others, their instantiations made one function that took
 // GCC many minutes to compile. The others, the most frequent and the smallest, stay inlined:
-// called, they add the cost of a call to quartets of a few dozen operations.
-#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
-#define VELKO_KERNEL __attribute__((noinline, target_clones("avx2", "default")))
-#else
-#define VELKO_KERNEL
-#endif
+// called, they add the cost of a call to quartets of a few dozen operations (VELKO_KERNEL).
 
 template <class Shape, int L1>
 VELKO_KERNEL void called_raised(const double* v, const double* R, double* X, double* Y) {
