@@ -404,21 +404,39 @@ VELKO_INLINE void with_fixed_degree(int l, const F& f) {
 template <int L>
 constexpr std::size_t fixed_length = L < 0 ? 0 : term_count(L);
 
+// Calls f(i0, std::integral_constant<std::size_t, W>()) over columns [i0, i0 + W) covering
+// [0, n): sixteen, then four, then one at a time. A row of any length is summed a piece at a
+// time in registers, each element taking its additions in the same order as a whole row would.
+template <class F>
+VELKO_INLINE void by_columns(std::size_t n, const F& f) {
+    std::size_t i0 = 0;
+    for (; i0 + 16 <= n; i0 += 16) f(i0, std::integral_constant<std::size_t, 16>());
+    for (; i0 + 4 <= n; i0 += 4) f(i0, std::integral_constant<std::size_t, 4>());
+    for (; i0 < n; ++i0) f(i0, std::integral_constant<std::size_t, 1>());
+}
+
 // Y[g][0 .. n) += sum_e v_e X[index_e][0 .. n) over the entries e of each component pair g
 // of one side's expansion. For the common lengths N = n, fixed, each row of Y is summed in
-// registers; every element takes its additions in the same order either way.
+// registers, for others a piece at a time (by_columns); every element takes its additions in
+// the same order either way.
 template <std::size_t N>
 VELKO_INLINE void contract(std::size_t n, std::size_t groups, const PairData& side, const double* v, const double* X,
                            double* Y) {
     if (N == 0) {
-        for (std::size_t g = 0; g < groups; ++g) {
-            double* y = Y + g * n;
-            for (int e = side.start[g]; e < side.start[g + 1]; ++e) {
-                const double a = v[e];
-                const double* x = X + static_cast<std::size_t>(side.index[static_cast<std::size_t>(e)]) * n;
-                for (std::size_t i = 0; i < n; ++i) y[i] += a * x[i];
-            }
-        }
+        const int* start = side.start.data();
+        const int* index = side.index.data();
+        for (std::size_t g = 0; g < groups; ++g)
+            by_columns(n, [&](std::size_t i0, auto width) VELKO_INLINE_LAMBDA {
+                constexpr std::size_t W = decltype(width)::value;
+                double y[W];
+                for (std::size_t i = 0; i < W; ++i) y[i] = Y[g * n + i0 + i];
+                for (int e = start[g]; e < start[g + 1]; ++e) {
+                    const double a = v[e];
+                    const double* x = X + static_cast<std::size_t>(index[e]) * n + i0;
+                    for (std::size_t i = 0; i < W; ++i) y[i] += a * x[i];
+                }
+                for (std::size_t i = 0; i < W; ++i) Y[g * n + i0 + i] = y[i];
+            });
         return;
     }
     constexpr std::size_t len = N != 0 ? N : 1;
@@ -438,15 +456,17 @@ VELKO_INLINE void contract(std::size_t n, std::size_t groups, const PairData& si
 template <std::size_t N>
 VELKO_INLINE void multiply(std::size_t n, std::size_t rows, std::size_t inner, const double* M, const double* X, double* Y) {
     if (N == 0) {
-        for (std::size_t a = 0; a < rows; ++a) {
-            double* y = Y + a * n;
-            for (std::size_t i = 0; i < n; ++i) y[i] = 0.0;
-            for (std::size_t b = 0; b < inner; ++b) {
-                const double m = M[a * inner + b];
-                const double* x = X + b * n;
-                for (std::size_t i = 0; i < n; ++i) y[i] += m * x[i];
-            }
-        }
+        for (std::size_t a = 0; a < rows; ++a)
+            by_columns(n, [&](std::size_t i0, auto width) VELKO_INLINE_LAMBDA {
+                constexpr std::size_t W = decltype(width)::value;
+                double y[W] = {};
+                for (std::size_t b = 0; b < inner; ++b) {
+                    const double m = M[a * inner + b];
+                    const double* x = X + b * n + i0;
+                    for (std::size_t i = 0; i < W; ++i) y[i] += m * x[i];
+                }
+                for (std::size_t i = 0; i < W; ++i) Y[a * n + i0 + i] = y[i];
+            });
         return;
     }
     constexpr std::size_t len = N != 0 ? N : 1;
