@@ -865,7 +865,6 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
     const double exchange_weight = densities.exchange * static_cast<double>(densities.channels.size());
     std::vector<double> gamma, gammat, R, X, T, U, V, weights, weights_work;
     std::vector<char> ket_used;
-    std::vector<unsigned> kept;
     for (unsigned b_pair = piece; b_pair < npairs; b_pair += pieces) {
         const unsigned sa = data.pairs[b_pair][0], sb = data.pairs[b_pair][1];
         const Block &A = blocks[sa], &B = blocks[sb];
@@ -941,26 +940,17 @@ void quartet_sums(const QuartetData& data, unsigned piece, unsigned pieces, Atom
             const std::size_t bra_entries = bra.entries(), ket_entries = ket.entries();
             const std::size_t dbra_entries = dbra.entries(), dket_entries = dket.entries();
             double dA[3] = {0, 0, 0}, dB[3] = {0, 0, 0}, dC[3] = {0, 0, 0}, dD[3] = {0, 0, 0};
-            const std::size_t nq = ket.p.size();
-            kept.resize(nq);
             for (std::size_t pp = 0; pp < bra.p.size(); ++pp) {
                 const double p = bra.p[pp];
                 std::fill_n(T.begin(), ncd * nh1, 0.0);
-                // Each derivative at A, B (C) is at most sum |Gamma| times the bound of the
-                // differentiated bra (ket) times that of the other pair. The ket primitives kept
-                // are listed first, without a branch per primitive: which are kept follows no
-                // pattern a processor predicts.
-                const double bra_bound = bra.bound[pp], dbra_bound = dbra.bound[pp];
-                const double *ket_bound = ket.bound.data(), *dket_bound = dket.bound.data();
-                std::size_t kept_count = 0;
-                for (std::size_t q = 0; q < nq; ++q) {
-                    kept[kept_count] = static_cast<unsigned>(q);
-                    kept_count += !(gamma_sum * (dbra_bound * ket_bound[q] + bra_bound * dket_bound[q]) <
-                                    primitive_quartet_cutoff);
-                }
-                const bool bra_used = kept_count > 0;
-                for (std::size_t k = 0; k < kept_count; ++k) {
-                    const std::size_t q = kept[k];
+                bool bra_used = false;
+                for (std::size_t q = 0; q < ket.p.size(); ++q) {
+                    // Each derivative at A, B (C) is at most sum |Gamma| times the bound of
+                    // the differentiated bra (ket) times that of the other pair.
+                    if (gamma_sum * (dbra.bound[pp] * ket.bound[q] + bra.bound[pp] * dket.bound[q]) <
+                        primitive_quartet_cutoff)
+                        continue;
+                    bra_used = true;
                     if (ket_pass && !ket_used[q]) std::fill_n(&U[q * nab * nk1], nab * nk1, 0.0);
                     ket_used[q] = 1;
                     const double qq = ket.p[q];
